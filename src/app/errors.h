@@ -1,0 +1,38 @@
+// The errors that handlers raise and that the application's error box shows. Texts are
+// UTF-8; the box converts them, so the German texts show whatever the ANSI code page is.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace vexal {
+
+class Exception : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class EConvertError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class EStringListError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class EDdeError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class ERegistryException : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// 8-bit text as the partners send it (Windows-1252) turned into UTF-8 for an error text.
+std::string AnsiToUtf8(const std::string& ansi);
+
+}  // namespace vexal

@@ -1,0 +1,16 @@
+// The one place that turns a Windows error code into text.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace vexal {
+
+// "text of the system message (code)"; "error N" when the system has no text for it.
+std::string FormatWindowsError(DWORD code);
+
+// UTF-8 to UTF-16 for the wide API (message boxes, window texts with German letters).
+std::wstring Utf8ToWide(const std::string& utf8);
+
+}  // namespace vexal
