@@ -1,0 +1,23 @@
+// The application's standard error report: a message box with the error icon, an OK button
+// and the application title as caption.
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace vexal {
+
+// The program's file name without directory, cut at its first ".", every letter after the
+// first in lower case: Logger32Vexal.exe gives "Logger32vexal".
+std::string ApplicationTitle();
+std::string ApplicationTitleFrom(const std::string& module_path);
+
+// Shows the box now (modal: it runs its own message loop until OK).
+void ShowErrorBox(const std::string& text_utf8);
+void ShowException(const std::exception& e);
+
+// Shows the box once the current callback has returned: for errors caught inside a DDE
+// callback, where a modal box would hold the partner's transaction and let others nest.
+void PostErrorReport(const std::string& text_utf8);
+
+}  // namespace vexal
