@@ -1,0 +1,72 @@
+#include "rotator/status_macro.h"
+
+#include <cstdint>
+
+#include "app/errors.h"
+#include "rotator/number_text.h"
+#include "rotator/strict_integer.h"
+
+namespace vexal {
+
+namespace {
+
+constexpr std::size_t kMostLinesWithoutValues = 6;
+
+// 1-based line access that fails like an out-of-range string list index: the message carries
+// the list's size, which is also the 0-based index of the first missing line.
+const std::string& Line(const std::vector<std::string>& msg, std::size_t number) {
+  if (number > msg.size()) {
+    throw EStringListError(
+        "Listenindex \xC3\xBC"
+        "berschreitet das Maximum (" +
+        std::to_string(msg.size()) + ")");
+  }
+  return msg[number - 1];
+}
+
+std::int32_t IntegerLine(const std::vector<std::string>& msg, std::size_t number) {
+  return StrictInteger(Line(msg, number));
+}
+
+// Line 1 is tenths of a degree; negative values other than the off mark are moved up once
+// by a full turn.
+double AzimuthFromTenths(std::int32_t tenths) {
+  double azimuth = tenths / 10.0;
+  if (azimuth < 0.0 && azimuth != kRotatorOff) azimuth += 360.0;
+  return azimuth;
+}
+
+void StoreValues(const std::vector<std::string>& msg, RotatorState& state) {
+  state.ActualAzimuth = AzimuthFromTenths(IntegerLine(msg, 1));
+  IntegerLine(msg, 2);
+  state.TurnDirection = IntegerLine(msg, 3);
+  for (std::size_t unused : {4, 5, 6}) IntegerLine(msg, unused);
+  state.RangeMode = IntegerLine(msg, 7);
+  for (std::size_t unused : {8, 9}) IntegerLine(msg, unused);
+  Line(msg, 10);  // its content does not matter, but it must be there
+}
+
+void ColourPanels(std::int32_t direction, BridgeView& view) {
+  view.SetPanelColor(Panel::Links, clRed);
+  view.SetPanelColor(Panel::Rechts, clRed);
+  if (direction == -1) view.SetPanelColor(Panel::Links, clLime);
+  if (direction == 1) view.SetPanelColor(Panel::Rechts, clLime);
+}
+
+}  // namespace
+
+void HandleStatusMacro(const std::vector<std::string>& msg, RotatorState& state, BridgeView& view,
+                       const std::function<void()>& send_target_command) {
+  if (msg.size() > kMostLinesWithoutValues) StoreValues(msg, state);
+
+  ColourPanels(state.TurnDirection, view);
+
+  if (!AzimuthShown(state.ActualAzimuth)) {
+    view.SetIstAzimut("AUS");  // a pending target waits for the rotator to be on again
+    return;
+  }
+  view.SetIstAzimut(WholeDegreeText(state.ActualAzimuth));
+  if (TargetPending(state) && state.RotLinkActive) send_target_command();
+}
+
+}  // namespace vexal
