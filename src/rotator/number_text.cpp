@@ -22,6 +22,13 @@ long double RoundHalfToEven(long double x) {
   return std::fmod(below, 2.0L) == 0 ? below : below + 1;
 }
 
+// Halves away from zero, written out because MinGW's std::round adds 0.5 first and so turns
+// the largest double below one half into 1. x - floor(x) is exact for every finite x >= 0.
+double RoundMagnitude(double magnitude) {
+  const double below = std::floor(magnitude);
+  return magnitude - below >= 0.5 ? below + 1 : below;
+}
+
 }  // namespace
 
 std::string TenthsText(double degrees) {
@@ -36,7 +43,7 @@ std::string TenthsText(double degrees) {
 }
 
 std::string WholeDegreeText(double azimuth) {
-  const double rounded = std::round(std::fabs(azimuth));  // halves away from zero
+  const double rounded = RoundMagnitude(std::fabs(azimuth));
   char buffer[400];  // enough for the largest finite double written in full
   const auto result =
       std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, 0);
