@@ -45,8 +45,8 @@ class Handshake : public ::testing::Test {
   // Times (simulator ms) at which each received code-1 request arrived.
   std::vector<long> RequestTimes() const {
     std::vector<long> times;
-    for (const SimEvent& e : sim_->Events())
-      if (e.kind == "recv" && e.wparam == 1) times.push_back(e.ms);
+    for (const SimEvent& e : Received(sim_->Events()))
+      if (e.wparam == 1) times.push_back(e.ms);
     return times;
   }
 
@@ -80,8 +80,8 @@ TEST_F(Handshake, ConnectsAtFirstAttempt) {
   // Five pauses of 100 ms lie between the start and the end of the handshake.
   EXPECT_GE(bridge_->shown_after_s(), 0.5);
 
-  std::vector<SimEvent> events = sim_->Events();
-  ASSERT_EQ(Codes(events, "recv"), "1:1 1:2 1:3");
+  std::vector<SimEvent> events = Received(sim_->Events());
+  ASSERT_EQ(Codes(events), "1:1 1:2 1:3");
   EXPECT_EQ(events[0].lparam, static_cast<long>(reinterpret_cast<LONG_PTR>(bridge_->window())))
       << "the request carries the main window's handle";
   // A pause of 100 ms lies between each two sends (some slack for delivery jitter).

@@ -32,6 +32,13 @@ std::vector<SimEvent> ParseSimLog(const std::vector<std::string>& lines) {
   return events;
 }
 
+std::vector<SimEvent> Received(const std::vector<SimEvent>& events) {
+  std::vector<SimEvent> received;
+  for (const SimEvent& e : events)
+    if (e.kind == "recv") received.push_back(e);
+  return received;
+}
+
 std::string Codes(const std::vector<SimEvent>& events, const std::string& kind) {
   std::string codes;
   for (const SimEvent& e : events) {

@@ -23,6 +23,9 @@ struct SimEvent {
 // The message lines of a log, in order; "info" lines and anything unreadable are skipped.
 std::vector<SimEvent> ParseSimLog(const std::vector<std::string>& lines);
 
+// The events the simulator received, in order.
+std::vector<SimEvent> Received(const std::vector<SimEvent>& events);
+
 // "K:W" for each event of `kind`, blank-separated, e.g. "1:1 1:2 1:3"; lParams are left out
 // because the request's lParam is a window handle.
 std::string Codes(const std::vector<SimEvent>& events, const std::string& kind = "recv");
