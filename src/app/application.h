@@ -1,0 +1,46 @@
+// The application object: owns the message loop, which passes every message it takes from
+// the queue through the one OnMessage slot before translating and dispatching it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+namespace vexal {
+
+class Application {
+ public:
+  using MessageEvent = std::function<void(const MSG& msg, bool& handled)>;
+
+  Application();
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // The one application object of the process, or nullptr outside its lifetime.
+  static Application* Instance();
+
+  void SetOnMessage(MessageEvent handler);
+  // Detaches the message filter for the rest of the process: later SetOnMessage calls are
+  // ignored.
+  void ClearOnMessage();
+  bool HasOnMessage() const { return static_cast<bool>(on_message_); }
+
+  // Shows the main window as the process was asked to start (minimised, maximised or normal),
+  // then runs the loop until the quit message. An error that escapes a handler is shown in the
+  // error box and the loop goes on. Returns the quit code.
+  int Run(HWND main_window, int startup_show);
+  void Terminate();
+
+  // One message as the loop treats it: filter, then translate and dispatch unless handled.
+  void ProcessMessage(const MSG& msg);
+
+ private:
+  MessageEvent on_message_;
+  bool cleared_ = false;
+};
+
+// The show command for the main window from the one the process was started with.
+int MainWindowShowCommand(int startup_show);
+
+}  // namespace vexal

@@ -1,0 +1,99 @@
+#include "window/form.h"
+
+#include "window/edit.h"
+
+namespace vexal {
+
+namespace {
+constexpr char kClassName[] = "TForm6";
+}
+
+Form::Form(const FormLayout& layout)
+    : dpi_(ScreenDpi()), border_width_(layout.border_width), color_(layout.color) {
+  RegisterClassOnce(kClassName);
+  Create(WS_EX_TOPMOST, kClassName, layout.caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+         CW_USEDEFAULT, CW_USEDEFAULT, Scale(layout.width, dpi_), Scale(layout.height, dpi_),
+         nullptr, 0);
+}
+
+void Form::Paint(HDC dc, const RECT& area) {
+  GdiObject<HBRUSH> brush(CreateSolidBrush(ToColorRef(color_)));
+  FillRect(dc, &area, brush.get());
+}
+
+LRESULT Form::CtlColor(UINT msg, HDC dc, HWND child) {
+  if (TEdit* edit = TEdit::FromHandle(child)) return reinterpret_cast<LRESULT>(edit->CtlColor(dc));
+  return DefWindowProcA(Handle(), msg, reinterpret_cast<WPARAM>(dc),
+                        reinterpret_cast<LPARAM>(child));
+}
+
+void Form::Activate(WPARAM wp) {
+  if (LOWORD(wp) == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(Handle(), focus)) saved_focus_ = focus;
+    return;
+  }
+  if (!HIWORD(wp)) RestoreFocus();  // not while minimised
+}
+
+void Form::RestoreFocus() {
+  HWND focus = GetFocus();
+  if (focus && IsChild(Handle(), focus)) return;
+  if (saved_focus_ && IsWindow(saved_focus_) && IsChild(Handle(), saved_focus_))
+    SetFocus(saved_focus_);
+  else if (default_focus_)
+    SetFocus(default_focus_);
+}
+
+void Form::Close() {
+  if (OnClose)
+    OnClose();
+  else
+    Destroy();
+}
+
+void Form::EndSession(bool ending) {
+  if (ending && OnEndSession) OnEndSession();
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(Handle(), &ps);
+      RECT client;
+      GetClientRect(Handle(), &client);
+      Paint(dc, client);
+      EndPaint(Handle(), &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(Handle(), &client);
+      Paint(reinterpret_cast<HDC>(wp), client);
+      return 0;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      return CtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+    case WM_ACTIVATE:
+      Activate(wp);
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      EndSession(wp != FALSE);
+      return 0;
+  }
+  return WindowBase::HandleMessage(msg, wp, lp);
+}
+
+}  // namespace vexal

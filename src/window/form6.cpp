@@ -1,0 +1,124 @@
+#include "window/form6.h"
+
+#include <new>
+
+#include "app/error_report.h"
+#include "logger/logger_port_win.h"
+
+namespace vexal {
+
+TForm6* Form6 = nullptr;
+
+TForm6::TForm6(TMultiCaster& multicaster)
+    : Form(kForm6Layout),
+      PanelLinks(Handle(), LayoutOf(kIdPanelLinks), Dpi(), Origin()),
+      PanelRechts(Handle(), LayoutOf(kIdPanelRechts), Dpi(), Origin()),
+      Edit_Azimut(Handle(), LayoutOf(kIdEditAzimut), Dpi(), Origin()),
+      Label1(Handle(), LayoutOf(kIdLabel1), Color(), Dpi(), Origin()),
+      Label2(Handle(), LayoutOf(kIdLabel2), Color(), Dpi(), Origin()),
+      IstAzimut(Handle(), LayoutOf(kIdIstAzimut), Dpi(), Origin()),
+      Label3(Handle(), LayoutOf(kIdLabel3), Color(), Dpi(), Origin()),
+      Label4(Handle(), LayoutOf(kIdLabel4), Color(), Dpi(), Origin()),
+      Label5(Handle(), LayoutOf(kIdLabel5), Color(), Dpi(), Origin()),
+      Label6(Handle(), LayoutOf(kIdLabel6), Color(), Dpi(), Origin()),
+      Label7(Handle(), LayoutOf(kIdLabel7), Color(), Dpi(), Origin()),
+      ApplicationEvents1(multicaster) {
+  SetDefaultFocus(Edit_Azimut.Handle());
+  BindEvents();
+}
+
+TForm6::~TForm6() {
+  // FormDestroy runs while the window, the widgets and the components all still exist.
+  try {
+    FormDestroy();
+  } catch (const std::exception& e) {
+    ShowException(e);
+  }
+  DestroyHandle();
+}
+
+void TForm6::BindEvents() {
+  auto down = [this](TPanel& s, TMouseButton b, unsigned sh, int x, int y) {
+    PanelMouseDown(s, b, sh, x, y);
+  };
+  auto up = [this](TPanel& s, TMouseButton b, unsigned sh, int x, int y) {
+    PanelMouseUp(s, b, sh, x, y);
+  };
+  PanelLinks.OnMouseDown = down;
+  PanelLinks.OnMouseUp = up;
+  PanelRechts.OnMouseDown = down;
+  PanelRechts.OnMouseUp = up;
+  Edit_Azimut.OnKeyPress = [this](char& key) { Edit_AzimutKeyPress(key); };
+  ApplicationEvents1.OnMessage = [this](const MSG& msg, bool& handled) {
+    ApplicationEvents1Message(msg, handled);
+  };
+}
+
+void TForm6::ApplicationEvents1Message(const MSG& /*Msg*/, bool& /*Handled*/) {}
+
+void TForm6::FormCreate() {
+  if (!ConnectLogger()) return;
+  // The rotator link half of the creation handler goes here.
+}
+
+void TForm6::FormDestroy() {
+  // The rotator link half of the destruction handler goes here.
+}
+
+void TForm6::PanelMouseDown(TPanel& /*Sender*/, TMouseButton /*Button*/, unsigned /*Shift*/,
+                            int /*X*/, int /*Y*/) {}
+
+void TForm6::PanelMouseUp(TPanel& /*Sender*/, TMouseButton /*Button*/, unsigned /*Shift*/,
+                          int /*X*/, int /*Y*/) {}
+
+void TForm6::Edit_AzimutKeyPress(char& /*Key*/) {}
+
+void TForm6::SetPanelColor(Panel panel, TColor color) {
+  PanelOf(panel).SetColor(color);
+}
+
+TColor TForm6::PanelColor(Panel panel) const {
+  return PanelOf(panel).Color();
+}
+
+void TForm6::SetPanelLowered(Panel panel, bool lowered) {
+  PanelOf(panel).SetBevelOuter(lowered ? TBevelCut::bvLowered : TBevelCut::bvRaised);
+}
+
+void TForm6::SetIstAzimut(const std::string& text) {
+  IstAzimut.SetText(text);
+}
+
+std::string TForm6::EditAzimutText() const {
+  return Edit_Azimut.Text();
+}
+
+void TForm6::SetEditAzimutText(const std::string& text) {
+  Edit_Azimut.SetText(text);
+}
+
+void TForm6::SetEditAzimutColor(TColor color) {
+  Edit_Azimut.SetColor(color);
+}
+
+TForm6* CreateForm6(TMultiCaster& multicaster) {
+  void* memory = ::operator new(sizeof(TForm6));
+  Form6 = static_cast<TForm6*>(memory);
+  try {
+    new (memory) TForm6(multicaster);
+  } catch (...) {
+    Form6 = nullptr;
+    ::operator delete(memory);
+    throw;
+  }
+  return Form6;
+}
+
+void DestroyForm6() {
+  TForm6* form = Form6;
+  if (!form) return;
+  delete form;
+  Form6 = nullptr;
+}
+
+}  // namespace vexal

@@ -1,0 +1,77 @@
+#include "window/label.h"
+
+namespace vexal {
+
+namespace {
+constexpr char kClassName[] = "TLabel";
+}
+
+TLabel::TLabel(HWND parent, const WidgetLayout& layout, TColor parent_color, int dpi, int origin)
+    : font_(CreateFontFor(*layout.font, dpi)),
+      color_(layout.color == kParentColor ? parent_color : layout.color),
+      text_color_(layout.font->color) {
+  RegisterClassOnce(kClassName);
+  Create(0, kClassName, layout.text, WS_CHILD | WS_VISIBLE, origin + Scale(layout.left, dpi),
+         origin + Scale(layout.top, dpi), Scale(layout.width, dpi), Scale(layout.height, dpi),
+         parent, layout.id);
+  AutoSize();
+}
+
+void TLabel::SetText(const std::string& text) {
+  SetWindowTextA(Handle(), text.c_str());
+  AutoSize();
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TLabel::AutoSize() {
+  std::string text = Text();
+  HDC dc = GetDC(Handle());
+  SIZE size{};
+  {
+    SelectedObject font(dc, font_.get());
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    size.cy = tm.tmHeight;
+  }
+  ReleaseDC(Handle(), dc);
+  SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TLabel::Paint(HDC dc, const RECT& area) {
+  GdiObject<HBRUSH> brush(CreateSolidBrush(ToColorRef(color_)));
+  FillRect(dc, &area, brush.get());
+  std::string text = Text();
+  SelectedObject font(dc, font_.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ToColorRef(text_color_));
+  TextOutA(dc, 0, 0, text.c_str(), static_cast<int>(text.size()));
+}
+
+LRESULT TLabel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(Handle(), &ps);
+      RECT client;
+      GetClientRect(Handle(), &client);
+      Paint(dc, client);
+      EndPaint(Handle(), &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(Handle(), &client);
+      Paint(reinterpret_cast<HDC>(wp), client);
+      return 0;
+    }
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;  // clicks go to the window beneath, as on any label
+  }
+  return WindowBase::HandleMessage(msg, wp, lp);
+}
+
+}  // namespace vexal

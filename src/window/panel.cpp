@@ -1,0 +1,125 @@
+#include "window/panel.h"
+
+#include <windowsx.h>
+
+namespace vexal {
+
+namespace {
+
+constexpr char kClassName[] = "TPanel";
+
+// One frame `width` pixels wide: `top_left` on the upper and left edges, `bottom_right` on
+// the others. Shrinks `rect` by the frame.
+void DrawBevel(HDC dc, RECT& rect, COLORREF top_left, COLORREF bottom_right, int width) {
+  GdiObject<HBRUSH> light(CreateSolidBrush(top_left));
+  GdiObject<HBRUSH> dark(CreateSolidBrush(bottom_right));
+  for (int i = 0; i < width && rect.right > rect.left && rect.bottom > rect.top; ++i) {
+    RECT top{rect.left, rect.top, rect.right, rect.top + 1};
+    RECT left{rect.left, rect.top, rect.left + 1, rect.bottom};
+    RECT bottom{rect.left, rect.bottom - 1, rect.right, rect.bottom};
+    RECT right{rect.right - 1, rect.top, rect.right, rect.bottom};
+    FillRect(dc, &bottom, dark.get());
+    FillRect(dc, &right, dark.get());
+    FillRect(dc, &top, light.get());
+    FillRect(dc, &left, light.get());
+    InflateRect(&rect, -1, -1);
+  }
+}
+
+unsigned ShiftFrom(WPARAM wp) {
+  return static_cast<unsigned>(wp & 0xFFFF);
+}
+
+}  // namespace
+
+TPanel::TPanel(HWND parent, const WidgetLayout& layout, int dpi, int origin)
+    : font_(CreateFontFor(*layout.font, dpi)), color_(layout.color), tag_(layout.tag) {
+  RegisterClassOnce(kClassName);
+  Create(0, kClassName, layout.text, WS_CHILD | WS_VISIBLE, origin + Scale(layout.left, dpi),
+         origin + Scale(layout.top, dpi), Scale(layout.width, dpi), Scale(layout.height, dpi),
+         parent, layout.id);
+}
+
+void TPanel::SetColor(TColor color) {
+  color_ = color;
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TPanel::SetBevelOuter(TBevelCut cut) {
+  bevel_outer_ = cut;
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TPanel::Paint(HDC dc, const RECT& area) {
+  GdiObject<HBRUSH> face(CreateSolidBrush(ToColorRef(color_)));
+  FillRect(dc, &area, face.get());
+  RECT rect = area;
+  COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  COLORREF dark = GetSysColor(COLOR_BTNSHADOW);
+  if (bevel_outer_ == TBevelCut::bvRaised)
+    DrawBevel(dc, rect, light, dark, kBevelWidth);
+  else
+    DrawBevel(dc, rect, dark, light, kBevelWidth);
+  InflateRect(&rect, -kBorderWidth, -kBorderWidth);  // the border shows the panel colour
+  std::string caption = GetText(Handle());
+  SelectedObject font(dc, font_.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &rect,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+void TPanel::MouseDown(TMouseButton button, WPARAM wp, LPARAM lp) {
+  if (button == TMouseButton::mbLeft) SetCapture(Handle());
+  if (OnMouseDown) OnMouseDown(*this, button, ShiftFrom(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+}
+
+void TPanel::MouseUp(TMouseButton button, WPARAM wp, LPARAM lp) {
+  if (button == TMouseButton::mbLeft && GetCapture() == Handle()) ReleaseCapture();
+  if (OnMouseUp) OnMouseUp(*this, button, ShiftFrom(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+}
+
+LRESULT TPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(Handle(), &ps);
+      RECT client;
+      GetClientRect(Handle(), &client);
+      Paint(dc, client);
+      EndPaint(Handle(), &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(Handle(), &client);
+      Paint(reinterpret_cast<HDC>(wp), client);
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+      MouseDown(TMouseButton::mbLeft, wp, lp);
+      return 0;
+    case WM_RBUTTONDOWN:
+      MouseDown(TMouseButton::mbRight, wp, lp);
+      return 0;
+    case WM_MBUTTONDOWN:
+      MouseDown(TMouseButton::mbMiddle, wp, lp);
+      return 0;
+    case WM_LBUTTONUP:
+      MouseUp(TMouseButton::mbLeft, wp, lp);
+      return 0;
+    case WM_RBUTTONUP:
+      MouseUp(TMouseButton::mbRight, wp, lp);
+      return 0;
+    case WM_MBUTTONUP:
+      MouseUp(TMouseButton::mbMiddle, wp, lp);
+      return 0;
+    case kMsgGetPanelColor:
+      return static_cast<LRESULT>(color_);
+  }
+  return WindowBase::HandleMessage(msg, wp, lp);
+}
+
+}  // namespace vexal

@@ -1,0 +1,50 @@
+// A bevelled panel with a centred caption, a colour that it reports back exactly as set, an
+// integer Tag and mouse-down/up events. It holds the mouse while the left button is down.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "window/layout.h"
+#include "window/window_base.h"
+
+namespace vexal {
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+enum class TBevelCut { bvRaised, bvLowered };
+
+class TPanel;
+using TMouseEvent =
+    std::function<void(TPanel& sender, TMouseButton button, unsigned shift, int x, int y)>;
+
+class TPanel : public WindowBase {
+ public:
+  static constexpr int kBevelWidth = 3;
+  static constexpr int kBorderWidth = 2;
+
+  TPanel(HWND parent, const WidgetLayout& layout, int dpi, int origin);
+
+  TColor Color() const { return color_; }
+  void SetColor(TColor color);
+  int Tag() const { return tag_; }
+  TBevelCut BevelOuter() const { return bevel_outer_; }
+  void SetBevelOuter(TBevelCut cut);
+
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void Paint(HDC dc, const RECT& area);
+  void MouseDown(TMouseButton button, WPARAM wp, LPARAM lp);
+  void MouseUp(TMouseButton button, WPARAM wp, LPARAM lp);
+
+  GdiObject<HFONT> font_;
+  TColor color_;
+  int tag_;
+  TBevelCut bevel_outer_ = TBevelCut::bvRaised;
+};
+
+}  // namespace vexal

@@ -1,0 +1,90 @@
+// Small pieces shared by the main window and its widgets: the state object attached to each
+// window at WM_NCCREATE, RAII for GDI objects, colour numbers and DPI scaling.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "window/colors.h"
+
+namespace vexal {
+
+// A GDI object that is deleted with its owner.
+template <class Handle>
+class GdiObject {
+ public:
+  GdiObject() = default;
+  explicit GdiObject(Handle h) : h_(h) {}
+  ~GdiObject() { Reset(); }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  void Reset(Handle h = nullptr) {
+    if (h_) DeleteObject(h_);
+    h_ = h;
+  }
+  Handle get() const { return h_; }
+
+ private:
+  Handle h_ = nullptr;
+};
+
+// Selects an object into a DC and puts the previous one back when it goes out of scope.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+  ~SelectedObject() { SelectObject(dc_, old_); }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// The colour number as GDI draws it: system colours are looked up, others used as they are.
+COLORREF ToColorRef(TColor color);
+
+struct FontSpec {
+  const char* face;
+  int height_px;  // character height at 96 dpi
+  bool bold;
+  TColor color;
+  BYTE charset;
+};
+
+HFONT CreateFontFor(const FontSpec& spec, int dpi);
+
+// Pixels per inch of the screen; the layout is designed at 96.
+int ScreenDpi();
+inline int Scale(int value, int dpi) {
+  return MulDiv(value, dpi, 96);
+}
+
+std::string GetText(HWND hwnd);
+
+// Base of every window with its own class: the object is attached at WM_NCCREATE and
+// detached at WM_NCDESTROY, and no exception leaves the window procedure.
+class WindowBase {
+ public:
+  WindowBase() = default;
+  virtual ~WindowBase();
+  WindowBase(const WindowBase&) = delete;
+  WindowBase& operator=(const WindowBase&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+
+ protected:
+  // Registers `class_name` once per process with this family's window procedure.
+  static void RegisterClassOnce(const char* class_name, UINT style = 0);
+  void Create(DWORD ex_style, const char* class_name, const char* text, DWORD style, int x, int y,
+              int w, int h, HWND parent, int id);
+  void Destroy();
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace vexal
