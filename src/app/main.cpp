@@ -7,6 +7,7 @@
 #include "app/app_events.h"
 #include "app/application.h"
 #include "app/error_report.h"
+#include "dde/dde_mgr.h"
 #include "window/form6.h"
 
 namespace {
@@ -14,8 +15,9 @@ namespace {
 struct Program {
   std::unique_ptr<vexal::Application> app;
   std::unique_ptr<vexal::TMultiCaster> multicaster;
-  // The DDE instance with the program's service name is owned here, between the
-  // multicaster and the window.
+  // Between the multicaster and the window: the topic "AntDaten" registers with it while
+  // the window is built, and it outlives the window.
+  std::unique_ptr<vexal::dde::TDdeMgr> dde;
 
   void Teardown() {
     try {
@@ -23,7 +25,7 @@ struct Program {
     } catch (const std::exception& e) {
       vexal::ShowException(e);
     }
-    // The DDE instance goes here, after the window and before the multicaster.
+    dde.reset();
     multicaster.reset();
     app.reset();
   }
@@ -51,8 +53,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   try {
     program.app = std::make_unique<vexal::Application>();
     program.multicaster = std::make_unique<vexal::TMultiCaster>(*program.app);
-    // Create the DDE instance with the program's service name here: before any window, so
-    // that the topic "AntDaten" can register with it while the window is built.
+    program.dde = std::make_unique<vexal::dde::TDdeMgr>();
     vexal::CreateForm6(*program.multicaster);
   } catch (const std::exception& e) {
     vexal::ShowException(e);

@@ -3,16 +3,21 @@
 #include <new>
 
 #include "app/error_report.h"
+#include "logger/turn_request.h"
+#include "rotator/status_macro.h"
+#include "window/turn_controls.h"
 #include "logger/logger_port_win.h"
 
 namespace vexal {
 
 TForm6* Form6 = nullptr;
+RotatorState Rotator;
 
 TForm6::TForm6(TMultiCaster& multicaster)
     : Form(kForm6Layout),
       PanelLinks(Handle(), LayoutOf(kIdPanelLinks), Dpi(), Origin()),
       PanelRechts(Handle(), LayoutOf(kIdPanelRechts), Dpi(), Origin()),
+      AntDaten("AntDaten"),
       Edit_Azimut(Handle(), LayoutOf(kIdEditAzimut), Dpi(), Origin()),
       Label1(Handle(), LayoutOf(kIdLabel1), Color(), Dpi(), Origin()),
       Label2(Handle(), LayoutOf(kIdLabel2), Color(), Dpi(), Origin()),
@@ -49,29 +54,58 @@ void TForm6::BindEvents() {
   PanelRechts.OnMouseDown = down;
   PanelRechts.OnMouseUp = up;
   Edit_Azimut.OnKeyPress = [this](char& key) { Edit_AzimutKeyPress(key); };
+  DdeClientConv1.OnClose = [this](dde::TDdeClientConv& sender) { DdeClientConv1Close(sender); };
+  AntDaten.OnExecuteMacro = [this](dde::TDdeServerConv& sender,
+                                   const std::vector<std::string>& msg) {
+    AntDatenExecuteMacro(sender, msg);
+  };
   ApplicationEvents1.OnMessage = [this](const MSG& msg, bool& handled) {
     ApplicationEvents1Message(msg, handled);
   };
 }
 
-void TForm6::ApplicationEvents1Message(const MSG& /*Msg*/, bool& /*Handled*/) {}
+void TForm6::ApplicationEvents1Message(const MSG& Msg, bool& Handled) {
+  HandleTurnRequest(Msg.message, Msg.wParam, Msg.lParam, Handled, LoggerMsg, Rotator, *this);
+}
 
 void TForm6::FormCreate() {
   if (!ConnectLogger()) return;
-  // The rotator link half of the creation handler goes here.
+  FormCreateLinkHalf();
 }
 
-void TForm6::FormDestroy() {
-  // The rotator link half of the destruction handler goes here.
+void TForm6::FormDestroy() { FormDestroyLinkHalf(); }
+
+namespace {
+MouseButton ButtonOf(TMouseButton button) {
+  switch (button) {
+    case TMouseButton::mbLeft:
+      return MouseButton::Left;
+    case TMouseButton::mbRight:
+      return MouseButton::Right;
+    default:
+      return MouseButton::Middle;
+  }
+}
+}  // namespace
+
+void TForm6::PanelMouseDown(TPanel& Sender, TMouseButton Button, unsigned /*Shift*/, int /*X*/,
+                            int /*Y*/) {
+  Panel panel = &Sender == &PanelLinks ? Panel::Links : Panel::Rechts;
+  vexal::PanelMouseDown(panel, Sender.Tag(), ButtonOf(Button), Rotator, *this);
 }
 
-void TForm6::PanelMouseDown(TPanel& /*Sender*/, TMouseButton /*Button*/, unsigned /*Shift*/,
-                            int /*X*/, int /*Y*/) {}
+void TForm6::PanelMouseUp(TPanel& Sender, TMouseButton Button, unsigned /*Shift*/, int /*X*/,
+                          int /*Y*/) {
+  Panel panel = &Sender == &PanelLinks ? Panel::Links : Panel::Rechts;
+  vexal::PanelMouseUp(panel, ButtonOf(Button), *this);
+}
 
-void TForm6::PanelMouseUp(TPanel& /*Sender*/, TMouseButton /*Button*/, unsigned /*Shift*/,
-                          int /*X*/, int /*Y*/) {}
+void TForm6::AntDatenExecuteMacro(dde::TDdeServerConv& /*Sender*/,
+                                  const std::vector<std::string>& Msg) {
+  HandleStatusMacro(Msg, Rotator, *this, [this] { SendTargetCommand(); });
+}
 
-void TForm6::Edit_AzimutKeyPress(char& /*Key*/) {}
+void TForm6::Edit_AzimutKeyPress(char& Key) { EditAzimutKeyPress(Key, Rotator, *this); }
 
 void TForm6::SetPanelColor(Panel panel, TColor color) {
   PanelOf(panel).SetColor(color);

@@ -4,12 +4,19 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "app/app_events.h"
+#include "dde/dde_client_conv.h"
+#include "dde/dde_server_conv.h"
 #include "window/bridge_view.h"
 #include "window/edit.h"
 #include "window/form.h"
 #include "window/label.h"
 #include "window/panel.h"
+#include "window/rotator_state.h"
 
 namespace vexal {
 
@@ -19,10 +26,10 @@ class TForm6 : public Form, public BridgeView {
   ~TForm6() override;
 
   // Components, in declaration order.
-  // DdeClientConv1: the client conversation to the rotator server comes with the DDE layer.
+  dde::TDdeClientConv DdeClientConv1;
   TPanel PanelLinks;
   TPanel PanelRechts;
-  // AntDaten: the server conversation on the topic "AntDaten" comes with the DDE layer.
+  dde::TDdeServerConv AntDaten;
   TEdit Edit_Azimut;
   TLabel Label1;
   TLabel Label2;
@@ -38,9 +45,14 @@ class TForm6 : public Form, public BridgeView {
   void ApplicationEvents1Message(const MSG& Msg, bool& Handled);
   void FormCreate();
   void FormDestroy();
+  void DdeClientConv1Close(dde::TDdeClientConv& Sender);
   void PanelMouseDown(TPanel& Sender, TMouseButton Button, unsigned Shift, int X, int Y);
   void PanelMouseUp(TPanel& Sender, TMouseButton Button, unsigned Shift, int X, int Y);
+  void AntDatenExecuteMacro(dde::TDdeServerConv& Sender, const std::vector<std::string>& Msg);
   void Edit_AzimutKeyPress(char& Key);
+
+  // Sends the pending target to the rotator server and clears it.
+  void SendTargetCommand();
 
   // BridgeView
   void SetPanelColor(Panel panel, TColor color) override;
@@ -57,7 +69,15 @@ class TForm6 : public Form, public BridgeView {
     return panel == Panel::Links ? PanelLinks : PanelRechts;
   }
   void BindEvents();
+  void FormCreateLinkHalf();
+  void FormDestroyLinkHalf();
 };
+
+// The rotator and the rotator link, process-wide.
+extern RotatorState Rotator;
+// The one list in which outgoing macros are composed: exists from a successful handshake
+// until the window is destroyed.
+extern std::optional<std::vector<std::string>> MacroLines;
 
 // The one main window; set before its construction starts, so that code run meanwhile can
 // reach it.

@@ -1,0 +1,316 @@
+#include "dde/dde_mgr.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+#include "app/error_report.h"
+#include "app/errors.h"
+#include "dde/dde_client_conv.h"
+#include "dde/dde_server_conv.h"
+#include "dde/macro_text.h"
+
+namespace vexal::dde {
+
+namespace {
+
+TDdeMgr* the_instance = nullptr;
+
+constexpr int kTopicBufferSize = 4096;
+// After a partner withdraws its service its terminate follows; Wine then only marks our
+// conversation, so look again for a while.
+constexpr UINT kFollowUpIntervalMs = 100;
+constexpr int kFollowUpTicks = 50;
+
+std::string InitErrorText(UINT error) {
+  char code[16];
+  std::snprintf(code, sizeof code, "%X", error);
+  if (error == DMLERR_LOW_MEMORY || error == DMLERR_MEMORY_ERROR)
+    return std::string("Wegen Speichermangel bei DDE ist ein Fehler aufgetreten ($0") + code + ").";
+  if (error == DMLERR_NO_CONV_ESTABLISHED)
+    return std::string("DDE-Fehler - Konversation konnte nicht eingerichtet werden ($0") + code +
+           ")";
+  return std::string("DDE gab einen Fehler zurück ($0") + code + ")";
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                        b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+DWORD QueryUserHandle(HCONV conv, DWORD transaction, bool* ok) {
+  CONVINFO info{};
+  info.cb = sizeof info;
+  *ok = DdeQueryConvInfo(conv, transaction, &info) != 0;
+  return static_cast<DWORD>(info.hUser);
+}
+
+}  // namespace
+
+TDdeMgr::TDdeMgr() {
+  if (the_instance) throw std::logic_error("a second DDE instance");
+  UINT result = DdeInitializeA(&id_, &TDdeMgr::InstanceCallback, APPCLASS_STANDARD, 0);
+  if (result != DMLERR_NO_ERROR) {
+    UINT error = id_ ? DdeGetLastError(id_) : result;
+    if (error == DMLERR_NO_ERROR) error = result;
+    if (id_) DdeUninitialize(id_);
+    throw EDdeError(InitErrorText(error));
+  }
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  service_name_ = ServiceNameFromPath(std::string_view(path, n));
+  the_instance = this;
+  service_handle_ = DdeCreateStringHandleA(id_, service_name_.c_str(), CP_WINANSI);
+  DdeNameService(id_, service_handle_, nullptr, DNS_REGISTER);
+}
+
+TDdeMgr::~TDdeMgr() {
+  if (follow_up_timer_) KillTimer(nullptr, follow_up_timer_);
+  while (!server_convs_.empty()) DestroyRecord(server_convs_.back().get());
+  for (auto& [id, target] : user_handles_)
+    if (target.client) target.client->ManagerGone();
+  user_handles_.clear();
+  DdeNameService(id_, service_handle_, nullptr, DNS_UNREGISTER);
+  DdeFreeStringHandle(id_, service_handle_);
+  DdeUninitialize(id_);
+  the_instance = nullptr;
+}
+
+TDdeMgr* TDdeMgr::Instance() {
+  return the_instance;
+}
+
+void TDdeMgr::AddTopicComponent(TDdeServerConv* component) {
+  topic_components_.push_back(component);
+}
+
+void TDdeMgr::RemoveTopicComponent(TDdeServerConv* component) {
+  std::erase(topic_components_, component);
+  // Open conversations on it stay open but have nobody to hand executes to any more.
+  for (auto& record : server_convs_)
+    if (record->component == component) record->component = nullptr;
+}
+
+DWORD TDdeMgr::AddClient(TDdeClientConv* client) {
+  DWORD id = next_user_handle_++;
+  user_handles_[id].client = client;
+  return id;
+}
+
+void TDdeMgr::RemoveClient(DWORD id) {
+  user_handles_.erase(id);
+}
+
+void TDdeMgr::CheckClients() {
+  if (checking_clients_) return;
+  checking_clients_ = true;
+  std::vector<DWORD> ids;
+  for (auto& [id, target] : user_handles_)
+    if (target.client && target.client->ConvHandle()) ids.push_back(id);
+  for (DWORD id : ids) {
+    auto it = user_handles_.find(id);  // an OnClose handler may have removed it meanwhile
+    if (it == user_handles_.end() || !it->second.client->ConvHandle()) continue;
+    CONVINFO info{};
+    info.cb = sizeof info;
+    bool known = DdeQueryConvInfo(it->second.client->ConvHandle(), QID_SYNC, &info) != 0;
+    if (!known || !(info.wStatus & ST_CONNECTED)) it->second.client->ServerGone();
+  }
+  checking_clients_ = false;
+}
+
+HDDEDATA CALLBACK TDdeMgr::InstanceCallback(UINT type, UINT, HCONV conv, HSZ hsz1, HSZ hsz2,
+                                            HDDEDATA data, ULONG_PTR data1, ULONG_PTR) {
+  TDdeMgr* mgr = the_instance;
+  if (!mgr) return nullptr;
+  try {
+    mgr->CheckClients();
+    return mgr->Dispatch(type, conv, hsz1, hsz2, data, data1);
+  } catch (const std::exception& e) {
+    PostErrorReport(e.what());
+  } catch (...) {
+    PostErrorReport("Unbekannter Fehler im DDE-Aufruf");
+  }
+  return type == XTYP_EXECUTE ? reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED) : nullptr;
+}
+
+HDDEDATA TDdeMgr::Dispatch(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data,
+                           ULONG_PTR data1) {
+  switch (type) {
+    case XTYP_CONNECT:
+      return reinterpret_cast<HDDEDATA>(ConnectTest(hsz2, hsz1) ? TRUE : FALSE);
+    case XTYP_WILDCONNECT:
+      return WildConnect(hsz2, hsz1);
+    case XTYP_CONNECT_CONFIRM:
+      Confirm(conv, hsz1);
+      return nullptr;
+    case XTYP_UNREGISTER:
+      FollowUpPartnerExit();
+      return nullptr;
+    case XTYP_XACT_COMPLETE:
+      // No user handle is set per transaction: the conversation names the client.
+      for (auto& [id, target] : user_handles_)
+        if (target.client && conv && target.client->ConvHandle() == conv) {
+          target.client->TransactionDone();
+          break;
+        }
+      (void)data1;
+      return nullptr;
+    default:
+      break;
+  }
+  if (!conv) return nullptr;
+  return DispatchConversation(type, conv, data);
+}
+
+HDDEDATA TDdeMgr::DispatchConversation(UINT type, HCONV conv, HDDEDATA data) {
+  bool ok = false;
+  DWORD handle = QueryUserHandle(conv, QID_SYNC, &ok);
+  if (!ok) return nullptr;
+  auto it = user_handles_.find(handle);
+  if (handle == 0 || it == user_handles_.end()) return nullptr;
+  UserHandleTarget target = it->second;
+  switch (type) {
+    case XTYP_EXECUTE:
+      if (!target.server) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
+      return Execute(*target.server, data);
+    case XTYP_DISCONNECT:
+      if (target.client) target.client->ServerGone();
+      if (target.server) Disconnect(target.server);
+      return nullptr;
+    case XTYP_POKE:
+      return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
+    default:  // requests, advise starts and stops: we offer no items
+      return nullptr;
+  }
+}
+
+std::string TDdeMgr::QueryTopic(HSZ topic) const {
+  char buf[kTopicBufferSize];
+  DWORD n = DdeQueryStringA(id_, topic, buf, kTopicBufferSize, CP_WINANSI);
+  return std::string(buf, std::min<DWORD>(n, kTopicBufferSize - 1));
+}
+
+TDdeServerConv* TDdeMgr::FindTopicComponent(const std::string& topic) const {
+  for (TDdeServerConv* component : topic_components_)
+    if (SameName(component->Name(), topic)) return component;
+  return nullptr;
+}
+
+HWND TDdeMgr::FindTopicWindow(const std::string& topic) const {
+  struct Search {
+    const std::string* topic;
+    HWND found;
+  } search{&topic, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        char caption[kTopicBufferSize];
+        int n = GetWindowTextA(hwnd, caption, sizeof caption);
+        // DDEML's own windows have no caption; an empty topic is no window's name.
+        if (n <= 0 || !SameName(std::string(caption, n), *s->topic)) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool TDdeMgr::ConnectTest(HSZ service, HSZ topic) {
+  if (service && DdeCmpStringHandles(service, service_handle_) != 0) return false;
+  if (!topic) return false;
+  std::string name = QueryTopic(topic);
+  return FindTopicComponent(name) || FindTopicWindow(name);
+}
+
+HDDEDATA TDdeMgr::WildConnect(HSZ service, HSZ topic) {
+  if (!topic || !ConnectTest(service, topic)) return nullptr;
+  HSZPAIR pairs[2] = {{service_handle_, topic}, {nullptr, nullptr}};
+  return DdeCreateDataHandle(id_, reinterpret_cast<LPBYTE>(pairs), sizeof pairs, 0, nullptr,
+                             CF_TEXT, 0);
+}
+
+void TDdeMgr::Confirm(HCONV conv, HSZ topic) {
+  auto record = std::make_unique<TDdeSrvrConv>();
+  record->topic = QueryTopic(topic);
+  record->component = FindTopicComponent(record->topic);
+  if (!record->component) record->topic_window = FindTopicWindow(record->topic);
+  record->conv = conv;
+  record->id = next_user_handle_++;
+  user_handles_[record->id].server = record.get();
+  DdeSetUserHandle(conv, QID_SYNC, record->id);
+  TDdeServerConv* component = record->component;
+  server_convs_.push_back(std::move(record));
+  if (component && component->OnOpen) component->OnOpen(*component);
+}
+
+void TDdeMgr::Disconnect(TDdeSrvrConv* record) {
+  if (record->component && record->component->OnClose)
+    record->component->OnClose(*record->component);
+  if (record->conv) {
+    DdeSetUserHandle(record->conv, QID_SYNC, 0);
+    record->conv = nullptr;
+  }
+  DestroyRecord(record);
+}
+
+void TDdeMgr::DestroyRecord(TDdeSrvrConv* record) {
+  if (record->conv) {
+    DdeSetUserHandle(record->conv, QID_SYNC, 0);
+    DdeDisconnect(record->conv);
+  }
+  user_handles_.erase(record->id);
+  std::erase_if(server_convs_, [record](const auto& r) { return r.get() == record; });
+}
+
+HDDEDATA TDdeMgr::Execute(TDdeSrvrConv& record, HDDEDATA data) {
+  const auto not_processed = reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
+  if (!record.component) return not_processed;
+  DWORD size = 0;
+  const BYTE* bytes = DdeAccessData(data, &size);
+  if (!bytes) return not_processed;
+  TDdeServerConv& component = *record.component;
+  if (!component.OnExecuteMacro) {
+    DdeUnaccessData(data);
+    return reinterpret_cast<HDDEDATA>(DDE_FACK);
+  }
+  // Only within the size DDEML reports: the data need not end in a zero.
+  const char* text = reinterpret_cast<const char*>(bytes);
+  std::string_view view(text, std::find(text, text + size, '\0') - text);
+  std::vector<std::string> lines = SplitMacroLines(view);
+  DdeUnaccessData(data);
+  try {
+    component.OnExecuteMacro(component, lines);
+  } catch (const std::exception& e) {
+    PostErrorReport(e.what());
+    return not_processed;
+  }
+  return reinterpret_cast<HDDEDATA>(DDE_FACK);
+}
+
+void TDdeMgr::FollowUpPartnerExit() {
+  follow_up_ticks_ = kFollowUpTicks;
+  if (!follow_up_timer_)
+    follow_up_timer_ = SetTimer(nullptr, 0, kFollowUpIntervalMs, &TDdeMgr::FollowUpTimer);
+}
+
+void CALLBACK TDdeMgr::FollowUpTimer(HWND, UINT, UINT_PTR, DWORD) {
+  TDdeMgr* mgr = the_instance;
+  if (!mgr) return;
+  try {
+    mgr->CheckClients();
+  } catch (const std::exception& e) {
+    PostErrorReport(e.what());
+  } catch (...) {
+    PostErrorReport("Unbekannter Fehler im DDE-Aufruf");
+  }
+  bool any_open = false;
+  for (auto& [id, target] : mgr->user_handles_)
+    if (target.client && target.client->ConvHandle()) any_open = true;
+  if (!any_open || --mgr->follow_up_ticks_ <= 0) {
+    KillTimer(nullptr, mgr->follow_up_timer_);
+    mgr->follow_up_timer_ = 0;
+  }
+}
+
+}  // namespace vexal::dde

@@ -1,0 +1,20 @@
+// Bytes as text and back: how the simulator writes what it received and reads what to send.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rotsim {
+
+// "48 53 20 0D 0A 00"
+std::string HexBytes(std::string_view bytes);
+
+// Printable ASCII as is; \r \n \t \0 \\ \" and \xHH for everything else.
+std::string EscapedText(std::string_view bytes);
+
+// The reverse of EscapedText for macros given on the command line or in a script: \r \n \t
+// \0 \\ \xHH. Nothing when an escape is malformed.
+std::optional<std::string> Unescape(std::string_view text);
+
+}  // namespace rotsim

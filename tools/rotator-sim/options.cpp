@@ -1,0 +1,155 @@
+#include "options.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "byte_text.h"
+
+namespace rotsim {
+
+namespace {
+
+bool ParseUnsigned(const std::string& text, unsigned* value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  unsigned long v = std::strtoul(text.c_str(), &end, 10);
+  if (*end != '\0' || text[0] == '-') return false;
+  *value = static_cast<unsigned>(v);
+  return true;
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
+  Options o;
+  if (const char* env = std::getenv("ROTATOR_SIM_LOG")) o.log = env;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) {
+        *error = arg + " needs a value";
+        return false;
+      }
+      *out = argv[++i];
+      return true;
+    };
+    auto number = [&](unsigned* out) {
+      std::string text;
+      if (!value(&text)) return false;
+      if (!ParseUnsigned(text, out)) {
+        *error = arg + ": not a number: " + text;
+        return false;
+      }
+      return true;
+    };
+    std::string text;
+    if (arg == "--help" || arg == "-h" || arg == "/?") {
+      o.help = true;
+    } else if (arg == "--client") {
+      o.client = true;
+    } else if (arg == "--service") {
+      if (!value(&text)) return std::nullopt;
+      o.service = text;
+    } else if (arg == "--topic") {
+      if (!value(&text)) return std::nullopt;
+      o.topic = text;
+    } else if (arg == "--log") {
+      if (!value(&o.log)) return std::nullopt;
+    } else if (arg == "--register-delay") {
+      if (!number(&o.register_delay_ms)) return std::nullopt;
+    } else if (arg == "--ack") {
+      if (!value(&text)) return std::nullopt;
+      if (text == "fack")
+        o.ack = Ack::kFack;
+      else if (text == "busy")
+        o.ack = Ack::kBusy;
+      else if (text == "notprocessed")
+        o.ack = Ack::kNotProcessed;
+      else {
+        *error = "--ack: fack, busy or notprocessed, not " + text;
+        return std::nullopt;
+      }
+    } else if (arg == "--end-after") {
+      if (!number(&o.end_after)) return std::nullopt;
+    } else if (arg == "--end-mode") {
+      if (!value(&text)) return std::nullopt;
+      if (text == "terminate")
+        o.end_mode = EndMode::kTerminate;
+      else if (text == "exit")
+        o.end_mode = EndMode::kExit;
+      else {
+        *error = "--end-mode: terminate or exit, not " + text;
+        return std::nullopt;
+      }
+    } else if (arg == "--exec") {
+      if (!value(&text)) return std::nullopt;
+      auto bytes = Unescape(text);
+      if (!bytes) {
+        *error = "--exec: bad escape in " + text;
+        return std::nullopt;
+      }
+      o.macros.push_back(*bytes);
+    } else if (arg == "--script") {
+      if (!value(&o.script)) return std::nullopt;
+    } else if (arg == "--stdin") {
+      o.from_stdin = true;
+    } else if (arg == "--raw") {
+      o.raw = true;
+    } else if (arg == "--interval") {
+      if (!number(&o.interval_ms)) return std::nullopt;
+    } else if (arg == "--hold") {
+      if (!number(&o.hold_ms)) return std::nullopt;
+    } else if (arg.rfind("--", 0) == 0) {
+      *error = "unknown option " + arg;
+      return std::nullopt;
+    } else {
+      o.positional.push_back(arg);
+    }
+  }
+  return o;
+}
+
+std::string DefaultServiceName() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string name(path, n);
+  name = name.substr(name.find_last_of("\\:") + 1);
+  return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
+}
+
+const char* HelpText() {
+  return R"(rotator-sim: the rotator server's side of the DDE link, for tests and trials.
+
+Server mode (default): registers a DDE service with one topic and logs every execute.
+  --service NAME         service name (default: this program's file name without its
+                         last 4 characters, e.g. "rotator-sim")
+  --topic NAME           topic offered (default RotServConv; letter case ignored)
+  --register-delay MS    register the service only MS milliseconds after start
+  --ack fack|busy|notprocessed
+                         answer to every execute (default fack)
+  --end-after N          end the conversation after the N-th execute
+  --end-mode terminate|exit
+                         terminate: post WM_DDE_TERMINATE to the client (default);
+                         exit: withdraw the service, leave DDE and exit
+  Other arguments are accepted and logged (a client may start us as "service topic").
+
+Client mode: connects and executes macros, logging each result.
+  --client
+  --service NAME         service to connect to (absent or empty: any service)
+  --topic NAME           topic (default AntDaten)
+  --exec TEXT            a macro; escapes \r \n \t \0 \\ \xHH; repeatable
+  --script FILE          macros from a file, one per line, same escapes
+  --stdin                macros from standard input, one per line, same escapes
+  --raw                  send each macro exactly as given (default: one NUL appended)
+  --interval MS          pause between executes (messages are still handled)
+  --hold MS              keep the conversation open MS milliseconds after the last one
+  Exit code: 0 all acknowledged, 1 no connection, 2 some execute not acknowledged.
+
+Both:
+  --log FILE             log file, appended (default: environment ROTATOR_SIM_LOG)
+  --help                 this text
+)";
+}
+
+}  // namespace rotsim
