@@ -19,6 +19,8 @@ std::string BinPath(const std::string& file) { return BinDir() + "\\" + file; }
 std::string TestDir() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "adhoc";
+  for (char& c : name)
+    if (c == '/' || c == '\\') c = '_';  // parameterised tests: "Modes/Suite.Name/0"
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   std::string dir = std::string(temp) + "vexal-tests";
