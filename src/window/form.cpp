@@ -58,23 +58,6 @@ void Form::EndSession(bool ending) {
 
 LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return TRUE;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(Handle(), &ps);
-      RECT client;
-      GetClientRect(Handle(), &client);
-      Paint(dc, client);
-      EndPaint(Handle(), &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT client;
-      GetClientRect(Handle(), &client);
-      Paint(reinterpret_cast<HDC>(wp), client);
-      return 0;
-    }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
       return CtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
@@ -93,7 +76,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       EndSession(wp != FALSE);
       return 0;
   }
-  return WindowBase::HandleMessage(msg, wp, lp);
+  return PaintedWindow::HandleMessage(msg, wp, lp);
 }
 
 }  // namespace vexal

@@ -10,7 +10,7 @@
 
 namespace vexal {
 
-class Form : public WindowBase {
+class Form : public PaintedWindow {
  public:
   explicit Form(const FormLayout& layout);
 
@@ -31,7 +31,7 @@ class Form : public WindowBase {
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  void Paint(HDC dc, const RECT& area);
+  void Paint(HDC dc, const RECT& area) override;
   LRESULT CtlColor(UINT msg, HDC dc, HWND child);
   void Activate(WPARAM wp);
   void RestoreFocus();

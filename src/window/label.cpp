@@ -51,27 +51,10 @@ void TLabel::Paint(HDC dc, const RECT& area) {
 
 LRESULT TLabel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return TRUE;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(Handle(), &ps);
-      RECT client;
-      GetClientRect(Handle(), &client);
-      Paint(dc, client);
-      EndPaint(Handle(), &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT client;
-      GetClientRect(Handle(), &client);
-      Paint(reinterpret_cast<HDC>(wp), client);
-      return 0;
-    }
     case WM_NCHITTEST:
       return HTTRANSPARENT;  // clicks go to the window beneath, as on any label
   }
-  return WindowBase::HandleMessage(msg, wp, lp);
+  return PaintedWindow::HandleMessage(msg, wp, lp);
 }
 
 }  // namespace vexal

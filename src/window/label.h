@@ -8,7 +8,7 @@
 
 namespace vexal {
 
-class TLabel : public WindowBase {
+class TLabel : public PaintedWindow {
  public:
   // `parent_color` is used when the layout gives the label its window's colour.
   TLabel(HWND parent, const WidgetLayout& layout, TColor parent_color, int dpi, int origin);
@@ -20,7 +20,7 @@ class TLabel : public WindowBase {
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  void Paint(HDC dc, const RECT& area);
+  void Paint(HDC dc, const RECT& area) override;
   void AutoSize();
 
   GdiObject<HFONT> font_;

@@ -81,23 +81,6 @@ void TPanel::MouseUp(TMouseButton button, WPARAM wp, LPARAM lp) {
 
 LRESULT TPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return TRUE;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(Handle(), &ps);
-      RECT client;
-      GetClientRect(Handle(), &client);
-      Paint(dc, client);
-      EndPaint(Handle(), &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT client;
-      GetClientRect(Handle(), &client);
-      Paint(reinterpret_cast<HDC>(wp), client);
-      return 0;
-    }
     case WM_LBUTTONDOWN:
       MouseDown(TMouseButton::mbLeft, wp, lp);
       return 0;
@@ -119,7 +102,7 @@ LRESULT TPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case kMsgGetPanelColor:
       return static_cast<LRESULT>(color_);
   }
-  return WindowBase::HandleMessage(msg, wp, lp);
+  return PaintedWindow::HandleMessage(msg, wp, lp);
 }
 
 }  // namespace vexal

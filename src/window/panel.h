@@ -17,7 +17,7 @@ class TPanel;
 using TMouseEvent =
     std::function<void(TPanel& sender, TMouseButton button, unsigned shift, int x, int y)>;
 
-class TPanel : public WindowBase {
+class TPanel : public PaintedWindow {
  public:
   static constexpr int kBevelWidth = 3;
   static constexpr int kBorderWidth = 2;
@@ -37,7 +37,7 @@ class TPanel : public WindowBase {
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  void Paint(HDC dc, const RECT& area);
+  void Paint(HDC dc, const RECT& area) override;
   void MouseDown(TMouseButton button, WPARAM wp, LPARAM lp);
   void MouseUp(TMouseButton button, WPARAM wp, LPARAM lp);
 

@@ -95,4 +95,30 @@ LRESULT CALLBACK WindowBase::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
   return 0;
 }
 
+void PaintedWindow::PaintNow() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(Handle(), &ps);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  Paint(dc, client);
+  EndPaint(Handle(), &ps);
+}
+
+LRESULT PaintedWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_PAINT:
+      PaintNow();
+      return 0;
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(Handle(), &client);
+      Paint(reinterpret_cast<HDC>(wp), client);
+      return 0;
+    }
+  }
+  return WindowBase::HandleMessage(msg, wp, lp);
+}
+
 }  // namespace vexal

@@ -87,4 +87,15 @@ class WindowBase {
   HWND hwnd_ = nullptr;
 };
 
+// A window that paints itself entirely in Paint, for the screen and for WM_PRINTCLIENT alike;
+// there is no separate background erase.
+class PaintedWindow : public WindowBase {
+ protected:
+  virtual void Paint(HDC dc, const RECT& area) = 0;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void PaintNow();
+};
+
 }  // namespace vexal
