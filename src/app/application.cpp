@@ -1,8 +1,11 @@
 #include "app/application.h"
 
+#include <dde.h>
+
 #include <stdexcept>
 
 #include "app/error_report.h"
+#include "dde/dde_mgr.h"
 
 namespace vexal {
 
@@ -47,6 +50,11 @@ void Application::ProcessMessage(const MSG& msg) {
   if (handled) return;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
+  // Wine's DDEML never tells a client that the server ended the conversation, but the
+  // terminate message itself comes through here: look at the client links right after it.
+  if (msg.message == WM_DDE_TERMINATE) {
+    if (dde::TDdeMgr* mgr = dde::TDdeMgr::Instance()) mgr->CheckClients();
+  }
 }
 
 int Application::Run(HWND main_window, int startup_show) {

@@ -18,8 +18,9 @@ class Bridge : public BridgeTest {
     StartRotatorServer(rotator_args);
     StartLogger();
     StartBridge();
-    ASSERT_EQ(Text(kIdLabel6), "Logger32 connected");
     ASSERT_TRUE(WaitReceived(1, 10s));
+    // A server that ends the link at once may already have had the bridge release Logger32.
+    if (rotator_args.empty()) ASSERT_EQ(Text(kIdLabel6), "Logger32 connected");
   }
   void Turn(int azimuth) {
     ASSERT_TRUE(logger_->Command("turn " + std::to_string(azimuth)));
