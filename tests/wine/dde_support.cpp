@@ -74,6 +74,17 @@ std::unique_ptr<harness::Child> StartBridge(harness::Job& job, const std::string
   return bridge;
 }
 
+void KillLoggedStarts(const std::string& log_path) {
+  for (const auto& line : LinesWith(harness::ReadLines(log_path), " start pid=")) {
+    DWORD pid = std::stoul(Field(line, "pid"));
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+      TerminateProcess(process, 1);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    }
+  }
+}
+
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

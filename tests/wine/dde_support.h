@@ -41,6 +41,9 @@ std::vector<std::string> ReceivedHex(const std::vector<std::string>& log);
 // are only answered once its message loop runs.
 std::unique_ptr<harness::Child> StartBridge(harness::Job& job, const std::string& exe_path);
 
+// Ends every rotator-sim that logged its start to this log.
+void KillLoggedStarts(const std::string& log_path);
+
 bool FileExists(const std::string& path);
 
 }  // namespace ddetest

@@ -48,7 +48,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   for (const auto& p : options->positional) positional += " " + p;
   log.Line("start pid=" + std::to_string(GetCurrentProcessId()) + " show=" + std::to_string(show) +
            " startup-show=" + std::to_string(StartShowCommand()) +
-           " mode=" + (options->client ? "client" : "server") + " cmdline=" + GetCommandLineA() +
-           (positional.empty() ? "" : " positional=" + positional.substr(1)));
+           " mode=" + (options->client ? "client" : "server") +
+           (positional.empty() ? "" : " positional=" + positional.substr(1)) +
+           " cmdline=" + GetCommandLineA());
   return options->client ? rotsim::RunClient(*options, log) : rotsim::RunServer(*options, log);
 }

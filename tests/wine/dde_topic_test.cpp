@@ -1,0 +1,92 @@
+// A topic served by this test process's own DDE instance, with rotator-sim as the client in
+// another process: the lines that reach the handler, and the topic's open and close events.
+#include <gtest/gtest.h>
+
+#include "dde/dde_mgr.h"
+#include "dde/dde_server_conv.h"
+#include "dde_support.h"
+#include "harness.h"
+
+using namespace harness;
+using namespace ddetest;
+using vexal::dde::TDdeMgr;
+using vexal::dde::TDdeServerConv;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class DdeTopic : public ::testing::Test {
+ protected:
+  DdeTopic() : topic_("AntDaten") {
+    topic_.OnExecuteMacro = [this](TDdeServerConv& sender, const Lines& msg) {
+      EXPECT_EQ(&sender, &topic_);
+      received_.push_back(msg);
+    };
+  }
+
+  // Executes each macro (given with the simulator's escapes) in one conversation.
+  SimRun Execute(const std::vector<std::string>& macros, const std::string& extra = "") {
+    std::string args = "--client --service " + mgr_.ServiceName() + " --topic antdaten " + extra;
+    for (const auto& m : macros) args += " --exec \"" + m + "\"";
+    return RunSim(job_, args, TestDir() + "\\client.log");
+  }
+
+  TDdeMgr mgr_;
+  TDdeServerConv topic_;
+  std::vector<Lines> received_;
+  Job job_;
+};
+
+}  // namespace
+
+TEST_F(DdeTopic, LinesAreSplitAtEveryKindOfBreak) {
+  SimRun run = Execute({"A\\r\\n\\r\\nB", "A\\rB", "A\\r\\nB\\r\\n", "A\\n\\rB", "\\r\\n",
+                        " 12 \\t\\x01", "\\xE4\\xF6\\xFC\\r\\n"});
+  EXPECT_EQ(run.exit_code, 0u);
+  ASSERT_EQ(received_.size(), 7u);
+  EXPECT_EQ(received_[0], (Lines{"A", "", "B"}));
+  EXPECT_EQ(received_[1], (Lines{"A", "B"}));
+  EXPECT_EQ(received_[2], (Lines{"A", "B"}));
+  EXPECT_EQ(received_[3], (Lines{"A", "", "B"}));
+  EXPECT_EQ(received_[4], Lines{""});
+  EXPECT_EQ(received_[5], Lines{" 12 \t\x01"});
+  EXPECT_EQ(received_[6], Lines{"\xE4\xF6\xFC"});
+}
+
+TEST_F(DdeTopic, TextEndsAtTheFirstZeroOrAtTheDataSize) {
+  SimRun with_nul = Execute({"", "A\\r\\nB\\0C\\r\\nD"});
+  EXPECT_EQ(ExecuteResults(with_nul.log), (Lines{"ack", "ack"}));
+  // No terminating zero at all: the text is exactly the data.
+  SimRun raw = Execute({"X\\r\\nYZ", "Q"}, "--raw");
+  EXPECT_EQ(ExecuteResults(raw.log), (Lines{"ack", "ack"}));
+  ASSERT_EQ(received_.size(), 4u);
+  EXPECT_EQ(received_[0], Lines{});
+  EXPECT_EQ(received_[1], (Lines{"A", "B"}));
+  EXPECT_EQ(received_[2], (Lines{"X", "YZ"}));
+  EXPECT_EQ(received_[3], Lines{"Q"});
+}
+
+TEST_F(DdeTopic, TopicWithoutHandlerAcknowledgesAndOpenCloseArePaired) {
+  TDdeServerConv quiet("Quiet");
+  int opens = 0, closes = 0;
+  quiet.OnOpen = [&](TDdeServerConv& s) { opens += &s == &quiet; };
+  quiet.OnClose = [&](TDdeServerConv& s) { closes += &s == &quiet; };
+  SimRun run = RunSim(
+      job_,
+      "--client --service " + mgr_.ServiceName() + " --topic QUIET --exec 1 --exec 2 --hold 300",
+      TestDir() + "\\quiet.log");
+  EXPECT_EQ(ExecuteResults(run.log), (Lines{"ack", "ack"}));
+  EXPECT_TRUE(WaitUntil([&] { return closes == 1; }, std::chrono::seconds(10)));
+  EXPECT_EQ(opens, 1);
+  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(mgr_.ServerConversationCount(), 0u);
+  EXPECT_TRUE(received_.empty());
+}
+
+TEST_F(DdeTopic, RemovedTopicIsNoLongerOffered) {
+  { TDdeServerConv gone("Gone"); }
+  SimRun run = RunSim(job_, "--client --service " + mgr_.ServiceName() + " --topic Gone --exec 1",
+                      TestDir() + "\\gone.log");
+  EXPECT_EQ(run.exit_code, 1u);
+  EXPECT_EQ(LinesWith(run.log, "connect failed").size(), 1u);
+}
