@@ -1,0 +1,34 @@
+// Round trips of synchronous DDE executes against any DDE server.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// The 10-line status macro the rotator server sends: azimuth 123.4 degrees, all else 0.
+extern const char kStatusMacro[];
+
+struct ExecuteSettings {
+  std::string service;
+  std::string topic;
+  int count = 2000;
+  int warmup = 50;
+  DWORD timeout_ms = 5000;
+  // How long to keep trying DdeConnect while the server is still starting.
+  DWORD connect_ms = 10000;
+};
+
+struct ExecuteResult {
+  std::vector<double> micros;  // one per answered execute, acknowledged or not
+  int non_fack = 0;            // answered without DDE_FACK
+  int failed = 0;              // no answer (time-out or broken conversation); reconnected after
+};
+
+// Throws std::runtime_error when no server answers within connect_ms, or when executes keep
+// failing (three in a row) so that a dead server never keeps the run waiting.
+ExecuteResult RunExecuteBench(const ExecuteSettings& settings);
+
+}  // namespace bench
