@@ -2,9 +2,11 @@
 // "key value" line per figure on standard output; errors go to standard error with exit code 2
 // (1 for a usage error).
 //
-//   bench-driver execute --service S --topic T [--count N] [--warmup W] [--timeout-ms MS]
-//                        [--connect-ms MS]
-//   bench-driver startup --exe PATH --title TITLE [--args TEXT] [--runs R]
+//   bench-driver execute --service S --topic T [--ref-service S2 --ref-topic T2] [--count N]
+//                        [--warmup W] [--timeout-ms MS] [--connect-ms MS]
+//   bench-driver startup --exe PATH --title TITLE [--args TEXT]
+//                        [--ref-exe PATH --ref-title TITLE [--ref-args TEXT]] [--runs R]
+//                        [--window-timeout-ms MS]
 //   bench-driver size --exe PATH
 //   bench-driver wait-window --title TITLE [--timeout-ms MS]
 //   bench-driver close --title TITLE [--timeout-ms MS]
@@ -35,50 +37,87 @@ void Print(const char* key, long long value) {
   std::printf("%s %lld\n", key, value);
 }
 
+void PrintExecute(const std::string& prefix, const bench::ExecuteResult& r) {
+  auto key = [&](const char* name) { return prefix + name; };
+  Print(key("execute_count").c_str(), static_cast<long long>(r.micros.size()));
+  Print(key("execute_non_fack").c_str(), static_cast<long long>(r.non_fack));
+  Print(key("execute_failed").c_str(), static_cast<long long>(r.failed));
+  if (r.micros.empty()) return;
+  bench::Summary sum = bench::Summarize(r.micros);
+  Print(key("execute_median_us").c_str(), sum.median);
+  Print(key("execute_p90_us").c_str(), sum.p90);
+  Print(key("execute_p99_us").c_str(), sum.p99);
+  Print(key("execute_min_us").c_str(), sum.min);
+  Print(key("execute_max_us").c_str(), sum.max);
+}
+
+// With --ref-service the executes alternate between the two servers; the reference's figures
+// carry the prefix "ref_".
 int Execute(const Options& options) {
+  std::vector<bench::ExecuteTarget> targets{
+      {options.Required("service"), options.Required("topic")}};
+  if (options.Has("ref-service"))
+    targets.push_back({options.Required("ref-service"), options.Text("ref-topic", "AntDaten")});
   bench::ExecuteSettings s;
-  s.service = options.Required("service");
-  s.topic = options.Required("topic");
   s.count = options.Number("count", 2000, 1, 1000000);
   s.warmup = options.Number("warmup", 50, 0, 100000);
   s.timeout_ms = options.Number("timeout-ms", 5000, 1, 60000);
   s.connect_ms = options.Number("connect-ms", 10000, 0, 120000);
-  bench::ExecuteResult r = bench::RunExecuteBench(s);
-  Print("execute_count", static_cast<long long>(r.micros.size()));
-  Print("execute_non_fack", static_cast<long long>(r.non_fack));
-  Print("execute_failed", static_cast<long long>(r.failed));
-  if (r.micros.empty()) throw std::runtime_error("no execute was answered");
-  bench::Summary sum = bench::Summarize(r.micros);
-  Print("execute_median_us", sum.median);
-  Print("execute_p90_us", sum.p90);
-  Print("execute_p99_us", sum.p99);
-  Print("execute_min_us", sum.min);
-  Print("execute_max_us", sum.max);
+  std::vector<bench::ExecuteResult> results = bench::RunExecuteBench(targets, s);
+  PrintExecute("", results[0]);
+  if (results.size() > 1) PrintExecute("ref_", results[1]);
+  for (const bench::ExecuteResult& r : results)
+    if (r.micros.empty()) throw std::runtime_error("no execute was answered");
   return 0;
 }
 
-int Startup(const Options& options) {
-  bench::StartupSettings s;
-  s.exe = options.Required("exe");
-  s.title = options.Required("title");
-  s.args = options.Text("args", "");
-  long runs = options.Number("runs", 10, 1, 1000);
-  std::vector<double> millis, memory;
+struct StartupFigures {
+  std::vector<double> millis;
+  std::vector<double> memory;
   long long killed = 0;
-  for (long i = 0; i < runs; ++i) {
-    bench::StartupSample sample = bench::MeasureStartup(s);
+
+  void Add(const bench::StartupSample& sample) {
     millis.push_back(sample.millis);
     if (sample.peak_ws_kib > 0) memory.push_back(sample.peak_ws_kib);
     killed += sample.killed;
   }
-  bench::Summary t = bench::Summarize(millis);
-  Print("startup_runs", static_cast<long long>(t.count));
-  Print("startup_median_ms", t.median);
-  Print("startup_min_ms", t.min);
-  Print("startup_max_ms", t.max);
-  Print("startup_killed", killed);
-  if (memory.empty()) throw std::runtime_error("the peak working set could not be read");
-  Print("peak_working_set_median_kib", bench::Summarize(memory).median);
+
+  void Print(const std::string& prefix) const {
+    auto key = [&](const char* name) { return prefix + name; };
+    bench::Summary t = bench::Summarize(millis);
+    ::Print(key("startup_runs").c_str(), static_cast<long long>(t.count));
+    ::Print(key("startup_median_ms").c_str(), t.median);
+    ::Print(key("startup_min_ms").c_str(), t.min);
+    ::Print(key("startup_max_ms").c_str(), t.max);
+    ::Print(key("startup_killed").c_str(), killed);
+    if (memory.empty()) throw std::runtime_error("the peak working set could not be read");
+    ::Print(key("peak_working_set_median_kib").c_str(), bench::Summarize(memory).median);
+  }
+};
+
+// With --ref-exe the starts alternate between the two programs; the reference's figures carry
+// the prefix "ref_".
+int Startup(const Options& options) {
+  bench::StartupSettings program;
+  program.exe = options.Required("exe");
+  program.title = options.Required("title");
+  program.args = options.Text("args", "");
+  program.window_timeout_ms = options.Number("window-timeout-ms", 30000, 1, 600000);
+  bench::StartupSettings reference = program;
+  bool with_reference = options.Has("ref-exe");
+  if (with_reference) {
+    reference.exe = options.Required("ref-exe");
+    reference.title = options.Required("ref-title");
+    reference.args = options.Text("ref-args", "");
+  }
+  long runs = options.Number("runs", 10, 1, 1000);
+  StartupFigures figures, ref_figures;
+  for (long i = 0; i < runs; ++i) {
+    figures.Add(bench::MeasureStartup(program));
+    if (with_reference) ref_figures.Add(bench::MeasureStartup(reference));
+  }
+  figures.Print("");
+  if (with_reference) ref_figures.Print("ref_");
   return 0;
 }
 
@@ -131,9 +170,11 @@ int Close(const Options& options) {
 
 int Dispatch(const std::string& command, const std::vector<std::string>& args) {
   if (command == "execute")
-    return Execute(
-        Options(args, {"service", "topic", "count", "warmup", "timeout-ms", "connect-ms"}));
-  if (command == "startup") return Startup(Options(args, {"exe", "title", "args", "runs"}));
+    return Execute(Options(args, {"service", "topic", "ref-service", "ref-topic", "count", "warmup",
+                                  "timeout-ms", "connect-ms"}));
+  if (command == "startup")
+    return Startup(Options(args, {"exe", "title", "args", "ref-exe", "ref-title", "ref-args",
+                                  "runs", "window-timeout-ms"}));
   if (command == "size") return Size(Options(args, {"exe"}));
   if (command == "wait-window") return WaitWindow(Options(args, {"title", "timeout-ms"}));
   if (command == "close") return Close(Options(args, {"title", "timeout-ms"}));

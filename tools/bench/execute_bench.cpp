@@ -3,6 +3,7 @@
 #include <ddeml.h>
 
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 
 namespace bench {
@@ -93,7 +94,7 @@ struct Timer {
   }
 };
 
-Answer ExecuteOnce(DdeClient& client, DWORD timeout_ms) {
+Answer ExecuteMacro(DdeClient& client, DWORD timeout_ms) {
   // The macro goes with its terminating zero, as the rotator server sends it.
   auto* data = reinterpret_cast<BYTE*>(const_cast<char*>(kStatusMacro));
   DWORD status = 0;
@@ -104,41 +105,64 @@ Answer ExecuteOnce(DdeClient& client, DWORD timeout_ms) {
   return client.LastError() == DMLERR_NOTPROCESSED ? Answer::kNack : Answer::kNone;
 }
 
-}  // namespace
+// One conversation under measurement, reconnected after an unanswered execute.
+class Measured {
+ public:
+  Measured(const ExecuteTarget& target, const ExecuteSettings& settings)
+      : target_(target), settings_(settings), client_(target.service, target.topic) {
+    result_.micros.reserve(settings.count);
+    Connect();
+  }
 
-ExecuteResult RunExecuteBench(const ExecuteSettings& settings) {
-  DdeClient client(settings.service, settings.topic);
-  auto connect = [&] {
-    if (!client.Connect(settings.connect_ms))
-      throw std::runtime_error("cannot connect to DDE service '" + settings.service + "' topic '" +
-                               settings.topic + "' (" + DdeErrorName(client.LastError()) + ")");
-  };
-  connect();
-
-  ExecuteResult result;
-  result.micros.reserve(settings.count);
-  Timer timer;
-  int consecutive_failures = 0;
-  for (int i = 0; i < settings.warmup + settings.count; ++i) {
-    bool measured = i >= settings.warmup;
+  void ExecuteOnce(bool measured, const Timer& timer) {
     LONGLONG start = timer.Now();
-    Answer answer = ExecuteOnce(client, settings.timeout_ms);
+    Answer answer = ExecuteMacro(client_, settings_.timeout_ms);
     LONGLONG end = timer.Now();
     if (answer == Answer::kNone) {
-      UINT error = client.LastError();
-      if (measured) ++result.failed;
-      if (++consecutive_failures >= 3)
-        throw std::runtime_error("executes keep failing (" + DdeErrorName(error) + ")");
+      UINT error = client_.LastError();
+      if (measured) ++result_.failed;
+      if (++consecutive_failures_ >= 3)
+        throw std::runtime_error("executes on DDE service '" + target_.service +
+                                 "' keep failing (" + DdeErrorName(error) + ")");
       // A late answer would be credited to the next execute: start a fresh conversation.
-      connect();
-      continue;
+      Connect();
+      return;
     }
-    consecutive_failures = 0;
-    if (!measured) continue;
-    result.micros.push_back(timer.Micros(start, end));
-    if (answer == Answer::kNack) ++result.non_fack;
+    consecutive_failures_ = 0;
+    if (!measured) return;
+    result_.micros.push_back(timer.Micros(start, end));
+    if (answer == Answer::kNack) ++result_.non_fack;
   }
-  return result;
+
+  const ExecuteResult& result() const { return result_; }
+
+ private:
+  void Connect() {
+    if (!client_.Connect(settings_.connect_ms))
+      throw std::runtime_error("cannot connect to DDE service '" + target_.service + "' topic '" +
+                               target_.topic + "' (" + DdeErrorName(client_.LastError()) + ")");
+  }
+
+  ExecuteTarget target_;
+  const ExecuteSettings& settings_;
+  DdeClient client_;
+  ExecuteResult result_;
+  int consecutive_failures_ = 0;
+};
+
+}  // namespace
+
+std::vector<ExecuteResult> RunExecuteBench(const std::vector<ExecuteTarget>& targets,
+                                           const ExecuteSettings& settings) {
+  std::vector<std::unique_ptr<Measured>> measured;
+  for (const ExecuteTarget& target : targets)
+    measured.push_back(std::make_unique<Measured>(target, settings));
+  Timer timer;
+  for (int i = 0; i < settings.warmup + settings.count; ++i)
+    for (auto& m : measured) m->ExecuteOnce(i >= settings.warmup, timer);
+  std::vector<ExecuteResult> results;
+  for (auto& m : measured) results.push_back(m->result());
+  return results;
 }
 
 }  // namespace bench

@@ -11,9 +11,12 @@ namespace bench {
 // The 10-line status macro the rotator server sends: azimuth 123.4 degrees, all else 0.
 extern const char kStatusMacro[];
 
-struct ExecuteSettings {
+struct ExecuteTarget {
   std::string service;
   std::string topic;
+};
+
+struct ExecuteSettings {
   int count = 2000;
   int warmup = 50;
   DWORD timeout_ms = 5000;
@@ -27,8 +30,11 @@ struct ExecuteResult {
   int failed = 0;              // no answer (time-out or broken conversation); reconnected after
 };
 
-// Throws std::runtime_error when no server answers within connect_ms, or when executes keep
-// failing (three in a row) so that a dead server never keeps the run waiting.
-ExecuteResult RunExecuteBench(const ExecuteSettings& settings);
+// One result per target. With several targets the executes take turns, one on each, so that
+// every target sees the same load of the machine. Throws std::runtime_error when a server does
+// not answer the connect within connect_ms, or when its executes keep failing (three in a row),
+// so that a dead server never keeps the run waiting.
+std::vector<ExecuteResult> RunExecuteBench(const std::vector<ExecuteTarget>& targets,
+                                           const ExecuteSettings& settings);
 
 }  // namespace bench

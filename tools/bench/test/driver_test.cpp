@@ -133,17 +133,29 @@ TEST(ExecuteBench, MeasuresEveryAcknowledgedExecute) {
   CloseHandle(server);
 }
 
-TEST(ExecuteBench, CountsExecutesAnsweredWithoutAcknowledgement) {
+TEST(ExecuteBench, AlternatingServersKeepTheirOwnFigures) {
+  // One server acknowledges, the reference refuses: each one's answers must stay its own.
   Job job;
-  std::string service = UniqueService("BenchRefuse");
-  HANDLE server = StartServer(job, service, "--refuse 1");
+  std::string acking = UniqueService("BenchAck"), refusing = UniqueService("BenchRefuse");
+  StartServer(job, acking);
+  StartServer(job, refusing, "--refuse 1");
   DriverRun run =
-      RunDriver(job, "execute --service " + service + " --topic Any --count 30 --warmup 0");
+      RunDriver(job, "execute --service " + acking + " --topic AntDaten --ref-service " + refusing +
+                         " --ref-topic Any --count 30 --warmup 0");
   ASSERT_EQ(run.exit_code, 0u) << run.output;
   EXPECT_EQ(run.values["execute_count"], 30);
-  EXPECT_EQ(run.values["execute_non_fack"], 30);
-  EXPECT_EQ(run.values["execute_failed"], 0);
-  CloseHandle(server);
+  EXPECT_EQ(run.values["execute_non_fack"], 0);
+  EXPECT_EQ(run.values["ref_execute_count"], 30);
+  EXPECT_EQ(run.values["ref_execute_non_fack"], 30);
+  EXPECT_EQ(run.values["ref_execute_failed"], 0);
+  EXPECT_GT(run.values["ref_execute_median_us"], 0);
+
+  // A reference nobody serves fails the whole measurement.
+  DriverRun missing =
+      RunDriver(job, "execute --service " + acking + " --topic AntDaten " + "--ref-service " +
+                         UniqueService("BenchNobody") + " --count 5 --connect-ms 500");
+  EXPECT_EQ(missing.exit_code, 2u);
+  EXPECT_NE(missing.output.find("BenchNobody"), std::string::npos) << missing.output;
 }
 
 TEST(ExecuteBench, MissingServerFailsClearlyAndInBoundedTime) {
@@ -159,12 +171,17 @@ TEST(ExecuteBench, MissingServerFailsClearlyAndInBoundedTime) {
 TEST(StartupBench, MeasuresAndClosesEveryRun) {
   Job job;
   std::string title = "Bench Window " + std::to_string(GetCurrentProcessId());
+  std::string ref_title = title + " reference";
+  std::string exe = BinPath("bench-window.exe");
   DriverRun run = RunDriver(job,
-                            "startup --exe \"" + BinPath("bench-window.exe") + "\" --args \"" +
-                                title + "\" --title \"" + title + "\" --runs 3",
+                            "startup --exe \"" + exe + "\" --args \"" + title + "\" --title \"" +
+                                title + "\" --ref-exe \"" + exe + "\" --ref-args \"" + ref_title +
+                                "\" --ref-title \"" + ref_title + "\" --runs 2",
                             120000);
   ASSERT_EQ(run.exit_code, 0u) << run.output;
-  EXPECT_EQ(run.values["startup_runs"], 3);
+  EXPECT_EQ(run.values["startup_runs"], 2);
+  EXPECT_EQ(run.values["ref_startup_runs"], 2);
+  EXPECT_GT(run.values["ref_peak_working_set_median_kib"], 1024);
   EXPECT_EQ(run.values["startup_killed"], 0);
   EXPECT_GT(run.values["startup_min_ms"], 0);
   EXPECT_LE(run.values["startup_min_ms"], run.values["startup_median_ms"]);
@@ -172,6 +189,7 @@ TEST(StartupBench, MeasuresAndClosesEveryRun) {
   // Wine's own processes alone take megabytes; a figure below 1 MiB was misread.
   EXPECT_GT(run.values["peak_working_set_median_kib"], 1024);
   EXPECT_EQ(bench::FindVisibleWindow(title, 0), nullptr) << "a measured window was left open";
+  EXPECT_EQ(bench::FindVisibleWindow(ref_title, 0), nullptr) << "a reference window was left open";
 }
 
 TEST(StartupBench, ProgramWithoutTheWindowFailsInsteadOfWaiting) {
