@@ -1,5 +1,7 @@
 #include "controls_input.h"
 
+#include <algorithm>
+
 namespace controls {
 
 namespace {
@@ -24,9 +26,10 @@ INPUT KeyInput(WORD vk, bool up) {
   return input;
 }
 
-// Absolute pointer coordinates run from 0 to 65535 over the primary screen.
+// Absolute pointer coordinates run from 0 to 65535 over the primary screen; the system maps
+// them back with truncation, so round up to land on the pixel itself.
 LONG Normalised(LONG pixel, int extent) {
-  return static_cast<LONG>((pixel * 65536LL + extent / 2) / extent);
+  return static_cast<LONG>((pixel * 65536LL + extent - 1) / extent);
 }
 
 LRESULT CALLBACK OtherProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -82,6 +85,24 @@ bool Type(const std::string& text) {
     if (shift) Send(KeyInput(VK_SHIFT, true));
   }
   return true;
+}
+
+bool SetClipboardText(const std::string& text) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  bool ok = false;
+  if (memory) {
+    if (char* p = static_cast<char*>(GlobalLock(memory))) {
+      std::copy(text.begin(), text.end(), p);
+      p[text.size()] = '\0';
+      GlobalUnlock(memory);
+      ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+    }
+    if (!ok) GlobalFree(memory);
+  }
+  CloseClipboard();
+  return ok;
 }
 
 bool BringToFront(HWND hwnd, harness::Millis timeout) {

@@ -26,6 +26,9 @@ void Stroke(WORD vk);
 // needed); false if some character has no key.
 bool Type(const std::string& text);
 
+// Puts text on the clipboard as CF_TEXT.
+bool SetClipboardText(const std::string& text);
+
 // Makes `hwnd` the foreground window and waits until it is.
 bool BringToFront(HWND hwnd, harness::Millis timeout);
 

@@ -139,6 +139,17 @@ std::string ControlsRig::NextAfterMarker() {
   return SentWith(1000, 0, 0);
 }
 
+HWND ControlsRig::BridgeFocus() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(BridgeThread(), &info) ? info.hwndFocus : nullptr;
+}
+
+std::pair<DWORD, DWORD> ControlsRig::EditSelection() const {
+  DWORD packed = static_cast<DWORD>(SendMessageA(Widget(vexal::kIdEditAzimut), EM_GETSEL, 0, 0));
+  return {LOWORD(packed), HIWORD(packed)};
+}
+
 vexal::TColor ControlsRig::PanelColor(int id) const {
   return static_cast<vexal::TColor>(SendMessageA(Widget(id), vexal::kMsgGetPanelColor, 0, 0));
 }

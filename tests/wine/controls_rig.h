@@ -7,6 +7,7 @@
 #include <ddeml.h>
 
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ class ControlsRig {
   HWND window() const { return window_; }
   HWND Widget(int id) const { return GetDlgItem(window_, id); }
   DWORD BridgeThread() const { return GetWindowThreadProcessId(window_, nullptr); }
+  DWORD BridgePid() const { return bridge_->process().pid(); }
+  // The bridge thread's focus window and the target box's selection.
+  HWND BridgeFocus() const;
+  std::pair<DWORD, DWORD> EditSelection() const;
 
   bool Status(long azimuth_tenths, int direction, int range_mode);
   bool Status(const std::vector<std::string>& lines) { return status_->Execute(lines); }
