@@ -30,9 +30,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   wc.hInstance = instance;
   wc.lpszClassName = "TForm6";
   RegisterClassA(&wc);
-  HWND hwnd =
-      CreateWindowExA(WS_EX_TOPMOST, "TForm6", "Logger32-Vexal", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                      CW_USEDEFAULT, 212, 236, nullptr, nullptr, instance, nullptr);
+  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, "TForm6", "Logger32-Vexal", WS_OVERLAPPEDWINDOW,
+                              CW_USEDEFAULT, CW_USEDEFAULT, 212, 236, nullptr, nullptr, instance,
+                              nullptr);
   vexal::dde::TDdeServerConv AntDaten("AntDaten");
   // Stand-in for the status macro handler: a macro of 7 to 9 lines is a list error there too.
   AntDaten.OnExecuteMacro = [](vexal::dde::TDdeServerConv&, const std::vector<std::string>& msg) {
