@@ -61,13 +61,12 @@ int Application::Run(HWND main_window, int startup_show) {
   ShowWindow(main_window, MainWindowShowCommand(startup_show));
   MSG msg{};
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    try {
-      ProcessMessage(msg);
-    } catch (const std::exception& e) {
-      ShowException(e);
-    } catch (...) {
-      ShowErrorBox("Unknown error");
-    }
+    CallGuarded(
+        [&] {
+          ProcessMessage(msg);
+          return true;
+        },
+        false);
   }
   return static_cast<int>(msg.wParam);
 }

@@ -16,6 +16,20 @@ std::string ApplicationTitleFrom(const std::string& module_path);
 void ShowErrorBox(const std::string& text_utf8);
 void ShowException(const std::exception& e);
 
+// Runs a callback's work: an exception stops here, is shown in the error box, and `on_error`
+// is returned instead, so that no exception ever reaches the system that called us.
+template <typename Result, typename Work>
+Result CallGuarded(Work&& work, Result on_error) noexcept {
+  try {
+    return work();
+  } catch (const std::exception& e) {
+    ShowException(e);
+  } catch (...) {
+    ShowErrorBox("Unknown error");
+  }
+  return on_error;
+}
+
 // Shows the box once the current callback has returned: for errors caught inside a DDE
 // callback, where a modal box would hold the partner's transaction and let others nest.
 void PostErrorReport(const std::string& text_utf8);

@@ -109,14 +109,7 @@ LRESULT CALLBACK TEdit::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     self->hwnd_ = nullptr;
     return CallWindowProcA(base, hwnd, msg, wp, lp);
   }
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (const std::exception& e) {
-    ShowException(e);
-  } catch (...) {
-    ShowErrorBox("Unknown error");
-  }
-  return 0;
+  return CallGuarded<LRESULT>([&] { return self->HandleMessage(msg, wp, lp); }, 0);
 }
 
 }  // namespace vexal

@@ -85,14 +85,7 @@ LRESULT CALLBACK WindowBase::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     self->hwnd_ = nullptr;
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (const std::exception& e) {
-    ShowException(e);
-  } catch (...) {
-    ShowErrorBox("Unknown error");
-  }
-  return 0;
+  return CallGuarded<LRESULT>([&] { return self->HandleMessage(msg, wp, lp); }, 0);
 }
 
 void PaintedWindow::PaintNow() {
