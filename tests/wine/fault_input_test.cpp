@@ -57,8 +57,7 @@ TEST_F(FaultInput, BinaryBytesFailTheIntegerRuleAndLeaveTheDisplay) {
 
   // High bytes on one line are a refresh; after a zero byte nothing is read at all.
   EXPECT_EQ(Payload("--head \\xFF\\xFE\\x80\\x81 --size 10").Value("result"), "ack");
-  EXPECT_EQ(Payload("--head " + bridgetest::StatusMacro(800) + "\\0 --binary 3000")
-                .Value("result"),
+  EXPECT_EQ(Payload("--head " + bridgetest::StatusMacro(800) + "\\0 --binary 3000").Value("result"),
             "ack");
   EXPECT_EQ(Text(kIdIstAzimut), "80");
   EXPECT_TRUE(bridgetest::TakeErrorBox(500ms).empty()) << "no second error";

@@ -49,10 +49,10 @@ TEST_F(FaultServer, TwoClientsAtFullSpeedAreBothServedAndTheLastMacroIsShown) {
   // Left-turning macros 0.0..299.9 degrees against right-turning ones from 200.0.
   const int count = 3000;
   const std::string out_a = dir_ + "\\a.txt", out_b = dir_ + "\\b.txt";
-  auto a = StartStress("macros --count " + std::to_string(count) + " --base 0 --direction -1",
-                       out_a);
-  auto b = StartStress("macros --count " + std::to_string(count) + " --base 2000 --direction 1",
-                       out_b);
+  auto a =
+      StartStress("macros --count " + std::to_string(count) + " --base 0 --direction -1", out_a);
+  auto b =
+      StartStress("macros --count " + std::to_string(count) + " --base 2000 --direction 1", out_b);
   StressResult ra = Finish(*a, out_a, 150s);
   StressResult rb = Finish(*b, out_b, 150s);
   ASSERT_TRUE(ra.finished && rb.finished);
@@ -71,7 +71,7 @@ TEST_F(FaultServer, TwoClientsAtFullSpeedAreBothServedAndTheLastMacroIsShown) {
   }
   // The one pending target went with exactly one of the 6000 macros.
   Sleep(500);
-  EXPECT_EQ(Received(), (std::vector<std::string>{bridgetest::kGreetingHex,
-                                                  bridgetest::CommandHex("770")}));
+  EXPECT_EQ(Received(),
+            (std::vector<std::string>{bridgetest::kGreetingHex, bridgetest::CommandHex("770")}));
   ExpectAlive();
 }

@@ -59,9 +59,9 @@ class Client {
   // "ack", "notprocessed", "busy" or "error 0x...".
   std::string Execute(const std::string& data, DWORD timeout_ms) {
     DWORD flags = 0;
-    HDDEDATA result = DdeClientTransaction(
-        reinterpret_cast<LPBYTE>(const_cast<char*>(data.data())), static_cast<DWORD>(data.size()),
-        conv_, nullptr, CF_TEXT, XTYP_EXECUTE, timeout_ms, &flags);
+    HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(data.data())),
+                                           static_cast<DWORD>(data.size()), conv_, nullptr, CF_TEXT,
+                                           XTYP_EXECUTE, timeout_ms, &flags);
     if (result) return "ack";
     UINT error = DdeGetLastError(inst_);
     if (error == DMLERR_NOTPROCESSED) return "notprocessed";
@@ -76,8 +76,12 @@ class Client {
   HCONV conv_ = nullptr;
 };
 
-std::string Service(const Command& c) { return c.Text("service", "Logger32Vexal"); }
-std::string Topic(const Command& c) { return c.Text("topic", "AntDaten"); }
+std::string Service(const Command& c) {
+  return c.Text("service", "Logger32Vexal");
+}
+std::string Topic(const Command& c) {
+  return c.Text("topic", "AntDaten");
+}
 
 }  // namespace
 

@@ -16,8 +16,8 @@ std::string BuildPayload(const PayloadSpec& spec) {
 }
 
 std::string StatusMacro(long long azimuth_tenths, long long direction) {
-  std::string text = std::to_string(azimuth_tenths) + "\r\n0\r\n" + std::to_string(direction) +
-                     "\r\n";
+  std::string text =
+      std::to_string(azimuth_tenths) + "\r\n0\r\n" + std::to_string(direction) + "\r\n";
   for (int line = 4; line <= 10; ++line) text += "0\r\n";
   return text;
 }

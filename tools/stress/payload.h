@@ -6,10 +6,10 @@
 namespace stress {
 
 struct PayloadSpec {
-  std::string head;            // escapes already resolved
-  long long single_line = 0;   // this many 'A', no break
-  long long lines = 0;         // "1230" then lines-1 lines "0", each ending CR LF
-  long long binary = 0;        // bytes cycling through 1..255 (CR and LF among them)
+  std::string head;           // escapes already resolved
+  long long single_line = 0;  // this many 'A', no break
+  long long lines = 0;        // "1230" then lines-1 lines "0", each ending CR LF
+  long long binary = 0;       // bytes cycling through 1..255 (CR and LF among them)
   bool terminating_zero = true;
 };
 

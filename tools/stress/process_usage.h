@@ -12,7 +12,8 @@ namespace stress {
 
 struct ProcessUsage {
   unsigned long long private_bytes = 0;
-  unsigned long handles = 0;
+  unsigned long long working_set = 0;
+  unsigned long handles = 0;  // Wine reports 0 for another process
 };
 
 std::optional<ProcessUsage> MeasureProcess(HANDLE process);

@@ -33,8 +33,8 @@ const char* const kUsage =
     "  turns --count N --window TITLE --message NAME [--modulo M]\n"
     "      posts N turn requests (wParam 101, lParam i mod M, default M 361), retrying\n"
     "      while the receiver's queue is full.\n"
-    "  usage --pid P\n"
-    "      private bytes and handle count of process P.\n"
+    "  usage --pid P | --window TITLE\n"
+    "      private bytes (commit charge), working set and handle count of the process.\n"
     "\n"
     "DDE commands take --service (default Logger32Vexal) and --topic (default AntDaten).\n";
 
@@ -87,11 +87,21 @@ std::optional<std::string> Unescape(const std::string& text) {
     }
     if (++i >= text.size()) return std::nullopt;
     switch (text[i]) {
-      case 'r': out += '\r'; break;
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case '0': out += '\0'; break;
-      case '\\': out += '\\'; break;
+      case 'r':
+        out += '\r';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case '0':
+        out += '\0';
+        break;
+      case '\\':
+        out += '\\';
+        break;
       case 'x': {
         int hi = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
         int lo = i + 2 < text.size() ? HexDigit(text[i + 2]) : -1;
