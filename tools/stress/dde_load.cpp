@@ -1,0 +1,187 @@
+#include "dde_load.h"
+
+#include <windows.h>
+#include <ddeml.h>
+
+#include <cstdio>
+#include <string>
+
+#include "payload.h"
+#include "turn_flood.h"
+
+namespace stress {
+
+namespace {
+
+HDDEDATA CALLBACK ClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+  return nullptr;
+}
+
+std::string Hex(UINT value) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%X", value);
+  return buf;
+}
+
+// One client instance and at most one conversation, all released on destruction.
+class Client {
+ public:
+  Client() { DdeInitializeA(&inst_, &ClientCallback, APPCMD_CLIENTONLY, 0); }
+  ~Client() {
+    if (conv_) DdeDisconnect(conv_);
+    for (HSZ h : {service_, topic_})
+      if (h) DdeFreeStringHandle(inst_, h);
+    if (inst_) DdeUninitialize(inst_);
+  }
+  Client(const Client&) = delete;
+  Client& operator=(const Client&) = delete;
+
+  // False with `why` set when a name cannot be made into a string handle or nobody answers.
+  bool Connect(const std::string& service, const std::string& topic, std::string* why) {
+    if (!inst_) {
+      *why = "no-instance";
+      return false;
+    }
+    service_ = DdeCreateStringHandleA(inst_, service.c_str(), CP_WINANSI);
+    topic_ = DdeCreateStringHandleA(inst_, topic.c_str(), CP_WINANSI);
+    if (!service_ || !topic_) {
+      *why = "no-string-handle";
+      return false;
+    }
+    CONVCONTEXT context{};
+    context.cb = sizeof context;
+    context.iCodePage = CP_WINANSI;
+    conv_ = DdeConnect(inst_, service_, topic_, &context);
+    if (!conv_) *why = "refused";
+    return conv_ != nullptr;
+  }
+
+  // "ack", "notprocessed", "busy" or "error 0x...".
+  std::string Execute(const std::string& data, DWORD timeout_ms) {
+    DWORD flags = 0;
+    HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(data.data())),
+                                           static_cast<DWORD>(data.size()), conv_, nullptr, CF_TEXT,
+                                           XTYP_EXECUTE, timeout_ms, &flags);
+    if (result) return "ack";
+    UINT error = DdeGetLastError(inst_);
+    if (error == DMLERR_NOTPROCESSED) return "notprocessed";
+    if (error == DMLERR_BUSY) return "busy";
+    return "error " + Hex(error);
+  }
+
+ private:
+  DWORD inst_ = 0;
+  HSZ service_ = nullptr;
+  HSZ topic_ = nullptr;
+  HCONV conv_ = nullptr;
+};
+
+std::string Service(const Command& c) {
+  return c.Text("service", "Logger32Vexal");
+}
+std::string Topic(const Command& c) {
+  return c.Text("topic", "AntDaten");
+}
+
+}  // namespace
+
+int RunMacros(const Command& command, Report& report) {
+  bool bad = false;
+  const long long count = command.Number("count", 1, &bad);
+  const long long base = command.Number("base", 0, &bad);
+  const long long step = command.Number("step", 1, &bad);
+  const long long direction = command.Number("direction", 0, &bad);
+  const long long timeout = command.Number("timeout", 10000, &bad);
+  const long long turn_every = command.Number("turn-every", 0, &bad);
+  if (bad || count < 0 || turn_every < 0) {
+    report.Add("error", "bad-number");
+    return 3;
+  }
+  TurnPoster turns;
+  if (turn_every > 0 && !turns.Open(command.Text("window"), command.Text("message"))) {
+    report.Add("error", "no-window");
+    return 1;
+  }
+  Client client;
+  std::string why;
+  if (!client.Connect(Service(command), Topic(command), &why)) {
+    report.Add("connect", why);
+    return 1;
+  }
+  const ULONGLONG start = GetTickCount64();
+  long long acked = 0, turns_posted = 0, last = 0;
+  std::string first_failure;
+  for (long long i = 0; i < count; ++i) {
+    if (turn_every > 0 && i % turn_every == 0) {
+      if (!turns.Post((7 * (i / turn_every)) % 361)) {
+        report.Add("error", "post-failed").Add("at", i);
+        break;
+      }
+      ++turns_posted;
+    }
+    last = ((base + i * step) % 3600 + 3600) % 3600;
+    std::string macro = StatusMacro(last, direction);
+    macro += '\0';
+    std::string result = client.Execute(macro, static_cast<DWORD>(timeout));
+    if (result == "ack")
+      ++acked;
+    else if (first_failure.empty())
+      first_failure = std::to_string(i) + ":" + result;
+  }
+  report.Add("acked", acked)
+      .Add("failed", count - acked)
+      .Add("turns", turns_posted)
+      .Add("last", last)
+      .Add("ms", static_cast<long long>(GetTickCount64() - start));
+  if (!first_failure.empty()) report.Add("first-failure", first_failure);
+  return acked == count ? 0 : 2;
+}
+
+int RunPayload(const Command& command, Report& report) {
+  bool bad = false;
+  PayloadSpec spec;
+  spec.single_line = command.Number("size", 0, &bad);
+  spec.lines = command.Number("lines", 0, &bad);
+  spec.binary = command.Number("binary", 0, &bad);
+  spec.terminating_zero = !command.Has("no-nul");
+  const long long timeout = command.Number("timeout", 60000, &bad);
+  auto head = Unescape(command.Text("head"));
+  if (bad || !head || spec.single_line < 0 || spec.lines < 0 || spec.binary < 0) {
+    report.Add("error", "bad-option");
+    return 3;
+  }
+  spec.head = *head;
+  const std::string data = BuildPayload(spec);
+  Client client;
+  std::string why;
+  if (!client.Connect(Service(command), Topic(command), &why)) {
+    report.Add("connect", why);
+    return 1;
+  }
+  const ULONGLONG start = GetTickCount64();
+  std::string result = client.Execute(data, static_cast<DWORD>(timeout));
+  report.Add("bytes", static_cast<long long>(data.size()))
+      .Add("result", result == "ack" || result == "notprocessed" ? result : "\"" + result + "\"")
+      .Add("ms", static_cast<long long>(GetTickCount64() - start));
+  return result == "ack" ? 0 : 2;
+}
+
+int RunTopic(const Command& command, Report& report) {
+  bool bad = false;
+  const long long length = command.Number("length", 0, &bad);
+  if (bad || length < 0) {
+    report.Add("error", "bad-number");
+    return 3;
+  }
+  // "AntDaten" padded with blanks: a reader that trims or cuts too short would match it.
+  std::string topic = "AntDaten";
+  topic.resize(static_cast<std::size_t>(length), ' ');
+  Client client;
+  std::string why;
+  bool connected = client.Connect(Service(command), topic, &why);
+  report.Add("length", length).Add("connected", connected ? 1 : 0);
+  if (!connected) report.Add("why", why);
+  return 0;
+}
+
+}  // namespace stress
