@@ -261,7 +261,33 @@ void TDdeMgr::DestroyRecord(TDdeSrvrConv* record) {
   std::erase_if(server_convs_, [record](const auto& r) { return r.get() == record; });
 }
 
+namespace {
+bool RunningOnWine() {
+  static const bool wine =
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+// Wine's DDEML copies every execute it receives into a data handle of its own and never frees
+// it: after some 65,000 executes the process runs out of handles and DDE stops answering.
+// Windows frees that handle itself once the callback returns, so only under Wine is it freed
+// here, on every way out of the execute.
+class WineExecuteData {
+ public:
+  explicit WineExecuteData(HDDEDATA data) : data_(data) {}
+  ~WineExecuteData() {
+    if (data_ && RunningOnWine()) DdeFreeDataHandle(data_);
+  }
+  WineExecuteData(const WineExecuteData&) = delete;
+  WineExecuteData& operator=(const WineExecuteData&) = delete;
+
+ private:
+  HDDEDATA data_;
+};
+}  // namespace
+
 HDDEDATA TDdeMgr::Execute(TDdeSrvrConv& record, HDDEDATA data) {
+  WineExecuteData release(data);
   const auto not_processed = reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
   if (!record.component) return not_processed;
   DWORD size = 0;
