@@ -1,7 +1,9 @@
 #include "dde/dde_client_conv.h"
 
 #include <cstring>
+#include <exception>
 
+#include "app/error_report.h"
 #include "dde/dde_mgr.h"
 #include "dde/macro_text.h"
 
@@ -21,7 +23,11 @@ TDdeClientConv::TDdeClientConv() {
 }
 
 TDdeClientConv::~TDdeClientConv() {
-  Unlink();
+  try {
+    Unlink();
+  } catch (const std::exception& e) {
+    ShowException(e);  // from the close handler; destruction goes on
+  }
   if (TDdeMgr* mgr = TDdeMgr::Instance(); mgr && user_handle_) mgr->RemoveClient(user_handle_);
 }
 
@@ -80,9 +86,14 @@ bool TDdeClientConv::ConnectAttempt() {
 
 void TDdeClientConv::Unlink() {
   DWORD inst = InstanceId();
+  std::exception_ptr close_error;
   if (conv_) {
     HCONV kept = conv_;
-    ServerGone();  // raises OnClose while the handle is still set
+    try {
+      ServerGone();  // raises OnClose while the handle is still set
+    } catch (...) {
+      close_error = std::current_exception();  // the conversation is ended all the same
+    }
     DdeSetUserHandle(kept, QID_SYNC, 0);
     DdeDisconnect(kept);
   }
@@ -96,10 +107,18 @@ void TDdeClientConv::Unlink() {
   }
   service_.clear();
   topic_.clear();
+  if (close_error) std::rethrow_exception(close_error);
 }
 
 void TDdeClientConv::ServerGone() {
-  if (conv_ && OnClose) OnClose(*this);
+  if (conv_ && OnClose) {
+    try {
+      OnClose(*this);  // sees the conversation still open
+    } catch (...) {
+      conv_ = nullptr;  // raised once, even when it throws
+      throw;
+    }
+  }
   conv_ = nullptr;
 }
 

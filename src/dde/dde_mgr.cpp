@@ -119,12 +119,12 @@ void TDdeMgr::CheckClients() {
 }
 
 HDDEDATA CALLBACK TDdeMgr::InstanceCallback(UINT type, UINT, HCONV conv, HSZ hsz1, HSZ hsz2,
-                                            HDDEDATA data, ULONG_PTR data1, ULONG_PTR) {
+                                            HDDEDATA data, ULONG_PTR, ULONG_PTR) {
   TDdeMgr* mgr = the_instance;
   if (!mgr) return nullptr;
   try {
     mgr->CheckClients();
-    return mgr->Dispatch(type, conv, hsz1, hsz2, data, data1);
+    return mgr->Dispatch(type, conv, hsz1, hsz2, data);
   } catch (const std::exception& e) {
     PostErrorReport(e.what());
   } catch (...) {
@@ -133,8 +133,7 @@ HDDEDATA CALLBACK TDdeMgr::InstanceCallback(UINT type, UINT, HCONV conv, HSZ hsz
   return type == XTYP_EXECUTE ? reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED) : nullptr;
 }
 
-HDDEDATA TDdeMgr::Dispatch(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data,
-                           ULONG_PTR data1) {
+HDDEDATA TDdeMgr::Dispatch(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data) {
   switch (type) {
     case XTYP_CONNECT:
       return reinterpret_cast<HDDEDATA>(ConnectTest(hsz2, hsz1) ? TRUE : FALSE);
@@ -153,7 +152,6 @@ HDDEDATA TDdeMgr::Dispatch(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA d
           target.client->TransactionDone();
           break;
         }
-      (void)data1;
       return nullptr;
     default:
       break;

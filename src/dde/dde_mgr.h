@@ -59,7 +59,7 @@ class TDdeMgr {
                                             HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);
   static void CALLBACK FollowUpTimer(HWND, UINT, UINT_PTR, DWORD);
 
-  HDDEDATA Dispatch(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data, ULONG_PTR data1);
+  HDDEDATA Dispatch(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data);
   HDDEDATA DispatchConversation(UINT type, HCONV conv, HDDEDATA data);
   bool ConnectTest(HSZ service, HSZ topic);
   HDDEDATA WildConnect(HSZ service, HSZ topic);

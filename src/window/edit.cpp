@@ -38,10 +38,14 @@ TEdit::~TEdit() {
 }
 
 void TEdit::SetText(const std::string& text) {
+  // Status macros come several times a second, mostly with nothing new: a repaint for each
+  // would slow every answer to the rotator server.
+  if (text == Text()) return;
   SetWindowTextA(hwnd_, text.c_str());
 }
 
 void TEdit::SetColor(TColor color) {
+  if (color == color_ && brush_.get()) return;
   color_ = color;
   brush_.Reset(CreateSolidBrush(ToColorRef(color)));
   InvalidateRect(hwnd_, nullptr, TRUE);

@@ -18,6 +18,7 @@ TLabel::TLabel(HWND parent, const WidgetLayout& layout, TColor parent_color, int
 }
 
 void TLabel::SetText(const std::string& text) {
+  if (text == Text()) return;
   SetWindowTextA(Handle(), text.c_str());
   AutoSize();
   InvalidateRect(Handle(), nullptr, TRUE);

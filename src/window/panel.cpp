@@ -41,11 +41,13 @@ TPanel::TPanel(HWND parent, const WidgetLayout& layout, int dpi, int origin)
 }
 
 void TPanel::SetColor(TColor color) {
+  if (color == color_) return;  // nothing to repaint
   color_ = color;
   InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TPanel::SetBevelOuter(TBevelCut cut) {
+  if (cut == bevel_outer_) return;
   bevel_outer_ = cut;
   InvalidateRect(Handle(), nullptr, FALSE);
 }

@@ -182,3 +182,19 @@ TEST_F(DdeClient, PartnerExitEndsTheLinkWithoutAnyExecute) {
   conv_.Unlink();
   EXPECT_EQ(events_.size(), 2u);
 }
+
+TEST_F(DdeClient, CloseHandlerErrorStillEndsTheConversation) {
+  auto server = StartSimServer(job_, "", dir_ + "\\server.log");
+  ASSERT_TRUE(conv_.LinkTo("rotator-sim", "RotServConv"));
+  int closes = 0;
+  conv_.OnClose = [&](TDdeClientConv&) {
+    ++closes;
+    throw std::runtime_error("close failed");
+  };
+  EXPECT_THROW(conv_.Unlink(), std::runtime_error);
+  EXPECT_FALSE(conv_.Connected());
+  EXPECT_EQ(conv_.DdeService(), "");
+  EXPECT_TRUE(WaitUntil([&] { return !LinesWith(ServerLog(), "disconnect").empty(); }, 15s));
+  EXPECT_NO_THROW(conv_.Unlink());
+  EXPECT_EQ(closes, 1);
+}

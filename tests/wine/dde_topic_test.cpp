@@ -2,6 +2,8 @@
 // another process: the lines that reach the handler, and the topic's open and close events.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "dde/dde_mgr.h"
 #include "dde/dde_server_conv.h"
 #include "dde_support.h"
@@ -89,4 +91,23 @@ TEST_F(DdeTopic, RemovedTopicIsNoLongerOffered) {
                       TestDir() + "\\gone.log");
   EXPECT_EQ(run.exit_code, 1u);
   EXPECT_EQ(LinesWith(run.log, "connect failed").size(), 1u);
+}
+
+TEST_F(DdeTopic, MacrosComeFromAScriptFileOneALine) {
+  std::string dir = TestDir();
+  std::string script = dir + "\\macros.txt";
+  {
+    std::FILE* f = std::fopen(script.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("1234\\r\\n0\\r\\n\r\nHS \n\\x41\\tB\n", f);
+    std::fclose(f);
+  }
+  SimRun run =
+      RunSim(job_, "--client --service " + mgr_.ServiceName() + " --script " + Quote(script),
+             dir + "\\client.log");
+  EXPECT_EQ(ExecuteResults(run.log), (Lines{"ack", "ack", "ack"}));
+  ASSERT_EQ(received_.size(), 3u);
+  EXPECT_EQ(received_[0], (Lines{"1234", "0"}));
+  EXPECT_EQ(received_[1], Lines{"HS "});
+  EXPECT_EQ(received_[2], Lines{"A\tB"});
 }

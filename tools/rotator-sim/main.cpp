@@ -10,6 +10,7 @@
 #include "options.h"
 #include "server_mode.h"
 #include "sim_log.h"
+#include "simulator.h"
 
 namespace {
 
@@ -51,5 +52,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
            " mode=" + (options->client ? "client" : "server") +
            (positional.empty() ? "" : " positional=" + positional.substr(1)) +
            " cmdline=" + GetCommandLineA());
-  return options->client ? rotsim::RunClient(*options, log) : rotsim::RunServer(*options, log);
+  if (options->client) return rotsim::RunClient(*options, log);
+  if (!options->simulate) return rotsim::RunServer(*options, log);
+  rotsim::RotatorSim rotator(*options, log);
+  rotator.Start();
+  return rotsim::RunServer(*options, log, &rotator);
 }

@@ -100,6 +100,20 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
       if (!number(&o.interval_ms)) return std::nullopt;
     } else if (arg == "--hold") {
       if (!number(&o.hold_ms)) return std::nullopt;
+    } else if (arg == "--simulate") {
+      o.simulate = true;
+    } else if (arg == "--speed") {
+      if (!number(&o.speed_dps)) return std::nullopt;
+    } else if (arg == "--rate") {
+      if (!number(&o.rate_hz)) return std::nullopt;
+    } else if (arg == "--start") {
+      if (!number(&o.start_degrees)) return std::nullopt;
+    } else if (arg == "--range-mode") {
+      if (!number(&o.range_mode)) return std::nullopt;
+    } else if (arg == "--off") {
+      o.off = true;
+    } else if (arg == "--bridge") {
+      if (!value(&o.bridge_service)) return std::nullopt;
     } else if (arg.rfind("--", 0) == 0) {
       *error = "unknown option " + arg;
       return std::nullopt;
@@ -133,6 +147,16 @@ Server mode (default): registers a DDE service with one topic and logs every exe
                          terminate: post WM_DDE_TERMINATE to the client (default);
                          exit: withdraw the service, leave DDE and exit
   Other arguments are accepted and logged (a client may start us as "service topic").
+
+Simulated rotator (with server mode): turns toward the last target command and executes
+10-line status macros on the bridge's topic "AntDaten".
+  --simulate
+  --speed DEG            degrees per second (default 6)
+  --rate N               status macros per second (default 4)
+  --start DEG            azimuth at start (default 0)
+  --range-mode N         value of status line 7 (default 0)
+  --off                  report the rotator off (line 1 = -100000)
+  --bridge NAME          the bridge's service (default Logger32Vexal)
 
 Client mode: connects and executes macros, logging each result.
   --client

@@ -28,6 +28,14 @@ struct Options {
   bool raw = false;  // send macros without the terminating NUL
   unsigned interval_ms = 0;
   unsigned hold_ms = 0;
+  // Simulated rotator (server mode with --simulate).
+  bool simulate = false;
+  unsigned speed_dps = 6;
+  unsigned rate_hz = 4;
+  unsigned start_degrees = 0;
+  unsigned range_mode = 0;
+  bool off = false;
+  std::string bridge_service = "Logger32Vexal";
   // Positional arguments: a client that starts us may pass "service topic"; they are logged.
   std::vector<std::string> positional;
 };

@@ -32,7 +32,8 @@ std::string ConvName(HCONV conv) {
 
 class RotServer {
  public:
-  RotServer(const Options& options, SimLog& log) : options_(options), log_(log) {
+  RotServer(const Options& options, SimLog& log, CommandSink* sink)
+      : options_(options), log_(log), sink_(sink) {
     service_ = options.service.value_or(DefaultServiceName());
     topic_ = options.topic.value_or("RotServConv");
   }
@@ -109,6 +110,7 @@ class RotServer {
     log_.Line("execute " + std::to_string(executes_) + " conv=" + ConvName(conv) + " fmt=" +
               std::to_string(fmt) + " size=" + std::to_string(size) + " hex=" + HexBytes(received) +
               " text=\"" + EscapedText(received) + "\" answer=" + AckName(options_.ack));
+    if (sink_) sink_->Command(received);
     if (options_.end_after && executes_ == options_.end_after)
       PostThreadMessageA(GetCurrentThreadId(), kMsgEndConversation, reinterpret_cast<WPARAM>(conv),
                          0);
@@ -152,6 +154,7 @@ class RotServer {
   static RotServer* self_;
   const Options& options_;
   SimLog& log_;
+  CommandSink* sink_;
   std::string service_;
   std::string topic_;
   DWORD inst_ = 0;
@@ -164,8 +167,8 @@ RotServer* RotServer::self_ = nullptr;
 
 }  // namespace
 
-int RunServer(const Options& options, SimLog& log) {
-  return RotServer(options, log).Run();
+int RunServer(const Options& options, SimLog& log, CommandSink* sink) {
+  return RotServer(options, log, sink).Run();
 }
 
 }  // namespace rotsim

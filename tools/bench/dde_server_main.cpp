@@ -1,0 +1,101 @@
+// The smallest DDEML server: it registers a service, accepts every topic and acknowledges every
+// execute without looking at it. Its round trip is what the platform costs by itself.
+//
+// bench-dde-server [--service NAME] [--seconds N] [--refuse 1]
+// Ends on WM_CLOSE to its hidden window "bench-dde-server NAME", or after N seconds (default
+// 600) so that a forgotten server never outlives a run for long.
+#include <windows.h>
+#include <ddeml.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+#include "options.h"
+
+namespace {
+
+bool g_refuse = false;
+
+HDDEDATA CALLBACK ServerCallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+  switch (type) {
+    case XTYP_CONNECT:
+      return reinterpret_cast<HDDEDATA>(TRUE);
+    case XTYP_EXECUTE:
+      return reinterpret_cast<HDDEDATA>(g_refuse ? DDE_FNOTPROCESSED : DDE_FACK);
+    default:
+      return nullptr;
+  }
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+class DdeServer {
+ public:
+  explicit DdeServer(const std::string& service) {
+    // Everything the benchmark does not use is filtered out before it reaches the callback.
+    DWORD flags = APPCLASS_STANDARD | CBF_FAIL_ADVISES | CBF_FAIL_REQUESTS | CBF_FAIL_POKES |
+                  CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS;
+    if (DdeInitializeA(&inst_, ServerCallback, flags, 0) != DMLERR_NO_ERROR)
+      throw std::runtime_error("DdeInitialize failed");
+    name_ = DdeCreateStringHandleA(inst_, service.c_str(), CP_WINANSI);
+    if (!name_ || !DdeNameService(inst_, name_, nullptr, DNS_REGISTER))
+      throw std::runtime_error("cannot register the DDE service '" + service + "'");
+  }
+  ~DdeServer() {
+    if (name_) {
+      DdeNameService(inst_, name_, nullptr, DNS_UNREGISTER);
+      DdeFreeStringHandle(inst_, name_);
+    }
+    DdeUninitialize(inst_);
+  }
+  DdeServer(const DdeServer&) = delete;
+  DdeServer& operator=(const DdeServer&) = delete;
+
+ private:
+  DWORD inst_ = 0;
+  HSZ name_ = nullptr;
+};
+
+int Run(const bench::Options& options) {
+  std::string service = options.Text("service", "BenchServer");
+  long seconds = options.Number("seconds", 600, 1, 86400);
+  g_refuse = options.Number("refuse", 0, 0, 1) == 1;
+
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = "BenchDdeServer";
+  RegisterClassA(&wc);
+  std::string title = "bench-dde-server " + service;
+  HWND hwnd = CreateWindowExA(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPED, 0, 0, 0, 0,
+                              nullptr, nullptr, instance, nullptr);
+  if (!hwnd) throw std::runtime_error("cannot create the control window");
+
+  DdeServer server(service);
+  SetTimer(hwnd, 1, static_cast<UINT>(seconds * 1000), nullptr);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER && msg.hwnd == hwnd) DestroyWindow(hwnd);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(bench::Options({argv + 1, argv + argc}, {"service", "seconds", "refuse"}));
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "bench-dde-server: %s\n", e.what());
+    return 1;
+  }
+}

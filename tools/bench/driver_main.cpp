@@ -1,0 +1,204 @@
+// Measures DDE execute round trips, start-up time and memory, and program sizes. Prints one
+// "key value" line per figure on standard output; errors go to standard error with exit code 2
+// (1 for a usage error).
+//
+//   bench-driver execute --service S --topic T [--ref-service S2 --ref-topic T2] [--count N]
+//                        [--warmup W] [--timeout-ms MS] [--connect-ms MS]
+//   bench-driver startup --exe PATH --title TITLE [--args TEXT]
+//                        [--ref-exe PATH --ref-title TITLE [--ref-args TEXT]] [--runs R]
+//                        [--window-timeout-ms MS]
+//   bench-driver size --exe PATH
+//   bench-driver wait-window --title TITLE [--timeout-ms MS]
+//   bench-driver close --title TITLE [--timeout-ms MS]
+#include <windows.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "execute_bench.h"
+#include "options.h"
+#include "startup_bench.h"
+#include "stats.h"
+
+namespace {
+
+using bench::Options;
+
+class UsageError : public std::invalid_argument {
+  using std::invalid_argument::invalid_argument;
+};
+
+void Print(const char* key, double value) {
+  std::printf("%s %.1f\n", key, value);
+}
+void Print(const char* key, long long value) {
+  std::printf("%s %lld\n", key, value);
+}
+
+void PrintExecute(const std::string& prefix, const bench::ExecuteResult& r) {
+  auto key = [&](const char* name) { return prefix + name; };
+  Print(key("execute_count").c_str(), static_cast<long long>(r.micros.size()));
+  Print(key("execute_non_fack").c_str(), static_cast<long long>(r.non_fack));
+  Print(key("execute_failed").c_str(), static_cast<long long>(r.failed));
+  if (r.micros.empty()) return;
+  bench::Summary sum = bench::Summarize(r.micros);
+  Print(key("execute_median_us").c_str(), sum.median);
+  Print(key("execute_p90_us").c_str(), sum.p90);
+  Print(key("execute_p99_us").c_str(), sum.p99);
+  Print(key("execute_min_us").c_str(), sum.min);
+  Print(key("execute_max_us").c_str(), sum.max);
+}
+
+// With --ref-service the executes alternate between the two servers; the reference's figures
+// carry the prefix "ref_".
+int Execute(const Options& options) {
+  std::vector<bench::ExecuteTarget> targets{
+      {options.Required("service"), options.Required("topic")}};
+  if (options.Has("ref-service"))
+    targets.push_back({options.Required("ref-service"), options.Text("ref-topic", "AntDaten")});
+  bench::ExecuteSettings s;
+  s.count = options.Number("count", 2000, 1, 1000000);
+  s.warmup = options.Number("warmup", 50, 0, 100000);
+  s.timeout_ms = options.Number("timeout-ms", 5000, 1, 60000);
+  s.connect_ms = options.Number("connect-ms", 10000, 0, 120000);
+  std::vector<bench::ExecuteResult> results = bench::RunExecuteBench(targets, s);
+  PrintExecute("", results[0]);
+  if (results.size() > 1) PrintExecute("ref_", results[1]);
+  for (const bench::ExecuteResult& r : results)
+    if (r.micros.empty()) throw std::runtime_error("no execute was answered");
+  return 0;
+}
+
+struct StartupFigures {
+  std::vector<double> millis;
+  std::vector<double> memory;
+  long long killed = 0;
+
+  void Add(const bench::StartupSample& sample) {
+    millis.push_back(sample.millis);
+    if (sample.peak_ws_kib > 0) memory.push_back(sample.peak_ws_kib);
+    killed += sample.killed;
+  }
+
+  void Print(const std::string& prefix) const {
+    auto key = [&](const char* name) { return prefix + name; };
+    bench::Summary t = bench::Summarize(millis);
+    ::Print(key("startup_runs").c_str(), static_cast<long long>(t.count));
+    ::Print(key("startup_median_ms").c_str(), t.median);
+    ::Print(key("startup_min_ms").c_str(), t.min);
+    ::Print(key("startup_max_ms").c_str(), t.max);
+    ::Print(key("startup_killed").c_str(), killed);
+    if (memory.empty()) throw std::runtime_error("the peak working set could not be read");
+    ::Print(key("peak_working_set_median_kib").c_str(), bench::Summarize(memory).median);
+  }
+};
+
+// With --ref-exe the starts alternate between the two programs; the reference's figures carry
+// the prefix "ref_".
+int Startup(const Options& options) {
+  bench::StartupSettings program;
+  program.exe = options.Required("exe");
+  program.title = options.Required("title");
+  program.args = options.Text("args", "");
+  program.window_timeout_ms = options.Number("window-timeout-ms", 30000, 1, 600000);
+  bench::StartupSettings reference = program;
+  bool with_reference = options.Has("ref-exe");
+  if (with_reference) {
+    reference.exe = options.Required("ref-exe");
+    reference.title = options.Required("ref-title");
+    reference.args = options.Text("ref-args", "");
+  }
+  long runs = options.Number("runs", 10, 1, 1000);
+  StartupFigures figures, ref_figures;
+  for (long i = 0; i < runs; ++i) {
+    figures.Add(bench::MeasureStartup(program));
+    if (with_reference) ref_figures.Add(bench::MeasureStartup(reference));
+  }
+  figures.Print("");
+  if (with_reference) ref_figures.Print("ref_");
+  return 0;
+}
+
+int Size(const Options& options) {
+  std::string exe = options.Required("exe");
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(exe.c_str(), GetFileExInfoStandard, &data))
+    throw std::runtime_error("cannot read '" + exe + "'");
+  Print("size_bytes", static_cast<long long>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) |
+                                             data.nFileSizeLow));
+  return 0;
+}
+
+// Polls every 10 ms; true when `want_present` holds within the timeout.
+bool WaitForWindowState(const std::string& title, bool want_present, DWORD timeout_ms) {
+  ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  for (;;) {
+    bool present = bench::FindVisibleWindow(title, 0) != nullptr;
+    if (present == want_present) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(10);
+  }
+}
+
+int WaitWindow(const Options& options) {
+  std::string title = options.Required("title");
+  DWORD timeout = options.Number("timeout-ms", 30000, 0, 600000);
+  if (!WaitForWindowState(title, true, timeout))
+    throw std::runtime_error("no window '" + title + "' within " + std::to_string(timeout) + " ms");
+  Print("window_found", 1LL);
+  return 0;
+}
+
+int Close(const Options& options) {
+  std::string title = options.Required("title");
+  DWORD timeout = options.Number("timeout-ms", 10000, 0, 600000);
+  // Hidden windows too: the DDE server's control window is never shown.
+  HWND hwnd = FindWindowA(nullptr, title.c_str());
+  if (!hwnd) throw std::runtime_error("no window '" + title + "'");
+  PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  ULONGLONG deadline = GetTickCount64() + timeout;
+  while (IsWindow(hwnd)) {
+    if (GetTickCount64() >= deadline)
+      throw std::runtime_error("window '" + title + "' still there after WM_CLOSE");
+    Sleep(10);
+  }
+  Print("window_closed", 1LL);
+  return 0;
+}
+
+int Dispatch(const std::string& command, const std::vector<std::string>& args) {
+  if (command == "execute")
+    return Execute(Options(args, {"service", "topic", "ref-service", "ref-topic", "count", "warmup",
+                                  "timeout-ms", "connect-ms"}));
+  if (command == "startup")
+    return Startup(Options(args, {"exe", "title", "args", "ref-exe", "ref-title", "ref-args",
+                                  "runs", "window-timeout-ms"}));
+  if (command == "size") return Size(Options(args, {"exe"}));
+  if (command == "wait-window") return WaitWindow(Options(args, {"title", "timeout-ms"}));
+  if (command == "close") return Close(Options(args, {"title", "timeout-ms"}));
+  throw UsageError("unknown command '" + command + "'");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fputs("usage: bench-driver execute|startup|size|wait-window|close --option value...\n",
+               stderr);
+    return 1;
+  }
+  try {
+    int rc = Dispatch(argv[1], {argv + 2, argv + argc});
+    std::fflush(stdout);
+    return rc;
+  } catch (const std::invalid_argument& e) {
+    std::fprintf(stderr, "bench-driver: %s\n", e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "bench-driver: %s\n", e.what());
+    return 2;
+  }
+}

@@ -1,0 +1,51 @@
+// The simulated rotator: turns toward the last target received on the command topic and
+// reports its state to the bridge as status macros on "AntDaten" a few times a second.
+#pragma once
+
+#include <windows.h>
+#include <ddeml.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "options.h"
+#include "server_mode.h"
+#include "sim_log.h"
+
+namespace rotsim {
+
+// One step of the motion, in tenths of a degree.
+struct Motion {
+  int azimuth;
+  int direction;  // -1 left, 1 right, 0 standing
+};
+Motion StepToward(int azimuth, int target, int step);
+
+// The ten lines of a status macro.
+std::vector<std::string> StatusLines(int azimuth_tenths, int direction, int range_mode, bool off);
+
+class RotatorSim : public CommandSink {
+ public:
+  RotatorSim(const Options& options, SimLog& log);
+  ~RotatorSim() override;
+
+  void Start();  // begins the periodic reports on this thread's message loop
+  void Command(std::string_view bytes) override;
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+  void Report();
+  bool EnsureLink();
+
+  const Options& options_;
+  SimLog& log_;
+  DWORD inst_ = 0;
+  HCONV conv_ = nullptr;
+  int azimuth_;
+  int target_;
+  int direction_ = 0;
+  UINT_PTR timer_ = 0;
+};
+
+}  // namespace rotsim
