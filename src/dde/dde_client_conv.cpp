@@ -6,6 +6,7 @@
 #include "app/error_report.h"
 #include "dde/dde_mgr.h"
 #include "dde/macro_text.h"
+#include "dde/wine.h"
 
 namespace vexal::dde {
 
@@ -150,6 +151,9 @@ bool TDdeClientConv::ExecuteText(const char* text, bool wait) {
   HCONV conv = conv_;
   HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(data), 0xFFFFFFFF, conv, nullptr,
                                          data_format_, XTYP_EXECUTE, TIMEOUT_ASYNC, &transaction);
+  // Windows frees the data handle with the transaction; Wine copies the text out of it at
+  // once and never frees it.
+  if (RunningOnWine()) DdeFreeDataHandle(data);
   if (!result) {
     waiting_ = false;
     // Refused: perhaps because the partner has gone without telling us.

@@ -8,6 +8,7 @@
 #include "app/errors.h"
 #include "dde/dde_client_conv.h"
 #include "dde/dde_server_conv.h"
+#include "dde/wine.h"
 #include "dde/macro_text.h"
 
 namespace vexal::dde {
@@ -262,12 +263,6 @@ void TDdeMgr::DestroyRecord(TDdeSrvrConv* record) {
 }
 
 namespace {
-bool RunningOnWine() {
-  static const bool wine =
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
-}
-
 // Wine's DDEML copies every execute it receives into a data handle of its own and never frees
 // it: after some 65,000 executes the process runs out of handles and DDE stops answering.
 // Windows frees that handle itself once the callback returns, so only under Wine is it freed

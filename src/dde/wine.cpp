@@ -1,0 +1,13 @@
+#include "dde/wine.h"
+
+#include <windows.h>
+
+namespace vexal::dde {
+
+bool RunningOnWine() {
+  static const bool wine =
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+}  // namespace vexal::dde
