@@ -8,6 +8,7 @@ constexpr char kClassName[] = "TLabel";
 
 TLabel::TLabel(HWND parent, const WidgetLayout& layout, TColor parent_color, int dpi, int origin)
     : font_(CreateFontFor(*layout.font, dpi)),
+      dpi_(dpi),
       color_(layout.color == kParentColor ? parent_color : layout.color),
       text_color_(layout.font->color) {
   RegisterClassOnce(kClassName);
@@ -34,6 +35,10 @@ void TLabel::AutoSize() {
     GetTextMetricsA(dc, &tm);
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     size.cy = tm.tmHeight;
+    // Smoothed TrueType text can spill a pixel or two past its advance (seen under Wine with
+    // the stand-in for "MS Sans Serif"); the bitmap font itself measures exactly.
+    if (!text.empty() && (tm.tmPitchAndFamily & TMPF_TRUETYPE))
+      size.cx += Scale(2, dpi_);
   }
   ReleaseDC(Handle(), dc);
   SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy,

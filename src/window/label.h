@@ -24,6 +24,7 @@ class TLabel : public PaintedWindow {
   void AutoSize();
 
   GdiObject<HFONT> font_;
+  int dpi_;
   TColor color_;
   TColor text_color_;
 };
