@@ -11,5 +11,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # One self-contained .exe that runs on any Windows (and under Wine) without MinGW's DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# The version information of the Windows programs follows the project version.
-set(CMAKE_PROJECT_Logger32Vexal_INCLUDE ${CMAKE_CURRENT_LIST_DIR}/version-resource.cmake)
