@@ -9,7 +9,7 @@
 //                        [--window-timeout-ms MS]
 //   bench-driver turn-latency [--count N] [--warmup W] [--bridge-title T] [--bridge-service S]
 //                             [--logger-message NAME] [--greeting-ms MS] [--timeout-ms MS]
-//                             [--command-ms MS] [--connect-ms MS]
+//                             [--command-ms MS] [--connect-ms MS] [--linger-ms MS]
 //   bench-driver size --exe PATH
 //   bench-driver wait-window --title TITLE [--timeout-ms MS]
 //   bench-driver close --title TITLE [--timeout-ms MS]
@@ -136,7 +136,8 @@ void PrintSummary(const std::string& prefix, const std::vector<double>& micros) 
   Print((prefix + "max_us").c_str(), sum.max);
 }
 
-// Plays the rotator server for a bridge started after "server_ready" has been printed.
+// Plays the rotator server for a bridge started after "server_ready" has been printed; once the
+// figures and "turn_done" are out, it waits for the bridge to be closed.
 int TurnLatency(const Options& options) {
   bench::TurnSettings s;
   s.count = options.Number("count", 500, 1, 1000000);
@@ -148,22 +149,28 @@ int TurnLatency(const Options& options) {
   s.timeout_ms = options.Number("timeout-ms", 5000, 1, 60000);
   s.command_ms = options.Number("command-ms", 2000, 0, 60000);
   s.connect_ms = options.Number("connect-ms", 10000, 0, 120000);
+  s.linger_ms = options.Number("linger-ms", 30000, 0, 600000);
   s.on_ready = [](const std::string& service) {
     std::printf("server_ready 1\n");
     std::fprintf(stderr, "turn-latency: serving '%s'\n", service.c_str());
     std::fflush(stdout);
   };
-  bench::TurnResult r = bench::RunTurnBench(s);
-  PrintSummary("turn_", r.turn_micros);
-  PrintSummary("turn_send_gap_", r.send_gap_micros);
-  PrintSummary("macro_only_", r.macro_only_micros);
-  Print("turn_missing", static_cast<long long>(r.missing));
-  Print("turn_wrong", static_cast<long long>(r.wrong));
-  Print("turn_after_execute", static_cast<long long>(r.after_execute));
-  Print("turn_unexpected", static_cast<long long>(r.unexpected));
-  Print("macro_not_acknowledged", static_cast<long long>(r.not_acknowledged));
-  Print("macro_unanswered", static_cast<long long>(r.unanswered));
-  if (r.turn_micros.empty()) throw std::runtime_error("no target command arrived intact");
+  bool intact = false;
+  bench::RunTurnBench(s, [&](const bench::TurnResult& r) {
+    PrintSummary("turn_", r.turn_micros);
+    PrintSummary("turn_send_gap_", r.send_gap_micros);
+    PrintSummary("macro_only_", r.macro_only_micros);
+    Print("turn_missing", static_cast<long long>(r.missing));
+    Print("turn_wrong", static_cast<long long>(r.wrong));
+    Print("turn_after_execute", static_cast<long long>(r.after_execute));
+    Print("turn_unexpected", static_cast<long long>(r.unexpected));
+    Print("macro_not_acknowledged", static_cast<long long>(r.not_acknowledged));
+    Print("macro_unanswered", static_cast<long long>(r.unanswered));
+    Print("turn_done", 1LL);
+    std::fflush(stdout);
+    intact = !r.turn_micros.empty();
+  });
+  if (!intact) throw std::runtime_error("no target command arrived intact");
   return 0;
 }
 

@@ -159,7 +159,7 @@ std::string ServiceNameOf(const std::string& path) {
   return file.substr(0, file.size() - 4);
 }
 
-TurnResult RunTurnBench(const TurnSettings& settings) {
+void RunTurnBench(const TurnSettings& settings, const TurnReport& report) {
   Timer timer;
   char path[MAX_PATH];
   DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -181,7 +181,9 @@ TurnResult RunTurnBench(const TurnSettings& settings) {
     sampler.Turn((i * 37) % 361, measured);
     sampler.MacroOnly(measured);
   }
-  return sampler.result();
+  report(sampler.result());
+  client.Disconnect();
+  PumpUntil([&] { return !IsWindow(bridge); }, settings.linger_ms);
 }
 
 }  // namespace bench

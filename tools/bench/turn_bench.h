@@ -22,6 +22,9 @@ struct TurnSettings {
   DWORD timeout_ms = 5000;    // per status macro
   DWORD command_ms = 2000;    // for a command still missing when the status macro returned
   DWORD connect_ms = 10000;
+  // After measuring, the rotator server stays up this long for the bridge to close first, as
+  // it would on a normal shutdown.
+  DWORD linger_ms = 30000;
   // Called once the rotator server's service is registered: the bridge may start then.
   std::function<void(const std::string& service)> on_ready;
 };
@@ -42,6 +45,9 @@ struct TurnResult {
   int unanswered = 0;        // status macros without an answer (reconnected after each)
 };
 
+// Called with the figures as soon as they are complete, before the linger.
+using TurnReport = std::function<void(const TurnResult&)>;
+
 // The bytes the bridge must send for a turn to `degrees`: tenths, "0", "0", each ending in
 // CR LF, then one NUL.
 std::string TargetCommandBytes(int degrees);
@@ -51,8 +57,9 @@ std::string TargetCommandBytes(int degrees);
 std::string ServiceNameOf(const std::string& path);
 
 // Registers the rotator server under this program's own service name, waits for the bridge's
-// greeting and window, then measures. Throws std::runtime_error when the bridge does not greet
-// or appear in time, sends a wrong greeting, or its status macros keep going unanswered.
-TurnResult RunTurnBench(const TurnSettings& settings);
+// greeting and window, measures, reports, and then serves until the bridge's window is gone or
+// linger_ms have passed. Throws std::runtime_error when the bridge does not greet or appear in
+// time, sends a wrong greeting, or its status macros keep going unanswered.
+void RunTurnBench(const TurnSettings& settings, const TurnReport& report);
 
 }  // namespace bench
