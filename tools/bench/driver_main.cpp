@@ -231,7 +231,7 @@ int Dispatch(const std::string& command, const std::vector<std::string>& args) {
   if (command == "turn-latency")
     return TurnLatency(
         Options(args, {"count", "warmup", "bridge-title", "bridge-service", "logger-message",
-                       "greeting-ms", "timeout-ms", "command-ms", "connect-ms"}));
+                       "greeting-ms", "timeout-ms", "command-ms", "connect-ms", "linger-ms"}));
   if (command == "size") return Size(Options(args, {"exe"}));
   if (command == "wait-window") return WaitWindow(Options(args, {"title", "timeout-ms"}));
   if (command == "close") return Close(Options(args, {"title", "timeout-ms"}));
