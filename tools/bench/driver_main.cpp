@@ -7,6 +7,9 @@
 //   bench-driver startup --exe PATH --title TITLE [--args TEXT]
 //                        [--ref-exe PATH --ref-title TITLE [--ref-args TEXT]] [--runs R]
 //                        [--window-timeout-ms MS]
+//   bench-driver turn-latency [--count N] [--warmup W] [--bridge-title T] [--bridge-service S]
+//                             [--logger-message NAME] [--greeting-ms MS] [--timeout-ms MS]
+//                             [--command-ms MS] [--connect-ms MS] [--linger-ms MS]
 //   bench-driver size --exe PATH
 //   bench-driver wait-window --title TITLE [--timeout-ms MS]
 //   bench-driver close --title TITLE [--timeout-ms MS]
@@ -21,6 +24,7 @@
 #include "options.h"
 #include "startup_bench.h"
 #include "stats.h"
+#include "turn_bench.h"
 
 namespace {
 
@@ -121,6 +125,55 @@ int Startup(const Options& options) {
   return 0;
 }
 
+void PrintSummary(const std::string& prefix, const std::vector<double>& micros) {
+  Print((prefix + "count").c_str(), static_cast<long long>(micros.size()));
+  if (micros.empty()) return;
+  bench::Summary sum = bench::Summarize(micros);
+  Print((prefix + "median_us").c_str(), sum.median);
+  Print((prefix + "p90_us").c_str(), sum.p90);
+  Print((prefix + "p99_us").c_str(), sum.p99);
+  Print((prefix + "min_us").c_str(), sum.min);
+  Print((prefix + "max_us").c_str(), sum.max);
+}
+
+// Plays the rotator server for a bridge started after "server_ready" has been printed; once the
+// figures and "turn_done" are out, it waits for the bridge to be closed.
+int TurnLatency(const Options& options) {
+  bench::TurnSettings s;
+  s.count = options.Number("count", 500, 1, 1000000);
+  s.warmup = options.Number("warmup", 20, 0, 100000);
+  s.bridge_title = options.Text("bridge-title", s.bridge_title);
+  s.bridge_service = options.Text("bridge-service", s.bridge_service);
+  s.logger_message = options.Text("logger-message", s.logger_message);
+  s.greeting_ms = options.Number("greeting-ms", 60000, 1, 600000);
+  s.timeout_ms = options.Number("timeout-ms", 5000, 1, 60000);
+  s.command_ms = options.Number("command-ms", 2000, 0, 60000);
+  s.connect_ms = options.Number("connect-ms", 10000, 0, 120000);
+  s.linger_ms = options.Number("linger-ms", 30000, 0, 600000);
+  s.on_ready = [](const std::string& service) {
+    std::printf("server_ready 1\n");
+    std::fprintf(stderr, "turn-latency: serving '%s'\n", service.c_str());
+    std::fflush(stdout);
+  };
+  bool intact = false;
+  bench::RunTurnBench(s, [&](const bench::TurnResult& r) {
+    PrintSummary("turn_", r.turn_micros);
+    PrintSummary("turn_send_gap_", r.send_gap_micros);
+    PrintSummary("macro_only_", r.macro_only_micros);
+    Print("turn_missing", static_cast<long long>(r.missing));
+    Print("turn_wrong", static_cast<long long>(r.wrong));
+    Print("turn_after_execute", static_cast<long long>(r.after_execute));
+    Print("turn_unexpected", static_cast<long long>(r.unexpected));
+    Print("macro_not_acknowledged", static_cast<long long>(r.not_acknowledged));
+    Print("macro_unanswered", static_cast<long long>(r.unanswered));
+    Print("turn_done", 1LL);
+    std::fflush(stdout);
+    intact = !r.turn_micros.empty();
+  });
+  if (!intact) throw std::runtime_error("no target command arrived intact");
+  return 0;
+}
+
 int Size(const Options& options) {
   std::string exe = options.Required("exe");
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -175,6 +228,10 @@ int Dispatch(const std::string& command, const std::vector<std::string>& args) {
   if (command == "startup")
     return Startup(Options(args, {"exe", "title", "args", "ref-exe", "ref-title", "ref-args",
                                   "runs", "window-timeout-ms"}));
+  if (command == "turn-latency")
+    return TurnLatency(
+        Options(args, {"count", "warmup", "bridge-title", "bridge-service", "logger-message",
+                       "greeting-ms", "timeout-ms", "command-ms", "connect-ms", "linger-ms"}));
   if (command == "size") return Size(Options(args, {"exe"}));
   if (command == "wait-window") return WaitWindow(Options(args, {"title", "timeout-ms"}));
   if (command == "close") return Close(Options(args, {"title", "timeout-ms"}));
@@ -185,8 +242,10 @@ int Dispatch(const std::string& command, const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fputs("usage: bench-driver execute|startup|size|wait-window|close --option value...\n",
-               stderr);
+    std::fputs(
+        "usage: bench-driver execute|startup|turn-latency|size|wait-window|close --option "
+        "value...\n",
+        stderr);
     return 1;
   }
   try {

@@ -8,9 +8,6 @@
 
 namespace bench {
 
-// The 10-line status macro the rotator server sends: azimuth 123.4 degrees, all else 0.
-extern const char kStatusMacro[];
-
 struct ExecuteTarget {
   std::string service;
   std::string topic;

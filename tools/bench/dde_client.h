@@ -1,0 +1,56 @@
+// The client side of a DDE conversation and the clock, shared by the measurements.
+#pragma once
+
+#include <windows.h>
+#include <ddeml.h>
+
+#include <string>
+
+namespace bench {
+
+// The 10-line status macro the rotator server sends: azimuth 123.4 degrees, all else 0.
+extern const char kStatusMacro[];
+
+struct Timer {
+  LARGE_INTEGER frequency;
+  Timer() { QueryPerformanceFrequency(&frequency); }
+  LONGLONG Now() const {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+  }
+  double Micros(LONGLONG from, LONGLONG to) const {
+    return static_cast<double>(to - from) * 1e6 / static_cast<double>(frequency.QuadPart);
+  }
+};
+
+std::string DdeErrorName(UINT code);
+
+// One client-only DDE instance with at most one conversation.
+class DdeClient {
+ public:
+  DdeClient(const std::string& service, const std::string& topic);
+  ~DdeClient();
+  DdeClient(const DdeClient&) = delete;
+  DdeClient& operator=(const DdeClient&) = delete;
+
+  // Retries until `ms` have passed: the server may still be on its way up.
+  bool Connect(DWORD ms);
+  void Disconnect();
+
+  HCONV conv() const { return conv_; }
+  UINT LastError() const { return DdeGetLastError(inst_); }
+
+ private:
+  DWORD inst_ = 0;
+  HSZ service_ = nullptr;
+  HSZ topic_ = nullptr;
+  HCONV conv_ = nullptr;
+};
+
+enum class Answer { kAck, kNack, kNone };
+
+// The status macro, with its terminating zero, executed synchronously.
+Answer ExecuteStatusMacro(DdeClient& client, DWORD timeout_ms);
+
+}  // namespace bench
