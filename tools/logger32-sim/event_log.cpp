@@ -34,4 +34,9 @@ void EventLog::Write(const std::string& line) {
   if (listener_) listener_(stamped);
 }
 
+void EventLog::Violation(const std::string& text) {
+  ++violations_;
+  Info("protocol violation: " + text);
+}
+
 }  // namespace logger32sim

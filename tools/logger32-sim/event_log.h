@@ -27,6 +27,9 @@ class EventLog {
   void Message(const char* kind, int name, WPARAM wparam, LPARAM lparam);
   // "MS info TEXT".
   void Info(const std::string& text);
+  // "MS info protocol violation: TEXT", counted for the exit status.
+  void Violation(const std::string& text);
+  int violations() const { return violations_; }
 
  private:
   void Write(const std::string& line);
@@ -35,6 +38,7 @@ class EventLog {
   FILE* file_ = nullptr;
   ULONGLONG start_ms_;
   std::function<void(const std::string&)> listener_;
+  int violations_ = 0;
 };
 
 }  // namespace logger32sim

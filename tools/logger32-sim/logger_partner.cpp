@@ -26,6 +26,7 @@ int LoggerPartner::NameOf(UINT message) const {
 
 bool LoggerPartner::OnLoggerMessage(int name, WPARAM wparam, LPARAM lparam) {
   log_.Message("recv", name, wparam, lparam);
+  CheckProtocol(name, wparam, lparam);
   switch (static_cast<int>(wparam)) {
     case kRequest:
       OnRequest(name, reinterpret_cast<HWND>(lparam));
@@ -42,6 +43,35 @@ bool LoggerPartner::OnLoggerMessage(int name, WPARAM wparam, LPARAM lparam) {
       return false;
     default:
       return false;
+  }
+}
+
+// What a bridge may send: code 1 with its window once on each name, in the order 1 to 5; codes
+// 2 and 3 on the name it opened last, 2 before 3; the release (4) after it opened a name.
+void LoggerPartner::CheckProtocol(int name, WPARAM wparam, LPARAM lparam) {
+  const std::string on = " on \"Logger32 " + std::to_string(name) + "\"";
+  switch (static_cast<long>(wparam)) {
+    case kRequest:
+      if (name != requests_ + 1)
+        log_.Violation("code 1" + on + " after " + std::to_string(requests_) + " names tried");
+      if (lparam == 0) log_.Violation("code 1" + on + " without a window handle");
+      requests_ = name;
+      seconds_on_name_ = 0;
+      break;
+    case kSecond:
+    case kThird:
+      if (name != requests_)
+        log_.Violation("code " + std::to_string(wparam) + on + ", not the name opened last");
+      else if (wparam == kSecond)
+        ++seconds_on_name_;
+      else if (seconds_on_name_ == 0)
+        log_.Violation("code 3" + on + " before any code 2");
+      break;
+    case kRelease:
+      if (requests_ == 0) log_.Violation("release" + on + " before any name was opened");
+      break;
+    default:
+      log_.Violation("unknown code " + std::to_string(wparam) + on);
   }
 }
 

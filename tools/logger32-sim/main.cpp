@@ -67,5 +67,6 @@ int main(int argc, char** argv) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  if (log.violations() > 0) return 3;
   return static_cast<int>(msg.wParam);
 }

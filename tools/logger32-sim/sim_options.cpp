@@ -26,7 +26,10 @@ const char* const kUsage =
     "  send W L             send it synchronously instead\n"
     "  close                end the simulator\n"
     "\n"
-    "Log lines: MS recv|post|send \"Logger32 K\" wParam=W lParam=L, or MS info TEXT.\n";
+    "Log lines: MS recv|post|send \"Logger32 K\" wParam=W lParam=L, or MS info TEXT.\n"
+    "\n"
+    "Exit status: 0 the bridge kept to the handshake protocol; 3 it broke it (each break is\n"
+    "logged as \"info protocol violation: ...\"); 2 bad options; 1 no window.\n";
 
 namespace {
 
