@@ -12,7 +12,8 @@ constexpr char kSelfProp[] = "VexalEdit";
 }
 
 TEdit::TEdit(HWND parent, const WidgetLayout& layout, int dpi, int origin)
-    : font_(CreateFontFor(*layout.font, dpi)),
+    : layout_(layout),
+      font_(CreateFontFor(*layout.font, dpi)),
       brush_(CreateSolidBrush(ToColorRef(layout.color))),
       color_(layout.color),
       text_color_(layout.font->color) {
@@ -21,10 +22,11 @@ TEdit::TEdit(HWND parent, const WidgetLayout& layout, int dpi, int origin)
     style |= WS_TABSTOP;
   else
     style |= WS_DISABLED;
-  hwnd_ = CreateWindowExA(
-      WS_EX_CLIENTEDGE, "EDIT", layout.text, style, origin + Scale(layout.left, dpi),
-      origin + Scale(layout.top, dpi), Scale(layout.width, dpi), Scale(layout.height, dpi), parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), GetModuleHandleA(nullptr), nullptr);
+  Placement place = PlacementOf(layout, dpi, origin);
+  hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", layout.text, style, place.x, place.y,
+                          place.width, place.height, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
+                          GetModuleHandleA(nullptr), nullptr);
   if (!hwnd_) throw std::runtime_error("CreateWindow EDIT: " + FormatWindowsError(GetLastError()));
   SetPropA(hwnd_, kSelfProp, this);
   base_proc_ = reinterpret_cast<WNDPROC>(
@@ -48,6 +50,15 @@ void TEdit::SetColor(TColor color) {
   if (color == color_ && brush_.get()) return;
   color_ = color;
   brush_.Reset(CreateSolidBrush(ToColorRef(color)));
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TEdit::Rescale(int dpi, int origin) {
+  // The box keeps using the old font until it has the new one: only then may the old go.
+  HFONT font = CreateFontFor(*layout_.font, dpi);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  font_.Reset(font);
+  MoveTo(hwnd_, PlacementOf(layout_, dpi, origin));
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

@@ -11,7 +11,7 @@
 
 namespace vexal {
 
-class TEdit {
+class TEdit : public ScaledWidget {
  public:
   TEdit(HWND parent, const WidgetLayout& layout, int dpi, int origin);
   ~TEdit();
@@ -24,6 +24,7 @@ class TEdit {
   TColor Color() const { return color_; }
   void SetColor(TColor color);
   void SelectAll();
+  void Rescale(int dpi, int origin) override;
 
   // Called with each typed character before the box sees it; setting it to 0 discards it.
   std::function<void(char& key)> OnKeyPress;
@@ -40,6 +41,7 @@ class TEdit {
   LRESULT LButtonDown(WPARAM wp, LPARAM lp);
   LRESULT SetFocusMsg(WPARAM wp, LPARAM lp);
 
+  const WidgetLayout& layout_;
   GdiObject<HFONT> font_;
   GdiObject<HBRUSH> brush_;
   TColor color_;

@@ -14,6 +14,14 @@ Form::Form(const FormLayout& layout)
   Create(WS_EX_TOPMOST, kClassName, layout.caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
          CW_USEDEFAULT, CW_USEDEFAULT, Scale(layout.width, dpi_), Scale(layout.height, dpi_),
          nullptr, 0);
+  // Under per-monitor awareness the monitor the window opened on may have another setting
+  // than the screen reports.
+  int window_dpi = WindowDpi(Handle());
+  if (window_dpi != dpi_) {
+    dpi_ = window_dpi;
+    SetWindowPos(Handle(), nullptr, 0, 0, Scale(layout.width, dpi_), Scale(layout.height, dpi_),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void Form::Paint(HDC dc, const RECT& area) {
@@ -56,6 +64,18 @@ void Form::EndSession(bool ending) {
   if (ending && OnEndSession) OnEndSession();
 }
 
+void Form::DpiChanged(int dpi, const RECT* suggested) {
+  if (dpi <= 0) return;
+  dpi_ = dpi;
+  // The suggested rectangle keeps the window's proportions on the new monitor.
+  if (suggested)
+    SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  for (ScaledWidget* widget : widgets_) widget->Rescale(dpi_, Origin());
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
 LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CTLCOLOREDIT:
@@ -74,6 +94,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_ENDSESSION:
       EndSession(wp != FALSE);
+      return 0;
+    case WM_DPICHANGED:
+      DpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
       return 0;
   }
   return PaintedWindow::HandleMessage(msg, wp, lp);

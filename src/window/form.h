@@ -1,9 +1,11 @@
 // A top-level, always-on-top form: colour, caption, resizable frame, created hidden at the
 // system's default place. It colours its edit boxes, keeps track of which child has the
-// keyboard focus, and hands closing and the end of the session to its owner.
+// keyboard focus, follows a change of DPI (new monitor or new setting) with its widgets, and
+// hands closing and the end of the session to its owner.
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "window/layout.h"
 #include "window/window_base.h"
@@ -27,6 +29,8 @@ class Form : public PaintedWindow {
  protected:
   // The child that gets the keyboard focus when the form is activated and no child has it.
   void SetDefaultFocus(HWND child) { default_focus_ = child; }
+  // Widgets to lay out again when the DPI changes; they must live as long as the form.
+  void AddScaledWidget(ScaledWidget& widget) { widgets_.push_back(&widget); }
   void DestroyHandle() { Destroy(); }
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -37,12 +41,14 @@ class Form : public PaintedWindow {
   void RestoreFocus();
   void Close();
   void EndSession(bool ending);
+  void DpiChanged(int dpi, const RECT* suggested);
 
   int dpi_;
   int border_width_;
   TColor color_;
   HWND default_focus_ = nullptr;
   HWND saved_focus_ = nullptr;
+  std::vector<ScaledWidget*> widgets_;
 };
 
 }  // namespace vexal

@@ -1,5 +1,6 @@
 #include "window/form6.h"
 
+#include <initializer_list>
 #include <new>
 
 #include "app/error_report.h"
@@ -29,6 +30,10 @@ TForm6::TForm6(TMultiCaster& multicaster)
       Label7(Handle(), LayoutOf(kIdLabel7), Color(), Dpi(), Origin()),
       ApplicationEvents1(multicaster) {
   SetDefaultFocus(Edit_Azimut.Handle());
+  for (ScaledWidget* widget : std::initializer_list<ScaledWidget*>{
+           &PanelLinks, &PanelRechts, &Edit_Azimut, &Label1, &Label2, &IstAzimut, &Label3, &Label4,
+           &Label5, &Label6, &Label7})
+    AddScaledWidget(*widget);
   BindEvents();
 }
 
@@ -73,7 +78,9 @@ void TForm6::FormCreate() {
   FormCreateLinkHalf();
 }
 
-void TForm6::FormDestroy() { FormDestroyLinkHalf(); }
+void TForm6::FormDestroy() {
+  FormDestroyLinkHalf();
+}
 
 namespace {
 MouseButton ButtonOf(TMouseButton button) {
@@ -105,7 +112,9 @@ void TForm6::AntDatenExecuteMacro(dde::TDdeServerConv& /*Sender*/,
   HandleStatusMacro(Msg, Rotator, *this, [this] { SendTargetCommand(); });
 }
 
-void TForm6::Edit_AzimutKeyPress(char& Key) { EditAzimutKeyPress(Key, Rotator, *this); }
+void TForm6::Edit_AzimutKeyPress(char& Key) {
+  EditAzimutKeyPress(Key, Rotator, *this);
+}
 
 void TForm6::SetPanelColor(Panel panel, TColor color) {
   PanelOf(panel).SetColor(color);

@@ -7,15 +7,24 @@ constexpr char kClassName[] = "TLabel";
 }
 
 TLabel::TLabel(HWND parent, const WidgetLayout& layout, TColor parent_color, int dpi, int origin)
-    : font_(CreateFontFor(*layout.font, dpi)),
+    : layout_(layout),
+      font_(CreateFontFor(*layout.font, dpi)),
       dpi_(dpi),
       color_(layout.color == kParentColor ? parent_color : layout.color),
       text_color_(layout.font->color) {
   RegisterClassOnce(kClassName);
-  Create(0, kClassName, layout.text, WS_CHILD | WS_VISIBLE, origin + Scale(layout.left, dpi),
-         origin + Scale(layout.top, dpi), Scale(layout.width, dpi), Scale(layout.height, dpi),
-         parent, layout.id);
+  Placement place = PlacementOf(layout, dpi, origin);
+  Create(0, kClassName, layout.text, WS_CHILD | WS_VISIBLE, place.x, place.y, place.width,
+         place.height, parent, layout.id);
   AutoSize();
+}
+
+void TLabel::Rescale(int dpi, int origin) {
+  dpi_ = dpi;
+  font_.Reset(CreateFontFor(*layout_.font, dpi));
+  MoveTo(Handle(), PlacementOf(layout_, dpi, origin));
+  AutoSize();
+  InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TLabel::SetText(const std::string& text) {
@@ -37,8 +46,7 @@ void TLabel::AutoSize() {
     size.cy = tm.tmHeight;
     // Smoothed TrueType text can spill a pixel or two past its advance (seen under Wine with
     // the stand-in for "MS Sans Serif"); the bitmap font itself measures exactly.
-    if (!text.empty() && (tm.tmPitchAndFamily & TMPF_TRUETYPE))
-      size.cx += Scale(2, dpi_);
+    if (!text.empty() && (tm.tmPitchAndFamily & TMPF_TRUETYPE)) size.cx += Scale(2, dpi_);
   }
   ReleaseDC(Handle(), dc);
   SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy,

@@ -8,13 +8,14 @@
 
 namespace vexal {
 
-class TLabel : public PaintedWindow {
+class TLabel : public PaintedWindow, public ScaledWidget {
  public:
   // `parent_color` is used when the layout gives the label its window's colour.
   TLabel(HWND parent, const WidgetLayout& layout, TColor parent_color, int dpi, int origin);
 
   void SetText(const std::string& text);
   std::string Text() const { return GetText(Handle()); }
+  void Rescale(int dpi, int origin) override;
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -23,6 +24,7 @@ class TLabel : public PaintedWindow {
   void Paint(HDC dc, const RECT& area) override;
   void AutoSize();
 
+  const WidgetLayout& layout_;
   GdiObject<HFONT> font_;
   int dpi_;
   TColor color_;

@@ -32,6 +32,16 @@ const WidgetLayout kWidgets[] = {
 
 const FormLayout kForm6Layout{"Logger32-Vexal", clBlue, 212, 236, 20};
 
+Placement PlacementOf(const WidgetLayout& layout, int dpi, int origin) {
+  return {origin + Scale(layout.left, dpi), origin + Scale(layout.top, dpi),
+          Scale(layout.width, dpi), Scale(layout.height, dpi)};
+}
+
+void MoveTo(HWND hwnd, const Placement& place) {
+  SetWindowPos(hwnd, nullptr, place.x, place.y, place.width, place.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 const WidgetLayout& LayoutOf(WidgetId id) {
   for (const WidgetLayout& w : kWidgets)
     if (w.id == id) return w;

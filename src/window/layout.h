@@ -32,6 +32,25 @@ struct FormLayout {
   int border_width;   // inner margin on every side
 };
 
+// A widget's rectangle in its window's client area.
+struct Placement {
+  int x, y, width, height;
+};
+
+// Where the widget lies at `dpi`, `origin` being the client coordinate of the border's inner
+// edge.
+Placement PlacementOf(const WidgetLayout& layout, int dpi, int origin);
+void MoveTo(HWND hwnd, const Placement& place);
+
+// A widget that follows its window to another DPI: new font, new place and size.
+class ScaledWidget {
+ public:
+  virtual void Rescale(int dpi, int origin) = 0;
+
+ protected:
+  ~ScaledWidget() = default;
+};
+
 extern const FontSpec kDefaultFont;
 extern const FormLayout kForm6Layout;
 

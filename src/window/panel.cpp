@@ -33,11 +33,20 @@ unsigned ShiftFrom(WPARAM wp) {
 }  // namespace
 
 TPanel::TPanel(HWND parent, const WidgetLayout& layout, int dpi, int origin)
-    : font_(CreateFontFor(*layout.font, dpi)), color_(layout.color), tag_(layout.tag) {
+    : layout_(layout),
+      font_(CreateFontFor(*layout.font, dpi)),
+      color_(layout.color),
+      tag_(layout.tag) {
   RegisterClassOnce(kClassName);
-  Create(0, kClassName, layout.text, WS_CHILD | WS_VISIBLE, origin + Scale(layout.left, dpi),
-         origin + Scale(layout.top, dpi), Scale(layout.width, dpi), Scale(layout.height, dpi),
-         parent, layout.id);
+  Placement place = PlacementOf(layout, dpi, origin);
+  Create(0, kClassName, layout.text, WS_CHILD | WS_VISIBLE, place.x, place.y, place.width,
+         place.height, parent, layout.id);
+}
+
+void TPanel::Rescale(int dpi, int origin) {
+  font_.Reset(CreateFontFor(*layout_.font, dpi));
+  MoveTo(Handle(), PlacementOf(layout_, dpi, origin));
+  InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TPanel::SetColor(TColor color) {

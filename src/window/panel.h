@@ -17,7 +17,7 @@ class TPanel;
 using TMouseEvent =
     std::function<void(TPanel& sender, TMouseButton button, unsigned shift, int x, int y)>;
 
-class TPanel : public PaintedWindow {
+class TPanel : public PaintedWindow, public ScaledWidget {
  public:
   static constexpr int kBevelWidth = 3;
   static constexpr int kBorderWidth = 2;
@@ -29,6 +29,7 @@ class TPanel : public PaintedWindow {
   int Tag() const { return tag_; }
   TBevelCut BevelOuter() const { return bevel_outer_; }
   void SetBevelOuter(TBevelCut cut);
+  void Rescale(int dpi, int origin) override;
 
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
@@ -41,6 +42,7 @@ class TPanel : public PaintedWindow {
   void MouseDown(TMouseButton button, WPARAM wp, LPARAM lp);
   void MouseUp(TMouseButton button, WPARAM wp, LPARAM lp);
 
+  const WidgetLayout& layout_;
   GdiObject<HFONT> font_;
   TColor color_;
   int tag_;

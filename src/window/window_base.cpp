@@ -25,6 +25,16 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
+int WindowDpi(HWND hwnd) {
+  // Looked up at run time: the program still starts on systems whose user32 lacks it.
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (get_dpi_for_window)
+    if (UINT dpi = get_dpi_for_window(hwnd)) return static_cast<int>(dpi);
+  return ScreenDpi();
+}
+
 std::string GetText(HWND hwnd) {
   std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
   text.resize(

@@ -57,6 +57,9 @@ HFONT CreateFontFor(const FontSpec& spec, int dpi);
 
 // Pixels per inch of the screen; the layout is designed at 96.
 int ScreenDpi();
+// Pixels per inch of the monitor the window is on, where the system tells it (Windows 10
+// 1607 and later); the screen's otherwise.
+int WindowDpi(HWND hwnd);
 inline int Scale(int value, int dpi) {
   return MulDiv(value, dpi, 96);
 }
