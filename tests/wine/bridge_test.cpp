@@ -121,6 +121,11 @@ TEST_F(Bridge, ClosingWithTheLinkUpReleasesLogger32Once) {
   // The release pauses 100 ms and 2000 ms before the program ends.
   EXPECT_GE(harness::SecondsSince(closed), 2.0);
   EXPECT_EQ(Releases(), 1);
+  // Logger32's side saw nothing out of order from the whole run.
+  ASSERT_TRUE(logger_->Command("close"));
+  DWORD code = 99;
+  EXPECT_TRUE(logger_->process().WaitExit(10s, &code));
+  EXPECT_EQ(code, 0u);
 }
 
 TEST_F(Bridge, RegistryValueOfTheWrongTypeIsReportedAndTheWindowStaysUp) {

@@ -2,6 +2,8 @@
 // codes itself and looks at what the simulator posts back and logs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -199,7 +201,16 @@ TEST(LoggerSim, CommandsPostSendAndClose) {
   EXPECT_TRUE(sim.Command("close"));
   DWORD code = 99;
   EXPECT_TRUE(sim.process().WaitExit(10s, &code));
-  EXPECT_EQ(code, 0u);
+  // This stand-in opened "Logger32 4" without trying 1 to 3 first: a bridge that breaks the
+  // handshake's order is reported in the exit status and the log.
+  EXPECT_EQ(code, 3u);
+  const auto lines = sim.LogLines();
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) {
+                            return line.find("protocol violation: code 1 on \"Logger32 4\"") !=
+                                   std::string::npos;
+                          }),
+            1);
 }
 
 TEST(LoggerSim, WindowCloseEndsTheProgramWithZero) {
