@@ -23,8 +23,9 @@ std::string WithoutNewline(std::string text) {
   return text;
 }
 
+// Tick counts wrap; a time taken after `now` counts as no time passed.
 bool Elapsed(DWORD now, DWORD since, DWORD ms) {
-  return now - since >= ms;
+  return static_cast<LONG>(now - since) >= static_cast<LONG>(ms);
 }
 
 }  // namespace
@@ -33,7 +34,7 @@ RotctldBackend::RotctldBackend(const Options& options, SimLog& log)
     : options_(options),
       log_(log),
       endpoint_(*options.rotctld),
-      status_(options.bridge_service, log),
+      status_(options.bridge_service, log, options.confirm),
       period_ms_(1000 / std::max(1u, options.rate_hz)) {
   the_backend = this;
 }
@@ -204,9 +205,9 @@ void RotctldBackend::SendStatus() {
   int direction = on ? direction_.direction() : 0;
   int range = range_mode_;
   std::string text = StatusMacroText(azimuth, direction, range);
-  bool sent = status_.Send(text);
+  StatusLink::Result result = status_.Send(text);
   log_.Line("status az=" + std::to_string(azimuth) + " dir=" + std::to_string(direction) +
-            " range=" + std::to_string(range) + " result=" + (sent ? "sent" : "refused"));
+            " range=" + std::to_string(range) + " result=" + ResultName(result));
 }
 
 }  // namespace rotsim
