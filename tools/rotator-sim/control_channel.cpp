@@ -43,12 +43,11 @@ LRESULT ControlChannel::OnCopyData(const COPYDATASTRUCT& data) {
     command.pop_back();
   log_.Line("command \"" + command + "\"");
   try {
-    handler_(command);
+    return handler_(command) ? TRUE : FALSE;
   } catch (...) {
     log_.Line("error command failed");
     return FALSE;
   }
-  return TRUE;
 }
 
 DWORD WINAPI ControlChannel::ReadStdin(void* param) {

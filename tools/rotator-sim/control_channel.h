@@ -17,7 +17,8 @@ inline constexpr ULONG_PTR kControlCopyDataId = 0x524F54;  // "ROT"
 
 class ControlChannel {
  public:
-  using Handler = std::function<void(const std::string&)>;
+  // True when the command was understood; the sender of a WM_COPYDATA gets it as the result.
+  using Handler = std::function<bool(const std::string&)>;
   ControlChannel(Handler handler, bool from_stdin, SimLog& log);
   ~ControlChannel();
   ControlChannel(const ControlChannel&) = delete;

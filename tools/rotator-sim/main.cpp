@@ -62,7 +62,9 @@ int RunServerWithBackend(const rotsim::Options& options, rotsim::SimLog& log) {
     rotsim::RotctldBackend backend(options, log);
     rotsim::ControlChannel control(
         [&](const std::string& c) {
-          if (!CommonCommand(c)) log.Line("command unknown here: " + c);
+          if (CommonCommand(c)) return true;
+          log.Line("command unknown here: " + c);
+          return false;
         },
         options.commands_from_stdin, log);
     backend.Start();
@@ -72,13 +74,16 @@ int RunServerWithBackend(const rotsim::Options& options, rotsim::SimLog& log) {
     rotsim::RotatorSim rotator(options, log);
     rotsim::ControlChannel control(
         [&](const std::string& c) {
-          if (CommonCommand(c)) return;
-          if (c == "off" || c == "on")
+          if (CommonCommand(c)) return true;
+          if (c == "off" || c == "on") {
             rotator.SetOff(c == "off");
-          else if (auto target = TargetTenths(c))
+          } else if (auto target = TargetTenths(c)) {
             rotator.Turn(*target);
-          else
+          } else {
             log.Line("command unknown: " + c);
+            return false;
+          }
+          return true;
         },
         options.commands_from_stdin, log);
     rotator.Start();
@@ -86,7 +91,9 @@ int RunServerWithBackend(const rotsim::Options& options, rotsim::SimLog& log) {
   }
   rotsim::ControlChannel control(
       [&](const std::string& c) {
-        if (!CommonCommand(c)) log.Line("command unknown here: " + c);
+        if (CommonCommand(c)) return true;
+        log.Line("command unknown here: " + c);
+        return false;
       },
       options.commands_from_stdin, log);
   return rotsim::RunServer(options, log);
