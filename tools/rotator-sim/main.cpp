@@ -1,13 +1,18 @@
-// rotator-sim: the rotator server's side of the bridge's DDE link, for tests and trials. As a
-// server it offers the command topic and logs every execute byte for byte; as a client it
-// executes macros on the bridge's status topic.
+// rotator-sim: the rotator server's side of the bridge's DDE link. As a server it offers the
+// command topic and logs every execute byte for byte, optionally in front of a simulated
+// rotator or of a real one through Hamlib's rotctld; as a client it executes macros on the
+// bridge's status topic.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "client_mode.h"
+#include "control_channel.h"
 #include "options.h"
+#include "rotctld_backend.h"
 #include "server_mode.h"
 #include "sim_log.h"
 #include "simulator.h"
@@ -31,6 +36,69 @@ WORD StartShowCommand() {
   return (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWDEFAULT;
 }
 
+// Run-time commands that every server takes; the simulated rotator takes some more.
+bool CommonCommand(const std::string& command) {
+  if (command == "end") {
+    rotsim::RequestEndConversation();
+  } else if (command == "quit") {
+    PostQuitMessage(0);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// "target 120" (degrees, a decimal fraction allowed) in tenths.
+std::optional<int> TargetTenths(const std::string& command) {
+  if (command.rfind("target ", 0) != 0) return std::nullopt;
+  char* end = nullptr;
+  double degrees = std::strtod(command.c_str() + 7, &end);
+  if (end == command.c_str() + 7 || *end != '\0') return std::nullopt;
+  return rotsim::TenthsFromDegrees(degrees);
+}
+
+int RunServerWithBackend(const rotsim::Options& options, rotsim::SimLog& log) {
+  if (options.rotctld) {
+    rotsim::RotctldBackend backend(options, log);
+    rotsim::ControlChannel control(
+        [&](const std::string& c) {
+          if (CommonCommand(c)) return true;
+          log.Line("command unknown here: " + c);
+          return false;
+        },
+        options.commands_from_stdin, log);
+    backend.Start();
+    return rotsim::RunServer(options, log, &backend);
+  }
+  if (options.simulate) {
+    rotsim::RotatorSim rotator(options, log);
+    rotsim::ControlChannel control(
+        [&](const std::string& c) {
+          if (CommonCommand(c)) return true;
+          if (c == "off" || c == "on") {
+            rotator.SetOff(c == "off");
+          } else if (auto target = TargetTenths(c)) {
+            rotator.Turn(*target);
+          } else {
+            log.Line("command unknown: " + c);
+            return false;
+          }
+          return true;
+        },
+        options.commands_from_stdin, log);
+    rotator.Start();
+    return rotsim::RunServer(options, log, &rotator);
+  }
+  rotsim::ControlChannel control(
+      [&](const std::string& c) {
+        if (CommonCommand(c)) return true;
+        log.Line("command unknown here: " + c);
+        return false;
+      },
+      options.commands_from_stdin, log);
+  return rotsim::RunServer(options, log);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
@@ -44,17 +112,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     PrintToParentConsole(rotsim::HelpText());
     return 0;
   }
+  std::string settings;
+  if (!options->any_option) settings = rotsim::ApplyRegistrySettings(&*options);
   rotsim::SimLog log(options->log);
   std::string positional;
   for (const auto& p : options->positional) positional += " " + p;
   log.Line("start pid=" + std::to_string(GetCurrentProcessId()) + " show=" + std::to_string(show) +
            " startup-show=" + std::to_string(StartShowCommand()) +
            " mode=" + (options->client ? "client" : "server") +
+           (options->simulate  ? " backend=simulate"
+            : options->rotctld ? " backend=rotctld"
+                               : "") +
            (positional.empty() ? "" : " positional=" + positional.substr(1)) +
            " cmdline=" + GetCommandLineA());
+  if (!settings.empty()) log.Line(settings);
   if (options->client) return rotsim::RunClient(*options, log);
-  if (!options->simulate) return rotsim::RunServer(*options, log);
-  rotsim::RotatorSim rotator(*options, log);
-  rotator.Start();
-  return rotsim::RunServer(*options, log, &rotator);
+  return RunServerWithBackend(*options, log);
 }

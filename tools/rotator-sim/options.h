@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "rotctld_protocol.h"
+
 namespace rotsim {
 
 enum class Ack { kFack, kBusy, kNotProcessed };
@@ -35,7 +37,15 @@ struct Options {
   unsigned start_degrees = 0;
   unsigned range_mode = 0;
   bool off = false;
-  std::string bridge_service = "Logger32Vexal";
+  std::optional<std::string> bridge_service;  // simulator: Logger32Vexal; rotctld: any
+  // Real rotator through Hamlib's rotctld (server mode with --rotctld).
+  std::optional<Endpoint> rotctld;
+  // Run-time commands (off, on, end, target AZ, quit) from standard input, one per line.
+  bool commands_from_stdin = false;
+  // Status macros executed synchronously so that the bridge's answers are counted.
+  bool confirm = false;
+  // True when any option (not a positional argument) was given.
+  bool any_option = false;
   // Positional arguments: a client that starts us may pass "service topic"; they are logged.
   std::vector<std::string> positional;
 };
@@ -44,6 +54,11 @@ struct Options {
 std::optional<Options> ParseOptions(int argc, char** argv, std::string* error);
 
 const char* HelpText();
+
+// Without options the program is started by the bridge through the registry value "Program":
+// takes "RotatorBackend" ("rotctld", "simulate" or "server"), "RotctldAddress" and "RotatorLog"
+// from HKCU\Software\Vexal. Returns a line for the log saying what was chosen.
+std::string ApplyRegistrySettings(Options* options);
 
 // The service a server registers by default: the program's file name minus its last four
 // characters, as a client derives it from the command line.

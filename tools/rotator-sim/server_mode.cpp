@@ -8,6 +8,7 @@
 #include <string>
 
 #include "byte_text.h"
+#include "rotctld_mapping.h"
 
 namespace rotsim {
 
@@ -53,13 +54,17 @@ class RotServer {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
       if (msg.hwnd == nullptr && msg.message == kMsgEndConversation) {
-        if (EndConversation(reinterpret_cast<HCONV>(msg.wParam))) break;
+        HCONV conv = msg.wParam ? reinterpret_cast<HCONV>(msg.wParam) : current_;
+        if (EndConversation(conv)) break;
         continue;
       }
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
-    return 0;
+    bool behaved = malformed_ == 0 && (!sink_ || sink_->PartnerBehaved());
+    log_.Line("exit status=" + std::to_string(behaved ? 0 : 3) +
+              " malformed=" + std::to_string(malformed_));
+    return behaved ? 0 : 3;
   }
 
  private:
@@ -75,6 +80,10 @@ class RotServer {
 
   // True when the program should end.
   bool EndConversation(HCONV conv) {
+    if (!conv && options_.end_mode == EndMode::kTerminate) {
+      log_.Line("end: no conversation");
+      return false;
+    }
     if (options_.end_mode == EndMode::kExit) {
       DdeNameService(inst_, service_handle_, nullptr, DNS_UNREGISTER);
       DdeFreeStringHandle(inst_, service_handle_);
@@ -110,6 +119,10 @@ class RotServer {
     log_.Line("execute " + std::to_string(executes_) + " conv=" + ConvName(conv) + " fmt=" +
               std::to_string(fmt) + " size=" + std::to_string(size) + " hex=" + HexBytes(received) +
               " text=\"" + EscapedText(received) + "\" answer=" + AckName(options_.ack));
+    if (!IsWellFormedCommand(received)) {
+      ++malformed_;
+      log_.Line("malformed command " + std::to_string(executes_));
+    }
     if (sink_) sink_->Command(received);
     if (options_.end_after && executes_ == options_.end_after)
       PostThreadMessageA(GetCurrentThreadId(), kMsgEndConversation, reinterpret_cast<WPARAM>(conv),
@@ -137,9 +150,11 @@ class RotServer {
                                    nullptr, CF_TEXT, 0);
       }
       case XTYP_CONNECT_CONFIRM:
+        s.current_ = conv;
         s.log_.Line("connect conv=" + ConvName(conv));
         return nullptr;
       case XTYP_DISCONNECT:
+        if (s.current_ == conv) s.current_ = nullptr;
         s.log_.Line("disconnect conv=" + ConvName(conv));
         return nullptr;
       case XTYP_EXECUTE:
@@ -161,11 +176,17 @@ class RotServer {
   HSZ service_handle_ = nullptr;
   HSZ topic_handle_ = nullptr;
   unsigned executes_ = 0;
+  unsigned malformed_ = 0;
+  HCONV current_ = nullptr;
 };
 
 RotServer* RotServer::self_ = nullptr;
 
 }  // namespace
+
+void RequestEndConversation() {
+  PostThreadMessageA(GetCurrentThreadId(), kMsgEndConversation, 0, 0);
+}
 
 int RunServer(const Options& options, SimLog& log, CommandSink* sink) {
   return RotServer(options, log, sink).Run();

@@ -13,9 +13,16 @@ class CommandSink {
  public:
   virtual ~CommandSink() = default;
   virtual void Command(std::string_view bytes) = 0;
+  // False once the bridge has refused a status macro.
+  virtual bool PartnerBehaved() const { return true; }
 };
 
-// Runs until the process is ended (or, with --end-mode exit, until the conversation ended).
+// Runs until the process is ended, until a "quit" command, or (with --end-mode exit) until
+// the conversation ended. Returns 0 when the partner behaved: every command a greeting or a
+// well-formed target command and (see CommandSink) every status macro taken; 3 otherwise.
 int RunServer(const Options& options, SimLog& log, CommandSink* sink = nullptr);
+
+// From a run-time command: end the current command conversation as --end-mode says.
+void RequestEndConversation();
 
 }  // namespace rotsim

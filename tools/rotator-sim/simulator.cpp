@@ -1,16 +1,19 @@
 #include "simulator.h"
 
 #include <algorithm>
-#include <charconv>
+
+#include "rotctld_mapping.h"
 
 namespace rotsim {
 
 namespace {
 
 RotatorSim* the_sim = nullptr;
+constexpr std::size_t kRecentReports = 4;
 
-HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
-  return nullptr;
+// The simulated rotator's own limits: its frame by range mode.
+AzimuthLimits LimitsFor(unsigned range_mode) {
+  return range_mode == 0 ? AzimuthLimits{-180, 180} : AzimuthLimits{0, 360};
 }
 
 }  // namespace
@@ -37,20 +40,19 @@ std::vector<std::string> StatusLines(int azimuth_tenths, int direction, int rang
 RotatorSim::RotatorSim(const Options& options, SimLog& log)
     : options_(options),
       log_(log),
+      status_(options.bridge_service.value_or("Logger32Vexal"), log, options.confirm),
       azimuth_(static_cast<int>(options.start_degrees) * 10),
-      target_(azimuth_) {
+      target_(azimuth_),
+      off_(options.off) {
   the_sim = this;
 }
 
 RotatorSim::~RotatorSim() {
   if (timer_) KillTimer(nullptr, timer_);
-  if (conv_) DdeDisconnect(conv_);
-  if (inst_) DdeUninitialize(inst_);
   the_sim = nullptr;
 }
 
 void RotatorSim::Start() {
-  DdeInitializeA(&inst_, &NoCallback, APPCMD_CLIENTONLY, 0);
   UINT period = 1000 / std::max(1u, options_.rate_hz);
   timer_ = SetTimer(nullptr, 0, period, &RotatorSim::Tick);
   log_.Line("simulate speed=" + std::to_string(options_.speed_dps) +
@@ -60,58 +62,52 @@ void RotatorSim::Start() {
 
 void RotatorSim::Command(std::string_view bytes) {
   // Line 1 of a target command is the target in tenths; the greeting has none.
-  std::string_view first = bytes.substr(0, bytes.find_first_of(std::string_view("\r\n\0", 3)));
-  int target = 0;
-  auto [end, error] = std::from_chars(first.data(), first.data() + first.size(), target);
-  if (error != std::errc() || end != first.data() + first.size() || first.empty()) return;
-  target_ = target;
+  if (auto target = TargetFromCommand(bytes)) Turn(*target);
+}
+
+void RotatorSim::Turn(int target_tenths) {
+  TargetPlan plan = PlanTarget(target_tenths, LimitsFor(options_.range_mode), recent_);
+  if (plan.kind == TargetPlan::Kind::kStop) {
+    target_ = azimuth_;
+    log_.Line("target " + std::to_string(target_tenths) + " stop at " + std::to_string(target_));
+    return;
+  }
+  // Within its own limits a framed target always fits.
+  target_ = TenthsFromDegrees(plan.azimuth);
   log_.Line("target " + std::to_string(target_));
+}
+
+void RotatorSim::SetOff(bool off) {
+  off_ = off;
+  log_.Line(off ? "switched off" : "switched on");
 }
 
 void CALLBACK RotatorSim::Tick(HWND, UINT, UINT_PTR, DWORD) {
   if (the_sim) the_sim->Report();
 }
 
-bool RotatorSim::EnsureLink() {
-  if (conv_) {
-    CONVINFO info{};
-    info.cb = sizeof info;
-    if (DdeQueryConvInfo(conv_, QID_SYNC, &info) && (info.wStatus & ST_CONNECTED)) return true;
-    DdeDisconnect(conv_);
-    conv_ = nullptr;
-    log_.Line("status link down");
-  }
-  HSZ service = DdeCreateStringHandleA(inst_, options_.bridge_service.c_str(), CP_WINANSI);
-  HSZ topic = DdeCreateStringHandleA(inst_, "AntDaten", CP_WINANSI);
-  conv_ = DdeConnect(inst_, service, topic, nullptr);
-  DdeFreeStringHandle(inst_, service);
-  DdeFreeStringHandle(inst_, topic);
-  if (conv_) log_.Line("status link up service=" + options_.bridge_service);
-  return conv_ != nullptr;
-}
-
 void RotatorSim::Report() {
   int step =
       std::max(1, static_cast<int>(options_.speed_dps * 10 / std::max(1u, options_.rate_hz)));
-  Motion m = StepToward(azimuth_, target_, step);
-  azimuth_ = m.azimuth;
-  direction_ = m.direction;
-  if (!EnsureLink()) return;
+  if (!off_) {
+    Motion m = StepToward(azimuth_, target_, step);
+    azimuth_ = m.azimuth;
+    direction_ = m.direction;
+  } else {
+    direction_ = 0;
+  }
   std::string text;
-  for (const auto& line : StatusLines(azimuth_, direction_, options_.range_mode, options_.off))
+  for (const auto& line : StatusLines(azimuth_, direction_, options_.range_mode, off_))
     text += line + "\r\n";
-  // Asynchronous, as the bridge sends its commands: a synchronous wait here would hold up
-  // every DDE connect broadcast, and one that times out spoils the next reply.
-  HDDEDATA data = DdeCreateDataHandle(inst_, reinterpret_cast<LPBYTE>(text.data()),
-                                      static_cast<DWORD>(text.size() + 1), 0, nullptr, CF_TEXT, 0);
-  DWORD transaction = 0;
-  HDDEDATA ok =
-      data ? DdeClientTransaction(reinterpret_cast<LPBYTE>(data), 0xFFFFFFFF, conv_, nullptr,
-                                  CF_TEXT, XTYP_EXECUTE, TIMEOUT_ASYNC, &transaction)
-           : nullptr;
-  if (ok) DdeAbandonTransaction(inst_, conv_, 0);
-  log_.Line("status az=" + std::to_string(options_.off ? -100000 : azimuth_) +
-            " dir=" + std::to_string(direction_) + " result=" + (ok ? "sent" : "refused"));
+  StatusLink::Result result = status_.Send(text);
+  if (result == StatusLink::Result::kNoBridge) return;
+  if (result == StatusLink::Result::kRefused) ++refused_;
+  if (!off_) {
+    recent_.push_back(azimuth_);
+    if (recent_.size() > kRecentReports) recent_.pop_front();
+  }
+  log_.Line("status az=" + std::to_string(off_ ? -100000 : azimuth_) +
+            " dir=" + std::to_string(direction_) + " result=" + ResultName(result));
 }
 
 }  // namespace rotsim

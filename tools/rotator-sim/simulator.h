@@ -3,8 +3,8 @@
 #pragma once
 
 #include <windows.h>
-#include <ddeml.h>
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +12,7 @@
 #include "options.h"
 #include "server_mode.h"
 #include "sim_log.h"
+#include "status_link.h"
 
 namespace rotsim {
 
@@ -32,19 +33,25 @@ class RotatorSim : public CommandSink {
 
   void Start();  // begins the periodic reports on this thread's message loop
   void Command(std::string_view bytes) override;
+  bool PartnerBehaved() const override { return refused_ == 0; }
+
+  // Run-time commands: switched off or on, a target in tenths.
+  void SetOff(bool off);
+  void Turn(int target_tenths);
 
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
   void Report();
-  bool EnsureLink();
 
   const Options& options_;
   SimLog& log_;
-  DWORD inst_ = 0;
-  HCONV conv_ = nullptr;
+  StatusLink status_;
   int azimuth_;
   int target_;
   int direction_ = 0;
+  bool off_;
+  std::deque<int> recent_;  // azimuths reported lately, for stop requests
+  unsigned refused_ = 0;
   UINT_PTR timer_ = 0;
 };
 

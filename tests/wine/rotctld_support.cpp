@@ -1,0 +1,164 @@
+#include "rotctld_support.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "dde_support.h"
+#include "window/widget_ids.h"
+
+using namespace std::chrono_literals;
+
+namespace rotctldtest {
+
+namespace {
+
+std::string ReadFirstLine(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+class Winsock {
+ public:
+  Winsock() { ok_ = WSAStartup(MAKEWORD(2, 2), &data_) == 0; }
+  ~Winsock() {
+    if (ok_) WSACleanup();
+  }
+
+ private:
+  WSADATA data_{};
+  bool ok_ = false;
+};
+
+}  // namespace
+
+DummyRotctld::DummyRotctld() : dir_(harness::BinDir() + "\\..\\rotctld-fixture") {
+  port_ = static_cast<unsigned>(std::strtoul(ReadFirstLine(dir_ + "\\port").c_str(), nullptr, 10));
+}
+
+bool DummyRotctld::Request(const std::string& what) {
+  std::istringstream state(ReadFirstLine(dir_ + "\\state"));
+  long done = 0;
+  state >> done;
+  long next = done + 1;
+  {
+    std::ofstream control(dir_ + "\\control", std::ios::binary | std::ios::trunc);
+    control << next << ' ' << what << '\n';
+  }
+  return harness::WaitUntil(
+      [&] {
+        std::istringstream now(ReadFirstLine(dir_ + "\\state"));
+        long seq = 0;
+        now >> seq;
+        return seq == next;
+      },
+      15s);
+}
+
+std::optional<double> DummyRotctld::Azimuth() const {
+  Winsock winsock;
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (s == INVALID_SOCKET) return std::nullopt;
+  DWORD timeout_ms = 2000;
+  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms),
+             sizeof timeout_ms);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port_));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::optional<double> azimuth;
+  if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      send(s, "p\n", 2, 0) == 2) {
+    std::string reply;
+    char buf[256];
+    int got = 0;
+    while (std::count(reply.begin(), reply.end(), '\n') < 2 &&
+           (got = recv(s, buf, sizeof buf, 0)) > 0)
+      reply.append(buf, got);
+    char* end = nullptr;
+    double value = std::strtod(reply.c_str(), &end);
+    if (end != reply.c_str() && *end == '\n') azimuth = value;
+  }
+  closesocket(s);
+  return azimuth;
+}
+
+std::vector<StatusLine> StatusLines(const std::vector<std::string>& log) {
+  std::vector<StatusLine> lines;
+  for (const auto& line : ddetest::LinesWith(log, " status az=")) {
+    int az = std::atoi(ddetest::Field(line, "az").c_str());
+    int dir = std::atoi(ddetest::Field(line, "dir").c_str());
+    lines.push_back({az, dir});
+  }
+  return lines;
+}
+
+void RotctldChain::SetUp() {
+  ASSERT_NE(rotctld_.port(), 0u)
+      << "no rotctld: run through ctest (fixture rotctld) or scripts/rotctld-fixture start "
+         "build/windows/rotctld-fixture";
+  ASSERT_TRUE(rotctld_.Request("restart"));
+  harness::DeleteVexalKey();
+  dir_ = harness::TestDir();
+  log_ = dir_ + "\\rotator.log";
+}
+
+void RotctldChain::TearDown() {
+  job_.KillAll();
+  harness::DeleteVexalKey();
+  rotctld_.Request("resume");
+  rotctld_.Request("start");
+}
+
+void RotctldChain::StartChain() {
+  harness::SetProgramValue(ddetest::SimPath());
+  rotator_ = ddetest::StartSimServer(
+      job_, "--rotctld " + rotctld_.Address() + " --bridge Logger32Vexal", log_);
+  logger_ = std::make_unique<logger_test::LoggerSim>(job_, dir_);
+  bridge_ = std::make_unique<logger_test::BridgeUnderTest>(job_);
+  window_ = bridge_->WaitShown(30s);
+  ASSERT_NE(window_, nullptr) << "the bridge's window did not appear";
+  ASSERT_TRUE(harness::WaitUntil(
+      [&] { return !ddetest::LinesWith(Log(), "command without target").empty(); }, 15s))
+      << "no greeting reached the rotator server";
+  ASSERT_TRUE(WaitText(vexal::kIdIstAzimut, "0", 10s)) << Text(vexal::kIdIstAzimut);
+}
+
+bool RotctldChain::WaitText(int id, const std::string& text, harness::Millis timeout) const {
+  return harness::WaitUntil([&] { return Text(id) == text; }, timeout);
+}
+
+unsigned RotctldChain::PanelColor(int id) const {
+  DWORD_PTR color = 0;
+  SendMessageTimeoutA(GetDlgItem(window_, id), vexal::kMsgGetPanelColor, 0, 0, SMTO_ABORTIFHUNG,
+                      2000, &color);
+  return static_cast<unsigned>(color);
+}
+
+bool RotctldChain::WaitPanel(int id, unsigned color, harness::Millis timeout) const {
+  return harness::WaitUntil([&] { return PanelColor(id) == color; }, timeout);
+}
+
+std::optional<double> RotctldChain::SettledAzimuth(harness::Millis timeout) const {
+  std::optional<double> before = rotctld_.Azimuth();
+  std::optional<double> now;
+  harness::WaitUntil(
+      [&] {
+        harness::WaitUntil([] { return false; }, 1s);  // a pause that keeps handling messages
+        now = rotctld_.Azimuth();
+        bool settled = before && now && std::fabs(*now - *before) < 0.05;
+        before = now;
+        return settled;
+      },
+      timeout);
+  return now;
+}
+
+}  // namespace rotctldtest

@@ -1,0 +1,102 @@
+#include "rotctld_mapping.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace rotsim {
+
+int TenthsFromDegrees(double degrees) {
+  return static_cast<int>(std::lround(degrees * 10.0));
+}
+
+int RangeModeFor(const AzimuthLimits& limits) {
+  return limits.min_az < 0 ? 0 : 1;
+}
+
+std::optional<int> TargetFromCommand(std::string_view bytes) {
+  std::string_view first = bytes.substr(0, bytes.find_first_of(std::string_view("\r\n\0", 3)));
+  int target = 0;
+  auto [end, error] = std::from_chars(first.data(), first.data() + first.size(), target);
+  if (first.empty() || error != std::errc() || end != first.data() + first.size())
+    return std::nullopt;
+  return target;
+}
+
+bool IsWellFormedCommand(std::string_view bytes) {
+  using namespace std::string_view_literals;
+  if (bytes == "HS \r\n\0"sv) return true;
+  if (bytes.empty() || bytes.back() != '\0') return false;
+  bytes.remove_suffix(1);
+  for (int line = 0; line < 3; ++line) {
+    std::size_t end = bytes.find("\r\n");
+    if (end == std::string_view::npos) return false;
+    std::string_view text = bytes.substr(0, end);
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+      return false;
+    bytes.remove_prefix(end + 2);
+  }
+  return bytes.empty();
+}
+
+std::string StatusMacroText(int azimuth_tenths, int direction, int range_mode) {
+  std::string text = std::to_string(azimuth_tenths) + "\r\n0\r\n" + std::to_string(direction) +
+                     "\r\n0\r\n0\r\n0\r\n" + std::to_string(range_mode) + "\r\n";
+  for (int line = 8; line <= 10; ++line) text += "0\r\n";
+  return text;
+}
+
+TargetPlan PlanTarget(int target_tenths, const AzimuthLimits& limits,
+                      const std::deque<int>& recent_tenths) {
+  auto same_direction = [](long a, long b) { return ((a - b) % 3600 + 3600) % 3600 == 0; };
+  for (int seen : recent_tenths)
+    if (same_direction(target_tenths, seen)) return {TargetPlan::Kind::kStop, 0, ""};
+
+  long framed = ((static_cast<long>(target_tenths) % 3600) + 3600) % 3600;
+  if (RangeModeFor(limits) == 0 && framed >= 1800) framed -= 3600;
+  auto within = [&](long tenths) {
+    return tenths / 10.0 >= limits.min_az - 1e-9 && tenths / 10.0 <= limits.max_az + 1e-9;
+  };
+  if (within(framed)) return {TargetPlan::Kind::kMove, framed / 10.0, ""};
+
+  long reference = recent_tenths.empty() ? framed : recent_tenths.back();
+  std::optional<long> best;
+  for (int turns = -3; turns <= 3; ++turns) {
+    long candidate = framed + turns * 3600L;
+    if (within(candidate) &&
+        (!best || std::labs(candidate - reference) < std::labs(*best - reference)))
+      best = candidate;
+  }
+  if (best) return {TargetPlan::Kind::kMove, *best / 10.0, ""};
+  char reason[96];
+  std::snprintf(reason, sizeof reason, "%.1f outside the limits %.1f..%.1f", target_tenths / 10.0,
+                limits.min_az, limits.max_az);
+  return {TargetPlan::Kind::kRefuse, 0, reason};
+}
+
+int DirectionTracker::Update(int tenths) {
+  if (!anchor_) {
+    anchor_ = tenths;
+    return direction_;
+  }
+  int moved = tenths - *anchor_;
+  if (std::abs(moved) >= band_) {
+    direction_ = moved > 0 ? 1 : -1;
+    anchor_ = tenths;
+    still_ = 0;
+  } else if (++still_ >= still_needed_) {
+    direction_ = 0;
+  }
+  return direction_;
+}
+
+std::chrono::milliseconds ReconnectDelay(unsigned failures) {
+  if (failures == 0) return std::chrono::milliseconds(0);
+  unsigned shift = failures - 1 < 4 ? failures - 1 : 4;
+  return std::chrono::milliseconds(std::min(250u << shift, 4000u));
+}
+
+}  // namespace rotsim

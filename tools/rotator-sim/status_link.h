@@ -1,0 +1,46 @@
+// The rotator server's client conversation on the bridge's topic "AntDaten", on which it
+// executes status macros. Connects again whenever the conversation is gone.
+#pragma once
+
+#include <windows.h>
+#include <ddeml.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "sim_log.h"
+
+namespace rotsim {
+
+class StatusLink {
+ public:
+  // No service: a wild connect that takes whichever bridge answers first.
+  // With `confirm`, executes are synchronous (bounded) so that the bridge's answer is seen.
+  StatusLink(std::optional<std::string> service, SimLog& log, bool confirm = false);
+  ~StatusLink();
+  StatusLink(const StatusLink&) = delete;
+  StatusLink& operator=(const StatusLink&) = delete;
+
+  enum class Result { kNoBridge, kSent, kAcknowledged, kRefused };
+  // Executes one status macro (text without the final NUL). By default asynchronous, as the
+  // bridge sends its commands: a synchronous wait holds up every DDE connect broadcast, and
+  // one that times out spoils the next reply (so after a timeout the link is made anew).
+  Result Send(const std::string& text);
+  bool Up();
+  void Disconnect();
+
+ private:
+  bool EnsureConnected();
+
+  std::optional<std::string> service_;
+  SimLog& log_;
+  bool confirm_;
+  DWORD inst_ = 0;
+  HCONV conv_ = nullptr;
+};
+
+// "sent", "ack", "refused", "nobridge": as the log writes a result.
+const char* ResultName(StatusLink::Result result);
+
+}  // namespace rotsim
