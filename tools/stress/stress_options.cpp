@@ -7,13 +7,6 @@ namespace stress {
 
 namespace {
 const std::set<std::string> kFlags = {"--no-nul"};
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 }  // namespace
 
 const char* const kUsage =
@@ -78,43 +71,5 @@ std::optional<Command> ParseCommand(int argc, char** argv, std::string* error) {
   return command;
 }
 
-std::optional<std::string> Unescape(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\') {
-      out += text[i];
-      continue;
-    }
-    if (++i >= text.size()) return std::nullopt;
-    switch (text[i]) {
-      case 'r':
-        out += '\r';
-        break;
-      case 'n':
-        out += '\n';
-        break;
-      case 't':
-        out += '\t';
-        break;
-      case '0':
-        out += '\0';
-        break;
-      case '\\':
-        out += '\\';
-        break;
-      case 'x': {
-        int hi = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
-        int lo = i + 2 < text.size() ? HexDigit(text[i + 2]) : -1;
-        if (hi < 0 || lo < 0) return std::nullopt;
-        out += static_cast<char>(hi * 16 + lo);
-        i += 2;
-        break;
-      }
-      default:
-        return std::nullopt;
-    }
-  }
-  return out;
-}
 
 }  // namespace stress

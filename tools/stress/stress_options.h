@@ -1,6 +1,8 @@
 // Command line of the stress tool: one command word, then --name value pairs.
 #pragma once
 
+#include "byte_text.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -20,8 +22,8 @@ struct Command {
 // Flags without a value ("--no-nul") are stored with the value "1".
 std::optional<Command> ParseCommand(int argc, char** argv, std::string* error);
 
-// \r \n \t \0 \\ and \xHH; nothing when an escape is malformed.
-std::optional<std::string> Unescape(const std::string& text);
+// Escapes as rotator-sim takes them (\r \n \t \0 \\ \xHH); nothing when one is malformed.
+using rotsim::Unescape;
 
 extern const char* const kUsage;
 
