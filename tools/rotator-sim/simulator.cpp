@@ -24,19 +24,6 @@ Motion StepToward(int azimuth, int target, int step) {
   return {azimuth, 0};
 }
 
-std::vector<std::string> StatusLines(int azimuth_tenths, int direction, int range_mode, bool off) {
-  return {off ? "-100000" : std::to_string(azimuth_tenths),
-          "0",
-          std::to_string(off ? 0 : direction),
-          "0",
-          "0",
-          "0",
-          std::to_string(range_mode),
-          "0",
-          "0",
-          "0"};
-}
-
 RotatorSim::RotatorSim(const Options& options, SimLog& log)
     : options_(options),
       log_(log),
@@ -96,9 +83,8 @@ void RotatorSim::Report() {
   } else {
     direction_ = 0;
   }
-  std::string text;
-  for (const auto& line : StatusLines(azimuth_, direction_, options_.range_mode, off_))
-    text += line + "\r\n";
+  std::string text = StatusMacroText(off_ ? -100000 : azimuth_, off_ ? 0 : direction_,
+                                     options_.range_mode);
   StatusLink::Result result = status_.Send(text);
   if (result == StatusLink::Result::kNoBridge) return;
   if (result == StatusLink::Result::kRefused) ++refused_;

@@ -23,9 +23,6 @@ struct Motion {
 };
 Motion StepToward(int azimuth, int target, int step);
 
-// The ten lines of a status macro.
-std::vector<std::string> StatusLines(int azimuth_tenths, int direction, int range_mode, bool off);
-
 class RotatorSim : public CommandSink {
  public:
   RotatorSim(const Options& options, SimLog& log);
