@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -58,44 +60,39 @@ std::optional<int> TargetTenths(const std::string& command) {
 }
 
 int RunServerWithBackend(const rotsim::Options& options, rotsim::SimLog& log) {
-  if (options.rotctld) {
-    rotsim::RotctldBackend backend(options, log);
-    rotsim::ControlChannel control(
-        [&](const std::string& c) {
-          if (CommonCommand(c)) return true;
+  // Run-time commands: the common ones, then those of the backend (`extra`, may be empty).
+  auto control = [&](std::function<bool(const std::string&)> extra) {
+    return std::make_unique<rotsim::ControlChannel>(
+        [&log, extra](const std::string& c) {
+          if (CommonCommand(c) || (extra && extra(c))) return true;
           log.Line("command unknown here: " + c);
           return false;
         },
         options.commands_from_stdin, log);
+  };
+  if (options.rotctld) {
+    rotsim::RotctldBackend backend(options, log);
+    auto channel = control(nullptr);
     backend.Start();
     return rotsim::RunServer(options, log, &backend);
   }
   if (options.simulate) {
     rotsim::RotatorSim rotator(options, log);
-    rotsim::ControlChannel control(
-        [&](const std::string& c) {
-          if (CommonCommand(c)) return true;
-          if (c == "off" || c == "on") {
-            rotator.SetOff(c == "off");
-          } else if (auto target = TargetTenths(c)) {
-            rotator.Turn(*target);
-          } else {
-            log.Line("command unknown: " + c);
-            return false;
-          }
-          return true;
-        },
-        options.commands_from_stdin, log);
+    auto channel = control([&](const std::string& c) {
+      if (c == "off" || c == "on") {
+        rotator.SetOff(c == "off");
+        return true;
+      }
+      if (auto target = TargetTenths(c)) {
+        rotator.Turn(*target);
+        return true;
+      }
+      return false;
+    });
     rotator.Start();
     return rotsim::RunServer(options, log, &rotator);
   }
-  rotsim::ControlChannel control(
-      [&](const std::string& c) {
-        if (CommonCommand(c)) return true;
-        log.Line("command unknown here: " + c);
-        return false;
-      },
-      options.commands_from_stdin, log);
+  auto channel = control(nullptr);
   return rotsim::RunServer(options, log);
 }
 
