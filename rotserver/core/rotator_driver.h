@@ -1,0 +1,50 @@
+// The thin drivers under RotServer's front end: each knows how to reach one kind of rotator
+// and reports what it last learned, in the rotator's own frame (degrees within its limits).
+// Time comes in from outside (`now`, monotonic milliseconds), so drivers run on a virtual
+// clock in tests. No Win32 here.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/view_state.h"
+
+namespace rotserver {
+
+using Millis = std::int64_t;
+
+struct DriverStatus {
+  LinkState link = LinkState::kConnecting;
+  int reconnect_in_s = 0;
+  std::string last_error;           // in words; "RPRT -n" included where rotctld gave one
+  std::optional<double> azimuth;    // last reading, rotator frame
+  Millis reading_at = 0;            // when that reading arrived
+  std::optional<double> limits_min; // mechanical range, once known
+  std::optional<double> limits_max;
+};
+
+class RotatorDriver {
+ public:
+  virtual ~RotatorDriver() = default;
+  // Called often (every 50 ms or so, and after every event): polls, times out, reconnects.
+  virtual void Tick(Millis now) = 0;
+  // `azimuth` lies within the limits already (the front end chose it).
+  virtual void MoveTo(double azimuth, Millis now) = 0;
+  virtual void Stop(Millis now) = 0;
+  virtual DriverStatus Status() const = 0;
+};
+
+// A non-blocking byte stream to rotctld, implemented over Winsock by the shell. The shell
+// reports back through RotctldDriver::OnOpened / OnBytes / OnClosed; none of these calls
+// waits.
+class ByteLink {
+ public:
+  virtual ~ByteLink() = default;
+  virtual void Open() = 0;  // begin connecting to the configured host:port
+  virtual void Write(std::string_view bytes) = 0;
+  virtual void Close() = 0;
+};
+
+}  // namespace rotserver
