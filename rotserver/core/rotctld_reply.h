@@ -1,0 +1,61 @@
+// rotctld's extended response mode: each command is sent with a '+' prefix and each reply is
+// "<name>:" (with the arguments echoed), the values as "Label: value" lines, and "RPRT n".
+// Framing needs no knowledge of the command. No sockets here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rotserver {
+
+enum class RotctldVerb { kDumpState, kGetInfo, kGetPos, kSetPos, kStop };
+
+struct RotctldCommand {
+  RotctldVerb verb = RotctldVerb::kGetPos;
+  std::string name;  // the long name rotctld echoes in its reply: "get_pos"
+  std::string line;  // as written: "+p\n"
+  double azimuth = 0;  // kSetPos
+};
+
+RotctldCommand DumpStateCommand();
+RotctldCommand GetInfoCommand();
+RotctldCommand GetPosCommand();
+// Azimuth to a hundredth of a degree, elevation as last read.
+RotctldCommand SetPosCommand(double azimuth, double elevation);
+RotctldCommand StopCommand();
+
+struct RotctldReply {
+  std::string name;                // the header up to its ':'
+  std::vector<std::string> lines;  // between the header and the report
+  int code = 0;                    // the n of "RPRT n"
+};
+
+// Removes one complete reply from the front of `buffer`: the lines up to and including the
+// first "RPRT n" (CR tolerated). Nothing while it is incomplete.
+std::optional<RotctldReply> TakeReply(std::string& buffer);
+
+// The value of a "Label: value" line (spaces trimmed), or the line itself when it has no label.
+std::string_view ValueOf(std::string_view line);
+
+struct Position {
+  double azimuth = 0;
+  double elevation = 0;
+};
+// The body of a get_pos reply: "Azimuth: a", "Elevation: e".
+std::optional<Position> ParsePosition(const std::vector<std::string>& lines);
+
+struct AzimuthLimits {
+  double min_az = 0;
+  double max_az = 360;
+};
+// The body of a dump_state reply, in any of the layouts rotctld has used: "min_az=" lines
+// (protocol 1 without extended mode), "Minimum Azimuth:" labels (extended mode), or bare
+// positional lines (protocol 0: version, model, min_az, max_az, ...).
+std::optional<AzimuthLimits> ParseDumpState(const std::vector<std::string>& lines);
+
+// rotctld's error codes in words, as "RPRT -n (words)".
+std::string ReportText(int code);
+
+}  // namespace rotserver

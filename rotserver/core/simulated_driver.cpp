@@ -1,0 +1,43 @@
+#include "core/simulated_driver.h"
+
+#include <algorithm>
+
+namespace rotserver {
+
+SimulatedDriver::SimulatedDriver(SimulatedConfig config)
+    : config_(config), azimuth_(std::clamp(config.start_az, config.min_az, config.max_az)) {}
+
+void SimulatedDriver::Advance(Millis now) {
+  if (!last_) last_ = now;
+  double step = config_.speed_dps * static_cast<double>(now - *last_) / 1000.0;
+  last_ = now;
+  reading_at_ = now;
+  if (!target_ || step <= 0) return;
+  if (*target_ > azimuth_) azimuth_ = std::min(azimuth_ + step, *target_);
+  else azimuth_ = std::max(azimuth_ - step, *target_);
+  if (azimuth_ == *target_) target_.reset();
+}
+
+void SimulatedDriver::Tick(Millis now) { Advance(now); }
+
+void SimulatedDriver::MoveTo(double azimuth, Millis now) {
+  Advance(now);
+  target_ = std::clamp(azimuth, config_.min_az, config_.max_az);
+}
+
+void SimulatedDriver::Stop(Millis now) {
+  Advance(now);
+  target_.reset();
+}
+
+DriverStatus SimulatedDriver::Status() const {
+  DriverStatus s;
+  s.link = LinkState::kConnected;
+  s.azimuth = azimuth_;
+  s.reading_at = reading_at_;
+  s.limits_min = config_.min_az;
+  s.limits_max = config_.max_az;
+  return s;
+}
+
+}  // namespace rotserver
