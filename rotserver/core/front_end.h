@@ -3,6 +3,8 @@
 // view. Everything the bridge and the operator ask for passes here. No Win32 here.
 #pragma once
 
+#include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,7 +17,15 @@ struct FrontEndConfig {
   int offset_deg = 0;  // -180..180: compass = rotator azimuth + offset (mod 360)
   int range_mode = 1;  // line 7 of the status macro
   std::string backend_label;
+  Millis stale_after_ms = 3000;  // a reading older than this is no longer shown as live
 };
+
+// The position inside [min_az, max_az] that points where `rotator_deg` does (itself or whole
+// turns away), nearest `current` when the range offers more than one (over 360 degrees, or
+// both 0 and 360); without `current`, the one nearest `rotator_deg` reduced to 0..360.
+// Nothing when no equivalent lies inside.
+std::optional<double> NearestInside(double rotator_deg, double min_az, double max_az,
+                                    std::optional<double> current);
 
 struct TurnOutcome {
   enum class Kind { kMove, kStop, kRefused };
@@ -40,6 +50,17 @@ class FrontEnd {
   // tenths, the turning direction, the range mode; the off mark while there is no fresh reading.
   std::string StatusMacro(Millis now);
   ViewState View(Millis now) const;
+
+ private:
+  TurnOutcome Refuse(std::string reason);
+  bool Fresh(const DriverStatus& status, Millis now) const;
+  double Compass(double rotator_deg) const;
+
+  RotatorDriver& driver_;
+  FrontEndConfig config_;
+  std::deque<int> recent_tenths_;  // line 1 of the last status macros that had a reading
+  std::optional<double> target_;   // compass, the last one sent
+  std::string refusal_;            // why the last request was not carried out
 };
 
 }  // namespace rotserver

@@ -23,6 +23,7 @@ struct DriverStatus {
   Millis reading_at = 0;            // when that reading arrived
   std::optional<double> limits_min; // mechanical range, once known
   std::optional<double> limits_max;
+  int direction = 0;                // -1 turning left (anticlockwise), 1 right, 0 still
 };
 
 class RotatorDriver {
@@ -42,7 +43,9 @@ class RotatorDriver {
 class ByteLink {
  public:
   virtual ~ByteLink() = default;
-  virtual void Open() = 0;  // begin connecting to the configured host:port
+  // Begin connecting to the configured host:port. Close() ends the connection or the attempt;
+  // on a closed link it does nothing. The driver that calls Close() gets no OnClosed for it.
+  virtual void Open() = 0;
   virtual void Write(std::string_view bytes) = 0;
   virtual void Close() = 0;
 };

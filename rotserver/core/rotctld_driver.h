@@ -4,28 +4,34 @@
 // Time comes in as `now`; nothing here waits or touches a socket.
 #pragma once
 
-#include <deque>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 
+#include "core/direction_tracker.h"
 #include "core/rotator_driver.h"
 #include "core/rotctld_reply.h"
 
 namespace rotserver {
 
 struct RotctldTiming {
-  Millis poll_still_ms = 1000;   // between position queries while the rotator stands
-  Millis poll_turning_ms = 250;  // while it turns or a target is pending
+  Millis poll_still_ms = 1000;       // between position queries while the rotator stands
+  Millis poll_turning_ms = 250;      // while it turns, and for a while after a target
+  Millis settle_ms = 2000;           // no change for this long: the rotator stands
   Millis reply_timeout_ms = 3000;    // no reply by then: unsupported, or the link is hung
   Millis connect_timeout_ms = 3000;  // Open() without OnOpened/OnClosed by then: retry
 };
 
+// Pause before reconnect attempt `failures` (1 after the first failure): 250 ms doubling up
+// to 4 s.
+Millis ReconnectDelay(unsigned failures);
+
 class RotctldDriver : public RotatorDriver {
  public:
-  // `link` outlives the driver. The first Tick opens it. The driver calls link.Close() itself
-  // when it gives a connection up; the shell then does not call OnClosed for it.
+  // `link` outlives the driver. The first Tick opens it. The driver may call link.Open(),
+  // Write() and Close() from any of its methods; the shell may call OnClosed from inside
+  // Open() or Write() when the socket fails at once.
   explicit RotctldDriver(ByteLink& link, RotctldTiming timing = {});
 
   void OnOpened(Millis now);
@@ -36,48 +42,49 @@ class RotctldDriver : public RotatorDriver {
   void Tick(Millis now) override;
   void MoveTo(double azimuth, Millis now) override;
   void Stop(Millis now) override;
-  DriverStatus Status() const override;
+  DriverStatus Status() const override { return status_; }
 
-  // Commands found unsupported (no answer in time, or RPRT -11/-4), by their long names.
+  // Commands found unsupported (no answer in time, or RPRT -4/-11), by their long names.
   const std::set<std::string>& unsupported() const { return unsupported_; }
 
  private:
+  enum class Phase { kWaiting, kOpening, kUp };
   struct Pending {
     RotctldCommand command;
     Millis sent_at = 0;
   };
 
-  enum class Phase { kIdle, kOpening, kUp, kWaiting };
-
   void Open(Millis now);
   void LinkLost(const std::string& reason, Millis now);
   void SendNext(Millis now);
-  void Send(RotctldCommand command, Millis now);
+  void Send(const RotctldCommand& command, Millis now);
+  bool PollDue(Millis now) const;
   void TakeReplies(Millis now);
-  void OnReply(const Pending& pending, const RotctldReply& reply, Millis now);
+  void OnReply(const RotctldCommand& command, const RotctldReply& reply, Millis now);
+  void OnPosition(const RotctldReply& reply, Millis now);
+  void OnLimits(std::optional<AzimuthLimits> limits, const std::string& why);
   void OnTimeout(Millis now);
-  Millis PollPeriod() const;
-  bool Turning() const;
+  void ShowError(std::string text, bool from_poll);
 
   ByteLink& link_;
   RotctldTiming timing_;
-  Phase phase_ = Phase::kIdle;
-  Millis phase_since_ = 0;
+  Phase phase_ = Phase::kWaiting;
+  Millis opened_at_ = 0;
   Millis reconnect_at_ = 0;
   unsigned failures_ = 0;
 
   std::string input_;
   std::optional<Pending> pending_;
-  std::optional<RotctldCommand> queued_move_;  // the newest target or stop, sent next
-  Millis last_poll_at_ = 0;
-  bool polled_once_ = false;
-  bool limits_known_ = false;
+  std::optional<RotctldCommand> queued_;  // the newest target or stop, sent before any poll
+  bool limits_asked_ = false;
+  std::optional<Millis> last_poll_at_;
+  std::optional<Millis> activity_at_;  // the last target sent or change of the reading
   std::set<std::string> unsupported_;
+  bool error_from_poll_ = false;  // a good reading clears only an error a reading caused
 
   DriverStatus status_;
-  std::optional<double> target_;  // a target sent and not reached yet
   double elevation_ = 0;
-  Millis moved_at_ = 0;           // the last reading that differed from the one before
+  DirectionTracker direction_;
 };
 
 }  // namespace rotserver

@@ -1,16 +1,148 @@
 #include "core/rotctld_reply.h"
 
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
 namespace rotserver {
 
-RotctldCommand DumpStateCommand() { return {RotctldVerb::kDumpState, "dump_state", "+\\dump_state\n"}; }
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+std::optional<double> ParseNumber(std::string_view text) {
+  text = Trimmed(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+      !std::isfinite(value))
+    return std::nullopt;
+  return value;
+}
+
+std::optional<int> ReportCode(std::string_view line) {
+  if (line.substr(0, 5) != "RPRT ") return std::nullopt;
+  std::string_view digits = Trimmed(line.substr(5));
+  int code = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+    return std::nullopt;
+  return code;
+}
+
+// The value after `label` on one of `lines`, read as a number.
+std::optional<double> Labelled(const std::vector<std::string>& lines, std::string_view label) {
+  for (const auto& line : lines)
+    if (std::string_view(line).substr(0, label.size()) == label)
+      return ParseNumber(std::string_view(line).substr(label.size()));
+  return std::nullopt;
+}
+
+}  // namespace
+
+RotctldCommand DumpStateCommand() {
+  return {RotctldVerb::kDumpState, "dump_state", "+\\dump_state\n"};
+}
 RotctldCommand GetInfoCommand() { return {RotctldVerb::kGetInfo, "get_info", "+\\get_info\n"}; }
 RotctldCommand GetPosCommand() { return {RotctldVerb::kGetPos, "get_pos", "+p\n"}; }
-RotctldCommand SetPosCommand(double azimuth, double) { return {RotctldVerb::kSetPos, "set_pos", "+P\n", azimuth}; }
 RotctldCommand StopCommand() { return {RotctldVerb::kStop, "stop", "+S\n"}; }
-std::optional<RotctldReply> TakeReply(std::string&) { return std::nullopt; }
-std::string_view ValueOf(std::string_view line) { return line; }
-std::optional<Position> ParsePosition(const std::vector<std::string>&) { return std::nullopt; }
-std::optional<AzimuthLimits> ParseDumpState(const std::vector<std::string>&) { return std::nullopt; }
-std::string ReportText(int code) { return "RPRT " + std::to_string(code); }
+
+RotctldCommand SetPosCommand(double azimuth, double elevation) {
+  char line[64];
+  std::snprintf(line, sizeof line, "+P %.2f %.2f\n", azimuth, elevation);
+  return {RotctldVerb::kSetPos, "set_pos", line, azimuth};
+}
+
+std::optional<RotctldReply> TakeReply(std::string& buffer) {
+  RotctldReply reply;
+  bool header = true;
+  std::size_t start = 0;
+  for (std::size_t nl; (nl = buffer.find('\n', start)) != std::string::npos; start = nl + 1) {
+    std::string_view line(buffer.data() + start, nl - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (auto code = ReportCode(line)) {
+      reply.code = *code;
+      buffer.erase(0, nl + 1);
+      return reply;
+    }
+    if (header && line.empty()) continue;
+    if (header) {
+      reply.name = std::string(line.substr(0, line.find(':')));
+      header = false;
+    } else {
+      reply.lines.emplace_back(line);
+    }
+  }
+  return std::nullopt;
+}
+
+std::string_view ValueOf(std::string_view line) {
+  std::size_t colon = line.find(": ");
+  return Trimmed(colon == std::string_view::npos ? line : line.substr(colon + 1));
+}
+
+std::optional<Position> ParsePosition(const std::vector<std::string>& lines) {
+  auto az = Labelled(lines, "Azimuth:");
+  auto el = Labelled(lines, "Elevation:");
+  if (!az && lines.size() == 2) {  // a daemon that leaves the labels out
+    az = ParseNumber(lines[0]);
+    el = ParseNumber(lines[1]);
+  }
+  if (!az) return std::nullopt;
+  return Position{*az, el.value_or(0)};
+}
+
+std::optional<AzimuthLimits> ParseDumpState(const std::vector<std::string>& lines) {
+  std::optional<double> min_az = Labelled(lines, "Minimum Azimuth:");
+  std::optional<double> max_az = Labelled(lines, "Maximum Azimuth:");
+  if (!min_az && !max_az) {
+    min_az = Labelled(lines, "min_az=");
+    max_az = Labelled(lines, "max_az=");
+  }
+  if (!min_az && !max_az && lines.size() >= 4) {
+    // Protocol 0: version, model, min_az, max_az, min_el, max_el, one value a line.
+    min_az = ParseNumber(ValueOf(lines[2]));
+    max_az = ParseNumber(ValueOf(lines[3]));
+  }
+  if (!min_az || !max_az || *min_az >= *max_az) return std::nullopt;
+  return AzimuthLimits{*min_az, *max_az};
+}
+
+std::string ReportText(int code) {
+  static const char* const kWords[] = {
+      "done",
+      "invalid parameter or out of range",
+      "invalid configuration",
+      "out of memory",
+      "not implemented",
+      "communication timed out",
+      "input/output error",
+      "internal Hamlib error",
+      "protocol error",
+      "command rejected by the rotator",
+      "argument truncated",
+      "not available",
+      "target not addressable",
+      "bus error",
+      "bus collision",
+      "invalid argument",
+      "invalid VFO",
+      "argument out of domain",
+      "deprecated",
+      "security error",
+      "rotator not powered",
+      "limit exceeded",
+      "access denied",
+  };
+  std::string text = "RPRT " + std::to_string(code);
+  int index = code < 0 ? -code : code;
+  if (index < static_cast<int>(std::size(kWords))) text += std::string(" (") + kWords[index] + ")";
+  return text;
+}
 
 }  // namespace rotserver

@@ -4,15 +4,30 @@
 
 namespace rotserver {
 
+namespace {
+
+SimulatedConfig Checked(SimulatedConfig config) {
+  SimulatedConfig defaults;
+  if (!(config.min_az < config.max_az)) {
+    config.min_az = defaults.min_az;
+    config.max_az = defaults.max_az;
+  }
+  if (!(config.speed_dps > 0)) config.speed_dps = defaults.speed_dps;
+  config.start_az = std::clamp(config.start_az, config.min_az, config.max_az);
+  return config;
+}
+
+}  // namespace
+
 SimulatedDriver::SimulatedDriver(SimulatedConfig config)
-    : config_(config), azimuth_(std::clamp(config.start_az, config.min_az, config.max_az)) {}
+    : config_(Checked(config)), azimuth_(config_.start_az) {}
 
 void SimulatedDriver::Advance(Millis now) {
   if (!last_) last_ = now;
-  double step = config_.speed_dps * static_cast<double>(now - *last_) / 1000.0;
+  double step = config_.speed_dps * static_cast<double>(std::max<Millis>(now - *last_, 0)) / 1000.0;
   last_ = now;
   reading_at_ = now;
-  if (!target_ || step <= 0) return;
+  if (!target_) return;
   if (*target_ > azimuth_) azimuth_ = std::min(azimuth_ + step, *target_);
   else azimuth_ = std::max(azimuth_ - step, *target_);
   if (azimuth_ == *target_) target_.reset();
@@ -23,6 +38,7 @@ void SimulatedDriver::Tick(Millis now) { Advance(now); }
 void SimulatedDriver::MoveTo(double azimuth, Millis now) {
   Advance(now);
   target_ = std::clamp(azimuth, config_.min_az, config_.max_az);
+  if (*target_ == azimuth_) target_.reset();
 }
 
 void SimulatedDriver::Stop(Millis now) {
@@ -37,6 +53,7 @@ DriverStatus SimulatedDriver::Status() const {
   s.reading_at = reading_at_;
   s.limits_min = config_.min_az;
   s.limits_max = config_.max_az;
+  if (target_) s.direction = *target_ > azimuth_ ? 1 : -1;
   return s;
 }
 

@@ -1,0 +1,31 @@
+// The bytes exchanged with the bridge over DDE: its target commands on "RotServConv" and our
+// status macros on "AntDaten". No Win32 here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rotserver {
+
+// Line 1 of a status macro while there is no reading to report: the bridge shows "AUS".
+constexpr int kOffTenths = -100000;
+
+// The greeting the bridge sends once after connecting: "HS " CR LF NUL.
+bool IsGreeting(std::string_view bytes);
+
+// Line 1 (the target in tenths of a degree) of a target command: three integer lines, each
+// followed by CR LF, then one NUL (tolerated when missing). Nothing for anything else.
+std::optional<int> TargetFromCommand(std::string_view bytes);
+
+// Compass degrees to the tenths of line 1: rounded, halves away from zero, within 0..3599.
+int CompassTenths(double compass_deg);
+
+// Ten lines, each followed by CR LF: 1 the azimuth in tenths, 3 the direction, 7 the range
+// mode, all others "0".
+std::string StatusMacroText(int azimuth_tenths, int direction, int range_mode);
+
+// Bytes as readable text for messages: CR, LF and NUL as \r, \n, \0, other controls as \xNN.
+std::string Printable(std::string_view bytes, std::size_t max_chars = 40);
+
+}  // namespace rotserver
