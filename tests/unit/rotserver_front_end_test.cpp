@@ -1,0 +1,208 @@
+// RotServer's front end: targets into the rotator's frame and range, the calibration offset,
+// the bridge's commands and stop requests, the status macro's bytes and the window's view.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/front_end.h"
+#include "rotserver_rotctld_bench.h"
+
+namespace rotserver {
+namespace {
+
+using namespace std::string_literals;
+
+class FakeDriver : public RotatorDriver {
+ public:
+  DriverStatus status;
+  std::vector<double> moves;
+  int stops = 0;
+
+  FakeDriver(double azimuth, double min_az, double max_az) {
+    status.link = LinkState::kConnected;
+    status.azimuth = azimuth;
+    status.limits_min = min_az;
+    status.limits_max = max_az;
+  }
+  void Tick(Millis) override {}
+  void MoveTo(double azimuth, Millis) override { moves.push_back(azimuth); }
+  void Stop(Millis) override { ++stops; }
+  DriverStatus Status() const override { return status; }
+};
+
+std::string Command(const char* tenths) { return tenths + "\r\n0\r\n0\r\n\0"s; }
+
+TEST(RotserverFrontEnd, OverlapTakesTheEquivalentNearestTheRotatorOnTheWire) {
+  struct Case {
+    double standing;
+    const char* target_tenths;
+    const char* sent;
+  } cases[] = {
+      {100, "3500", "+P -10.00 0.00\n"}, {300, "3500", "+P 350.00 0.00\n"},
+      {100, "600", "+P 60.00 0.00\n"},   {400, "600", "+P 420.00 0.00\n"},
+      {-170, "1800", "+P -180.00 0.00\n"},
+  };
+  for (const Case& c : cases) {
+    testing::RotctldBench bench;  // -180..450, as Hamlib's dummy rotator
+    bench.azimuth = c.standing;
+    FrontEnd front(bench.driver, {});
+    bench.Run(100);
+    TurnOutcome outcome = front.OnBridgeCommand(Command(c.target_tenths), bench.now);
+    EXPECT_EQ(outcome.kind, TurnOutcome::Kind::kMove) << c.standing << " " << c.target_tenths;
+    bench.Run(20);
+    EXPECT_EQ(bench.written.back().line, c.sent) << c.standing << " " << c.target_tenths;
+  }
+}
+
+TEST(RotserverFrontEnd, TargetsWithoutAnEquivalentInsideAreRefusedAndShown) {
+  FakeDriver driver(90, 0, 180);
+  FrontEnd front(driver, {});
+  TurnOutcome outcome = front.TurnTo(270, 0);
+  EXPECT_EQ(outcome.kind, TurnOutcome::Kind::kRefused);
+  EXPECT_EQ(outcome.reason, "270 is outside the rotator's range 0..180");
+  EXPECT_EQ(front.View(0).last_error, outcome.reason);
+  EXPECT_TRUE(driver.moves.empty());
+  // The next target that fits clears the message.
+  EXPECT_EQ(front.TurnTo(180, 0).kind, TurnOutcome::Kind::kMove);
+  EXPECT_EQ(front.View(0).last_error, "");
+
+  FakeDriver half(10, -180, 180);
+  FrontEnd south(half, {});
+  EXPECT_EQ(south.TurnTo(270, 0).azimuth, -90);
+  EXPECT_EQ(south.TurnTo(180, 0).azimuth, 180);  // both ends point south: the nearer one
+  half.status.azimuth = -10;
+  EXPECT_EQ(south.TurnTo(180, 0).azimuth, -180);
+
+  FakeDriver away(0, 0, 360);
+  away.status.link = LinkState::kReconnecting;
+  FrontEnd down(away, {});
+  EXPECT_EQ(down.TurnTo(10, 0).reason, "the rotator is not connected");
+  EXPECT_TRUE(away.moves.empty());
+}
+
+TEST(RotserverFrontEnd, OffsetTurnsShownAndCommandedHeadingsModulo360) {
+  FakeDriver driver(355, 0, 360);
+  driver.status.reading_at = 0;
+  FrontEndConfig config;
+  config.offset_deg = 10;  // the rotator reads 0 when the beam points 10 degrees east of north
+  FrontEnd front(driver, config);
+  EXPECT_DOUBLE_EQ(*front.View(0).azimuth, 5);
+  EXPECT_EQ(front.StatusMacro(0).substr(0, 4), "50\r\n");
+  EXPECT_DOUBLE_EQ(front.TurnTo(5, 0).azimuth, 355);
+  EXPECT_DOUBLE_EQ(front.TurnTo(0, 0).azimuth, 350);
+  EXPECT_DOUBLE_EQ(front.TurnTo(8, 0).azimuth, 358);  // rotator -2, inside 0..360 only as 358
+  EXPECT_DOUBLE_EQ(*front.View(0).target, 8);
+
+  config.offset_deg = -170;
+  FrontEnd back(driver, config);
+  EXPECT_DOUBLE_EQ(*back.View(0).azimuth, 185);
+  EXPECT_DOUBLE_EQ(back.TurnTo(0, 0).azimuth, 170);
+  EXPECT_DOUBLE_EQ(back.TurnTo(200, 0).azimuth, 10);
+}
+
+TEST(RotserverFrontEnd, StatusMacroBytes) {
+  FakeDriver driver(123.4, 0, 360);
+  driver.status.direction = 1;
+  driver.status.reading_at = 1000;
+  FrontEnd front(driver, {});
+  EXPECT_EQ(front.StatusMacro(1500), "1234\r\n0\r\n1\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n");
+
+  driver.status.azimuth = 359.96;  // rounds to 360.0, which the bridge shows as 0
+  driver.status.direction = -1;
+  FrontEndConfig config;
+  config.range_mode = 0;
+  FrontEnd south(driver, config);
+  EXPECT_EQ(south.StatusMacro(1500), "0\r\n0\r\n-1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+
+  driver.status.link = LinkState::kReconnecting;
+  EXPECT_EQ(south.StatusMacro(1500), "-100000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+}
+
+TEST(RotserverFrontEnd, BridgeSendingBackAShownAzimuthStopsTheRotator) {
+  FakeDriver driver(120, 0, 360);
+  FrontEnd front(driver, {});
+  front.StatusMacro(0);
+  driver.status.azimuth = 121.5;
+  front.StatusMacro(0);
+  EXPECT_EQ(front.OnBridgeCommand(Command("1200"), 0).kind, TurnOutcome::Kind::kStop);
+  EXPECT_EQ(front.OnBridgeCommand(Command("1215"), 0).kind, TurnOutcome::Kind::kStop);
+  EXPECT_EQ(driver.stops, 2);
+  EXPECT_TRUE(driver.moves.empty());
+  // An azimuth shown before the last few macros is a target again.
+  for (double az : {130.0, 140.0, 150.0, 160.0}) {
+    driver.status.azimuth = az;
+    front.StatusMacro(0);
+  }
+  EXPECT_EQ(front.OnBridgeCommand(Command("1200"), 0).kind, TurnOutcome::Kind::kMove);
+  EXPECT_EQ(driver.moves, std::vector<double>{120});
+  EXPECT_DOUBLE_EQ(*front.View(0).target, 120);
+  front.OnBridgeCommand(Command("1600"), 0);
+  EXPECT_FALSE(front.View(0).target);  // a stop clears the marker
+}
+
+TEST(RotserverFrontEnd, BridgeCommandsAreReadStrictly) {
+  FakeDriver driver(0, 0, 360);
+  FrontEnd front(driver, {});
+  TurnOutcome greeting = front.OnBridgeCommand("HS \r\n\0"s, 0);
+  EXPECT_EQ(greeting.kind, TurnOutcome::Kind::kRefused);
+  EXPECT_EQ(front.View(0).last_error, "");  // the greeting is no fault
+  EXPECT_EQ(front.OnBridgeCommand(Command("2450"), 0).azimuth, 245);
+  EXPECT_EQ(front.OnBridgeCommand(Command("-50"), 0).azimuth, 355);
+  EXPECT_EQ(front.OnBridgeCommand(Command("9990"), 0).azimuth, 279);
+  EXPECT_EQ(driver.moves.size(), 3u);
+  for (std::string bad : {"1230\r\n0\r\n\0"s, "12a\r\n0\r\n0\r\n\0"s, "1230\r\n0\r\n0\r\n1\r\n\0"s,
+                          " 123\r\n0\r\n0\r\n\0"s, "1230\n0\n0\n\0"s, ""s}) {
+    TurnOutcome outcome = front.OnBridgeCommand(bad, 0);
+    EXPECT_EQ(outcome.kind, TurnOutcome::Kind::kRefused);
+    EXPECT_EQ(outcome.reason.rfind("not a target command from the bridge: ", 0), 0u);
+  }
+  EXPECT_EQ(front.View(0).last_error, "not a target command from the bridge: \"\"");
+  EXPECT_EQ(driver.moves.size(), 3u);
+}
+
+TEST(RotserverFrontEnd, StaleReadingIsShownAsSuchAndNotReportedAsLive) {
+  FakeDriver driver(200, 0, 360);
+  driver.status.reading_at = 10000;
+  driver.status.direction = 1;
+  FrontEndConfig config;
+  config.backend_label = "rotctld 127.0.0.1:4533";
+  FrontEnd front(driver, config);
+  ViewState fresh = front.View(12900);
+  EXPECT_FALSE(fresh.stale);
+  EXPECT_EQ(fresh.direction, 1);
+  EXPECT_EQ(fresh.backend_label, "rotctld 127.0.0.1:4533");
+  ViewState stale = front.View(14200);
+  EXPECT_TRUE(stale.stale);
+  EXPECT_EQ(stale.seconds_since_reading, 4);
+  EXPECT_DOUBLE_EQ(*stale.azimuth, 200);  // still drawn, greyed
+  EXPECT_EQ(stale.direction, 0);
+  EXPECT_EQ(front.StatusMacro(14200).substr(0, 12), "-100000\r\n0\r\n");
+  EXPECT_EQ(front.StatusMacro(12900).substr(0, 6), "2000\r\n");
+}
+
+TEST(RotserverFrontEnd, SilentControllerGoesStaleWithTheErrorInWords) {
+  testing::RotctldBench bench;
+  bench.azimuth = 75;
+  FrontEnd front(bench.driver, {});
+  bench.Run(1500);
+  EXPECT_FALSE(front.View(bench.now).stale);
+  bench.script = [](const std::string& line) -> std::optional<std::string> {
+    if (line == "+p") return "get_pos:\nRPRT -5\n";  // the controller behind rotctld is silent
+    return std::nullopt;
+  };
+  bench.Run(4000);
+  ViewState view = front.View(bench.now);
+  EXPECT_TRUE(view.stale);
+  EXPECT_GE(view.seconds_since_reading, 3);
+  EXPECT_EQ(view.link, LinkState::kConnected);
+  EXPECT_EQ(view.last_error, "position query: RPRT -5 (communication timed out)");
+  EXPECT_EQ(front.StatusMacro(bench.now).substr(0, 9), "-100000\r\n");
+  bench.script = nullptr;
+  bench.Run(1100);
+  EXPECT_FALSE(front.View(bench.now).stale);
+  EXPECT_EQ(front.View(bench.now).last_error, "");
+}
+
+}  // namespace
+}  // namespace rotserver
