@@ -128,7 +128,7 @@ TEST(RotserverRotctld, LateReplyToACommandGivenUpOnIsDropped) {
   RotctldBench bench;
   bench.azimuth = 10;
   bench.script = [&](const std::string& line) -> std::optional<std::string> {
-    if (line == "+S") {  // answered only after the time-out, and then with a bad position
+    if (line == "+S") {  // answered only well after the time-out
       bench.Deliver("stop:\nRPRT 0\n", bench.now + 3500);
       return "";
     }
@@ -136,11 +136,19 @@ TEST(RotserverRotctld, LateReplyToACommandGivenUpOnIsDropped) {
   };
   bench.Run(100);
   bench.driver.Stop(bench.now);
+  bench.latency_ms = 600;  // the position query after the time-out is still out at 3600
   bench.Run(3100);
   EXPECT_TRUE(bench.driver.unsupported().count("stop"));
+  const std::string given_up = "rotctld does not answer stop: taken as unsupported";
+  EXPECT_EQ(bench.driver.Status().last_error, given_up);
+  bench.Run(420);  // the late answer has come, during a position query
+  EXPECT_EQ(bench.driver.Status().last_error, given_up);
+  bench.Run(100);
+  EXPECT_EQ(bench.driver.Status().reading_at, 3700);  // the query's own answer was taken
   bench.Run(2000);
   EXPECT_DOUBLE_EQ(bench.driver.Status().azimuth.value_or(-1), 10);
   EXPECT_EQ(bench.driver.Status().link, LinkState::kConnected);
+  bench.latency_ms = 5;
   // With stop unsupported, a stop holds the rotator where it was last read.
   bench.written.clear();
   bench.driver.Stop(bench.now);
@@ -174,6 +182,7 @@ TEST(RotserverRotctld, ClosedMidCommandReconnectsWithBackoffAndNeverReplaysTheTa
   bench.driver.MoveTo(200, bench.now);
   bench.Run(100);
   ASSERT_EQ(bench.written.back().line, "+P 200.00 0.00\n");
+  bench.driver.MoveTo(210, bench.now);  // waits for the answer to the first
   bench.accept_connections = false;
   Millis dropped = bench.now;
   bench.DropConnection();
