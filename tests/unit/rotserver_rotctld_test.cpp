@@ -19,9 +19,15 @@ const char kExtendedDumpState[] =
     "dump_state:\nrotctld Protocol Ver: 1\nRotor Model: 1\nMinimum Azimuth: -180.000000\n"
     "Maximum Azimuth: 450.000000\nMinimum Elevation: 0.000000\nMaximum Elevation: 90.000000\n"
     "South Zero: 0\nrot_type=AzEl\ndone\nRPRT 0\n";
-const Lines kKeyValueDumpState = {"1",          "1",           "min_az=-180.000000",
-                                  "max_az=450.000000", "min_el=0.000000", "max_el=90.000000",
-                                  "south_zero=0", "rot_type=AzEl", "done"};
+const Lines kKeyValueDumpState = {"1",
+                                  "1",
+                                  "min_az=-180.000000",
+                                  "max_az=450.000000",
+                                  "min_el=0.000000",
+                                  "max_el=90.000000",
+                                  "south_zero=0",
+                                  "rot_type=AzEl",
+                                  "done"};
 
 std::vector<Millis> Gaps(const std::vector<Millis>& times, Millis from, Millis to) {
   std::vector<Millis> gaps;
@@ -169,8 +175,9 @@ TEST(RotserverRotctld, OutOfRangeAnswersAreShownAndNotRetried) {
     EXPECT_EQ(bench.Count("+P"), 1) << code;
     DriverStatus s = bench.driver.Status();
     EXPECT_EQ(s.link, LinkState::kConnected);
-    std::string expected = code == -1 ? "target 500.0 refused: RPRT -1 (invalid parameter or out of range)"
-                                      : "target 500.0 refused: RPRT -21 (limit exceeded)";
+    std::string expected = code == -1
+                               ? "target 500.0 refused: RPRT -1 (invalid parameter or out of range)"
+                               : "target 500.0 refused: RPRT -21 (limit exceeded)";
     EXPECT_EQ(s.last_error, expected);
   }
 }
