@@ -112,11 +112,11 @@ class RotServerWindow : public ::testing::Test {
     return s;
   }
 
-  // Shows the state and waits until it is on the screen.
+  // Shows the state and paints it at once; the picture comes from the window's own surface.
   RosePicture ShowAndCapture(const rotserver::ViewState& state) {
     window_->Show(state);
     UpdateWindow(hwnd_);
-    WaitUntil([] { return false; }, 300ms);  // let Wine put the paint on the X screen
+    GdiFlush();
     return RosePicture(hwnd_);
   }
 
