@@ -17,7 +17,7 @@ namespace {
 
 constexpr char kClassName[] = "RotServerWindow";
 // Design units at 96 dpi.
-constexpr int kWidth96 = 260, kHeight96 = 330;
+constexpr int kWidth96 = 280, kHeight96 = 340;
 constexpr int kMinWidth96 = 200, kMinHeight96 = 240;
 constexpr int kMargin96 = 8, kRow96 = 18, kButtonWidth96 = 64, kButtonHeight96 = 24;
 constexpr int kFontHeight96 = 12;
@@ -234,17 +234,21 @@ void MainWindowImpl::Layout() {
   const int m = Scale(kMargin96, dpi_), row = Scale(kRow96, dpi_);
   const int bw = Scale(kButtonWidth96, dpi_), bh = Scale(kButtonHeight96, dpi_);
   const int w = client.right, h = client.bottom;
-  const int bottom_top = h - m - bh;
+  // Top down: the headings, the rose, the stale words beside the Stop button, the status line
+  // across the whole width (it is the longest text).
+  const int status_top = h - m - row;
+  const int button_top = status_top - m / 2 - bh;
   MoveWindow(Child(kIdHeading), m, m, w - 2 * m, row, TRUE);
-  MoveWindow(Child(kIdStaleText), m, bottom_top - row, w - 2 * m, row, TRUE);
-  MoveWindow(Child(kIdStatusLine), m, bottom_top + (bh - row) / 2, w - 3 * m - bw, row, TRUE);
-  MoveWindow(Child(kIdStopButton), w - m - bw, bottom_top, bw, bh, TRUE);
-  rose_area_ = {m, m + row, w - m, bottom_top - row};
+  MoveWindow(Child(kIdStaleText), m, button_top + (bh - row) / 2, w - 3 * m - bw, row, TRUE);
+  MoveWindow(Child(kIdStopButton), w - m - bw, button_top, bw, bh, TRUE);
+  MoveWindow(Child(kIdStatusLine), m, status_top, w - 2 * m, row, TRUE);
+  rose_area_ = {m, m + row, w - m, button_top - m / 2};
   if (rose_area_.right < rose_area_.left) rose_area_.right = rose_area_.left;
   if (rose_area_.bottom < rose_area_.top) rose_area_.bottom = rose_area_.top;
 }
 
 void MainWindowImpl::OnSize() {
+  if (IsIconic(hwnd_)) return;  // laid out again when restored
   Layout();
   InvalidateRect(hwnd_, nullptr, FALSE);
 }

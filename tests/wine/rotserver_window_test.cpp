@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "controls_input.h"
@@ -227,3 +230,48 @@ TEST(RotServerWindowStart, MinimisedStartStaysMinimised) {
 }
 
 }  // namespace
+
+// Not a test: the pictures of docs/img/ (scripts/screenshots runs it with
+// --gtest_also_run_disabled_tests and ROTSERVER_SHOTS naming the folder for the bitmaps).
+TEST(RotServerScreenshots, DISABLED_TurningWindowAndSettingsDialog) {
+  const char* folder = std::getenv("ROTSERVER_SHOTS");
+  if (!folder) GTEST_SKIP() << "ROTSERVER_SHOTS not set";
+  auto window = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL, {});
+  HWND hwnd = window->hwnd();
+  SetWindowPos(hwnd, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+
+  rotserver::ViewState turning;
+  turning.backend_label = "rotctld 127.0.0.1:4533";
+  turning.link = rotserver::LinkState::kConnected;
+  turning.azimuth = 123;
+  turning.target = 245;
+  turning.direction = 1;
+  turning.min_az = 0;
+  turning.max_az = 450;
+  window->Show(turning);
+  UpdateWindow(hwnd);
+  GdiFlush();
+  ASSERT_TRUE(logger_test::SaveBmp(logger_test::CaptureWindow(hwnd),
+                                   std::string(folder) + "\\rotserver-turning.bmp"));
+
+  rotserver::Settings settings;
+  settings.backend = rotserver::BackendKind::kRotctld;
+  settings.rotctld_command = "C:\\Hamlib\\bin\\rotctld.exe -m 603 -r COM3 -s 9600";
+  bool saved = false;
+  std::thread shooter([&] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 500 && !(dialog && IsWindowVisible(dialog)); ++i) {
+      Sleep(20);
+      dialog = FindWindowA("#32770", "RotServer settings");
+    }
+    if (!dialog) return;
+    SetWindowPos(dialog, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    saved = logger_test::SaveBmp(logger_test::CaptureWindow(dialog),
+                                 std::string(folder) + "\\rotserver-settings.bmp");
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  window->OpenSettings(settings);
+  shooter.join();
+  EXPECT_TRUE(saved);
+}
