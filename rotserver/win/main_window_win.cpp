@@ -143,8 +143,7 @@ MainWindowImpl::~MainWindowImpl() {
 
 LRESULT CALLBACK MainWindowImpl::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto* self =
-        static_cast<MainWindowImpl*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    auto* self = static_cast<MainWindowImpl*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
@@ -211,19 +210,17 @@ void MainWindowImpl::OnCreate() {
   for (int id : {kIdHeading, kIdStaleText, kIdStatusLine})
     CreateWindowExA(0, "STATIC", "", text_style, 0, 0, 0, 0, hwnd_,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-  HWND stop = CreateWindowExA(0, "BUTTON", "Stop", WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                                                       BS_PUSHBUTTON,
-                              0, 0, 0, 0, hwnd_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStopButton)),
-                              instance, nullptr);
+  HWND stop = CreateWindowExA(
+      0, "BUTTON", "Stop", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStopButton)), instance, nullptr);
   SetWindowSubclass(stop, StopButtonProc, 1, 0);
   ApplyFont();
 }
 
 void MainWindowImpl::ApplyFont() {
   font_.Reset(CreateFontA(-Scale(kFontHeight96, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_SWISS, "Tahoma"));
   for (int id : {kIdHeading, kIdStaleText, kIdStatusLine, kIdStopButton})
     SendMessageA(Child(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
 }
@@ -336,8 +333,8 @@ void MainWindowImpl::OnClose() {
 
 LRESULT MainWindowImpl::OnCtlColorStatic(HDC dc, HWND control) {
   SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-  SetTextColor(dc, control == Child(kIdStaleText) ? kStaleTextColour
-                                                  : GetSysColor(COLOR_WINDOWTEXT));
+  SetTextColor(dc,
+               control == Child(kIdStaleText) ? kStaleTextColour : GetSysColor(COLOR_WINDOWTEXT));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
 }
 

@@ -21,8 +21,8 @@ TEST(RotServerRose, NorthIsUpAndAnglesRunClockwise) {
   struct Case {
     double deg, x, y;
   };
-  for (const Case& c : {Case{0, 100, 30}, Case{90, 150, 80}, Case{180, 100, 130},
-                        Case{270, 50, 80}, Case{-90, 50, 80}, Case{450, 150, 80}}) {
+  for (const Case& c : {Case{0, 100, 30}, Case{90, 150, 80}, Case{180, 100, 130}, Case{270, 50, 80},
+                        Case{-90, 50, 80}, Case{450, 150, 80}}) {
     auto p = PointAt(kRose, c.deg);
     EXPECT_NEAR(p.x, c.x, 1e-9) << c.deg;
     EXPECT_NEAR(p.y, c.y, 1e-9) << c.deg;

@@ -22,7 +22,7 @@ using rotserver::Settings;
 namespace {
 
 const char* const kValueNames[] = {"RotatorBackend", "CalibrationOffset", "RangeMode",
-                                   "RotctldAddress", "RotctldCommand", "PollInterval"};
+                                   "RotctldAddress", "RotctldCommand",    "PollInterval"};
 
 void DeleteRotServerValues() {
   HKEY key;

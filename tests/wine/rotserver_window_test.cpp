@@ -212,9 +212,35 @@ TEST_F(RotServerWindow, EscAndTheStopButtonStop) {
   EXPECT_TRUE(turns_.empty());
 }
 
+TEST_F(RotServerWindow, SameViewAgainPaintsNothing) {
+  rotserver::ViewState state = Live(42);
+  window_->Show(state);
+  UpdateWindow(hwnd_);
+  ASSERT_FALSE(GetUpdateRect(hwnd_, nullptr, FALSE));
+  state.seconds_since_reading = 3;  // not stale: nothing of it is shown
+  window_->Show(state);
+  EXPECT_FALSE(GetUpdateRect(hwnd_, nullptr, FALSE)) << "nothing shown has changed";
+  state.azimuth = 43;
+  window_->Show(state);
+  EXPECT_TRUE(GetUpdateRect(hwnd_, nullptr, FALSE)) << "the needle moved";
+}
+
+TEST_F(RotServerWindow, DpiChangeTakesTheSuggestedRectangleAndScalesTheButton) {
+  RECT suggested{100, 80, 100 + 420, 80 + 510};
+  SendMessageA(hwnd_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  RECT now;
+  GetWindowRect(hwnd_, &now);
+  EXPECT_EQ(now.left, 100);
+  EXPECT_EQ(now.right - now.left, 420);
+  EXPECT_EQ(now.bottom - now.top, 510);
+  RECT stop;
+  GetWindowRect(GetDlgItem(hwnd_, rotserver::kIdStopButton), &stop);
+  EXPECT_EQ(stop.bottom - stop.top, 36) << "24 at 96 dpi";
+  EXPECT_EQ(stop.right - stop.left, 96) << "64 at 96 dpi";
+}
+
 TEST(RotServerWindowStart, MinimisedStartStaysMinimised) {
-  auto window =
-      rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWMINNOACTIVE, {});
+  auto window = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWMINNOACTIVE, {});
   EXPECT_TRUE(IsIconic(window->hwnd()));
   EXPECT_EQ(WindowText(window->hwnd()), "RotServer");
   ShowWindow(window->hwnd(), SW_RESTORE);
