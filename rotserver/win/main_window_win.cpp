@@ -50,12 +50,30 @@ bool RoseDiffers(const ViewState& a, const ViewState& b) {
          a.offset_deg != b.offset_deg;
 }
 
+// A memory DC compatible with another, deleted with its owner.
+class MemoryDc {
+ public:
+  explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  ~MemoryDc() {
+    if (dc_) DeleteDC(dc_);
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+constexpr UINT_PTR kStopSubclassId = 1;
+
 // Esc on the focused Stop button stops too.
 LRESULT CALLBACK StopButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
   if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
     SendMessageA(GetParent(hwnd), WM_KEYDOWN, wp, lp);
     return 0;
   }
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, StopButtonProc, kStopSubclassId);
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
@@ -213,7 +231,7 @@ void MainWindowImpl::OnCreate() {
   HWND stop = CreateWindowExA(
       0, "BUTTON", "Stop", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStopButton)), instance, nullptr);
-  SetWindowSubclass(stop, StopButtonProc, 1, 0);
+  SetWindowSubclass(stop, StopButtonProc, kStopSubclassId, 0);
   ApplyFont();
 }
 
@@ -261,18 +279,15 @@ void MainWindowImpl::OnPaint() {
   RECT client;
   GetClientRect(hwnd_, &client);
   // Drawn off screen first, so that a turning needle does not flicker.
-  HDC buffer = CreateCompatibleDC(dc);
+  MemoryDc buffer(dc);
   GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
-  if (buffer && bitmap.get()) {
-    {
-      SelectedObject selected(buffer, bitmap.get());
-      PaintClient(buffer, client);
-      BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
-    }
+  if (buffer.get() && bitmap.get()) {
+    SelectedObject selected(buffer.get(), bitmap.get());
+    PaintClient(buffer.get(), client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
   } else {
     PaintClient(dc, client);
   }
-  if (buffer) DeleteDC(buffer);
   EndPaint(hwnd_, &ps);
 }
 
@@ -340,8 +355,9 @@ LRESULT MainWindowImpl::OnCtlColorStatic(HDC dc, HWND control) {
 
 void MainWindowImpl::SetTextIfChanged(int id, const std::string& text) {
   HWND control = Child(id);
-  char current[512] = "";
-  GetWindowTextA(control, current, sizeof(current));
+  std::string current(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+  current.resize(static_cast<size_t>(
+      GetWindowTextA(control, current.data(), static_cast<int>(current.size()))));
   if (text != current) SetWindowTextA(control, text.c_str());
 }
 

@@ -98,15 +98,6 @@ TEST(RotServerRose, CalibrationOffsetTurnsTheRangeOnTheCompass) {
   ExpectArc(*arcs.unreachable, 210, 180, "unreachable");
 }
 
-TEST(RotServerRose, RingSectorFollowsTheArcOnBothEdges) {
-  auto points = rotserver::RingSector(kRose, Arc{80, 20}, 0.5, 1.0, 5.0);
-  ASSERT_EQ(points.size(), 10u);  // 4 segments: 5 points out, 5 back
-  EXPECT_NEAR(points.front().x, PointAt(kRose, 80).x, 1e-9);
-  EXPECT_NEAR(points[4].y, PointAt(kRose, 100).y, 1e-9);
-  EXPECT_NEAR(points[5].x, PointAt(kRose, 100, 0.5).x, 1e-9);
-  EXPECT_NEAR(points.back().y, PointAt(kRose, 80, 0.5).y, 1e-9);
-}
-
 TEST(RotServerRose, TurnArrowPointsTheWayTheRotatorTurns) {
   EXPECT_FALSE(rotserver::TurnArrow(kRose, 0, 0, 0.9));
   auto right = rotserver::TurnArrow(kRose, 0, 1, 0.9);
