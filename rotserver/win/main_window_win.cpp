@@ -313,6 +313,9 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
     case kIdStopButton:
       if (HIWORD(wp) == BN_CLICKED && actions_.stop) actions_.stop();
       break;
+    case IDCANCEL:  // Esc, where the message loop passes keys through IsDialogMessage
+      if (actions_.stop) actions_.stop();
+      break;
     case kIdMenuSettings:
       OpenSettings(LoadSettings().value_or(Settings{}));
       break;

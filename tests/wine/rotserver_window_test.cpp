@@ -212,6 +212,27 @@ TEST_F(RotServerWindow, EscAndTheStopButtonStop) {
   EXPECT_TRUE(turns_.empty());
 }
 
+// The program's message loop hands keys to IsDialogMessage, which turns Esc into IDCANCEL.
+TEST_F(RotServerWindow, EscStopsThroughADialogMessageLoop) {
+  window_->Show(Live(10));
+  ASSERT_TRUE(controls::BringToFront(hwnd_, 5s));
+  SetFocus(GetDlgItem(hwnd_, rotserver::kIdStopButton));
+  controls::Stroke(VK_ESCAPE);
+  const DWORD deadline = GetTickCount() + 5000;
+  while (stops_ == 0 && GetTickCount() < deadline) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (!IsDialogMessageA(hwnd_, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  EXPECT_EQ(stops_, 1);
+  EXPECT_TRUE(turns_.empty());
+}
+
 TEST_F(RotServerWindow, SameViewAgainPaintsNothing) {
   rotserver::ViewState state = Live(42);
   window_->Show(state);
