@@ -90,7 +90,9 @@ void ShowErrorBox(const std::string& text_utf8) noexcept {
   ShowWaitingReports();
 }
 
-void ShowException(const std::exception& e) noexcept { ShowErrorBox(e.what()); }
+void ShowException(const std::exception& e) noexcept {
+  ShowErrorBox(e.what());
+}
 
 void PostErrorReport(const std::string& text_utf8) noexcept {
   AddReport(text_utf8);

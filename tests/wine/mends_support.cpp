@@ -1,6 +1,5 @@
 #include "mends_support.h"
 
-
 #include <chrono>
 
 using namespace std::chrono_literals;
@@ -34,8 +33,8 @@ BOOL CALLBACK CollectBox(HWND hwnd, LPARAM lp) {
 std::wstring TextOf(HWND hwnd) {
   std::wstring text(4096, L'\0');
   DWORD_PTR n = 0;
-  if (!hwnd || !SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
-                                    SMTO_ABORTIFHUNG, 2000, &n))
+  if (!hwnd || !SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(),
+                                    reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 2000, &n))
     return L"<no text>";
   text.resize(n);
   return text;
@@ -76,9 +75,9 @@ Answer BridgeClient::Execute(const std::string& text, DWORD* took_ms) {
   std::string data = text + '\0';
   auto start = std::chrono::steady_clock::now();
   DWORD flags = 0;
-  HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(data.data()),
-                                         static_cast<DWORD>(data.size()), conv_, nullptr, CF_TEXT,
-                                         XTYP_EXECUTE, kExecuteTimeoutMs, &flags);
+  HDDEDATA result =
+      DdeClientTransaction(reinterpret_cast<LPBYTE>(data.data()), static_cast<DWORD>(data.size()),
+                           conv_, nullptr, CF_TEXT, XTYP_EXECUTE, kExecuteTimeoutMs, &flags);
   if (took_ms)
     *took_ms = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                       std::chrono::steady_clock::now() - start)

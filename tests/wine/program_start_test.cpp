@@ -46,7 +46,8 @@ class ProgramStart : public bridgetest::BridgeTest {
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Vexal", 0, KEY_SET_VALUE, &key),
               ERROR_SUCCESS);
-    RegSetValueExA(key, "RotatorLog", 0, REG_SZ, reinterpret_cast<const BYTE*>(rotator_log_.c_str()),
+    RegSetValueExA(key, "RotatorLog", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(rotator_log_.c_str()),
                    static_cast<DWORD>(rotator_log_.size() + 1));
     RegCloseKey(key);
     StartLogger();
