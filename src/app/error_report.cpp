@@ -96,7 +96,8 @@ void ShowException(const std::exception& e) noexcept {
 
 void PostErrorReport(const std::string& text_utf8) noexcept {
   AddReport(text_utf8);
-  PostMessageA(ReportWindow(), kMsgShowPending, 0, 0);
+  // While a box is open, the call that opened it shows this report after it.
+  if (!Reports().BoxOpen()) PostMessageA(ReportWindow(), kMsgShowPending, 0, 0);
 }
 
 }  // namespace vexal
