@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include <cctype>
-#include <deque>
+#include <optional>
 
+#include "app/report_queue.h"
 #include "app/win_error.h"
 
 namespace vexal {
@@ -12,16 +13,43 @@ namespace vexal {
 namespace {
 
 constexpr UINT kMsgShowPending = WM_APP + 1;
-std::deque<std::string> pending_reports;
+
+ReportQueue& Reports() {
+  static ReportQueue reports;
+  return reports;
+}
+
+void ShowBox(const std::string& text_utf8) {
+  struct Closed {
+    ~Closed() { Reports().BoxClosed(); }
+  } closed;
+  HWND owner = GetActiveWindow();
+  MessageBoxW(owner, Utf8ToWide(text_utf8).c_str(), Utf8ToWide(ApplicationTitle()).c_str(),
+              MB_OK | MB_ICONERROR);
+}
+
+// Shows the waiting reports one box after the other. Inside an open box's own message loop
+// it does nothing: the call that opened that box shows the rest once it is closed, so boxes
+// never nest however fast reports come.
+void ShowWaitingReports() noexcept {
+  try {
+    while (std::optional<std::string> text = Reports().TakeNext()) ShowBox(*text);
+  } catch (...) {
+    // Out of memory for a text: the reports that wait are shown with the next one.
+  }
+}
+
+void AddReport(const std::string& text_utf8) noexcept {
+  try {
+    Reports().Add(text_utf8);
+  } catch (...) {
+    // Out of memory: this report is lost, the program goes on.
+  }
+}
 
 LRESULT CALLBACK ReportWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == kMsgShowPending) {
-    // One report per message: a box's own loop may deliver the next one meanwhile.
-    if (!pending_reports.empty()) {
-      std::string text = std::move(pending_reports.front());
-      pending_reports.pop_front();
-      ShowErrorBox(text);
-    }
+    ShowWaitingReports();
     return 0;
   }
   return DefWindowProcA(hwnd, msg, wp, lp);
@@ -57,17 +85,19 @@ std::string ApplicationTitle() {
   return ApplicationTitleFrom(std::string(path, n));
 }
 
-void ShowErrorBox(const std::string& text_utf8) {
-  HWND owner = GetActiveWindow();
-  MessageBoxW(owner, Utf8ToWide(text_utf8).c_str(), Utf8ToWide(ApplicationTitle()).c_str(),
-              MB_OK | MB_ICONERROR);
+void ShowErrorBox(const std::string& text_utf8) noexcept {
+  AddReport(text_utf8);
+  ShowWaitingReports();
 }
 
-void ShowException(const std::exception& e) { ShowErrorBox(e.what()); }
+void ShowException(const std::exception& e) noexcept {
+  ShowErrorBox(e.what());
+}
 
-void PostErrorReport(const std::string& text_utf8) {
-  pending_reports.push_back(text_utf8);
-  PostMessageA(ReportWindow(), kMsgShowPending, 0, 0);
+void PostErrorReport(const std::string& text_utf8) noexcept {
+  AddReport(text_utf8);
+  // While a box is open, the call that opened it shows this report after it.
+  if (!Reports().BoxOpen()) PostMessageA(ReportWindow(), kMsgShowPending, 0, 0);
 }
 
 }  // namespace vexal

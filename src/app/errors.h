@@ -2,6 +2,7 @@
 // UTF-8; the box converts them, so the German texts show whatever the ANSI code page is.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -34,5 +35,13 @@ class ERegistryException : public Exception {
 
 // 8-bit text as the partners send it (Windows-1252) turned into UTF-8 for an error text.
 std::string AnsiToUtf8(const std::string& ansi);
+
+// The longest piece of a partner's text that an error text quotes.
+inline constexpr std::size_t kMostQuotedCharacters = 64;
+
+// Offending 8-bit text for an error text, in UTF-8: its first kMostQuotedCharacters
+// characters, followed by "\u2026" when there were more. A partner may send megabytes; the
+// message box shows a line.
+std::string QuotedForError(const std::string& ansi);
 
 }  // namespace vexal

@@ -10,6 +10,7 @@
 #include "dde/dde_server_conv.h"
 #include "dde/wine.h"
 #include "dde/macro_text.h"
+#include "window/forms.h"
 
 namespace vexal::dde {
 
@@ -196,23 +197,14 @@ TDdeServerConv* TDdeMgr::FindTopicComponent(const std::string& topic) const {
 }
 
 HWND TDdeMgr::FindTopicWindow(const std::string& topic) const {
-  struct Search {
-    const std::string* topic;
-    HWND found;
-  } search{&topic, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        char caption[kTopicBufferSize];
-        int n = GetWindowTextA(hwnd, caption, sizeof caption);
-        // DDEML's own windows have no caption; an empty topic is no window's name.
-        if (n <= 0 || !SameName(std::string(caption, n), *s->topic)) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  // Only the program's forms: a client must not reach an error box or the IME's window.
+  for (HWND form : ProgramForms()) {
+    char caption[kTopicBufferSize];
+    int n = GetWindowTextA(form, caption, sizeof caption);
+    // An empty topic is no form's name.
+    if (n > 0 && SameName(std::string(caption, n), topic)) return form;
+  }
+  return nullptr;
 }
 
 bool TDdeMgr::ConnectTest(HSZ service, HSZ topic) {

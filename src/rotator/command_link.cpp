@@ -33,8 +33,9 @@ void TForm6::FormCreateLinkHalf() {
     // link and nothing marked as sent.
     TRegistry registry(HKEY_CURRENT_USER);
     if (registry.OpenKeyReadOnly(kSettingsKey)) {
-      DdeClientConv1.ServiceApplication = registry.ReadString(kProgramValue);
-      const std::string service = RotatorServiceName(DdeClientConv1.ServiceApplication);
+      const std::string program = registry.ReadString(kProgramValue);
+      DdeClientConv1.ServiceApplication = ProgramCommandLine(program);
+      const std::string service = RotatorServiceName(ProgramPath(program));
       if (DdeClientConv1.LinkTo(service, kCommandTopic)) {
         Rotator.RotLinkActive = true;
         Sleep(kGreetingPauseMs);

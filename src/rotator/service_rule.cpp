@@ -13,4 +13,17 @@ std::string RotatorServiceName(const std::string& program) {
   return file.substr(0, file.size() - kExtensionLength);
 }
 
+std::string ProgramPath(const std::string& value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+std::string ProgramCommandLine(const std::string& value) {
+  if (ProgramPath(value).empty()) return {};
+  // A value that begins with a quote is taken as the operator wrote it, arguments included.
+  if (value.front() == '"' || value.find(' ') == std::string::npos) return value;
+  return '"' + value + '"';
+}
+
 }  // namespace vexal

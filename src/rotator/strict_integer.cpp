@@ -73,7 +73,7 @@ std::optional<std::int32_t> ParseStrictInteger(std::string_view text) {
 
 std::int32_t StrictInteger(const std::string& text) {
   if (const auto value = ParseStrictInteger(text)) return *value;
-  throw EConvertError("'" + AnsiToUtf8(text) +
+  throw EConvertError("'" + QuotedForError(text) +
                       "' ist kein g\xC3\xBC"
                       "ltiger Integerwert");
 }

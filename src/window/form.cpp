@@ -1,6 +1,7 @@
 #include "window/form.h"
 
 #include "window/edit.h"
+#include "window/forms.h"
 
 namespace vexal {
 
@@ -22,6 +23,11 @@ Form::Form(const FormLayout& layout)
     SetWindowPos(Handle(), nullptr, 0, 0, Scale(layout.width, dpi_), Scale(layout.height, dpi_),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  AddProgramForm(Handle());
+}
+
+Form::~Form() {
+  RemoveProgramForm(Handle());
 }
 
 void Form::Paint(HDC dc, const RECT& area) {
@@ -98,6 +104,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DPICHANGED:
       DpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
       return 0;
+    case WM_DESTROY:
+      RemoveProgramForm(Handle());
+      break;
   }
   return PaintedWindow::HandleMessage(msg, wp, lp);
 }

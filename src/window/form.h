@@ -15,6 +15,7 @@ namespace vexal {
 class Form : public PaintedWindow {
  public:
   explicit Form(const FormLayout& layout);
+  ~Form() override;
 
   int Dpi() const { return dpi_; }
   // Client coordinate of the inner edge of the border margin.

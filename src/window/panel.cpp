@@ -90,6 +90,13 @@ void TPanel::MouseUp(TMouseButton button, WPARAM wp, LPARAM lp) {
   if (OnMouseUp) OnMouseUp(*this, button, ShiftFrom(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
 }
 
+void TPanel::CaptureLost(UINT msg) {
+  // The button-up will not come here: an error box, another program or the system took the
+  // mouse while the button was held. The panel looks released; nothing else happens.
+  if (msg == WM_CANCELMODE && GetCapture() == Handle()) ReleaseCapture();
+  SetBevelOuter(TBevelCut::bvRaised);
+}
+
 LRESULT TPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_LBUTTONDOWN:
@@ -109,6 +116,10 @@ LRESULT TPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_MBUTTONUP:
       MouseUp(TMouseButton::mbMiddle, wp, lp);
+      return 0;
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+      CaptureLost(msg);
       return 0;
     case kMsgGetPanelColor:
       return static_cast<LRESULT>(color_);

@@ -1,5 +1,6 @@
 // A bevelled panel with a centred caption, a colour that it reports back exactly as set, an
-// integer Tag and mouse-down/up events. It holds the mouse while the left button is down.
+// integer Tag and mouse-down/up events. It holds the mouse while the left button is down, and
+// looks released again when it loses the mouse before the button comes up.
 #pragma once
 
 #include <functional>
@@ -41,6 +42,7 @@ class TPanel : public PaintedWindow, public ScaledWidget {
   void Paint(HDC dc, const RECT& area) override;
   void MouseDown(TMouseButton button, WPARAM wp, LPARAM lp);
   void MouseUp(TMouseButton button, WPARAM wp, LPARAM lp);
+  void CaptureLost(UINT msg);
 
   const WidgetLayout& layout_;
   GdiObject<HFONT> font_;

@@ -1,0 +1,84 @@
+// The bridge starts the rotator server named by the registry value "Program" when it does not
+// answer. A path with blanks, quoted or not, starts that program and never a decoy placed at
+// C:\Program.exe, which Windows would try first for an unquoted "C:\Program Files\...".
+#include <gtest/gtest.h>
+
+#include "bridge_support.h"
+#include "dde_support.h"
+
+using namespace std::chrono_literals;
+using ddetest::Field;
+using ddetest::LinesWith;
+
+namespace {
+
+const std::string kDecoy = "C:\\Program.exe";
+const std::string kServerDir = "C:\\Program Files\\Vexal Test";
+const std::string kServer = kServerDir + "\\RotSim.exe";
+
+class ProgramStart : public bridgetest::BridgeTest {
+ protected:
+  void SetUp() override {
+    BridgeTest::SetUp();
+    RemovePrograms();
+    CreateDirectoryA(kServerDir.c_str(), nullptr);
+    // Both are the simulated rotator server; each registers its own file name as service.
+    ASSERT_TRUE(CopyFileA(ddetest::SimPath().c_str(), kServer.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(ddetest::SimPath().c_str(), kDecoy.c_str(), FALSE));
+  }
+
+  void TearDown() override {
+    // Started by the bridge, so outside the test's job: ended by the pids they logged.
+    ddetest::KillLoggedStarts(rotator_log_);
+    BridgeTest::TearDown();
+    RemovePrograms();
+  }
+
+  static void RemovePrograms() {
+    DeleteFileA(kDecoy.c_str());
+    DeleteFileA(kServer.c_str());
+    RemoveDirectoryA(kServerDir.c_str());
+  }
+
+  // The registry names the server; both programs log to the test's rotator log.
+  void StartWithProgramValue(const std::string& value) {
+    harness::SetProgramValue(value);
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Vexal", 0, KEY_SET_VALUE, &key),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "RotatorLog", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(rotator_log_.c_str()),
+                   static_cast<DWORD>(rotator_log_.size() + 1));
+    RegCloseKey(key);
+    StartLogger();
+    StartBridge();
+  }
+
+  // The right program started once, minimised, with the path quoted; it alone registered,
+  // and it got the bridge's greeting.
+  void ExpectTheServerStartedAndGreeted() {
+    ASSERT_TRUE(WaitReceived(1, 15s)) << "no greeting reached a server";
+    EXPECT_EQ(Received()[0], bridgetest::kGreetingHex);
+    auto log = harness::ReadLines(rotator_log_);
+    auto starts = LinesWith(log, " start pid=");
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].substr(starts[0].find(" cmdline=") + 9),
+              "\"C:\\Program Files\\Vexal Test\\RotSim.exe\"");
+    EXPECT_EQ(Field(starts[0], "show"), "7");
+    auto registered = LinesWith(log, " registered ");
+    ASSERT_EQ(registered.size(), 1u);
+    EXPECT_EQ(Field(registered[0], "service"), "RotSim") << "the decoy ran";
+  }
+};
+
+TEST_F(ProgramStart, QuotedPathWithBlanksStartsTheNamedProgram) {
+  StartWithProgramValue("\"" + kServer + "\"");
+  ExpectTheServerStartedAndGreeted();
+}
+
+TEST_F(ProgramStart, UnquotedPathWithBlanksIsQuotedBeforeItIsStarted) {
+  StartWithProgramValue(kServer);
+  ExpectTheServerStartedAndGreeted();
+}
+
+}  // namespace
