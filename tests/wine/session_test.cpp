@@ -7,6 +7,7 @@
 
 #include "bridge_support.h"
 #include "dde_support.h"
+#include "screen_support.h"
 #include "window/widget_ids.h"
 
 using namespace std::chrono_literals;
@@ -136,6 +137,23 @@ TEST_F(Session, EmptyProgramValueStartsNothingAndReportsNothing) {
   EXPECT_EQ(Releases(), 0);
 }
 
+TEST_F(Session, EmptyProgramValueLinksToWhicheverServerOffersTheTopic) {
+  // An empty service name leaves the service open in DDE: any server of "RotServConv" answers.
+  harness::SetProgramValue("");
+  rotator_ = ddetest::StartSimServer(job_, "", rotator_log_);
+  ASSERT_TRUE(SetEnvironmentVariableA("ROTATOR_SIM_LOG", (dir_ + "\\start.log").c_str()));
+  StartLogger();
+  StartBridge();
+  SetEnvironmentVariableA("ROTATOR_SIM_LOG", nullptr);
+  ASSERT_TRUE(WaitReceived(1, 10s));
+  EXPECT_EQ(ddetest::LinesWith(harness::ReadLines(rotator_log_), " connect conv=").size(), 1u);
+  EXPECT_EQ(Received(), std::vector<std::string>{kGreetingHex});
+  EXPECT_FALSE(ddetest::FileExists(dir_ + "\\start.log")) << "a program was started";
+  PostMessageA(window_, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(bridge_->process().WaitExit(15s));
+  EXPECT_EQ(Releases(), 1);
+}
+
 TEST_F(Session, MaximisedStartShowsTheWindowMaximisedAndStartsTheServerMinimised) {
   // No server runs: the bridge starts the one the registry names, with its own show command.
   const std::string start_log = dir_ + "\\start.log";
@@ -155,6 +173,14 @@ TEST_F(Session, MaximisedStartShowsTheWindowMaximisedAndStartsTheServerMinimised
   EXPECT_NE(GetWindowLongPtrA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
   EXPECT_EQ(Text(kIdLabel6), "Logger32 connected");
   EXPECT_EQ(logger_->ReceivedCodes(), "1:1 1:2 1:3");
+  // The widgets keep their places inside the 20-pixel margin: the target box at (58, 112).
+  RECT box{};
+  HWND edit = FindWindowExA(window_, nullptr, "Edit", "");
+  ASSERT_NE(edit, nullptr);
+  GetWindowRect(edit, &box);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&box), 2);
+  EXPECT_EQ(box.left, screentest::Scaled(20 + 58));
+  EXPECT_EQ(box.top, screentest::Scaled(20 + 112));
 
   // The server came up minimised without activation (show command 7), not maximised, and got
   // the greeting.
