@@ -51,13 +51,6 @@ class Paint : public ::testing::Test {
     ASSERT_TRUE(status_->Connected());
   }
 
-  // The colour that fills most of the panel inside its bevel, caption aside.
-  static uint32_t Fill(const Picture& picture, RECT area) {
-    for (uint32_t candidate : {kRed, kLime, ButtonFace(), picture.At(area.left, area.top)})
-      if (screentest::ShareOf(picture, area, candidate) > 0.6) return candidate;
-    return 0xFFFFFFFF;
-  }
-
   Seen Look(const std::string& azimuth) const {
     Picture picture = logger_test::CaptureWindow(window_);
     Seen seen;
@@ -65,9 +58,8 @@ class Paint : public ::testing::Test {
     // Inside the 3-pixel bevel and the 2-pixel border, and clear of the frame's last pixel.
     const int inner = screentest::Scaled(6);
     auto panel = [&](int id) {
-      return Fill(picture, screentest::Inset(screentest::WindowAreaInPicture(
-                                                 window_, GetDlgItem(window_, id)),
-                                             inner));
+      RECT area = screentest::WindowAreaInPicture(window_, GetDlgItem(window_, id));
+      return screentest::MainColour(picture, screentest::Inset(area, inner));
     };
     seen.links = panel(vexal::kIdPanelLinks);
     seen.rechts = panel(vexal::kIdPanelRechts);

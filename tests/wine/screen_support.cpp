@@ -146,14 +146,15 @@ RECT Inset(RECT r, int by) {
   return r;
 }
 
-double ShareOf(const logger_test::Picture& picture, RECT area, uint32_t rgb) {
-  int total = 0, hits = 0;
+uint32_t MainColour(const logger_test::Picture& picture, RECT area) {
+  std::map<uint32_t, int> counts;
+  int total = 0;
   for (int y = std::max(0L, area.top); y < std::min<long>(area.bottom, picture.height); ++y)
-    for (int x = std::max(0L, area.left); x < std::min<long>(area.right, picture.width); ++x) {
-      ++total;
-      hits += picture.At(x, y) == rgb;
-    }
-  return total ? static_cast<double>(hits) / total : 0.0;
+    for (int x = std::max(0L, area.left); x < std::min<long>(area.right, picture.width); ++x)
+      ++counts[picture.At(x, y)], ++total;
+  for (const auto& [colour, n] : counts)
+    if (n * 10 > total * 6) return colour;
+  return 0xFFFFFFFF;
 }
 
 double TextDifference(const logger_test::Picture& picture, RECT area, const std::string& text,

@@ -20,8 +20,9 @@ RECT ClientAreaInPicture(HWND top, HWND widget);
 RECT WindowAreaInPicture(HWND top, HWND widget);
 RECT Inset(RECT r, int by);
 
-// Share of the pixels of `area` that have exactly `rgb` (0x00RRGGBB); 0 for an empty area.
-double ShareOf(const logger_test::Picture& picture, RECT area, uint32_t rgb);
+// The colour (0x00RRGGBB) of more than 60 % of the pixels of `area`; 0xFFFFFFFF when no colour
+// covers that much.
+uint32_t MainColour(const logger_test::Picture& picture, RECT area);
 
 // A font as the bridge's design names it: face, character height at 96 dpi, bold or not.
 struct Face {
