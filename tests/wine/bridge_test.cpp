@@ -4,6 +4,7 @@
 
 #include "bridge_support.h"
 #include "dde_support.h"
+#include "marker_support.h"
 #include "window/colors.h"
 #include "window/widget_ids.h"
 
@@ -21,6 +22,10 @@ class Bridge : public BridgeTest {
     ASSERT_TRUE(WaitReceived(1, 10s));
     // A server that ends the link at once may already have had the bridge release Logger32.
     if (rotator_args.empty()) ASSERT_EQ(Text(kIdLabel6), "Logger32 connected");
+  }
+  // Everything the rotator server received, up to a marker executed after the steps so far.
+  std::vector<std::string> ReceivedUpToMarker() {
+    return markers::ReceivedUpToMarker(job_, dir_, rotator_log_);
   }
   void Turn(int azimuth) {
     ASSERT_TRUE(logger_->Command("turn " + std::to_string(azimuth)));
@@ -44,8 +49,7 @@ TEST_F(Bridge, TypicalTurnFromLogger32ReachesTheRotatorServer) {
   ASSERT_TRUE(Execute(StatusMacro(1240, 1)));
   EXPECT_TRUE(WaitText(kIdIstAzimut, "124", 5s));
   EXPECT_EQ(PanelColor(kIdPanelRechts), clLime);
-  Sleep(500);
-  EXPECT_EQ(Received().size(), 2u);
+  EXPECT_EQ(ReceivedUpToMarker(), markers::ThenMarker({kGreetingHex, CommandHex("2450")}));
 }
 
 TEST_F(Bridge, TargetWaitsWhileTheRotatorIsOffAndOnlyTheLatestIsSent) {
@@ -55,9 +59,7 @@ TEST_F(Bridge, TargetWaitsWhileTheRotatorIsOffAndOnlyTheLatestIsSent) {
   EXPECT_TRUE(WaitText(kIdIstAzimut, "AUS", 5s));
   Turn(20);
   ASSERT_TRUE(Execute(StatusMacro(500)));
-  ASSERT_TRUE(WaitReceived(2, 5s));
-  Sleep(300);
-  EXPECT_EQ(Received(), (std::vector<std::string>{kGreetingHex, CommandHex("200")}));
+  EXPECT_EQ(ReceivedUpToMarker(), markers::ThenMarker({kGreetingHex, CommandHex("200")}));
 }
 
 TEST_F(Bridge, OutOfRangeAndSentRequestsAreIgnored) {
@@ -68,13 +70,12 @@ TEST_F(Bridge, OutOfRangeAndSentRequestsAreIgnored) {
 
   ASSERT_TRUE(logger_->Command("post 101 -1"));
   ASSERT_TRUE(logger_->Command("post 101 361"));
-  ASSERT_TRUE(logger_->Command("send 101 90"));
-  Sleep(500);
-  EXPECT_EQ(Text(kIdEditAzimut), "45");
+  ASSERT_TRUE(logger_->Command("send 101 90"));  // handled before the send returns
+  // Posted after the two requests, the macro's execute is handled after them; it would carry a
+  // target that one of them had set.
   ASSERT_TRUE(Execute(StatusMacro(0)));
-  Sleep(500);
-  EXPECT_EQ(Received().size(), 2u);
-  EXPECT_EQ(Received()[1], CommandHex("450"));
+  EXPECT_EQ(Text(kIdEditAzimut), "45");
+  EXPECT_EQ(ReceivedUpToMarker(), markers::ThenMarker({kGreetingHex, CommandHex("450")}));
 }
 
 TEST_F(Bridge, NoGreetingAndNoLinkWithoutLogger32) {
@@ -85,8 +86,7 @@ TEST_F(Bridge, NoGreetingAndNoLinkWithoutLogger32) {
   ASSERT_TRUE(Execute(StatusMacro(900, -1)));
   EXPECT_TRUE(WaitText(kIdIstAzimut, "90", 5s));
   EXPECT_EQ(PanelColor(kIdPanelLinks), clLime);
-  Sleep(500);
-  EXPECT_TRUE(Received().empty());
+  EXPECT_EQ(ReceivedUpToMarker(), markers::ThenMarker({}));
 }
 
 class ServerEndsConversation : public Bridge, public ::testing::WithParamInterface<const char*> {};
@@ -99,11 +99,11 @@ TEST_P(ServerEndsConversation, ReleasesLogger32OnceAndStopsTakingTurns) {
   EXPECT_EQ(Releases(), 1);
 
   // Turn requests have no effect any more; status macros still update the display.
+  // The request is posted before the macro's execute, so it has been handled once the macro is.
   logger_->Command("turn 123");
-  Sleep(500);
-  EXPECT_EQ(Text(kIdEditAzimut), "");
   ASSERT_TRUE(Execute(StatusMacro(2000)));
   EXPECT_TRUE(WaitText(kIdIstAzimut, "200", 5s));
+  EXPECT_EQ(Text(kIdEditAzimut), "");
 
   // Closing afterwards releases nothing more.
   PostMessageA(window_, WM_CLOSE, 0, 0);
@@ -180,12 +180,12 @@ TEST_F(Bridge, ShortOrBadStatusMacrosReportTheErrorAndSendNothing) {
 
   EXPECT_FALSE(Execute("1600\\r\\n0\\r\\n0\\r\\n0\\r\\nx\\r\\n0\\r\\n0\\r\\n0\\r\\n0\\r\\n0\\r\\n"));
   EXPECT_EQ(TakeErrorBox(10s), L"'x' ist kein g\u00fcltiger Integerwert");
-  Sleep(300);
-  EXPECT_EQ(Received().size(), 1u);
+  EXPECT_EQ(ReceivedUpToMarker(), markers::ThenMarker({kGreetingHex}));
 
   // A refresh of one line shows the azimuth stored by the bad macro and sends the target.
   ASSERT_TRUE(Execute("\\r\\n"));
   EXPECT_TRUE(WaitText(kIdIstAzimut, "160", 5s));
-  ASSERT_TRUE(WaitReceived(2, 5s));
-  EXPECT_EQ(Received()[1], CommandHex("300"));
+  ASSERT_TRUE(WaitReceived(3, 5s));
+  EXPECT_EQ(Received(),
+            (std::vector<std::string>{kGreetingHex, markers::kMarkerHex, CommandHex("300")}));
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "fault_support.h"
+#include "marker_support.h"
 #include "window/widget_ids.h"
 
 using namespace std::chrono_literals;
@@ -92,9 +93,8 @@ TEST_F(FaultLoad, SoakSendsEveryTargetOnceInOrderWithFlatMemory) {
 
   for (const auto& hex : SoakTargets(macros)) expected.push_back(hex);
   expected.insert(expected.begin(), bridgetest::kGreetingHex);
-  EXPECT_TRUE(WaitReceived(expected.size(), 10s));
-  Sleep(300);
-  const auto received = Received();
+  expected = markers::ThenMarker(expected);
+  const auto received = markers::ReceivedUpToMarker(job_, dir_, rotator_log_);
   ASSERT_EQ(received.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i)
     ASSERT_EQ(received[i], expected[i]) << "execute " << i;

@@ -4,6 +4,7 @@
 
 #include "dde_support.h"
 #include "fault_support.h"
+#include "marker_support.h"
 #include "window/widget_ids.h"
 
 using namespace std::chrono_literals;
@@ -20,8 +21,8 @@ class FaultLogger : public FaultTest {
     EXPECT_EQ(Text(kIdLabel6), "no free Logger32-Window");
     ExpectAlive();
     ExpectShowsStatus(900, "90");
-    Sleep(300);
-    EXPECT_TRUE(Received().empty()) << "no link after a failed handshake";
+    EXPECT_EQ(markers::ReceivedUpToMarker(job_, dir_, rotator_log_), markers::ThenMarker({}))
+        << "no link after a failed handshake";
   }
 };
 
@@ -54,8 +55,7 @@ TEST_F(FaultLogger, LongProgramValueGivesNoLinkButAWorkingWindow) {
   EXPECT_EQ(Text(kIdLabel6), "Logger32 connected");
   ExpectAlive();
   ExpectShowsStatus(1800, "180");
-  Sleep(300);
-  EXPECT_TRUE(Received().empty());
+  EXPECT_EQ(markers::ReceivedUpToMarker(job_, dir_, rotator_log_), markers::ThenMarker({}));
   // The link never came up: closing releases nothing.
   PostMessageA(window_, WM_CLOSE, 0, 0);
   EXPECT_TRUE(bridge_->process().WaitExit(10s));

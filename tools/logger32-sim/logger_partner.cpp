@@ -27,6 +27,7 @@ int LoggerPartner::NameOf(UINT message) const {
 bool LoggerPartner::OnLoggerMessage(int name, WPARAM wparam, LPARAM lparam) {
   log_.Message("recv", name, wparam, lparam);
   CheckProtocol(name, wparam, lparam);
+  HangOnFirstMessage();
   switch (static_cast<int>(wparam)) {
     case kRequest:
       OnRequest(name, reinterpret_cast<HWND>(lparam));
@@ -44,6 +45,16 @@ bool LoggerPartner::OnLoggerMessage(int name, WPARAM wparam, LPARAM lparam) {
     default:
       return false;
   }
+}
+
+// A Logger32 that stops pumping messages while it handles a send: the sender's call blocks
+// until its own time-out, and posted and sent messages pile up meanwhile.
+void LoggerPartner::HangOnFirstMessage() {
+  if (options_.hang_ms == 0 || hung_) return;
+  hung_ = true;
+  log_.Info("hang " + std::to_string(options_.hang_ms) + " ms");
+  Sleep(options_.hang_ms);
+  log_.Info("hang over");
 }
 
 // What a bridge may send: code 1 with its window once on each name, in the order 1 to 5; codes

@@ -27,6 +27,7 @@ class LoggerPartner {
   bool Turn(long azimuth) { return PostToBridge(101, azimuth); }
 
  private:
+  void HangOnFirstMessage();
   void CheckProtocol(int name, WPARAM wparam, LPARAM lparam);
   void OnRequest(int name, HWND bridge);
   void OnSecondRequest();
@@ -41,6 +42,7 @@ class LoggerPartner {
   int code2_seen_ = 0;
   int requests_ = 0;        // the last name the bridge opened with code 1
   int seconds_on_name_ = 0;  // code 2s seen on that name
+  bool hung_ = false;
 };
 
 }  // namespace logger32sim

@@ -24,6 +24,7 @@ int ShowCommand() {
 std::string DescribeOptions(const SimOptions& o) {
   std::string text = "start";
   if (o.silent) text += ", silent";
+  if (o.hang_ms) text += ", hangs " + std::to_string(o.hang_ms) + " ms on the first message";
   for (int k : o.refused_names) text += ", refuses " + std::to_string(k);
   text += ", first reply " + std::to_string(o.first_reply_wparam) + "," +
           std::to_string(o.first_reply_lparam) + ", reply phase";

@@ -15,6 +15,9 @@ const char* const kUsage =
     "  --reply-phase LIST   wParams posted once code 3 arrives (default 3,100)\n"
     "  --hundred-first N    answer the first N code-2s with a 100\n"
     "  --silent             post no handshake reply at all\n"
+    "  --hang-after-first MS\n"
+    "                       on the first message from the bridge, block MS ms inside the\n"
+    "                       window procedure before answering it (a hung Logger32)\n"
     "  --turn AZ[@MS]       post code 101 with AZ, MS ms after code 3 was answered\n"
     "                       (repeatable; MS defaults to 0)\n"
     "  --no-stdin           do not read commands from standard input\n"
@@ -98,6 +101,10 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& options, std
       long n = 0;
       ok = value(text) && ParseLong(text, n) && n >= 0;
       options.hundred_first = static_cast<int>(n);
+    } else if (option == "--hang-after-first") {
+      long ms = 0;
+      ok = value(text) && ParseLong(text, ms) && ms > 0;
+      options.hang_ms = static_cast<unsigned>(ms);
     } else if (option == "--turn") {
       ScheduledTurn turn;
       ok = value(text) && ParseTurn(text, turn);

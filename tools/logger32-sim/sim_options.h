@@ -21,6 +21,7 @@ struct SimOptions {
   std::vector<long> reply_phase{3, 100};  // wParams posted, in order, once code 3 arrives
   int hundred_first = 0;                  // how many code-2s are answered with a 100
   bool silent = false;                    // post nothing at all during the handshake
+  unsigned hang_ms = 0;  // block this long in the window procedure on the first message
   std::vector<ScheduledTurn> turns;
   bool read_stdin = true;  // take commands from standard input
   bool show_help = false;
