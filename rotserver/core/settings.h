@@ -28,6 +28,14 @@ struct SettingsText {
   std::string poll_ms;
 };
 
+// The fields' labels as the dialog shows them; error messages begin with them.
+inline constexpr char kFieldBackend[] = "Backend";
+inline constexpr char kFieldAddress[] = "rotctld address";
+inline constexpr char kFieldCommand[] = "rotctld command line";
+inline constexpr char kFieldOffset[] = "Calibration offset";
+inline constexpr char kFieldRangeMode[] = "Range mode";
+inline constexpr char kFieldPoll[] = "Poll interval";
+
 struct SettingsError {
   std::string field;    // the field's label as the dialog shows it
   std::string message;  // names the field and its allowed range

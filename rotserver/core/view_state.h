@@ -28,8 +28,8 @@ struct ViewState {
   // The rotator's mechanical range in its own frame (degrees, e.g. -180..180, 0..450).
   double min_az = 0;
   double max_az = 360;
-  // The calibration offset: compass = rotator azimuth + offset (mod 360), to draw the range.
-  int offset_deg = 0;
+  // The calibration offset (compass = rotator + offset), to place that range on the compass.
+  double offset_deg = 0;
 };
 
 }  // namespace rotserver

@@ -13,6 +13,18 @@
 
 namespace rotserver {
 
+inline constexpr char kMainWindowTitle[] = "RotServer";
+
+// The window's children and menu commands.
+enum MainWindowId : int {
+  kIdHeading = 101,  // "azimuth 123  target 245"
+  kIdStaleText,      // "no reading for 7 s", empty while readings arrive
+  kIdStatusLine,     // backend, address and link
+  kIdStopButton,
+  kIdMenuSettings = 201,
+  kIdMenuExit,
+};
+
 struct WindowActions {
   std::function<void(double compass_deg)> turn_to;      // a click on the rose
   std::function<void()> stop;                           // Stop button, Esc

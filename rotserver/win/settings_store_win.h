@@ -8,6 +8,14 @@
 
 namespace rotserver {
 
+// The values' names beside the bridge's "Program", all REG_SZ.
+inline constexpr char kValueBackend[] = "RotatorBackend";  // "rotctld" / "simulated"
+inline constexpr char kValueAddress[] = "RotctldAddress";
+inline constexpr char kValueCommand[] = "RotctldCommand";
+inline constexpr char kValueOffset[] = "CalibrationOffset";
+inline constexpr char kValueRangeMode[] = "RangeMode";
+inline constexpr char kValuePoll[] = "PollInterval";
+
 // Nothing when no RotServer setting is stored yet (the first start); stored values that do not
 // parse fall back to their defaults one by one.
 std::optional<Settings> LoadSettings();

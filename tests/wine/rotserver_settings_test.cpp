@@ -1,0 +1,276 @@
+// RotServer's settings: stored in HKCU\Software\Vexal beside the bridge's "Program", and the
+// settings dialog driven as an operator would, from a second thread while it runs modally.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "harness.h"
+#include "win/main_window_win.h"
+#include "win/settings_dialog_win.h"
+#include "win/settings_store_win.h"
+
+using namespace harness;
+using namespace std::chrono_literals;
+using rotserver::BackendKind;
+using rotserver::Settings;
+
+namespace {
+
+const char* const kValueNames[] = {"RotatorBackend", "CalibrationOffset", "RangeMode",
+                                   "RotctldAddress", "RotctldCommand", "PollInterval"};
+
+void DeleteRotServerValues() {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Vexal", 0, KEY_SET_VALUE, &key) != 0) return;
+  for (const char* name : kValueNames) RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
+
+void SetValue(const char* name, const std::string& value) {
+  RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Vexal", name, REG_SZ, value.c_str(),
+                  static_cast<DWORD>(value.size() + 1));
+}
+
+// The stored string, or "(none)".
+std::string StoredValue(const char* name) {
+  char data[2048] = "";
+  DWORD size = sizeof(data);
+  DWORD type = 0;
+  if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Vexal", name, RRF_RT_ANY, &type, data, &size) !=
+      ERROR_SUCCESS)
+    return "(none)";
+  return type == REG_SZ ? std::string(data) : "(not REG_SZ)";
+}
+
+class RotServerRegistry : public ::testing::Test {
+ protected:
+  void SetUp() override { DeleteRotServerValues(); }
+  void TearDown() override { DeleteRotServerValues(); }
+};
+
+TEST_F(RotServerRegistry, SavedSettingsLoadBackAsStoredStrings) {
+  EXPECT_FALSE(rotserver::LoadSettings()) << "nothing stored yet";
+  SetValue("Program", "C:\\RotServer\\RotServer.exe");
+
+  Settings s;
+  s.backend = BackendKind::kRotctld;
+  s.rotctld_address = "10.0.0.7:4533";
+  s.rotctld_command = "C:\\Hamlib\\rotctld.exe -m 603 -r COM3";
+  s.offset_deg = -15;
+  s.range_mode = 0;
+  s.poll_ms = 750;
+  std::string error;
+  ASSERT_TRUE(rotserver::SaveSettings(s, &error)) << error;
+
+  EXPECT_EQ(StoredValue("RotatorBackend"), "rotctld");
+  EXPECT_EQ(StoredValue("RotctldAddress"), "10.0.0.7:4533");
+  EXPECT_EQ(StoredValue("RotctldCommand"), "C:\\Hamlib\\rotctld.exe -m 603 -r COM3");
+  EXPECT_EQ(StoredValue("CalibrationOffset"), "-15");
+  EXPECT_EQ(StoredValue("RangeMode"), "0");
+  EXPECT_EQ(StoredValue("PollInterval"), "750");
+  EXPECT_EQ(StoredValue("Program"), "C:\\RotServer\\RotServer.exe") << "the bridge's value stays";
+
+  std::optional<Settings> back = rotserver::LoadSettings();
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->backend, BackendKind::kRotctld);
+  EXPECT_EQ(back->rotctld_address, "10.0.0.7:4533");
+  EXPECT_EQ(back->rotctld_command, "C:\\Hamlib\\rotctld.exe -m 603 -r COM3");
+  EXPECT_EQ(back->offset_deg, -15);
+  EXPECT_EQ(back->range_mode, 0);
+  EXPECT_EQ(back->poll_ms, 750);
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Vexal", "Program");
+}
+
+TEST_F(RotServerRegistry, OlderBackendNameAndBadValuesLoadOneByOne) {
+  SetValue("RotatorBackend", "simulate");
+  SetValue("CalibrationOffset", "400");  // out of range: its default instead
+  SetValue("PollInterval", "2000");
+  std::optional<Settings> s = rotserver::LoadSettings();
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->backend, BackendKind::kSimulated);
+  EXPECT_EQ(s->offset_deg, 0);
+  EXPECT_EQ(s->poll_ms, 2000);
+  EXPECT_EQ(s->rotctld_address, "127.0.0.1:4533");
+}
+
+// What the second thread saw of one refused OK.
+struct Refusal {
+  std::string box_text;
+  bool focus_on_field = false;
+};
+
+// Drives the modal settings dialog from another thread: fills fields, presses OK, reads and
+// closes the box that refuses a field.
+class DialogDriver {
+ public:
+  using Script = std::function<void(DialogDriver&)>;
+  explicit DialogDriver(Script script)
+      : ui_thread_(GetCurrentThreadId()), thread_([this, script] { Run(script); }) {}
+  ~DialogDriver() {
+    if (thread_.joinable()) thread_.join();
+  }
+  void Join() { thread_.join(); }
+
+  bool found = false;
+  std::vector<Refusal> refusals;
+
+  void SetField(int id, const std::string& text) {
+    SendMessageA(GetDlgItem(dialog_, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  void SelectBackend(int index) {
+    SendMessageA(GetDlgItem(dialog_, rotserver::kIdBackend), CB_SETCURSEL,
+                 static_cast<WPARAM>(index), 0);
+  }
+  // Presses OK and, when a box refuses a field, records and closes it.
+  void PressOkExpectingRefusal(int field_id) {
+    PostMessageA(GetDlgItem(dialog_, IDOK), BM_CLICK, 0, 0);
+    HWND box = WaitForWindow("Invalid setting");
+    Refusal r;
+    if (box) {
+      r.box_text = WindowText(GetDlgItem(box, 0xFFFF));
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      Wait([&] { return !IsWindow(box); });
+      GUITHREADINFO info{};
+      info.cbSize = sizeof(info);
+      Wait([&] {
+        return GetGUIThreadInfo(ui_thread_, &info) &&
+               info.hwndFocus == GetDlgItem(dialog_, field_id);
+      });
+      r.focus_on_field = info.hwndFocus == GetDlgItem(dialog_, field_id);
+    }
+    refusals.push_back(r);
+  }
+  void PressOk() { PostMessageA(GetDlgItem(dialog_, IDOK), BM_CLICK, 0, 0); }
+  void Cancel() { PostMessageA(dialog_, WM_COMMAND, IDCANCEL, 0); }
+
+ private:
+  static bool Wait(const std::function<bool()>& condition) {
+    for (int i = 0; i < 500; ++i) {  // 10 s at most
+      if (condition()) return true;
+      Sleep(20);
+    }
+    return false;
+  }
+  static HWND WaitForWindow(const char* title) {
+    HWND found = nullptr;
+    Wait([&] { return (found = FindWindowA("#32770", title)) != nullptr; });
+    return found;
+  }
+  void Run(const Script& script) {
+    dialog_ = WaitForWindow("RotServer settings");
+    found = dialog_ != nullptr;
+    if (found) script(*this);
+  }
+
+  DWORD ui_thread_;
+  HWND dialog_ = nullptr;
+  std::thread thread_;
+};
+
+class RotServerSettingsDialog : public RotServerRegistry {
+ protected:
+  void SetUp() override {
+    RotServerRegistry::SetUp();
+    rotserver::WindowActions actions;
+    actions.apply_settings = [this](const Settings& s) { applied_.push_back(s); };
+    window_ = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL, actions);
+  }
+
+  std::unique_ptr<rotserver::MainWindow> window_;
+  std::vector<Settings> applied_;
+};
+
+TEST_F(RotServerSettingsDialog, EachInvalidFieldIsRefusedWithItsRangeAndNothingStored) {
+  struct Case {
+    int id;
+    const char* typed;
+    const char* message;
+    const char* fixed;  // valid again for the next case
+  };
+  const std::string long_command(1025, 'x');
+  const Case cases[] = {
+      {rotserver::kIdAddress, "localhost:0",
+       "rotctld address must be host:port, with a port from 1 to 65535 (e.g. 127.0.0.1:4533).",
+       "localhost:4533"},
+      {rotserver::kIdCommand, long_command.c_str(),
+       "rotctld command line must be one line of at most 1024 characters, or empty.", ""},
+      {rotserver::kIdOffset, "-200",
+       "Calibration offset must be a whole number of degrees from -180 to 180.", "180"},
+      {rotserver::kIdRangeMode, "2", "Range mode must be 0 or 1.", "0"},
+      {rotserver::kIdPoll, "100",
+       "Poll interval must be a whole number of milliseconds from 250 to 10000.", "250"},
+  };
+  DialogDriver driver([&](DialogDriver& d) {
+    for (const Case& c : cases) {
+      d.SetField(c.id, c.typed);
+      d.PressOkExpectingRefusal(c.id);
+      d.SetField(c.id, c.fixed);
+    }
+    d.SelectBackend(-1);  // no backend chosen
+    d.PressOkExpectingRefusal(rotserver::kIdBackend);
+    d.Cancel();
+  });
+  window_->OpenSettings(Settings{});
+  driver.Join();
+
+  ASSERT_TRUE(driver.found) << "no settings dialog";
+  ASSERT_EQ(driver.refusals.size(), std::size(cases) + 1);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(driver.refusals[i].box_text, cases[i].message);
+    EXPECT_TRUE(driver.refusals[i].focus_on_field) << cases[i].message;
+  }
+  EXPECT_EQ(driver.refusals.back().box_text,
+            "Backend must be one of \"simulated\" or \"rotctld\".");
+  for (const char* name : kValueNames) EXPECT_EQ(StoredValue(name), "(none)") << name;
+  EXPECT_TRUE(applied_.empty());
+}
+
+TEST_F(RotServerSettingsDialog, OkStoresTheFieldsAndAppliesThem) {
+  Settings current;
+  current.offset_deg = 5;
+  DialogDriver driver([](DialogDriver& d) {
+    d.SelectBackend(1);  // "rotctld"
+    d.SetField(rotserver::kIdAddress, "rotor.local:4533");
+    d.SetField(rotserver::kIdOffset, "-7");
+    d.SetField(rotserver::kIdPoll, "400");
+    d.PressOk();
+  });
+  window_->OpenSettings(current);
+  driver.Join();
+
+  ASSERT_TRUE(driver.found);
+  EXPECT_EQ(StoredValue("RotatorBackend"), "rotctld");
+  EXPECT_EQ(StoredValue("RotctldAddress"), "rotor.local:4533");
+  EXPECT_EQ(StoredValue("CalibrationOffset"), "-7");
+  EXPECT_EQ(StoredValue("RangeMode"), "1");
+  EXPECT_EQ(StoredValue("PollInterval"), "400");
+  EXPECT_EQ(StoredValue("RotctldCommand"), "");
+  ASSERT_EQ(applied_.size(), 1u);
+  EXPECT_EQ(applied_[0].backend, BackendKind::kRotctld);
+  EXPECT_EQ(applied_[0].offset_deg, -7);
+}
+
+TEST_F(RotServerSettingsDialog, MenuOpensTheDialogWithTheStoredSettings) {
+  SetValue("CalibrationOffset", "33");
+  SetValue("RotatorBackend", "rotctld");
+  std::string offset_shown, backend_shown;
+  DialogDriver driver([&](DialogDriver& d) {
+    HWND dialog = FindWindowA("#32770", "RotServer settings");
+    offset_shown = WindowText(GetDlgItem(dialog, rotserver::kIdOffset));
+    backend_shown = WindowText(GetDlgItem(dialog, rotserver::kIdBackend));
+    d.Cancel();
+  });
+  SendMessageA(window_->hwnd(), WM_COMMAND, rotserver::kIdMenuSettings, 0);
+  driver.Join();
+  ASSERT_TRUE(driver.found);
+  EXPECT_EQ(offset_shown, "33");
+  EXPECT_EQ(backend_shown, "rotctld");
+  EXPECT_TRUE(applied_.empty()) << "Cancel applies nothing";
+}
+
+}  // namespace

@@ -1,0 +1,229 @@
+// RotServer's window hosted in the test process: fed view states as the program feeds them,
+// looked at in pixels and texts, and used with the real mouse and keyboard.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "controls_input.h"
+#include "harness.h"
+#include "logger_bridge.h"
+#include "win/main_window_win.h"
+
+using namespace harness;
+using namespace std::chrono_literals;
+using logger_test::Picture;
+using logger_test::Rgb;
+
+namespace {
+
+// The colours an operator is told about: a red needle while live, grey when stale, and the
+// pale green ring of the reachable headings.
+const uint32_t kRed = Rgb(208, 0, 0);
+const uint32_t kGrey = Rgb(150, 150, 150);
+const uint32_t kRingGreen = Rgb(214, 234, 214);
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The window's picture in client coordinates, and the rose found in it by its green ring.
+class RosePicture {
+ public:
+  explicit RosePicture(HWND hwnd) : picture_(logger_test::CaptureWindow(hwnd)) {
+    RECT window;
+    GetWindowRect(hwnd, &window);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    dx_ = origin.x - window.left;
+    dy_ = origin.y - window.top;
+    int left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
+    for (int y = 0; y < picture_.height; ++y)
+      for (int x = 0; x < picture_.width; ++x)
+        if (picture_.At(x, y) == kRingGreen) {
+          left = std::min(left, x), right = std::max(right, x);
+          top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    found_ = right > left + 40 && bottom > top + 40;
+    cx_ = (left + right) / 2.0 - dx_;
+    cy_ = (top + bottom) / 2.0 - dy_;
+    radius_ = (right - left) / 2.0;
+  }
+
+  bool found() const { return found_; }
+  double radius() const { return radius_; }
+
+  // The client point at `fraction` of the radius towards compass `deg` (0 up, clockwise).
+  POINT Along(double deg, double fraction) const {
+    const double a = deg * kPi / 180.0;
+    return {static_cast<LONG>(std::lround(cx_ + radius_ * fraction * std::sin(a))),
+            static_cast<LONG>(std::lround(cy_ - radius_ * fraction * std::cos(a)))};
+  }
+
+  // How many of the points between 30 % and 70 % of the radius along `deg` have the colour
+  // (or one next to them does: the needle is a few pixels wide).
+  int HitsAlong(double deg, uint32_t colour) const {
+    int hits = 0;
+    for (int i = 0; i <= 8; ++i) {
+      POINT p = Along(deg, 0.3 + 0.05 * i);
+      bool hit = false;
+      for (int oy = -1; oy <= 1 && !hit; ++oy)
+        for (int ox = -1; ox <= 1 && !hit; ++ox) hit = At(p.x + ox, p.y + oy) == colour;
+      hits += hit;
+    }
+    return hits;
+  }
+
+  int Count(uint32_t colour) const {
+    int n = 0;
+    for (uint32_t px : picture_.pixels) n += px == colour;
+    return n;
+  }
+
+ private:
+  uint32_t At(int x, int y) const {
+    x += dx_, y += dy_;
+    if (x < 0 || y < 0 || x >= picture_.width || y >= picture_.height) return 0xFF000000;
+    return picture_.At(x, y);
+  }
+
+  Picture picture_;
+  int dx_ = 0, dy_ = 0;
+  bool found_ = false;
+  double cx_ = 0, cy_ = 0, radius_ = 0;
+};
+
+class RotServerWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rotserver::WindowActions actions;
+    actions.turn_to = [this](double deg) { turns_.push_back(deg); };
+    actions.stop = [this] { ++stops_; };
+    window_ = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL, actions);
+    hwnd_ = window_->hwnd();
+    SetWindowPos(hwnd_, HWND_TOPMOST, 40, 40, 300, 360, SWP_SHOWWINDOW);
+  }
+
+  static rotserver::ViewState Live(double azimuth) {
+    rotserver::ViewState s;
+    s.backend_label = "rotctld 127.0.0.1:4533";
+    s.link = rotserver::LinkState::kConnected;
+    s.azimuth = azimuth;
+    return s;
+  }
+
+  // Shows the state and waits until it is on the screen.
+  RosePicture ShowAndCapture(const rotserver::ViewState& state) {
+    window_->Show(state);
+    UpdateWindow(hwnd_);
+    WaitUntil([] { return false; }, 300ms);  // let Wine put the paint on the X screen
+    return RosePicture(hwnd_);
+  }
+
+  std::string Text(int id) const { return WindowText(GetDlgItem(hwnd_, id)); }
+
+  std::unique_ptr<rotserver::MainWindow> window_;
+  HWND hwnd_ = nullptr;
+  std::vector<double> turns_;
+  int stops_ = 0;
+};
+
+TEST_F(RotServerWindow, NeedlePointsAtTheAzimuth) {
+  RosePicture east = ShowAndCapture(Live(90));
+  ASSERT_TRUE(east.found()) << "no rose in the window";
+  EXPECT_GE(east.HitsAlong(90, kRed), 8) << "needle along east";
+  EXPECT_EQ(east.HitsAlong(225, kRed), 0) << "nothing along south-west";
+
+  RosePicture south_west = ShowAndCapture(Live(225));
+  ASSERT_TRUE(south_west.found());
+  EXPECT_GE(south_west.HitsAlong(225, kRed), 8) << "needle along south-west";
+  EXPECT_EQ(south_west.HitsAlong(90, kRed), 0) << "the old needle is gone";
+  EXPECT_EQ(Text(rotserver::kIdHeading), "azimuth 225");
+  EXPECT_EQ(Text(rotserver::kIdStaleText), "");
+  EXPECT_EQ(Text(rotserver::kIdStatusLine), "rotctld 127.0.0.1:4533: connected");
+}
+
+TEST_F(RotServerWindow, StaleReadingIsGreyAndSaysSince) {
+  rotserver::ViewState state = Live(90);
+  state.stale = true;
+  state.seconds_since_reading = 12;
+  state.link = rotserver::LinkState::kReconnecting;
+  state.reconnect_in_s = 3;
+  state.last_error = "connection closed by rotctld";
+  RosePicture picture = ShowAndCapture(state);
+  ASSERT_TRUE(picture.found());
+  EXPECT_GE(picture.HitsAlong(90, kGrey), 8) << "grey needle along east";
+  EXPECT_EQ(picture.Count(kRed), 0) << "no live needle anywhere";
+  EXPECT_EQ(Text(rotserver::kIdStaleText), "no reading for 12 s");
+  EXPECT_EQ(Text(rotserver::kIdStatusLine),
+            "rotctld 127.0.0.1:4533: reconnecting in 3 s (connection closed by rotctld)");
+
+  // Fresh again: red, and the stale words go.
+  RosePicture live = ShowAndCapture(Live(90));
+  EXPECT_GE(live.HitsAlong(90, kRed), 8);
+  EXPECT_EQ(Text(rotserver::kIdStaleText), "");
+}
+
+TEST_F(RotServerWindow, ClickOnTheRoseTurnsThere) {
+  RosePicture picture = ShowAndCapture(Live(0));
+  ASSERT_TRUE(picture.found());
+  ASSERT_TRUE(controls::BringToFront(hwnd_, 5s));
+  for (double deg : {300.0, 45.0}) {
+    POINT p = picture.Along(deg, 0.5);
+    ClientToScreen(hwnd_, &p);
+    const size_t before = turns_.size();
+    ASSERT_TRUE(controls::MoveTo(p));
+    controls::Press(controls::Button::Left);
+    controls::Release(controls::Button::Left);
+    ASSERT_TRUE(WaitUntil([&] { return turns_.size() > before; }, 5s)) << deg;
+    EXPECT_NEAR(turns_.back(), deg, 1.0);
+  }
+  // The centre names no direction: a click there turns nothing (Esc after it is the marker).
+  POINT centre = picture.Along(0, 0);
+  ClientToScreen(hwnd_, &centre);
+  ASSERT_TRUE(controls::MoveTo(centre));
+  controls::Press(controls::Button::Left);
+  controls::Release(controls::Button::Left);
+  controls::Stroke(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return stops_ == 1; }, 5s));
+  EXPECT_EQ(turns_.size(), 2u);
+}
+
+TEST_F(RotServerWindow, EscAndTheStopButtonStop) {
+  window_->Show(Live(10));
+  ASSERT_TRUE(controls::BringToFront(hwnd_, 5s));
+  controls::Stroke(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return stops_ == 1; }, 5s)) << "Esc on the window";
+
+  HWND stop = GetDlgItem(hwnd_, rotserver::kIdStopButton);
+  ASSERT_NE(stop, nullptr);
+  EXPECT_EQ(WindowText(stop), "Stop");
+  ASSERT_TRUE(controls::MoveTo(controls::CentreOf(stop)));
+  controls::Press(controls::Button::Left);
+  controls::Release(controls::Button::Left);
+  ASSERT_TRUE(WaitUntil([&] { return stops_ == 2; }, 5s)) << "Stop button";
+
+  // The button has the focus now; Esc still stops.
+  controls::Stroke(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return stops_ == 3; }, 5s)) << "Esc on the focused button";
+  EXPECT_TRUE(turns_.empty());
+}
+
+TEST(RotServerWindowStart, MinimisedStartStaysMinimised) {
+  auto window =
+      rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWMINNOACTIVE, {});
+  EXPECT_TRUE(IsIconic(window->hwnd()));
+  EXPECT_EQ(WindowText(window->hwnd()), "RotServer");
+  ShowWindow(window->hwnd(), SW_RESTORE);
+  EXPECT_FALSE(IsIconic(window->hwnd()));
+  RECT client;
+  GetClientRect(window->hwnd(), &client);
+  RECT stop;
+  GetWindowRect(GetDlgItem(window->hwnd(), rotserver::kIdStopButton), &stop);
+  MapWindowPoints(nullptr, window->hwnd(), reinterpret_cast<POINT*>(&stop), 2);
+  EXPECT_GT(stop.left, client.right / 2) << "Stop lies at the bottom right once restored";
+  EXPECT_GT(stop.top, client.bottom / 2);
+  EXPECT_LE(stop.bottom, client.bottom);
+}
+
+}  // namespace
