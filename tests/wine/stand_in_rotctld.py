@@ -9,7 +9,7 @@ positional format, or answer position queries slowly.
 
 Usage: stand_in_rotctld.py PORTFILE
 Writes "ROTCTLD_PORT CONTROL_PORT" to PORTFILE once both ports listen, then runs until the
-control connection says "quit" or the lifetime (an hour) ends.
+control connection says "quit" or closes, or the lifetime (an hour) ends.
 
 Control lines (each answered by one line, "ok" or the value asked for):
   set KEY=VALUE ...   min_az max_az az speed (degrees, degrees a second), dump (new|old),
@@ -203,8 +203,10 @@ class StandIn:
     def read_control(self, conn):
         data = conn.recv(4096)
         if not data:
+            # The test that directed it has gone: so does the stand-in.
             self.selector.unregister(conn)
             conn.close()
+            self.running = False
             return
         self.control_buffers[conn] += data
         while b"\n" in self.control_buffers[conn]:
