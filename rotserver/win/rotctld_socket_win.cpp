@@ -69,14 +69,52 @@ addrinfo* Resolve(const HostPort& where, bool numeric_only, int* code) {
 
 }  // namespace
 
+namespace {
+
+constexpr UINT kMsgSocketNotice = WM_APP + 1;
+constexpr char kNoticeClass[] = "RotServerSocketNotices";
+// Receives tried without a notice: one in 20 polls, once a second at the 50 ms timer.
+constexpr unsigned kPollsPerBlindReceive = 20;
+
+}  // namespace
+
 RotctldSocket::RotctldSocket(std::string address) : address_(std::move(address)) {
   WSADATA data;
   winsock_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &NoticeProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kNoticeClass;
+  RegisterClassA(&wc);  // fails harmlessly when registered already
+  notices_ = CreateWindowExA(0, kNoticeClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             wc.hInstance, nullptr);
+  if (notices_) SetWindowLongPtrA(notices_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 RotctldSocket::~RotctldSocket() {
   Close();
+  if (notices_) DestroyWindow(notices_);
   if (winsock_) WSACleanup();
+}
+
+LRESULT CALLBACK RotctldSocket::NoticeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != kMsgSocketNotice) return DefWindowProcA(hwnd, msg, wp, lp);
+  try {
+    auto* self = reinterpret_cast<RotctldSocket*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    // A notice for a socket closed since is of no interest.
+    if (self && static_cast<SOCKET>(wp) == self->socket_) {
+      self->readable_ = true;
+      self->Poll();
+    }
+  } catch (...) {
+    // No exception may cross the window procedure; the timer's next poll tries again.
+  }
+  return 0;
+}
+
+void RotctldSocket::Watch() {
+  if (notices_)
+    WSAAsyncSelect(socket_, notices_, kMsgSocketNotice, FD_CONNECT | FD_READ | FD_CLOSE);
 }
 
 void RotctldSocket::Close() {
@@ -130,6 +168,8 @@ void RotctldSocket::StartConnect(const sockaddr* address, int length) {
   if (socket_ == INVALID_SOCKET) return Fail("no socket", WSAGetLastError());
   u_long non_blocking = 1;
   ioctlsocket(socket_, FIONBIO, &non_blocking);
+  Watch();  // non-blocking as well
+  readable_ = true;
   BOOL no_delay = TRUE;  // commands are a few bytes each and must go out at once
   setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&no_delay),
              sizeof no_delay);
@@ -163,7 +203,11 @@ void RotctldSocket::Poll() {
   if (state_ == State::kConnecting) PollConnect();
   if (state_ == State::kOpen) {
     Flush();
-    if (state_ == State::kOpen) PollReceive();
+    if (state_ == State::kOpen && (readable_ || ++quiet_polls_ >= kPollsPerBlindReceive)) {
+      quiet_polls_ = 0;
+      readable_ = false;
+      PollReceive();
+    }
   }
   if (state_ == State::kFailed) {
     std::string why = failure_;

@@ -1,8 +1,10 @@
 // The TCP link to rotctld over non-blocking Winsock: the ByteLink the rotctld driver talks
 // through. Nothing here waits: a connect, a host-name lookup or a send that cannot finish at
-// once goes on in the background, and Poll (from the program's timer) reports what happened.
-// Events are reported only from Poll, never from inside Open, Write or Close, so the driver is
-// never re-entered.
+// once goes on in the background, and Poll reports what happened. Winsock's notices
+// (WSAAsyncSelect to a message-only window) run Poll as soon as rotctld's bytes arrive, so a
+// reply frees the link for the next command at once; the program's timer runs it too, and
+// finds nothing new to do at low cost. Events are reported only from Poll, never from inside
+// Open, Write or Close, so the driver is never re-entered.
 #pragma once
 
 #include <winsock2.h>
@@ -47,6 +49,8 @@ class RotctldSocket : public ByteLink {
 
   // Completes a lookup or a connect, sends what is queued, reads what arrived, and reports.
   void Poll();
+  // Polls that found the socket with nothing to read may skip the receive (the notice tells
+  // when there is); a receive is still tried now and then in case a notice went missing.
 
   // Called with every chunk handed to send(), for the log and the benchmarks.
   std::function<void(std::string_view bytes)> on_sent;
@@ -61,6 +65,8 @@ class RotctldSocket : public ByteLink {
   void PollLookup();
   void PollConnect();
   void PollReceive();
+  void Watch();
+  static LRESULT CALLBACK NoticeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
   std::string address_;
   ByteLinkEvents events_;
@@ -70,6 +76,9 @@ class RotctldSocket : public ByteLink {
   std::string failure_;  // reported by the next Poll
   std::string output_;
   std::shared_ptr<Lookup> lookup_;
+  HWND notices_ = nullptr;  // message-only window for WSAAsyncSelect
+  bool readable_ = true;    // a notice came (or may have been missed) since the last receive
+  unsigned quiet_polls_ = 0;
 };
 
 }  // namespace rotserver
