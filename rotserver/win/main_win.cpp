@@ -88,7 +88,8 @@ int App::Run() {
   WindowActions actions;
   actions.turn_to = [this](double compass) {
     TurnOutcome outcome = backend_->front().TurnTo(compass, Now());
-    Log("operator turn " + std::to_string(compass) + (outcome.reason.empty() ? "" : ": " + outcome.reason));
+    Log("operator turn " + std::to_string(compass) +
+        (outcome.reason.empty() ? "" : ": " + outcome.reason));
   };
   actions.stop = [this] {
     backend_->front().Stop(Now());
@@ -109,11 +110,10 @@ int App::Run() {
     window_->OpenSettings(settings_);
   }
   MSG msg;
+  // A plain loop: the window takes Esc as WM_KEYDOWN, which IsDialogMessage would swallow.
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (!IsDialogMessageA(window_->hwnd(), &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
   }
   Log("exit");
   return 0;
