@@ -8,7 +8,9 @@ namespace rotserver {
 
 using namespace std::string_view_literals;
 
-bool IsGreeting(std::string_view bytes) { return bytes == "HS \r\n\0"sv || bytes == "HS \r\n"sv; }
+bool IsGreeting(std::string_view bytes) {
+  return bytes == "HS \r\n\0"sv || bytes == "HS \r\n"sv;
+}
 
 std::optional<int> TargetFromCommand(std::string_view bytes) {
   if (!bytes.empty() && bytes.back() == '\0') bytes.remove_suffix(1);
@@ -45,9 +47,12 @@ std::string Printable(std::string_view bytes, std::size_t max_chars) {
   for (char c : bytes) {
     if (text.size() >= max_chars) return text + "...";
     unsigned char u = static_cast<unsigned char>(c);
-    if (c == '\r') text += "\\r";
-    else if (c == '\n') text += "\\n";
-    else if (c == '\0') text += "\\0";
+    if (c == '\r')
+      text += "\\r";
+    else if (c == '\n')
+      text += "\\n";
+    else if (c == '\0')
+      text += "\\0";
     else if (u < 0x20 || u == 0x7f) {
       char hex[8];
       std::snprintf(hex, sizeof hex, "\\x%02X", u);

@@ -123,7 +123,8 @@ ViewState FrontEnd::View(Millis now) const {
   if (status.azimuth) {
     view.azimuth = Compass(*status.azimuth);
     view.stale = !Fresh(status, now);
-    view.seconds_since_reading = static_cast<int>(std::max<Millis>(now - status.reading_at, 0) / 1000);
+    view.seconds_since_reading =
+        static_cast<int>(std::max<Millis>(now - status.reading_at, 0) / 1000);
   }
   view.target = target_;
   view.direction = view.stale ? 0 : status.direction;

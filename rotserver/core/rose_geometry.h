@@ -38,8 +38,8 @@ struct Arc {
 // The rotator's mechanical range drawn on the compass. `offset` turns rotator degrees into
 // compass degrees (compass = rotator + offset).
 struct RangeArcs {
-  Arc reachable;                 // the whole circle when the range spans 360° or more
-  std::optional<Arc> overlap;    // headings reachable twice, when the range exceeds 360°
+  Arc reachable;                   // the whole circle when the range spans 360° or more
+  std::optional<Arc> overlap;      // headings reachable twice, when the range exceeds 360°
   std::optional<Arc> unreachable;  // headings outside a range under 360°
 };
 RangeArcs RangeOnCompass(double min_az, double max_az, double offset);

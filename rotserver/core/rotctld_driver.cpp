@@ -21,7 +21,9 @@ std::string Degrees(double value) {
   return text;
 }
 
-bool NotImplemented(int code) { return code == -4 || code == -11; }
+bool NotImplemented(int code) {
+  return code == -4 || code == -11;
+}
 
 }  // namespace
 
@@ -31,19 +33,19 @@ Millis ReconnectDelay(unsigned failures) {
   return std::min<Millis>(Millis{250} << shift, 4000);
 }
 
-RotctldDriver::RotctldDriver(ByteLink& link, RotctldTiming timing)
-    : link_(link), timing_(timing) {}
+RotctldDriver::RotctldDriver(ByteLink& link, RotctldTiming timing) : link_(link), timing_(timing) {}
 
 void RotctldDriver::Tick(Millis now) {
   switch (phase_) {
     case Phase::kWaiting:
-      if (now >= reconnect_at_) Open(now);
-      else status_.reconnect_in_s = SecondsUntil(now, reconnect_at_);
+      if (now >= reconnect_at_)
+        Open(now);
+      else
+        status_.reconnect_in_s = SecondsUntil(now, reconnect_at_);
       break;
     case Phase::kOpening:
       if (now - opened_at_ >= timing_.connect_timeout_ms)
-        LinkLost("no connection within " + std::to_string(timing_.connect_timeout_ms / 1000) +
-                     " s",
+        LinkLost("no connection within " + std::to_string(timing_.connect_timeout_ms / 1000) + " s",
                  now);
       break;
     case Phase::kUp:
@@ -179,9 +181,11 @@ void RotctldDriver::OnReply(const RotctldCommand& command, const RotctldReply& r
       break;
     case RotctldVerb::kSetPos:
       // Refused targets (out of range: RPRT -1 up to 4.5, -21 from 4.6) are shown, not retried.
-      if (reply.code == 0) ShowError("", false);
-      else ShowError("target " + Degrees(command.azimuth) + " refused: " + ReportText(reply.code),
-                     false);
+      if (reply.code == 0)
+        ShowError("", false);
+      else
+        ShowError("target " + Degrees(command.azimuth) + " refused: " + ReportText(reply.code),
+                  false);
       break;
     case RotctldVerb::kStop:
       ShowError(reply.code == 0 ? "" : "stop refused: " + ReportText(reply.code), false);
@@ -229,8 +233,10 @@ void RotctldDriver::OnTimeout(Millis now) {
   // rotctld answers a command it does not know with nothing at all.
   pending_.reset();
   unsupported_.insert(name);
-  if (verb == RotctldVerb::kDumpState) OnLimits(std::nullopt, "not answered");
-  else ShowError("rotctld does not answer " + name + ": taken as unsupported", false);
+  if (verb == RotctldVerb::kDumpState)
+    OnLimits(std::nullopt, "not answered");
+  else
+    ShowError("rotctld does not answer " + name + ": taken as unsupported", false);
 }
 
 void RotctldDriver::ShowError(std::string text, bool from_poll) {

@@ -14,8 +14,8 @@ enum class RotctldVerb { kDumpState, kGetInfo, kGetPos, kSetPos, kStop };
 
 struct RotctldCommand {
   RotctldVerb verb = RotctldVerb::kGetPos;
-  std::string name;  // the long name rotctld echoes in its reply: "get_pos"
-  std::string line;  // as written: "+p\n"
+  std::string name;    // the long name rotctld echoes in its reply: "get_pos"
+  std::string line;    // as written: "+p\n"
   double azimuth = 0;  // kSetPos
 };
 

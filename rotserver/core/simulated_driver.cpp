@@ -28,12 +28,16 @@ void SimulatedDriver::Advance(Millis now) {
   last_ = now;
   reading_at_ = now;
   if (!target_) return;
-  if (*target_ > azimuth_) azimuth_ = std::min(azimuth_ + step, *target_);
-  else azimuth_ = std::max(azimuth_ - step, *target_);
+  if (*target_ > azimuth_)
+    azimuth_ = std::min(azimuth_ + step, *target_);
+  else
+    azimuth_ = std::max(azimuth_ - step, *target_);
   if (azimuth_ == *target_) target_.reset();
 }
 
-void SimulatedDriver::Tick(Millis now) { Advance(now); }
+void SimulatedDriver::Tick(Millis now) {
+  Advance(now);
+}
 
 void SimulatedDriver::MoveTo(double azimuth, Millis now) {
   Advance(now);

@@ -12,7 +12,7 @@ struct SimulatedConfig {
   double speed_dps = 6;  // degrees per second
   double min_az = 0;     // mechanical range, e.g. -180..180 or 0..450
   double max_az = 360;
-  double start_az = 0;   // clamped into the range
+  double start_az = 0;  // clamped into the range
   // A range that is empty or reversed, or a speed not above 0, falls back to the default.
 };
 

@@ -15,8 +15,8 @@ std::string LinkWords(const ViewState& state) {
     case LinkState::kConnecting:
       return "connecting";
     case LinkState::kReconnecting:
-      return "reconnecting in " + std::to_string(state.reconnect_in_s < 0 ? 0 : state.reconnect_in_s) +
-             " s";
+      return "reconnecting in " +
+             std::to_string(state.reconnect_in_s < 0 ? 0 : state.reconnect_in_s) + " s";
     case LinkState::kFailed:
       return state.last_error.empty() ? "not working" : std::string();
   }

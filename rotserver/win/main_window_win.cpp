@@ -17,7 +17,7 @@ namespace {
 
 constexpr char kClassName[] = "RotServerWindow";
 // Design units at 96 dpi.
-constexpr int kWidth96 = 260, kHeight96 = 330;
+constexpr int kWidth96 = 280, kHeight96 = 340;
 constexpr int kMinWidth96 = 200, kMinHeight96 = 240;
 constexpr int kMargin96 = 8, kRow96 = 18, kButtonWidth96 = 64, kButtonHeight96 = 24;
 constexpr int kFontHeight96 = 12;
@@ -50,12 +50,30 @@ bool RoseDiffers(const ViewState& a, const ViewState& b) {
          a.offset_deg != b.offset_deg;
 }
 
+// A memory DC compatible with another, deleted with its owner.
+class MemoryDc {
+ public:
+  explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  ~MemoryDc() {
+    if (dc_) DeleteDC(dc_);
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+constexpr UINT_PTR kStopSubclassId = 1;
+
 // Esc on the focused Stop button stops too.
 LRESULT CALLBACK StopButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
   if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
     SendMessageA(GetParent(hwnd), WM_KEYDOWN, wp, lp);
     return 0;
   }
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, StopButtonProc, kStopSubclassId);
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
@@ -143,8 +161,7 @@ MainWindowImpl::~MainWindowImpl() {
 
 LRESULT CALLBACK MainWindowImpl::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto* self =
-        static_cast<MainWindowImpl*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    auto* self = static_cast<MainWindowImpl*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
@@ -211,19 +228,17 @@ void MainWindowImpl::OnCreate() {
   for (int id : {kIdHeading, kIdStaleText, kIdStatusLine})
     CreateWindowExA(0, "STATIC", "", text_style, 0, 0, 0, 0, hwnd_,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-  HWND stop = CreateWindowExA(0, "BUTTON", "Stop", WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                                                       BS_PUSHBUTTON,
-                              0, 0, 0, 0, hwnd_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStopButton)),
-                              instance, nullptr);
-  SetWindowSubclass(stop, StopButtonProc, 1, 0);
+  HWND stop = CreateWindowExA(
+      0, "BUTTON", "Stop", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStopButton)), instance, nullptr);
+  SetWindowSubclass(stop, StopButtonProc, kStopSubclassId, 0);
   ApplyFont();
 }
 
 void MainWindowImpl::ApplyFont() {
   font_.Reset(CreateFontA(-Scale(kFontHeight96, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_SWISS, "Tahoma"));
   for (int id : {kIdHeading, kIdStaleText, kIdStatusLine, kIdStopButton})
     SendMessageA(Child(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
 }
@@ -234,17 +249,21 @@ void MainWindowImpl::Layout() {
   const int m = Scale(kMargin96, dpi_), row = Scale(kRow96, dpi_);
   const int bw = Scale(kButtonWidth96, dpi_), bh = Scale(kButtonHeight96, dpi_);
   const int w = client.right, h = client.bottom;
-  const int bottom_top = h - m - bh;
+  // Top down: the headings, the rose, the stale words beside the Stop button, the status line
+  // across the whole width (it is the longest text).
+  const int status_top = h - m - row;
+  const int button_top = status_top - m / 2 - bh;
   MoveWindow(Child(kIdHeading), m, m, w - 2 * m, row, TRUE);
-  MoveWindow(Child(kIdStaleText), m, bottom_top - row, w - 2 * m, row, TRUE);
-  MoveWindow(Child(kIdStatusLine), m, bottom_top + (bh - row) / 2, w - 3 * m - bw, row, TRUE);
-  MoveWindow(Child(kIdStopButton), w - m - bw, bottom_top, bw, bh, TRUE);
-  rose_area_ = {m, m + row, w - m, bottom_top - row};
+  MoveWindow(Child(kIdStaleText), m, button_top + (bh - row) / 2, w - 3 * m - bw, row, TRUE);
+  MoveWindow(Child(kIdStopButton), w - m - bw, button_top, bw, bh, TRUE);
+  MoveWindow(Child(kIdStatusLine), m, status_top, w - 2 * m, row, TRUE);
+  rose_area_ = {m, m + row, w - m, button_top - m / 2};
   if (rose_area_.right < rose_area_.left) rose_area_.right = rose_area_.left;
   if (rose_area_.bottom < rose_area_.top) rose_area_.bottom = rose_area_.top;
 }
 
 void MainWindowImpl::OnSize() {
+  if (IsIconic(hwnd_)) return;  // laid out again when restored
   Layout();
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -260,18 +279,15 @@ void MainWindowImpl::OnPaint() {
   RECT client;
   GetClientRect(hwnd_, &client);
   // Drawn off screen first, so that a turning needle does not flicker.
-  HDC buffer = CreateCompatibleDC(dc);
+  MemoryDc buffer(dc);
   GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
-  if (buffer && bitmap.get()) {
-    {
-      SelectedObject selected(buffer, bitmap.get());
-      PaintClient(buffer, client);
-      BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
-    }
+  if (buffer.get() && bitmap.get()) {
+    SelectedObject selected(buffer.get(), bitmap.get());
+    PaintClient(buffer.get(), client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
   } else {
     PaintClient(dc, client);
   }
-  if (buffer) DeleteDC(buffer);
   EndPaint(hwnd_, &ps);
 }
 
@@ -296,6 +312,9 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
   switch (LOWORD(wp)) {
     case kIdStopButton:
       if (HIWORD(wp) == BN_CLICKED && actions_.stop) actions_.stop();
+      break;
+    case IDCANCEL:  // Esc, where the message loop passes keys through IsDialogMessage
+      if (actions_.stop) actions_.stop();
       break;
     case kIdMenuSettings:
       OpenSettings(LoadSettings().value_or(Settings{}));
@@ -332,15 +351,16 @@ void MainWindowImpl::OnClose() {
 
 LRESULT MainWindowImpl::OnCtlColorStatic(HDC dc, HWND control) {
   SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-  SetTextColor(dc, control == Child(kIdStaleText) ? kStaleTextColour
-                                                  : GetSysColor(COLOR_WINDOWTEXT));
+  SetTextColor(dc,
+               control == Child(kIdStaleText) ? kStaleTextColour : GetSysColor(COLOR_WINDOWTEXT));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
 }
 
 void MainWindowImpl::SetTextIfChanged(int id, const std::string& text) {
   HWND control = Child(id);
-  char current[512] = "";
-  GetWindowTextA(control, current, sizeof(current));
+  std::string current(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+  current.resize(static_cast<size_t>(
+      GetWindowTextA(control, current.data(), static_cast<int>(current.size()))));
   if (text != current) SetWindowTextA(control, text.c_str());
 }
 

@@ -16,6 +16,8 @@ constexpr double kLetterRadius = 0.74;
 constexpr double kArrowRadius = 0.60;
 constexpr double kNeedleLength = 0.84;
 constexpr int kMargin96 = 4;
+constexpr int kTargetHalfWidth96 = 7;
+constexpr double kDegreesPerRadian = 57.29577951308232;
 
 int Scale(int value, int dpi) {
   return MulDiv(value, dpi, 96);
@@ -78,7 +80,9 @@ void PaintScale(HDC dc, const Rose& rose, int dpi, HFONT font) {
 
 // A triangle on the rim pointing inwards at the target heading.
 void PaintTarget(HDC dc, const Rose& rose, double target, int dpi) {
-  const double half = Scale(7, dpi) / std::max(rose.radius, 1.0) * 180.0 / 3.14159265;  // degrees
+  // Half the marker's width at the rim, as an angle.
+  const double half =
+      Scale(kTargetHalfWidth96, dpi) / std::max(rose.radius, 1.0) * kDegreesPerRadian;
   GdiObject<HBRUSH> brush(CreateSolidBrush(kTargetColour));
   FillPolygon(dc,
               {PointAt(rose, target, 0.80), PointAt(rose, target - half, kRingOuter),

@@ -17,9 +17,9 @@ class DialogTemplate {
   DialogTemplate(const char* title, short cx, short cy) {
     const DWORD style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
     AddDword(style);
-    AddDword(0);           // extended style
+    AddDword(0);  // extended style
     count_at_ = words_.size();
-    words_.push_back(0);   // number of items, set as they come
+    words_.push_back(0);  // number of items, set as they come
     for (short v : {short(0), short(0), cx, cy}) words_.push_back(static_cast<WORD>(v));
     words_.push_back(0);  // no menu
     words_.push_back(0);  // the standard dialog class
@@ -28,8 +28,7 @@ class DialogTemplate {
     AddText("MS Shell Dlg");
   }
 
-  void Add(WORD atom, const char* text, int id, DWORD style, short x, short y, short cx,
-           short cy) {
+  void Add(WORD atom, const char* text, int id, DWORD style, short x, short y, short cx, short cy) {
     if (words_.size() % 2) words_.push_back(0);  // items start on a DWORD boundary
     AddDword(style | WS_CHILD | WS_VISIBLE);
     AddDword(0);
@@ -97,7 +96,8 @@ DialogTemplate BuildTemplate() {
 std::string ControlText(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
   std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 

@@ -31,7 +31,9 @@ class FakeDriver : public RotatorDriver {
   DriverStatus Status() const override { return status; }
 };
 
-std::string Command(const char* tenths) { return tenths + "\r\n0\r\n0\r\n\0"s; }
+std::string Command(const char* tenths) {
+  return tenths + "\r\n0\r\n0\r\n\0"s;
+}
 
 TEST(RotserverFrontEnd, OverlapTakesTheEquivalentNearestTheRotatorOnTheWire) {
   struct Case {
@@ -39,8 +41,8 @@ TEST(RotserverFrontEnd, OverlapTakesTheEquivalentNearestTheRotatorOnTheWire) {
     const char* target_tenths;
     const char* sent;
   } cases[] = {
-      {100, "3500", "+P -10.00 0.00\n"}, {300, "3500", "+P 350.00 0.00\n"},
-      {100, "600", "+P 60.00 0.00\n"},   {400, "600", "+P 420.00 0.00\n"},
+      {100, "3500", "+P -10.00 0.00\n"},   {300, "3500", "+P 350.00 0.00\n"},
+      {100, "600", "+P 60.00 0.00\n"},     {400, "600", "+P 420.00 0.00\n"},
       {-170, "1800", "+P -180.00 0.00\n"},
   };
   for (const Case& c : cases) {

@@ -29,10 +29,10 @@ class RotctldBench : public ByteLink {
   std::optional<double> target;
   double min_az = -180, max_az = 450;
 
-  Millis latency_ms = 5;          // how long the controller takes to answer
-  std::size_t chunk = 0;          // > 0: replies arrive in pieces of this many bytes
+  Millis latency_ms = 5;  // how long the controller takes to answer
+  std::size_t chunk = 0;  // > 0: replies arrive in pieces of this many bytes
   bool accept_connections = true;
-  bool answer_connect = true;     // false: a connect that neither succeeds nor fails
+  bool answer_connect = true;  // false: a connect that neither succeeds nor fails
   // Per command line (without the newline): a reply to use instead, or "" for none at all.
   std::function<std::optional<std::string>(const std::string& line)> script;
   // Replies to dump_state in extended mode by default; tests can swap the body.
@@ -47,7 +47,7 @@ class RotctldBench : public ByteLink {
   int closes = 0;
   std::vector<Written> written;
   std::vector<Millis> opens_at;
-  int outstanding = 0;      // commands written and not answered (answers scheduled count)
+  int outstanding = 0;  // commands written and not answered (answers scheduled count)
   int max_outstanding = 0;
 
   explicit RotctldBench(RotctldTiming timing = {}) : driver(*this, timing) {}
@@ -57,11 +57,13 @@ class RotctldBench : public ByteLink {
     opens_at.push_back(now);
     connected_ = false;
     if (!answer_connect) return;
-    if (accept_connections) Schedule(now + 1, [this] {
-      connected_ = true;
-      driver.OnOpened(now);
-    });
-    else Schedule(now + 1, [this] { driver.OnClosed("connection refused", now); });
+    if (accept_connections)
+      Schedule(now + 1, [this] {
+        connected_ = true;
+        driver.OnOpened(now);
+      });
+    else
+      Schedule(now + 1, [this] { driver.OnClosed("connection refused", now); });
   }
   void Write(std::string_view bytes) override {
     written.push_back({now, std::string(bytes)});

@@ -19,9 +19,15 @@ const char kExtendedDumpState[] =
     "dump_state:\nrotctld Protocol Ver: 1\nRotor Model: 1\nMinimum Azimuth: -180.000000\n"
     "Maximum Azimuth: 450.000000\nMinimum Elevation: 0.000000\nMaximum Elevation: 90.000000\n"
     "South Zero: 0\nrot_type=AzEl\ndone\nRPRT 0\n";
-const Lines kKeyValueDumpState = {"1",          "1",           "min_az=-180.000000",
-                                  "max_az=450.000000", "min_el=0.000000", "max_el=90.000000",
-                                  "south_zero=0", "rot_type=AzEl", "done"};
+const Lines kKeyValueDumpState = {"1",
+                                  "1",
+                                  "min_az=-180.000000",
+                                  "max_az=450.000000",
+                                  "min_el=0.000000",
+                                  "max_el=90.000000",
+                                  "south_zero=0",
+                                  "rot_type=AzEl",
+                                  "done"};
 
 std::vector<Millis> Gaps(const std::vector<Millis>& times, Millis from, Millis to) {
   std::vector<Millis> gaps;
@@ -128,7 +134,7 @@ TEST(RotserverRotctld, LateReplyToACommandGivenUpOnIsDropped) {
   RotctldBench bench;
   bench.azimuth = 10;
   bench.script = [&](const std::string& line) -> std::optional<std::string> {
-    if (line == "+S") {  // answered only after the time-out, and then with a bad position
+    if (line == "+S") {  // answered only well after the time-out
       bench.Deliver("stop:\nRPRT 0\n", bench.now + 3500);
       return "";
     }
@@ -136,11 +142,19 @@ TEST(RotserverRotctld, LateReplyToACommandGivenUpOnIsDropped) {
   };
   bench.Run(100);
   bench.driver.Stop(bench.now);
+  bench.latency_ms = 600;  // the position query after the time-out is still out at 3600
   bench.Run(3100);
   EXPECT_TRUE(bench.driver.unsupported().count("stop"));
+  const std::string given_up = "rotctld does not answer stop: taken as unsupported";
+  EXPECT_EQ(bench.driver.Status().last_error, given_up);
+  bench.Run(420);  // the late answer has come, during a position query
+  EXPECT_EQ(bench.driver.Status().last_error, given_up);
+  bench.Run(100);
+  EXPECT_EQ(bench.driver.Status().reading_at, 3700);  // the query's own answer was taken
   bench.Run(2000);
   EXPECT_DOUBLE_EQ(bench.driver.Status().azimuth.value_or(-1), 10);
   EXPECT_EQ(bench.driver.Status().link, LinkState::kConnected);
+  bench.latency_ms = 5;
   // With stop unsupported, a stop holds the rotator where it was last read.
   bench.written.clear();
   bench.driver.Stop(bench.now);
@@ -161,8 +175,9 @@ TEST(RotserverRotctld, OutOfRangeAnswersAreShownAndNotRetried) {
     EXPECT_EQ(bench.Count("+P"), 1) << code;
     DriverStatus s = bench.driver.Status();
     EXPECT_EQ(s.link, LinkState::kConnected);
-    std::string expected = code == -1 ? "target 500.0 refused: RPRT -1 (invalid parameter or out of range)"
-                                      : "target 500.0 refused: RPRT -21 (limit exceeded)";
+    std::string expected = code == -1
+                               ? "target 500.0 refused: RPRT -1 (invalid parameter or out of range)"
+                               : "target 500.0 refused: RPRT -21 (limit exceeded)";
     EXPECT_EQ(s.last_error, expected);
   }
 }
@@ -174,6 +189,7 @@ TEST(RotserverRotctld, ClosedMidCommandReconnectsWithBackoffAndNeverReplaysTheTa
   bench.driver.MoveTo(200, bench.now);
   bench.Run(100);
   ASSERT_EQ(bench.written.back().line, "+P 200.00 0.00\n");
+  bench.driver.MoveTo(210, bench.now);  // waits for the answer to the first
   bench.accept_connections = false;
   Millis dropped = bench.now;
   bench.DropConnection();

@@ -22,7 +22,7 @@ using rotserver::Settings;
 namespace {
 
 const char* const kValueNames[] = {"RotatorBackend", "CalibrationOffset", "RangeMode",
-                                   "RotctldAddress", "RotctldCommand", "PollInterval"};
+                                   "RotctldAddress", "RotctldCommand",    "PollInterval"};
 
 void DeleteRotServerValues() {
   HKEY key;
@@ -156,9 +156,13 @@ class DialogDriver {
     }
     return false;
   }
+  // Visible: a dialog shows itself once its WM_INITDIALOG has filled the fields.
   static HWND WaitForWindow(const char* title) {
     HWND found = nullptr;
-    Wait([&] { return (found = FindWindowA("#32770", title)) != nullptr; });
+    Wait([&] {
+      found = FindWindowA("#32770", title);
+      return found && IsWindowVisible(found);
+    });
     return found;
   }
   void Run(const Script& script) {
@@ -226,6 +230,7 @@ TEST_F(RotServerSettingsDialog, EachInvalidFieldIsRefusedWithItsRangeAndNothingS
   }
   EXPECT_EQ(driver.refusals.back().box_text,
             "Backend must be one of \"simulated\" or \"rotctld\".");
+  EXPECT_TRUE(driver.refusals.back().focus_on_field) << "Backend";
   for (const char* name : kValueNames) EXPECT_EQ(StoredValue(name), "(none)") << name;
   EXPECT_TRUE(applied_.empty());
 }

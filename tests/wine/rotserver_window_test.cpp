@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "controls_input.h"
@@ -112,11 +115,11 @@ class RotServerWindow : public ::testing::Test {
     return s;
   }
 
-  // Shows the state and waits until it is on the screen.
+  // Shows the state and paints it at once; the picture comes from the window's own surface.
   RosePicture ShowAndCapture(const rotserver::ViewState& state) {
     window_->Show(state);
     UpdateWindow(hwnd_);
-    WaitUntil([] { return false; }, 300ms);  // let Wine put the paint on the X screen
+    GdiFlush();
     return RosePicture(hwnd_);
   }
 
@@ -209,9 +212,56 @@ TEST_F(RotServerWindow, EscAndTheStopButtonStop) {
   EXPECT_TRUE(turns_.empty());
 }
 
+// The program's message loop hands keys to IsDialogMessage, which turns Esc into IDCANCEL.
+TEST_F(RotServerWindow, EscStopsThroughADialogMessageLoop) {
+  window_->Show(Live(10));
+  ASSERT_TRUE(controls::BringToFront(hwnd_, 5s));
+  SetFocus(GetDlgItem(hwnd_, rotserver::kIdStopButton));
+  controls::Stroke(VK_ESCAPE);
+  const DWORD deadline = GetTickCount() + 5000;
+  while (stops_ == 0 && GetTickCount() < deadline) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (!IsDialogMessageA(hwnd_, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  EXPECT_EQ(stops_, 1);
+  EXPECT_TRUE(turns_.empty());
+}
+
+TEST_F(RotServerWindow, SameViewAgainPaintsNothing) {
+  rotserver::ViewState state = Live(42);
+  window_->Show(state);
+  UpdateWindow(hwnd_);
+  ASSERT_FALSE(GetUpdateRect(hwnd_, nullptr, FALSE));
+  state.seconds_since_reading = 3;  // not stale: nothing of it is shown
+  window_->Show(state);
+  EXPECT_FALSE(GetUpdateRect(hwnd_, nullptr, FALSE)) << "nothing shown has changed";
+  state.azimuth = 43;
+  window_->Show(state);
+  EXPECT_TRUE(GetUpdateRect(hwnd_, nullptr, FALSE)) << "the needle moved";
+}
+
+TEST_F(RotServerWindow, DpiChangeTakesTheSuggestedRectangleAndScalesTheButton) {
+  RECT suggested{100, 80, 100 + 420, 80 + 510};
+  SendMessageA(hwnd_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  RECT now;
+  GetWindowRect(hwnd_, &now);
+  EXPECT_EQ(now.left, 100);
+  EXPECT_EQ(now.right - now.left, 420);
+  EXPECT_EQ(now.bottom - now.top, 510);
+  RECT stop;
+  GetWindowRect(GetDlgItem(hwnd_, rotserver::kIdStopButton), &stop);
+  EXPECT_EQ(stop.bottom - stop.top, 36) << "24 at 96 dpi";
+  EXPECT_EQ(stop.right - stop.left, 96) << "64 at 96 dpi";
+}
+
 TEST(RotServerWindowStart, MinimisedStartStaysMinimised) {
-  auto window =
-      rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWMINNOACTIVE, {});
+  auto window = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWMINNOACTIVE, {});
   EXPECT_TRUE(IsIconic(window->hwnd()));
   EXPECT_EQ(WindowText(window->hwnd()), "RotServer");
   ShowWindow(window->hwnd(), SW_RESTORE);
@@ -227,3 +277,48 @@ TEST(RotServerWindowStart, MinimisedStartStaysMinimised) {
 }
 
 }  // namespace
+
+// Not a test: the pictures of docs/img/ (scripts/screenshots runs it with
+// --gtest_also_run_disabled_tests and ROTSERVER_SHOTS naming the folder for the bitmaps).
+TEST(RotServerScreenshots, DISABLED_TurningWindowAndSettingsDialog) {
+  const char* folder = std::getenv("ROTSERVER_SHOTS");
+  if (!folder) GTEST_SKIP() << "ROTSERVER_SHOTS not set";
+  auto window = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL, {});
+  HWND hwnd = window->hwnd();
+  SetWindowPos(hwnd, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+
+  rotserver::ViewState turning;
+  turning.backend_label = "rotctld 127.0.0.1:4533";
+  turning.link = rotserver::LinkState::kConnected;
+  turning.azimuth = 123;
+  turning.target = 245;
+  turning.direction = 1;
+  turning.min_az = 0;
+  turning.max_az = 450;
+  window->Show(turning);
+  UpdateWindow(hwnd);
+  GdiFlush();
+  ASSERT_TRUE(logger_test::SaveBmp(logger_test::CaptureWindow(hwnd),
+                                   std::string(folder) + "\\rotserver-turning.bmp"));
+
+  rotserver::Settings settings;
+  settings.backend = rotserver::BackendKind::kRotctld;
+  settings.rotctld_command = "C:\\Hamlib\\bin\\rotctld.exe -m 603 -r COM3 -s 9600";
+  bool saved = false;
+  std::thread shooter([&] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 500 && !(dialog && IsWindowVisible(dialog)); ++i) {
+      Sleep(20);
+      dialog = FindWindowA("#32770", "RotServer settings");
+    }
+    if (!dialog) return;
+    SetWindowPos(dialog, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    saved = logger_test::SaveBmp(logger_test::CaptureWindow(dialog),
+                                 std::string(folder) + "\\rotserver-settings.bmp");
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  window->OpenSettings(settings);
+  shooter.join();
+  EXPECT_TRUE(saved);
+}
