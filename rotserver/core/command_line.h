@@ -9,7 +9,7 @@
 namespace rotserver {
 
 struct CommandLine {
-  std::string log_path;  // --log FILE: events for tests and benchmarks; empty: none
+  std::string log_path;              // --log FILE: events for tests and benchmarks; empty: none
   std::vector<std::string> ignored;  // arguments that mean nothing to RotServer
 };
 

@@ -60,8 +60,9 @@ std::unique_ptr<CommandServer> CommandServer::Register(const std::string& servic
   }
   std::unique_ptr<CommandServer> server(new CommandServer(service, topic, std::move(handler)));
   instance_ = server.get();
-  UINT rc = DdeInitializeA(&server->inst_, &Callback, APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS |
-                                                          CBF_SKIP_UNREGISTRATIONS, 0);
+  UINT rc =
+      DdeInitializeA(&server->inst_, &Callback,
+                     APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS, 0);
   if (rc != DMLERR_NO_ERROR) {
     server->inst_ = 0;
     *error = "DDE could not start (DDEML error " + std::to_string(rc) + ")";
@@ -69,9 +70,9 @@ std::unique_ptr<CommandServer> CommandServer::Register(const std::string& servic
   }
   server->service_handle_ = DdeCreateStringHandleA(server->inst_, service.c_str(), CP_WINANSI);
   server->topic_handle_ = DdeCreateStringHandleA(server->inst_, topic.c_str(), CP_WINANSI);
-  server->registered_ = server->service_handle_ && server->topic_handle_ &&
-                        DdeNameService(server->inst_, server->service_handle_, nullptr,
-                                       DNS_REGISTER) != nullptr;
+  server->registered_ =
+      server->service_handle_ && server->topic_handle_ &&
+      DdeNameService(server->inst_, server->service_handle_, nullptr, DNS_REGISTER) != nullptr;
   if (!server->registered_) {
     *error = "the DDE service " + service + " could not be registered";
     return nullptr;

@@ -29,12 +29,16 @@ constexpr char kCommandTopic[] = "RotServConv";
 constexpr char kBridgeService[] = "Logger32Vexal";
 constexpr char kStatusTopic[] = "AntDaten";
 
-Millis Now() { return static_cast<Millis>(GetTickCount64()); }
+Millis Now() {
+  return static_cast<Millis>(GetTickCount64());
+}
 
 class App {
  public:
   App(HINSTANCE instance, int show, const CommandLine& options)
-      : instance_(instance), show_(show), log_(options.log_path),
+      : instance_(instance),
+        show_(show),
+        log_(options.log_path),
         status_(kBridgeService, kStatusTopic) {}
   ~App() {
     if (tick_timer_) KillTimer(nullptr, tick_timer_);
@@ -74,8 +78,9 @@ int App::Run() {
   Log("start pid=" + std::to_string(GetCurrentProcessId()) + " show=" + std::to_string(show_) +
       " cmdline=" + GetCommandLineA());
   std::string error;
-  server_ = CommandServer::Register(ServiceNameFromModule(), kCommandTopic,
-                                    [this](std::string_view bytes) { OnCommand(bytes); }, &error);
+  server_ = CommandServer::Register(
+      ServiceNameFromModule(), kCommandTopic, [this](std::string_view bytes) { OnCommand(bytes); },
+      &error);
   if (!server_) {
     Log("error " + error);
     MessageBoxA(nullptr, error.c_str(), "RotServer", MB_OK | MB_ICONERROR);

@@ -32,10 +32,18 @@ std::string Escaped(std::string_view bytes) {
   std::string out;
   for (unsigned char c : bytes) {
     switch (c) {
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\0': out += "\\0"; break;
-      case '\\': out += "\\\\"; break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\0':
+        out += "\\0";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
       default:
         if (c >= 0x20 && c < 0x7F) {
           out += static_cast<char>(c);

@@ -94,8 +94,7 @@ TEST_F(RotctldChain, HungRotctldShowsOffWhileTheDdeSideKeepsAnswering) {
   EXPECT_TRUE(WaitText(kIdIstAzimut, "AUS", 10s));
   EXPECT_TRUE(harness::WaitUntil(
       [&] {
-        return rotator_->ChildText(rotserver::kIdStatusLine).find("no answer") !=
-               std::string::npos;
+        return rotator_->ChildText(rotserver::kIdStatusLine).find("no answer") != std::string::npos;
       },
       10s))
       << rotator_->ChildText(rotserver::kIdStatusLine);

@@ -119,8 +119,8 @@ void RotctldChain::StartChain() {
   bridge_ = std::make_unique<logger_test::BridgeUnderTest>(job_);
   window_ = bridge_->WaitShown(30s);
   ASSERT_NE(window_, nullptr) << "the bridge's window did not appear";
-  ASSERT_TRUE(harness::WaitUntil(
-      [&] { return Count("execute size=6 text=\"HS \\r\\n\\0\"") == 1; }, 15s))
+  ASSERT_TRUE(
+      harness::WaitUntil([&] { return Count("execute size=6 text=\"HS \\r\\n\\0\"") == 1; }, 15s))
       << "no greeting reached the rotator server";
   ASSERT_TRUE(WaitText(vexal::kIdIstAzimut, "0", 10s)) << Text(vexal::kIdIstAzimut);
 }

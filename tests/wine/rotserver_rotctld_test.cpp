@@ -50,7 +50,8 @@ class RotctldRotServer : public ::testing::Test {
 TEST_F(RotctldRotServer, TurnTo120EndsAt120) {
   ASSERT_TRUE(bridge_.SendTarget(1200));
   // Turning right on the way, then standing at the target.
-  EXPECT_TRUE(WaitUntil([&] { return !bridge_.macros().empty() && bridge_.macros().back()[2] == "1"; }, 10s));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return !bridge_.macros().empty() && bridge_.macros().back()[2] == "1"; }, 10s));
   EXPECT_TRUE(bridge_.WaitAzimuth(1200, 60s)) << Latest();
   auto azimuth = rotctld_.Azimuth();
   ASSERT_TRUE(azimuth);

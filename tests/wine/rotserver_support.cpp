@@ -47,7 +47,9 @@ BOOL CALLBACK FindRotServerWindow(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
-std::string RotServerPath() { return harness::BinPath("RotServer.exe"); }
+std::string RotServerPath() {
+  return harness::BinPath("RotServer.exe");
+}
 
 void StoreSettings(const rotserver::Settings& settings) {
   std::string error;
@@ -115,9 +117,12 @@ FakeBridge::FakeBridge() {
       },
       &error);
   EXPECT_TRUE(status_) << error;
-  DdeInitializeA(&client_, [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
-                               -> HDDEDATA { return nullptr; },
-                 APPCMD_CLIENTONLY, 0);
+  DdeInitializeA(
+      &client_,
+      [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA {
+        return nullptr;
+      },
+      APPCMD_CLIENTONLY, 0);
 }
 
 FakeBridge::~FakeBridge() {
@@ -168,8 +173,7 @@ StandInRotctld::StandInRotctld(const std::string& dir) {
   PROCESS_INFORMATION pi{};
   std::string line = "Z:\\usr\\bin\\python3 " + script + " " + ports;
   if (script.empty() || ports.empty() ||
-      !CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi))
+      !CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return;
   if (pi.hThread) CloseHandle(pi.hThread);
   if (pi.hProcess) CloseHandle(pi.hProcess);
@@ -244,7 +248,9 @@ std::vector<Received> StandInRotctld::ReceivedWith(const std::string& prefix) {
   return found;
 }
 
-int StandInRotctld::Connections() { return std::atoi(Control("connections").c_str()); }
+int StandInRotctld::Connections() {
+  return std::atoi(Control("connections").c_str());
+}
 
 double SetPosAzimuth(const std::string& line) {
   std::size_t at = line.find(' ');

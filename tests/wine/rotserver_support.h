@@ -80,7 +80,7 @@ struct Received {
 class StandInRotctld {
  public:
   explicit StandInRotctld(const std::string& dir);  // starts it; ports() 0 when that failed
-  ~StandInRotctld();                                 // tells it to quit
+  ~StandInRotctld();                                // tells it to quit
   StandInRotctld(const StandInRotctld&) = delete;
   StandInRotctld& operator=(const StandInRotctld&) = delete;
 

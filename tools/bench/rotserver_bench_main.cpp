@@ -125,8 +125,12 @@ class RotServerRun {
   DWORD pid_ = 0;
 };
 
-void Print(const char* key, double value) { std::printf("%s %.1f\n", key, value); }
-void Print(const char* key, long long value) { std::printf("%s %lld\n", key, value); }
+void Print(const char* key, double value) {
+  std::printf("%s %.1f\n", key, value);
+}
+void Print(const char* key, long long value) {
+  std::printf("%s %lld\n", key, value);
+}
 
 void PrintSummary(const std::string& prefix, std::vector<double> micros) {
   Print((prefix + "_count").c_str(), static_cast<long long>(micros.size()));
@@ -196,9 +200,12 @@ int CommandMode(const std::string& exe, long count) {
     throw std::runtime_error("RotServer did not reach the rotctld peer");
 
   DWORD client = 0;
-  DdeInitializeA(&client, [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
-                              -> HDDEDATA { return nullptr; },
-                 APPCMD_CLIENTONLY, 0);
+  DdeInitializeA(
+      &client,
+      [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA {
+        return nullptr;
+      },
+      APPCMD_CLIENTONLY, 0);
   HSZ service = DdeCreateStringHandleA(client, "RotServer", CP_WINANSI);
   HSZ topic = DdeCreateStringHandleA(client, "RotServConv", CP_WINANSI);
   HCONV conv = DdeConnect(client, service, topic, nullptr);

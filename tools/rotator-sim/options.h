@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-
 namespace rotsim {
 
 enum class Ack { kFack, kBusy, kNotProcessed };

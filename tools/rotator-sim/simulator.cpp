@@ -85,7 +85,7 @@ void RotatorSim::Report() {
     direction_ = 0;
   }
   std::string text = rotserver::StatusMacroText(off_ ? -100000 : azimuth_, off_ ? 0 : direction_,
-                                     options_.range_mode);
+                                                options_.range_mode);
   StatusLink::Result result = status_.Send(text);
   if (result == StatusLink::Result::kNoBridge) return;
   if (result == StatusLink::Result::kRefused) ++refused_;
