@@ -90,14 +90,8 @@ std::optional<double> DummyRotctld::Azimuth() const {
   return azimuth;
 }
 
-std::vector<StatusLine> StatusLines(const std::vector<std::string>& log) {
-  std::vector<StatusLine> lines;
-  for (const auto& line : ddetest::LinesWith(log, " status az=")) {
-    int az = std::atoi(ddetest::Field(line, "az").c_str());
-    int dir = std::atoi(ddetest::Field(line, "dir").c_str());
-    lines.push_back({az, dir});
-  }
-  return lines;
+std::size_t RotctldChain::Count(const std::string& needle) const {
+  return ddetest::LinesWith(Log(), needle).size();
 }
 
 void RotctldChain::SetUp() {
@@ -107,7 +101,7 @@ void RotctldChain::SetUp() {
   ASSERT_TRUE(rotctld_.Request("restart"));
   harness::DeleteVexalKey();
   dir_ = harness::TestDir();
-  log_ = dir_ + "\\rotator.log";
+  log_ = dir_ + "\\rotserver.log";
 }
 
 void RotctldChain::TearDown() {
@@ -118,15 +112,15 @@ void RotctldChain::TearDown() {
 }
 
 void RotctldChain::StartChain() {
-  harness::SetProgramValue(ddetest::SimPath());
-  rotator_ = ddetest::StartSimServer(
-      job_, "--rotctld " + rotctld_.Address() + " --bridge Logger32Vexal", log_);
+  harness::SetProgramValue(rstest::RotServerPath());
+  rstest::StoreSettings(rstest::RotctldSettings(rotctld_.Address()));
+  rotator_ = std::make_unique<rstest::RotServer>(job_, log_);
   logger_ = std::make_unique<logger_test::LoggerSim>(job_, dir_);
   bridge_ = std::make_unique<logger_test::BridgeUnderTest>(job_);
   window_ = bridge_->WaitShown(30s);
   ASSERT_NE(window_, nullptr) << "the bridge's window did not appear";
-  ASSERT_TRUE(harness::WaitUntil(
-      [&] { return !ddetest::LinesWith(Log(), "command without target").empty(); }, 15s))
+  ASSERT_TRUE(
+      harness::WaitUntil([&] { return Count("execute size=6 text=\"HS \\r\\n\\0\"") == 1; }, 15s))
       << "no greeting reached the rotator server";
   ASSERT_TRUE(WaitText(vexal::kIdIstAzimut, "0", 10s)) << Text(vexal::kIdIstAzimut);
 }

@@ -1,6 +1,6 @@
 // The real rotctld (Hamlib's dummy rotator) that scripts/rotctld-fixture keeps for these tests,
-// and the whole chain around it: the simulated Logger32, the bridge, and rotator-sim as the
-// rotator server in front of rotctld.
+// and the whole chain around it: the simulated Logger32, the bridge, and RotServer in front of
+// rotctld.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include "harness.h"
 #include "logger_bridge.h"
 #include "logger_sim.h"
+#include "rotserver_support.h"
 
 namespace rotctldtest {
 
@@ -33,21 +34,16 @@ class DummyRotctld {
   unsigned port_ = 0;
 };
 
-// Lines of a rotator-sim log, and the values of its status lines.
-struct StatusLine {
-  int azimuth;
-  int direction;
-};
-std::vector<StatusLine> StatusLines(const std::vector<std::string>& log);
-
 class RotctldChain : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // rotator-sim in front of rotctld, the simulated Logger32 and the bridge, up and greeted.
+  // RotServer in front of rotctld, the simulated Logger32 and the bridge, up and greeted.
   void StartChain();
   std::vector<std::string> Log() const { return harness::ReadLines(log_); }
+  // RotServer's log lines that contain `needle`.
+  std::size_t Count(const std::string& needle) const;
   std::string Text(int id) const { return bridge_->Text(id); }
   bool WaitText(int id, const std::string& text, harness::Millis timeout) const;
   bool WaitPanel(int id, unsigned color, harness::Millis timeout) const;
@@ -59,7 +55,7 @@ class RotctldChain : public ::testing::Test {
   harness::Job job_;
   std::string dir_;
   std::string log_;
-  std::unique_ptr<harness::Child> rotator_;
+  std::unique_ptr<rstest::RotServer> rotator_;
   std::unique_ptr<logger_test::LoggerSim> logger_;
   std::unique_ptr<logger_test::BridgeUnderTest> bridge_;
   HWND window_ = nullptr;

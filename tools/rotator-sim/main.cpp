@@ -1,7 +1,6 @@
-// rotator-sim: the rotator server's side of the bridge's DDE link. As a server it offers the
-// command topic and logs every execute byte for byte, optionally in front of a simulated
-// rotator or of a real one through Hamlib's rotctld; as a client it executes macros on the
-// bridge's status topic.
+// rotator-sim: the rotator server's side of the bridge's DDE link, for tests. As a server it
+// offers the command topic and logs every execute byte for byte, optionally in front of a
+// simulated rotator; as a client it executes macros on the bridge's status topic.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,9 +13,9 @@
 #include "client_mode.h"
 #include "control_channel.h"
 #include "options.h"
-#include "rotctld_backend.h"
 #include "server_mode.h"
 #include "sim_log.h"
+#include "sim_mapping.h"
 #include "simulator.h"
 
 namespace {
@@ -70,12 +69,6 @@ int RunServerWithBackend(const rotsim::Options& options, rotsim::SimLog& log) {
         },
         options.commands_from_stdin, log);
   };
-  if (options.rotctld) {
-    rotsim::RotctldBackend backend(options, log);
-    auto channel = control(nullptr);
-    backend.Start();
-    return rotsim::RunServer(options, log, &backend);
-  }
   if (options.simulate) {
     rotsim::RotatorSim rotator(options, log);
     auto channel = control([&](const std::string& c) {
@@ -109,20 +102,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     PrintToParentConsole(rotsim::HelpText());
     return 0;
   }
-  std::string settings;
-  if (!options->any_option) settings = rotsim::ApplyRegistrySettings(&*options);
   rotsim::SimLog log(options->log);
   std::string positional;
   for (const auto& p : options->positional) positional += " " + p;
   log.Line("start pid=" + std::to_string(GetCurrentProcessId()) + " show=" + std::to_string(show) +
            " startup-show=" + std::to_string(StartShowCommand()) +
            " mode=" + (options->client ? "client" : "server") +
-           (options->simulate  ? " backend=simulate"
-            : options->rotctld ? " backend=rotctld"
-                               : "") +
+           (options->simulate ? " backend=simulate" : "") +
            (positional.empty() ? "" : " positional=" + positional.substr(1)) +
            " cmdline=" + GetCommandLineA());
-  if (!settings.empty()) log.Line(settings);
   if (options->client) return rotsim::RunClient(*options, log);
   return RunServerWithBackend(*options, log);
 }

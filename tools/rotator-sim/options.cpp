@@ -116,13 +116,6 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
     } else if (arg == "--bridge") {
       if (!value(&text)) return std::nullopt;
       o.bridge_service = text;
-    } else if (arg == "--rotctld") {
-      if (!value(&text)) return std::nullopt;
-      o.rotctld = ParseEndpoint(text);
-      if (!o.rotctld) {
-        *error = "--rotctld: HOST:PORT, not " + text;
-        return std::nullopt;
-      }
     } else if (arg == "--commands") {
       o.commands_from_stdin = true;
     } else if (arg == "--confirm") {
@@ -134,53 +127,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
       o.positional.push_back(arg);
     }
   }
-  if (o.simulate && o.rotctld) {
-    *error = "--simulate and --rotctld exclude each other";
-    return std::nullopt;
-  }
   return o;
-}
-
-namespace {
-
-std::optional<std::string> RegistryText(HKEY key, const char* name) {
-  char buf[512];
-  DWORD size = sizeof buf - 1;
-  DWORD type = 0;
-  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
-          ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ))
-    return std::nullopt;
-  buf[size] = '\0';
-  return std::string(buf);
-}
-
-}  // namespace
-
-std::string ApplyRegistrySettings(Options* options) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Vexal", 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return "settings: no registry key, plain server";
-  auto backend = RegistryText(key, "RotatorBackend");
-  auto address = RegistryText(key, "RotctldAddress");
-  auto log = RegistryText(key, "RotatorLog");
-  RegCloseKey(key);
-  if (log && !log->empty()) options->log = *log;
-  // Nothing said at all: the plain server that logs what it gets, as before these settings.
-  if (!backend && !address) return "settings: no backend in the registry, plain server";
-  if (backend == "server") return "settings: RotatorBackend=server";
-  if (backend == "simulate") {
-    options->simulate = true;
-    return "settings: RotatorBackend=simulate";
-  }
-  std::string note = "settings: RotatorBackend=" + backend.value_or("(none)");
-  if (backend && *backend != "rotctld") note += " unknown, taken as rotctld";
-  options->rotctld = address ? ParseEndpoint(*address) : std::nullopt;
-  if (!options->rotctld) {
-    if (address) note += " RotctldAddress=" + *address + " unreadable";
-    options->rotctld = Endpoint{"127.0.0.1", 4533};
-  }
-  return note + " rotctld=" + options->rotctld->host + ":" + std::to_string(options->rotctld->port);
 }
 
 std::string DefaultServiceName() {
@@ -192,7 +139,8 @@ std::string DefaultServiceName() {
 }
 
 const char* HelpText() {
-  return R"(rotator-sim: the rotator server's side of the DDE link, for tests and trials.
+  return R"(rotator-sim: the rotator server's side of the DDE link for tests: fault injection, a macro
+injector and a simulated rotator.
 
 Server mode (default): registers a DDE service with one topic and logs every execute.
   --service NAME         service name (default: this program's file name without its
@@ -228,26 +176,7 @@ Simulated rotator (with server mode): turns toward the last target command and e
   Exit status: 0 every status macro was taken (and, with --confirm, acknowledged) and every
   command was a greeting or a well-formed target command; 3 otherwise.
 
-Real rotator (with server mode): the same DDE side in front of Hamlib's rotctld.
-  --rotctld HOST:PORT    rotctld's address (its default port is 4533). Target commands go to
-                         rotctld as "P az el" (the elevation last read); targets outside its
-                         limits (\dump_state min_az/max_az) are brought into them by whole
-                         turns or refused; a target equal to a position reported lately stops
-                         the rotator ("S"). Its position ("p") goes to the bridge as status
-                         macros: line 1 azimuth in tenths (-100000 while rotctld is away),
-                         line 3 direction from the movement, line 7 range mode (0 when min_az
-                         is below 0, else 1). Lost connections are retried after 0.25 s,
-                         doubling up to 4 s; targets that come meanwhile are dropped.
-  --bridge NAME          the bridge's service (default: any service offering "AntDaten")
-  --rate N               status macros per second (default 4)
-
-Started without options (as the bridge starts it through the registry value "Program"),
-the settings come from HKCU\Software\Vexal beside "Program":
-  RotatorBackend         "rotctld", "simulate" or "server"; absent (and no RotctldAddress):
-                         the plain server above, which only logs
-  RotctldAddress         HOST:PORT for rotctld (default 127.0.0.1:4533)
-  RotatorLog             log file
-Options on the command line win: with any option given, the registry is not read.
+A real rotator is RotServer's job (rotserver/, RotServer.exe), not this tool's.
 
 Client mode: connects and executes macros, logging each result.
   --client

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "rotctld_protocol.h"
-
 namespace rotsim {
 
 enum class Ack { kFack, kBusy, kNotProcessed };
@@ -37,9 +35,7 @@ struct Options {
   unsigned start_degrees = 0;
   unsigned range_mode = 0;
   bool off = false;
-  std::optional<std::string> bridge_service;  // simulator: Logger32Vexal; rotctld: any
-  // Real rotator through Hamlib's rotctld (server mode with --rotctld).
-  std::optional<Endpoint> rotctld;
+  std::optional<std::string> bridge_service;  // default Logger32Vexal
   // Run-time commands (off, on, end, target AZ, quit) from standard input, one per line.
   bool commands_from_stdin = false;
   // Status macros executed synchronously so that the bridge's answers are counted.
@@ -54,11 +50,6 @@ struct Options {
 std::optional<Options> ParseOptions(int argc, char** argv, std::string* error);
 
 const char* HelpText();
-
-// Without options the program is started by the bridge through the registry value "Program":
-// takes "RotatorBackend" ("rotctld", "simulate" or "server"), "RotctldAddress" and "RotatorLog"
-// from HKCU\Software\Vexal. Returns a line for the log saying what was chosen.
-std::string ApplyRegistrySettings(Options* options);
 
 // The service a server registers by default: the program's file name minus its last four
 // characters, as a client derives it from the command line.

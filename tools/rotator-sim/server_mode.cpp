@@ -8,7 +8,7 @@
 #include <string>
 
 #include "byte_text.h"
-#include "rotctld_mapping.h"
+#include "sim_mapping.h"
 
 namespace rotsim {
 

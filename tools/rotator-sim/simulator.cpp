@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "rotctld_mapping.h"
+#include "core/bridge_macro.h"
+#include "sim_mapping.h"
 
 namespace rotsim {
 
@@ -49,7 +50,7 @@ void RotatorSim::Start() {
 
 void RotatorSim::Command(std::string_view bytes) {
   // Line 1 of a target command is the target in tenths; the greeting has none.
-  if (auto target = TargetFromCommand(bytes)) Turn(*target);
+  if (auto target = rotserver::TargetFromCommand(bytes)) Turn(*target);
 }
 
 void RotatorSim::Turn(int target_tenths) {
@@ -83,8 +84,8 @@ void RotatorSim::Report() {
   } else {
     direction_ = 0;
   }
-  std::string text = StatusMacroText(off_ ? -100000 : azimuth_, off_ ? 0 : direction_,
-                                     options_.range_mode);
+  std::string text = rotserver::StatusMacroText(off_ ? -100000 : azimuth_, off_ ? 0 : direction_,
+                                                options_.range_mode);
   StatusLink::Result result = status_.Send(text);
   if (result == StatusLink::Result::kNoBridge) return;
   if (result == StatusLink::Result::kRefused) ++refused_;

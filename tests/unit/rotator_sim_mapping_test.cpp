@@ -3,10 +3,9 @@
 #include <deque>
 #include <string>
 
-#include "rotctld_mapping.h"
+#include "sim_mapping.h"
 
 using rotsim::AzimuthLimits;
-using rotsim::DirectionTracker;
 using rotsim::PlanTarget;
 using rotsim::TargetPlan;
 using Kind = rotsim::TargetPlan::Kind;
@@ -16,7 +15,7 @@ namespace {
 const AzimuthLimits kDummy{-180, 450};  // Hamlib's dummy rotator
 const AzimuthLimits kNorthStop{0, 360};
 
-TEST(RotctldBridgeUnits, TenthsRoundHalvesAwayFromZero) {
+TEST(RotatorSimUnits, TenthsRoundHalvesAwayFromZero) {
   EXPECT_EQ(rotsim::TenthsFromDegrees(120.0), 1200);
   EXPECT_EQ(rotsim::TenthsFromDegrees(15.61), 156);
   EXPECT_EQ(rotsim::TenthsFromDegrees(0.05), 1);
@@ -24,22 +23,14 @@ TEST(RotctldBridgeUnits, TenthsRoundHalvesAwayFromZero) {
   EXPECT_EQ(rotsim::TenthsFromDegrees(-179.94), -1799);
 }
 
-TEST(RotctldBridgeUnits, RangeModeFollowsTheLowerLimit) {
+TEST(RotatorSimUnits, RangeModeFollowsTheLowerLimit) {
   EXPECT_EQ(rotsim::RangeModeFor(kDummy), 0);
   EXPECT_EQ(rotsim::RangeModeFor({-0.1, 360}), 0);
   EXPECT_EQ(rotsim::RangeModeFor(kNorthStop), 1);
   EXPECT_EQ(rotsim::RangeModeFor({90, 450}), 1);
 }
 
-TEST(RotctldBridgeUnits, TargetIsLineOneOfACommandOnly) {
-  EXPECT_EQ(rotsim::TargetFromCommand(std::string("1200\r\n0\r\n0\r\n\0", 13)), 1200);
-  EXPECT_EQ(rotsim::TargetFromCommand("-1790\r\n0\r\n0\r\n"), -1790);
-  EXPECT_FALSE(rotsim::TargetFromCommand(std::string("HS \r\n\0", 6)));
-  EXPECT_FALSE(rotsim::TargetFromCommand("\r\n0\r\n"));
-  EXPECT_FALSE(rotsim::TargetFromCommand("12.5\r\n"));
-}
-
-TEST(RotctldBridgeUnits, WellFormedCommandsAreTheGreetingAndThreeIntegerLines) {
+TEST(RotatorSimUnits, WellFormedCommandsAreTheGreetingAndThreeIntegerLines) {
   using namespace std::string_literals;
   EXPECT_TRUE(rotsim::IsWellFormedCommand("HS \r\n\0"s));
   EXPECT_TRUE(rotsim::IsWellFormedCommand("2450\r\n0\r\n0\r\n\0"s));
@@ -52,12 +43,7 @@ TEST(RotctldBridgeUnits, WellFormedCommandsAreTheGreetingAndThreeIntegerLines) {
   EXPECT_FALSE(rotsim::IsWellFormedCommand("HS\r\n\0"s));
 }
 
-TEST(RotctldBridgeUnits, StatusMacroHasTenLinesWithAzimuthDirectionAndRange) {
-  EXPECT_EQ(rotsim::StatusMacroText(-100000, -1, 1),
-            "-100000\r\n0\r\n-1\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n");
-}
-
-TEST(RotctldTargets, ReducedIntoTheFrameOfTheRangeMode) {
+TEST(RotatorSimTargets, ReducedIntoTheFrameOfTheRangeMode) {
   struct Case {
     int target;
     AzimuthLimits limits;
@@ -76,7 +62,7 @@ TEST(RotctldTargets, ReducedIntoTheFrameOfTheRangeMode) {
   }
 }
 
-TEST(RotctldTargets, OutsideTheLimitsMovedByWholeTurnsNearestTheRotatorOrRefused) {
+TEST(RotatorSimTargets, OutsideTheLimitsMovedByWholeTurnsNearestTheRotatorOrRefused) {
   // Limits 90..450: 45 only fits as 405.
   TargetPlan plan = PlanTarget(450, {90, 450}, {});
   ASSERT_EQ(plan.kind, Kind::kMove);
@@ -98,46 +84,13 @@ TEST(RotctldTargets, OutsideTheLimitsMovedByWholeTurnsNearestTheRotatorOrRefused
   EXPECT_EQ(PlanTarget(1800, {0, 180}, {}).kind, Kind::kMove);  // the end point itself
 }
 
-TEST(RotctldTargets, APositionReportedLatelyMeansStop) {
+TEST(RotatorSimTargets, APositionReportedLatelyMeansStop) {
   std::deque<int> recent{1170, 1185, 1200};
   EXPECT_EQ(PlanTarget(1185, kDummy, recent).kind, Kind::kStop);
   // The bridge adds 360 to negative azimuths before it sends them back.
   std::deque<int> west{-120, -135};
   EXPECT_EQ(PlanTarget(3465, kDummy, west).kind, Kind::kStop);
   EXPECT_EQ(PlanTarget(1190, kDummy, recent).kind, Kind::kMove);
-}
-
-TEST(RotctldDirection, FollowsMovementBeyondTheDeadBand) {
-  DirectionTracker d(5, 2);
-  EXPECT_EQ(d.Update(0), 0);  // one reading says nothing
-  EXPECT_EQ(d.Update(15), 1);
-  EXPECT_EQ(d.Update(30), 1);
-  EXPECT_EQ(d.Update(15), -1);
-  // Jitter within the band: still turning for one reading, then standing.
-  EXPECT_EQ(d.Update(17), -1);
-  EXPECT_EQ(d.Update(13), 0);
-  EXPECT_EQ(d.Update(16), 0);
-}
-
-TEST(RotctldDirection, SlowMovementAddsUp) {
-  DirectionTracker d(5, 2);
-  d.Update(100);
-  EXPECT_EQ(d.Update(103), 0);
-  EXPECT_EQ(d.Update(106), 1);  // 6 tenths since the anchor
-  EXPECT_EQ(d.Update(109), 1);  // within the band once: still turning
-  EXPECT_EQ(d.Update(112), 1);
-  d.Reset();
-  EXPECT_EQ(d.direction(), 0);
-  EXPECT_EQ(d.Update(500), 0);  // a jump after a reconnect is no movement
-}
-
-TEST(RotctldReconnect, PauseDoublesFromAQuarterSecondUpToFourSeconds) {
-  using std::chrono::milliseconds;
-  EXPECT_EQ(rotsim::ReconnectDelay(1), milliseconds(250));
-  EXPECT_EQ(rotsim::ReconnectDelay(2), milliseconds(500));
-  EXPECT_EQ(rotsim::ReconnectDelay(5), milliseconds(4000));
-  EXPECT_EQ(rotsim::ReconnectDelay(6), milliseconds(4000));
-  EXPECT_EQ(rotsim::ReconnectDelay(4000000000u), milliseconds(4000));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-#include "rotctld_mapping.h"
+#include "sim_mapping.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,15 +13,6 @@ int TenthsFromDegrees(double degrees) {
 
 int RangeModeFor(const AzimuthLimits& limits) {
   return limits.min_az < 0 ? 0 : 1;
-}
-
-std::optional<int> TargetFromCommand(std::string_view bytes) {
-  std::string_view first = bytes.substr(0, bytes.find_first_of(std::string_view("\r\n\0", 3)));
-  int target = 0;
-  auto [end, error] = std::from_chars(first.data(), first.data() + first.size(), target);
-  if (first.empty() || error != std::errc() || end != first.data() + first.size())
-    return std::nullopt;
-  return target;
 }
 
 bool IsWellFormedCommand(std::string_view bytes) {
@@ -40,13 +30,6 @@ bool IsWellFormedCommand(std::string_view bytes) {
     bytes.remove_prefix(end + 2);
   }
   return bytes.empty();
-}
-
-std::string StatusMacroText(int azimuth_tenths, int direction, int range_mode) {
-  std::string text = std::to_string(azimuth_tenths) + "\r\n0\r\n" + std::to_string(direction) +
-                     "\r\n0\r\n0\r\n0\r\n" + std::to_string(range_mode) + "\r\n";
-  for (int line = 8; line <= 10; ++line) text += "0\r\n";
-  return text;
 }
 
 TargetPlan PlanTarget(int target_tenths, const AzimuthLimits& limits,
@@ -75,28 +58,6 @@ TargetPlan PlanTarget(int target_tenths, const AzimuthLimits& limits,
   std::snprintf(reason, sizeof reason, "%.1f outside the limits %.1f..%.1f", target_tenths / 10.0,
                 limits.min_az, limits.max_az);
   return {TargetPlan::Kind::kRefuse, 0, reason};
-}
-
-int DirectionTracker::Update(int tenths) {
-  if (!anchor_) {
-    anchor_ = tenths;
-    return direction_;
-  }
-  int moved = tenths - *anchor_;
-  if (std::abs(moved) >= band_) {
-    direction_ = moved > 0 ? 1 : -1;
-    anchor_ = tenths;
-    still_ = 0;
-  } else if (++still_ >= still_needed_) {
-    direction_ = 0;
-  }
-  return direction_;
-}
-
-std::chrono::milliseconds ReconnectDelay(unsigned failures) {
-  if (failures == 0) return std::chrono::milliseconds(0);
-  unsigned shift = failures - 1 < 4 ? failures - 1 : 4;
-  return std::chrono::milliseconds(std::min(250u << shift, 4000u));
 }
 
 }  // namespace rotsim

@@ -1,0 +1,99 @@
+#include "win/backend_win.h"
+
+#include <windows.h>
+
+#include "core/rotctld_driver.h"
+#include "core/simulated_driver.h"
+
+namespace rotserver {
+
+namespace {
+
+// The simulated rotator's range follows the range mode the bridge is told: -180..180 for
+// mode 0, 0..360 for mode 1; it turns at a real rotator's pace.
+SimulatedConfig SimulatedFor(const Settings& settings) {
+  SimulatedConfig config;
+  config.speed_dps = 6;
+  config.min_az = settings.range_mode == 0 ? -180 : 0;
+  config.max_az = settings.range_mode == 0 ? 180 : 360;
+  return config;
+}
+
+RotctldTiming TimingFor(const Settings& settings) {
+  RotctldTiming timing;
+  timing.poll_still_ms = settings.poll_ms;
+  if (timing.poll_turning_ms > timing.poll_still_ms) timing.poll_turning_ms = timing.poll_still_ms;
+  return timing;
+}
+
+}  // namespace
+
+std::string BackendLabel(const Settings& settings) {
+  if (settings.backend == BackendKind::kSimulated) return "simulated";
+  return "rotctld " + settings.rotctld_address;
+}
+
+Backend::Backend(const Settings& settings, RunLog& log, Millis now)
+    : log_(log), label_(BackendLabel(settings)) {
+  if (settings.backend == BackendKind::kRotctld) {
+    if (!settings.rotctld_command.empty()) {
+      supervisor_ = std::make_unique<Supervisor>(settings.rotctld_command);
+      supervisor_->on_event = [this](const std::string& text) { log_.Line(text); };
+      supervisor_->Tick(now);  // started before the first connect attempt
+    }
+    socket_ = std::make_unique<RotctldSocket>(settings.rotctld_address);
+    auto rotctld = std::make_unique<RotctldDriver>(*socket_, TimingFor(settings));
+    RotctldDriver* driver = rotctld.get();
+    ByteLinkEvents events;
+    events.opened = [this, driver] {
+      log_.Line("rotctld connected");
+      driver->OnOpened(static_cast<Millis>(GetTickCount64()));
+    };
+    events.bytes = [this, driver](std::string_view bytes) {
+      if (log_.enabled()) log_.Line("rotctld < " + Escaped(bytes));
+      driver->OnBytes(bytes, static_cast<Millis>(GetTickCount64()));
+    };
+    events.closed = [this, driver](const std::string& why) {
+      log_.Line("rotctld closed: " + why);
+      driver->OnClosed(why, static_cast<Millis>(GetTickCount64()));
+    };
+    socket_->SetEvents(std::move(events));
+    socket_->on_sent = [this](std::string_view bytes) {
+      if (log_.enabled()) log_.Line("rotctld > " + Escaped(bytes));
+    };
+    driver_ = std::move(rotctld);
+  } else {
+    driver_ = std::make_unique<SimulatedDriver>(SimulatedFor(settings));
+  }
+  FrontEndConfig config;
+  config.offset_deg = settings.offset_deg;
+  config.range_mode = settings.range_mode;
+  config.backend_label = label_;
+  front_ = std::make_unique<FrontEnd>(*driver_, config);
+}
+
+Backend::~Backend() {
+  // The front end and the driver go before the socket they use; then the supervised rotctld.
+  front_.reset();
+  driver_.reset();
+  socket_.reset();
+  supervisor_.reset();
+}
+
+void Backend::Tick(Millis now) {
+  if (supervisor_) supervisor_->Tick(now);
+  if (socket_) socket_->Poll();
+  front_->Tick(now);  // ticks the driver
+}
+
+ViewState Backend::View(Millis now) const {
+  ViewState view = front_->View(now);
+  if (supervisor_ && view.link != LinkState::kConnected) {
+    std::string situation = supervisor_->Situation(now);
+    if (!situation.empty())
+      view.last_error = view.last_error.empty() ? situation : situation + "; " + view.last_error;
+  }
+  return view;
+}
+
+}  // namespace rotserver

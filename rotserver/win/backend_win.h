@@ -1,0 +1,44 @@
+// One rotator backend as the settings describe it: the driver (with its socket for rotctld), the
+// front end over it, and the supervised rotctld command. Rebuilt whole when settings change.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/front_end.h"
+#include "core/rotator_driver.h"
+#include "core/settings.h"
+#include "win/rotctld_socket_win.h"
+#include "win/run_log_win.h"
+#include "win/supervisor_win.h"
+
+namespace rotserver {
+
+class Backend {
+ public:
+  Backend(const Settings& settings, RunLog& log, Millis now);
+  ~Backend();
+  Backend(const Backend&) = delete;
+  Backend& operator=(const Backend&) = delete;
+
+  FrontEnd& front() { return *front_; }
+  // Every 50 ms: the supervised command, the socket's news, then the driver.
+  void Tick(Millis now);
+  // What the window shows: the front end's view, with the supervised command's trouble.
+  ViewState View(Millis now) const;
+
+ private:
+  RunLog& log_;
+  // Declared in the order they depend on each other: destroyed the other way round.
+  std::unique_ptr<Supervisor> supervisor_;
+  std::unique_ptr<RotctldSocket> socket_;
+  std::unique_ptr<RotatorDriver> driver_;
+  std::unique_ptr<FrontEnd> front_;
+  std::string label_;
+};
+
+// "rotctld 127.0.0.1:4533" or "simulated": how the status line names the backend.
+std::string BackendLabel(const Settings& settings);
+
+}  // namespace rotserver

@@ -1,0 +1,90 @@
+// RotServer's two DDE conversations with the bridge:
+// - CommandServer: the service named after the program ("RotServer") with the topic
+//   "RotServConv", on which the bridge executes its greeting and its target commands. Every
+//   execute is acknowledged with DDE_FACK and handed on byte for byte.
+// - StatusClient: a conversation to the bridge's topic "AntDaten", on which RotServer executes
+//   its status macros asynchronously, connecting again whenever the bridge is gone.
+// Both live on the thread that created them and need its message loop.
+#pragma once
+
+#include <windows.h>
+#include <ddeml.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace rotserver {
+
+// The program's file name without its last four characters ("RotServer" for RotServer.exe),
+// as the bridge derives the service from the command line it starts.
+std::string ServiceNameFromModule();
+
+bool RunningOnWine();
+
+class CommandServer {
+ public:
+  using Handler = std::function<void(std::string_view bytes)>;
+  // Registers `service` with its one `topic` ("RotServConv"); nothing, with the reason, on
+  // failure. One per process (DDEML's callback has no room for a pointer).
+  static std::unique_ptr<CommandServer> Register(const std::string& service,
+                                                 const std::string& topic, Handler handler,
+                                                 std::string* error);
+  ~CommandServer();
+  CommandServer(const CommandServer&) = delete;
+  CommandServer& operator=(const CommandServer&) = delete;
+
+  const std::string& service() const { return service_; }
+  const std::string& topic() const { return topic_; }
+  unsigned executes() const { return executes_; }
+
+ private:
+  CommandServer(std::string service, std::string topic, Handler handler);
+  static HDDEDATA CALLBACK Callback(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2,
+                                    HDDEDATA data, ULONG_PTR, ULONG_PTR);
+  HDDEDATA OnCallback(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data);
+  HDDEDATA Execute(HDDEDATA data);
+  bool ServiceMatches(HSZ service) const;
+  bool TopicMatches(HSZ topic) const;
+
+  static CommandServer* instance_;
+  std::string service_;
+  std::string topic_;
+  Handler handler_;
+  DWORD inst_ = 0;
+  HSZ service_handle_ = nullptr;
+  HSZ topic_handle_ = nullptr;
+  bool registered_ = false;
+  unsigned executes_ = 0;
+};
+
+class StatusClient {
+ public:
+  StatusClient(std::string service, std::string topic);
+  ~StatusClient();
+  StatusClient(const StatusClient&) = delete;
+  StatusClient& operator=(const StatusClient&) = delete;
+
+  enum class Result { kNoBridge, kSent, kRefused };
+  // Executes `macro` (its final NUL included by the caller) without waiting for the answer.
+  // Connects first when there is no live conversation; after a failed attempt the next one is
+  // made only `retry_ms` later, since every attempt is a broadcast to all top-level windows.
+  Result Send(std::string_view macro, DWORD now_ms, DWORD retry_ms = 1000);
+  bool Connected();
+
+ private:
+  bool EnsureConnected(DWORD now_ms, DWORD retry_ms);
+  void Disconnect();
+
+  std::string service_;
+  std::string topic_;
+  DWORD inst_ = 0;
+  HCONV conv_ = nullptr;
+  bool tried_ = false;
+  DWORD last_try_ = 0;
+};
+
+const char* ResultName(StatusClient::Result result);
+
+}  // namespace rotserver

@@ -1,0 +1,208 @@
+// RotServer.exe: the rotator server operators keep running beside Logger32 and the bridge.
+// Start-up order matters: the DDE service is registered before the first message wait, since
+// the bridge starts RotServer with WinExec (which returns at that first wait) and then tries to
+// connect once more only.
+#include "win/backend_win.h"  // Winsock first, before <windows.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/command_line.h"
+#include "core/settings.h"
+#include "win/dde_link_win.h"
+#include "win/main_window_win.h"
+#include "win/run_log_win.h"
+#include "win/settings_store_win.h"
+
+namespace rotserver {
+namespace {
+
+constexpr UINT kTickMs = 50;     // drives the backend
+constexpr UINT kReportMs = 250;  // status macro to the bridge and the window: 4 a second
+constexpr char kCommandTopic[] = "RotServConv";
+constexpr char kBridgeService[] = "Logger32Vexal";
+constexpr char kStatusTopic[] = "AntDaten";
+
+Millis Now() {
+  return static_cast<Millis>(GetTickCount64());
+}
+
+class App {
+ public:
+  App(HINSTANCE instance, int show, const CommandLine& options)
+      : instance_(instance),
+        show_(show),
+        log_(options.log_path),
+        status_(kBridgeService, kStatusTopic) {}
+  ~App() {
+    if (tick_timer_) KillTimer(nullptr, tick_timer_);
+    if (report_timer_) KillTimer(nullptr, report_timer_);
+    self_ = nullptr;
+  }
+
+  int Run();
+
+ private:
+  static void CALLBACK OnTickTimer(HWND, UINT, UINT_PTR, DWORD);
+  static void CALLBACK OnReportTimer(HWND, UINT, UINT_PTR, DWORD);
+  void OnCommand(std::string_view bytes);
+  void Report();
+  void Rebuild(const Settings& settings);
+  void Log(const std::string& text) { log_.Line(text); }
+
+  static App* self_;
+  HINSTANCE instance_;
+  int show_;
+  RunLog log_;
+  std::unique_ptr<CommandServer> server_;
+  StatusClient status_;
+  Settings settings_;
+  std::unique_ptr<Backend> backend_;
+  std::unique_ptr<MainWindow> window_;
+  UINT_PTR tick_timer_ = 0;
+  UINT_PTR report_timer_ = 0;
+  std::string last_macro_;
+  StatusClient::Result last_result_ = StatusClient::Result::kNoBridge;
+};
+
+App* App::self_ = nullptr;
+
+int App::Run() {
+  self_ = this;
+  Log("start pid=" + std::to_string(GetCurrentProcessId()) + " show=" + std::to_string(show_) +
+      " cmdline=" + GetCommandLineA());
+  std::string error;
+  server_ = CommandServer::Register(
+      ServiceNameFromModule(), kCommandTopic, [this](std::string_view bytes) { OnCommand(bytes); },
+      &error);
+  if (!server_) {
+    Log("error " + error);
+    MessageBoxA(nullptr, error.c_str(), "RotServer", MB_OK | MB_ICONERROR);
+    return 1;
+  }
+  Log("registered service=" + server_->service() + " topic=" + server_->topic());
+
+  std::optional<Settings> stored = LoadSettings();
+  Rebuild(stored.value_or(Settings{}));
+  WindowActions actions;
+  actions.turn_to = [this](double compass) {
+    TurnOutcome outcome = backend_->front().TurnTo(compass, Now());
+    Log("operator turn " + std::to_string(compass) +
+        (outcome.reason.empty() ? "" : ": " + outcome.reason));
+  };
+  actions.stop = [this] {
+    backend_->front().Stop(Now());
+    Log("operator stop");
+  };
+  actions.apply_settings = [this](const Settings& settings) { Rebuild(settings); };
+  actions.closed = [] { PostQuitMessage(0); };
+  window_ = CreateMainWindow(instance_, show_, std::move(actions));
+  if (!window_) {
+    Log("error the window could not be created");
+    return 1;
+  }
+  tick_timer_ = SetTimer(nullptr, 0, kTickMs, &OnTickTimer);
+  report_timer_ = SetTimer(nullptr, 0, kReportMs, &OnReportTimer);
+  Report();
+  if (!stored) {
+    Log("first start: settings dialog");
+    window_->OpenSettings(settings_);
+  }
+  MSG msg;
+  // A plain loop: the window takes Esc as WM_KEYDOWN, which IsDialogMessage would swallow.
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  Log("exit");
+  return 0;
+}
+
+void App::Rebuild(const Settings& settings) {
+  settings_ = settings;
+  backend_.reset();  // the old supervised rotctld and socket go first
+  backend_ = std::make_unique<Backend>(settings_, log_, Now());
+  Log("backend " + BackendLabel(settings_) + " offset=" + std::to_string(settings_.offset_deg) +
+      " range_mode=" + std::to_string(settings_.range_mode) +
+      " poll_ms=" + std::to_string(settings_.poll_ms) +
+      (settings_.rotctld_command.empty() ? "" : " command=" + settings_.rotctld_command));
+}
+
+void App::OnCommand(std::string_view bytes) {
+  Log("execute size=" + std::to_string(bytes.size()) + " text=\"" + Escaped(bytes) + "\"");
+  if (!backend_) return;
+  TurnOutcome outcome = backend_->front().OnBridgeCommand(bytes, Now());
+  switch (outcome.kind) {
+    case TurnOutcome::Kind::kMove:
+      Log("command move azimuth=" + std::to_string(outcome.azimuth));
+      break;
+    case TurnOutcome::Kind::kStop:
+      Log("command stop");
+      break;
+    case TurnOutcome::Kind::kRefused:
+      Log("command refused: " + outcome.reason);
+      break;
+  }
+}
+
+void App::Report() {
+  if (!backend_) return;
+  Millis now = Now();
+  std::string macro = backend_->front().StatusMacro(now);
+  macro.push_back('\0');
+  StatusClient::Result result = status_.Send(macro, static_cast<DWORD>(now));
+  if (macro != last_macro_ || result != last_result_)
+    Log("status \"" + Escaped(macro) + "\" result=" + ResultName(result));
+  last_macro_ = std::move(macro);
+  last_result_ = result;
+  if (window_) window_->Show(backend_->View(now));
+}
+
+void CALLBACK App::OnTickTimer(HWND, UINT, UINT_PTR, DWORD) {
+  try {
+    if (self_ && self_->backend_) self_->backend_->Tick(Now());
+  } catch (const std::exception& e) {
+    if (self_) self_->Log(std::string("error in tick: ") + e.what());
+  }
+}
+
+void CALLBACK App::OnReportTimer(HWND, UINT, UINT_PTR, DWORD) {
+  try {
+    if (self_) self_->Report();
+  } catch (const std::exception& e) {
+    if (self_) self_->Log(std::string("error in report: ") + e.what());
+  }
+}
+
+std::vector<std::string> Arguments() {
+  std::vector<std::string> args;
+  for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
+  return args;
+}
+
+}  // namespace
+}  // namespace rotserver
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  try {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    std::string error;
+    auto options = rotserver::ParseCommandLine(rotserver::Arguments(), &error);
+    if (!options) {
+      MessageBoxA(nullptr, error.c_str(), "RotServer", MB_OK | MB_ICONERROR);
+      return 64;
+    }
+    rotserver::App app(instance, show, *options);
+    return app.Run();
+  } catch (const std::exception& e) {
+    MessageBoxA(nullptr, e.what(), "RotServer", MB_OK | MB_ICONERROR);
+    return 1;
+  }
+}

@@ -1,0 +1,265 @@
+#include "win/rotctld_socket_win.h"
+
+#include <ws2tcpip.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace rotserver {
+
+std::optional<HostPort> SplitHostPort(std::string_view text) {
+  HostPort result;
+  std::string_view port;
+  if (!text.empty() && text.front() == '[') {
+    std::size_t close = text.find(']');
+    if (close == std::string_view::npos) return std::nullopt;
+    result.host = std::string(text.substr(1, close - 1));
+    std::string_view rest = text.substr(close + 1);
+    if (!rest.empty()) {
+      if (rest.front() != ':') return std::nullopt;
+      port = rest.substr(1);
+      if (port.empty()) return std::nullopt;
+    }
+  } else {
+    std::size_t colon = text.rfind(':');
+    if (colon != std::string_view::npos && text.find(':') != colon) colon = std::string_view::npos;
+    result.host = std::string(text.substr(0, colon));
+    if (colon != std::string_view::npos) {
+      port = text.substr(colon + 1);
+      if (port.empty()) return std::nullopt;
+    }
+  }
+  if (result.host.empty()) return std::nullopt;
+  if (!port.empty()) {
+    if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos)
+      return std::nullopt;
+    long value = std::strtol(std::string(port).c_str(), nullptr, 10);
+    if (value < 1 || value > 65535) return std::nullopt;
+    result.port = static_cast<std::uint16_t>(value);
+  }
+  return result;
+}
+
+// A host-name lookup on a thread of its own, since getaddrinfo waits for the name server. The
+// socket may be closed (and the lookup abandoned) while it runs: both share this record.
+struct RotctldSocket::Lookup {
+  std::mutex mutex;
+  bool done = false;
+  int code = 0;
+  sockaddr_storage address{};
+  int length = 0;
+};
+
+namespace {
+
+addrinfo* Resolve(const HostPort& where, bool numeric_only, int* code) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_protocol = IPPROTO_TCP;
+  hints.ai_flags = numeric_only ? AI_NUMERICHOST : 0;
+  addrinfo* found = nullptr;
+  std::string port = std::to_string(where.port);
+  *code = getaddrinfo(where.host.c_str(), port.c_str(), &hints, &found);
+  if (*code != 0) return nullptr;
+  return found;
+}
+
+}  // namespace
+
+namespace {
+
+constexpr UINT kMsgSocketNotice = WM_APP + 1;
+constexpr char kNoticeClass[] = "RotServerSocketNotices";
+// Receives tried without a notice: one in 20 polls, once a second at the 50 ms timer.
+constexpr unsigned kPollsPerBlindReceive = 20;
+
+}  // namespace
+
+RotctldSocket::RotctldSocket(std::string address) : address_(std::move(address)) {
+  WSADATA data;
+  winsock_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &NoticeProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kNoticeClass;
+  RegisterClassA(&wc);  // fails harmlessly when registered already
+  notices_ = CreateWindowExA(0, kNoticeClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             wc.hInstance, nullptr);
+  if (notices_) SetWindowLongPtrA(notices_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+RotctldSocket::~RotctldSocket() {
+  Close();
+  if (notices_) DestroyWindow(notices_);
+  if (winsock_) WSACleanup();
+}
+
+LRESULT CALLBACK RotctldSocket::NoticeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != kMsgSocketNotice) return DefWindowProcA(hwnd, msg, wp, lp);
+  try {
+    auto* self = reinterpret_cast<RotctldSocket*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    // A notice for a socket closed since is of no interest.
+    if (self && static_cast<SOCKET>(wp) == self->socket_) {
+      self->readable_ = true;
+      self->Poll();
+    }
+  } catch (...) {
+    // No exception may cross the window procedure; the timer's next poll tries again.
+  }
+  return 0;
+}
+
+void RotctldSocket::Watch() {
+  if (notices_)
+    WSAAsyncSelect(socket_, notices_, kMsgSocketNotice, FD_CONNECT | FD_READ | FD_CLOSE);
+}
+
+void RotctldSocket::Close() {
+  if (socket_ != INVALID_SOCKET) closesocket(socket_);
+  socket_ = INVALID_SOCKET;
+  state_ = State::kClosed;
+  output_.clear();
+  failure_.clear();
+  lookup_.reset();
+}
+
+void RotctldSocket::Fail(const std::string& what, int code) {
+  if (socket_ != INVALID_SOCKET) closesocket(socket_);
+  socket_ = INVALID_SOCKET;
+  output_.clear();
+  lookup_.reset();
+  failure_ = code ? what + " (Winsock error " + std::to_string(code) + ")" : what;
+  state_ = State::kFailed;
+}
+
+void RotctldSocket::Open() {
+  Close();
+  if (!winsock_) return Fail("Winsock is not available", 0);
+  auto where = SplitHostPort(address_);
+  if (!where) return Fail("not an address (host:port): " + address_, 0);
+  int code = 0;
+  if (addrinfo* found = Resolve(*where, true, &code)) {
+    StartConnect(found->ai_addr, static_cast<int>(found->ai_addrlen));
+    freeaddrinfo(found);
+    return;
+  }
+  auto lookup = std::make_shared<Lookup>();
+  lookup_ = lookup;
+  state_ = State::kResolving;
+  std::thread([lookup, where = *where] {
+    int code = 0;
+    addrinfo* found = Resolve(where, false, &code);
+    std::lock_guard<std::mutex> lock(lookup->mutex);
+    if (found) {
+      std::memcpy(&lookup->address, found->ai_addr, found->ai_addrlen);
+      lookup->length = static_cast<int>(found->ai_addrlen);
+      freeaddrinfo(found);
+    }
+    lookup->code = found ? 0 : (code ? code : WSAHOST_NOT_FOUND);
+    lookup->done = true;
+  }).detach();
+}
+
+void RotctldSocket::StartConnect(const sockaddr* address, int length) {
+  socket_ = socket(address->sa_family, SOCK_STREAM, IPPROTO_TCP);
+  if (socket_ == INVALID_SOCKET) return Fail("no socket", WSAGetLastError());
+  u_long non_blocking = 1;
+  ioctlsocket(socket_, FIONBIO, &non_blocking);
+  Watch();  // non-blocking as well
+  readable_ = true;
+  BOOL no_delay = TRUE;  // commands are a few bytes each and must go out at once
+  setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&no_delay),
+             sizeof no_delay);
+  state_ = State::kConnecting;
+  if (connect(socket_, address, length) == 0) return;  // completion reported by the next Poll
+  int code = WSAGetLastError();
+  if (code != WSAEWOULDBLOCK && code != WSAEINPROGRESS) Fail("cannot connect to " + address_, code);
+}
+
+void RotctldSocket::Write(std::string_view bytes) {
+  if (state_ == State::kClosed || state_ == State::kFailed) return;
+  output_.append(bytes);
+  if (state_ == State::kOpen) Flush();
+}
+
+void RotctldSocket::Flush() {
+  while (!output_.empty()) {
+    int sent = send(socket_, output_.data(), static_cast<int>(output_.size()), 0);
+    if (sent == SOCKET_ERROR) {
+      int code = WSAGetLastError();
+      if (code != WSAEWOULDBLOCK) Fail("send failed", code);
+      return;
+    }
+    if (on_sent) on_sent(std::string_view(output_.data(), static_cast<std::size_t>(sent)));
+    output_.erase(0, static_cast<std::size_t>(sent));
+  }
+}
+
+void RotctldSocket::Poll() {
+  if (state_ == State::kResolving) PollLookup();
+  if (state_ == State::kConnecting) PollConnect();
+  if (state_ == State::kOpen) {
+    Flush();
+    if (state_ == State::kOpen && (readable_ || ++quiet_polls_ >= kPollsPerBlindReceive)) {
+      quiet_polls_ = 0;
+      readable_ = false;
+      PollReceive();
+    }
+  }
+  if (state_ == State::kFailed) {
+    std::string why = failure_;
+    state_ = State::kClosed;
+    failure_.clear();
+    if (events_.closed) events_.closed(why);
+  }
+}
+
+void RotctldSocket::PollLookup() {
+  std::shared_ptr<Lookup> lookup = lookup_;
+  std::lock_guard<std::mutex> lock(lookup->mutex);
+  if (!lookup->done) return;
+  lookup_.reset();
+  if (lookup->code != 0) return Fail("cannot find host " + address_, lookup->code);
+  StartConnect(reinterpret_cast<const sockaddr*>(&lookup->address), lookup->length);
+}
+
+void RotctldSocket::PollConnect() {
+  fd_set writable, failed;
+  FD_ZERO(&writable);
+  FD_ZERO(&failed);
+  FD_SET(socket_, &writable);
+  FD_SET(socket_, &failed);
+  timeval no_wait{0, 0};
+  if (select(0, nullptr, &writable, &failed, &no_wait) == SOCKET_ERROR)
+    return Fail("select failed", WSAGetLastError());
+  if (FD_ISSET(socket_, &failed)) {
+    int code = 0;
+    int size = sizeof code;
+    getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&code), &size);
+    return Fail("connection to " + address_ + " refused", code);
+  }
+  if (!FD_ISSET(socket_, &writable)) return;  // still under way
+  state_ = State::kOpen;
+  if (events_.opened) events_.opened();
+}
+
+void RotctldSocket::PollReceive() {
+  char buffer[4096];
+  for (;;) {
+    int got = recv(socket_, buffer, sizeof buffer, 0);
+    if (got > 0) {
+      if (events_.bytes) events_.bytes(std::string_view(buffer, static_cast<std::size_t>(got)));
+      if (state_ != State::kOpen) return;  // the driver closed the link on what it read
+      continue;
+    }
+    if (got == 0) return Fail("rotctld closed the connection", 0);
+    int code = WSAGetLastError();
+    if (code != WSAEWOULDBLOCK) Fail("connection to rotctld lost", code);
+    return;
+  }
+}
+
+}  // namespace rotserver

@@ -1,0 +1,79 @@
+// RotServer.exe as an operator meets it: the first start opens the settings with the simulated
+// rotator chosen while the DDE side already answers, and Esc on its window stops the rotator.
+// This process plays the bridge's DDE side.
+#include <gtest/gtest.h>
+
+#include "controls_input.h"
+#include "rotserver_support.h"
+#include "win/main_window_win.h"
+#include "win/settings_dialog_win.h"
+#include "win/settings_store_win.h"
+
+using namespace std::chrono_literals;
+using harness::WaitUntil;
+
+namespace {
+
+class RotServerProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    harness::DeleteVexalKey();
+    dir_ = harness::TestDir();
+  }
+  void TearDown() override {
+    job_.KillAll();
+    harness::DeleteVexalKey();
+  }
+
+  harness::Job job_;
+  std::string dir_;
+  rstest::FakeBridge bridge_;
+};
+
+}  // namespace
+
+TEST_F(RotServerProgram, FirstStartOpensTheSettingsWithTheSimulatedRotatorWhileDdeAnswers) {
+  ASSERT_FALSE(rotserver::LoadSettings());
+  rstest::RotServer server(job_, dir_ + "\\rotserver.log");
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] { return (dialog = FindWindowA("#32770", rotserver::kSettingsDialogTitle)); }, 15s))
+      << "no settings dialog on the first start";
+  EXPECT_EQ(harness::WindowText(GetDlgItem(dialog, rotserver::kIdBackend)), "simulated");
+
+  // The dialog waits for the operator; the bridge is served meanwhile.
+  EXPECT_TRUE(bridge_.Execute(std::string("HS \r\n") + '\0'));
+  EXPECT_TRUE(bridge_.WaitAzimuth(0, 10s)) << "no status macro while the dialog is open";
+  auto log = server.Log();
+  auto at = [&](const std::string& needle) {
+    for (std::size_t i = 0; i < log.size(); ++i)
+      if (log[i].find(needle) != std::string::npos) return static_cast<long>(i);
+    return -1L;
+  };
+  EXPECT_LT(at(" registered service="), at("first start: settings dialog"));
+
+  SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([] { return rotserver::LoadSettings().has_value(); }, 5s));
+  EXPECT_EQ(rotserver::LoadSettings()->backend, rotserver::BackendKind::kSimulated);
+}
+
+TEST_F(RotServerProgram, EscOnTheWindowStopsTheRotator) {
+  rstest::StoreSettings(rotserver::Settings{});  // simulated, 6 degrees a second
+  rstest::RotServer server(job_, dir_ + "\\rotserver.log");
+  ASSERT_TRUE(bridge_.WaitAzimuth(0, 10s));
+  ASSERT_TRUE(bridge_.SendTarget(900));
+  ASSERT_TRUE(WaitUntil([&] { return bridge_.LatestAzimuth().value_or(0) >= 30; }, 10s));
+
+  HWND window = server.window();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(controls::BringToFront(window, 5s));
+  controls::Stroke(VK_ESCAPE);
+  ASSERT_TRUE(server.WaitLog("operator stop", 5s)) << "Esc did not reach the stop";
+  ASSERT_TRUE(WaitUntil([&] { return bridge_.macros().back()[2] == "0"; }, 5s)) << "still turning";
+  int stopped = bridge_.LatestAzimuth().value_or(-1);
+  EXPECT_LT(stopped, 900);
+  // Still there a few reports later.
+  std::size_t seen = bridge_.macros().size();
+  ASSERT_TRUE(WaitUntil([&] { return bridge_.macros().size() >= seen + 6; }, 5s));
+  EXPECT_EQ(bridge_.LatestAzimuth(), stopped);
+}

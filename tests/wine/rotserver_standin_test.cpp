@@ -1,0 +1,140 @@
+// RotServer.exe against a scripted stand-in for rotctld, for what Hamlib's dummy rotator
+// cannot do: commands never answered, refused targets, a connection closed in the middle of a
+// command, the old dump_state layout, a slow controller, and a range with overlap. This process
+// plays the bridge's DDE side.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "rotserver_support.h"
+#include "win/main_window_win.h"
+
+using namespace std::chrono_literals;
+using harness::WaitUntil;
+using rstest::Received;
+
+namespace {
+
+class RotServerStandIn : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = harness::TestDir();
+    stand_in_ = std::make_unique<rstest::StandInRotctld>(dir_);
+    ASSERT_NE(stand_in_->port(), 0u) << "the stand-in for rotctld did not start (python3?)";
+    harness::DeleteVexalKey();
+  }
+  void TearDown() override {
+    job_.KillAll();
+    harness::DeleteVexalKey();
+  }
+
+  // RotServer in front of the stand-in, its first reading at the bridge.
+  void Start(int expect_tenths, int poll_ms = 1000) {
+    rstest::StoreSettings(rstest::RotctldSettings(stand_in_->Address(), poll_ms));
+    server_ = std::make_unique<rstest::RotServer>(job_, dir_ + "\\rotserver.log");
+    ASSERT_TRUE(bridge_.WaitAzimuth(expect_tenths, 20s))
+        << "no reading reached the bridge; latest " << bridge_.LatestAzimuth().value_or(-1);
+  }
+
+  std::string StatusLine() const { return server_->ChildText(rotserver::kIdStatusLine); }
+
+  // Waits until the stand-in has received `count` more position queries than `since`.
+  bool WaitPolls(std::size_t since, std::size_t count, harness::Millis timeout) {
+    return WaitUntil([&] { return stand_in_->ReceivedWith("+p").size() >= since + count; },
+                     timeout);
+  }
+
+  harness::Job job_;
+  std::string dir_;
+  std::unique_ptr<rstest::StandInRotctld> stand_in_;
+  rstest::FakeBridge bridge_;
+  std::unique_ptr<rstest::RotServer> server_;
+};
+
+}  // namespace
+
+TEST_F(RotServerStandIn, CommandNeverAnsweredIsGivenUpWithoutDroppingTheLink) {
+  // rotctld answers a command it does not know with nothing at all.
+  ASSERT_TRUE(stand_in_->Set("silent=\\dump_state az=42"));
+  Start(420);
+  EXPECT_TRUE(WaitUntil(
+      [&] { return StatusLine().find("dump_state not answered") != std::string::npos; }, 5s))
+      << StatusLine();
+  EXPECT_EQ(stand_in_->Connections(), 1);
+  ASSERT_EQ(stand_in_->ReceivedWith("+\\dump_state").size(), 1u);
+  // Taken as 0..360: the reading still reaches the bridge, a target still goes out.
+  ASSERT_TRUE(bridge_.SendTarget(900));
+  EXPECT_TRUE(WaitUntil([&] { return !stand_in_->ReceivedWith("+P").empty(); }, 5s));
+  EXPECT_TRUE(bridge_.WaitAzimuth(900, 20s));
+}
+
+TEST_F(RotServerStandIn, RefusedTargetIsShownAndNotSentAgain) {
+  ASSERT_TRUE(stand_in_->Set("rprt_P=-21 az=10"));
+  Start(100);
+  ASSERT_TRUE(bridge_.SendTarget(1200));
+  ASSERT_TRUE(WaitUntil([&] { return !stand_in_->ReceivedWith("+P").empty(); }, 5s));
+  EXPECT_TRUE(WaitUntil([&] { return StatusLine().find("RPRT -21") != std::string::npos; }, 5s))
+      << StatusLine();
+  // Several polls later, still the one attempt, and the rotator stands where it stood.
+  ASSERT_TRUE(WaitPolls(stand_in_->ReceivedWith("+p").size(), 4, 15s));
+  EXPECT_EQ(stand_in_->ReceivedWith("+P").size(), 1u);
+  EXPECT_EQ(bridge_.LatestAzimuth(), 100);
+}
+
+TEST_F(RotServerStandIn, ConnectionClosedMidCommandReconnectsWithoutReplayingTheTarget) {
+  ASSERT_TRUE(stand_in_->Set("close_on=P az=0"));
+  Start(0);
+  ASSERT_TRUE(bridge_.SendTarget(900));
+  ASSERT_TRUE(WaitUntil([&] { return stand_in_->Connections() == 2; }, 20s))
+      << "RotServer did not connect again";
+  ASSERT_TRUE(bridge_.WaitAzimuth(0, 10s));
+  ASSERT_TRUE(WaitPolls(stand_in_->ReceivedWith("+p").size(), 3, 15s));
+  EXPECT_EQ(stand_in_->ReceivedWith("+P").size(), 1u) << "the target was sent again";
+  EXPECT_EQ(stand_in_->Control("position"), "0.00");
+}
+
+TEST_F(RotServerStandIn, OldDumpStateLayoutGivesTheRangeThatPlacesTheTarget) {
+  // Before Hamlib 4.5.1: bare positional lines. Read right, the range is -180..180 and the
+  // compass heading 350 lies at -10; misread as 0..360 it would go out as 350.
+  ASSERT_TRUE(stand_in_->Set("dump=old min_az=-180 max_az=180 az=20 speed=90"));
+  Start(200);
+  ASSERT_TRUE(bridge_.SendTarget(3500));
+  ASSERT_TRUE(WaitUntil([&] { return !stand_in_->ReceivedWith("+P").empty(); }, 5s));
+  EXPECT_NEAR(rstest::SetPosAzimuth(stand_in_->ReceivedWith("+P")[0].line), -10.0, 0.01);
+  EXPECT_TRUE(bridge_.WaitAzimuth(3500, 20s)) << bridge_.LatestAzimuth().value_or(-1);
+}
+
+TEST_F(RotServerStandIn, SlowControllerIsNeverAskedTwiceAtOnceWhileTheBridgeHearsOnTime) {
+  ASSERT_TRUE(stand_in_->Set("slow_p=1000 az=30"));
+  Start(300, 250);
+  std::size_t macros_before = bridge_.macros().size();
+  std::size_t before = stand_in_->ReceivedLines().size();
+  ASSERT_TRUE(WaitUntil([&] { return stand_in_->ReceivedLines().size() >= before + 4; }, 20s));
+  auto lines = stand_in_->ReceivedLines();
+  // Each answer takes a second: the next command may only follow it.
+  for (std::size_t i = before + 1; i < lines.size(); ++i)
+    EXPECT_GE(lines[i].ms - lines[i - 1].ms, 950) << lines[i - 1].line << " then " << lines[i].line;
+  // Status macros keep their pace (4 a second) whatever the controller's.
+  long span_ms = lines.back().ms - lines[before].ms;
+  EXPECT_GE(bridge_.macros().size() - macros_before, static_cast<std::size_t>(span_ms / 1000 * 3));
+}
+
+TEST_F(RotServerStandIn, OverlapRangeSendsTheEquivalentNearestTheRotator) {
+  // Range -180..450: compass 350 is -10 or 350 for the rotator; the nearer one goes out.
+  ASSERT_TRUE(stand_in_->Set("min_az=-180 max_az=450 az=0 speed=60"));
+  Start(0);
+  ASSERT_TRUE(bridge_.SendTarget(3500));
+  ASSERT_TRUE(WaitUntil([&] { return stand_in_->ReceivedWith("+P").size() == 1; }, 5s));
+  EXPECT_NEAR(rstest::SetPosAzimuth(stand_in_->ReceivedWith("+P")[0].line), -10.0, 0.01);
+  ASSERT_TRUE(bridge_.WaitAzimuth(3500, 20s));
+
+  ASSERT_TRUE(stand_in_->Set("az=300"));
+  ASSERT_TRUE(bridge_.WaitAzimuth(3000, 10s));
+  // A target the bridge saw lately means "stop there": let 350 leave its memory first.
+  std::size_t seen = bridge_.macros().size();
+  ASSERT_TRUE(WaitUntil([&] { return bridge_.macros().size() >= seen + 6; }, 10s));
+  ASSERT_TRUE(bridge_.SendTarget(3500));
+  ASSERT_TRUE(WaitUntil([&] { return stand_in_->ReceivedWith("+P").size() == 2; }, 5s));
+  EXPECT_NEAR(rstest::SetPosAzimuth(stand_in_->ReceivedWith("+P")[1].line), 350.0, 0.01);
+  EXPECT_TRUE(bridge_.WaitAzimuth(3500, 20s));
+}

@@ -1,0 +1,260 @@
+#include "rotserver_support.h"
+
+#include <ws2tcpip.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "win/main_window_win.h"
+#include "win/settings_store_win.h"
+
+using namespace std::chrono_literals;
+
+namespace rstest {
+
+namespace {
+
+// The Unix path of a Windows one, from Wine's own export: the stand-in is a Linux program.
+std::string UnixPath(const std::string& windows_path) {
+  using Convert = char*(CDECL*)(const WCHAR*);
+  auto convert = reinterpret_cast<Convert>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  if (!convert) return {};
+  std::wstring wide(windows_path.begin(), windows_path.end());
+  char* unix_path = convert(wide.c_str());
+  if (!unix_path) return {};
+  std::string result = unix_path;
+  HeapFree(GetProcessHeap(), 0, unix_path);
+  return result;
+}
+
+struct FindArgs {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindRotServerWindow(HWND hwnd, LPARAM lp) {
+  auto* args = reinterpret_cast<FindArgs*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != args->pid || harness::WindowText(hwnd) != rotserver::kMainWindowTitle) return TRUE;
+  args->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+std::string RotServerPath() {
+  return harness::BinPath("RotServer.exe");
+}
+
+void StoreSettings(const rotserver::Settings& settings) {
+  std::string error;
+  ASSERT_TRUE(rotserver::SaveSettings(settings, &error)) << error;
+}
+
+rotserver::Settings RotctldSettings(const std::string& address, int poll_ms) {
+  rotserver::Settings settings;
+  settings.backend = rotserver::BackendKind::kRotctld;
+  settings.rotctld_address = address;
+  settings.poll_ms = poll_ms;
+  return settings;
+}
+
+RotServer::RotServer(harness::Job& job, const std::string& log_path, WORD show)
+    : log_path_(log_path),
+      child_(job, "\"" + RotServerPath() + "\" --log \"" + log_path + "\"", show) {
+  EXPECT_TRUE(WaitLog(" registered service=RotServer topic=RotServConv", 20s))
+      << "RotServer did not register its DDE service";
+}
+
+bool RotServer::WaitLog(const std::string& needle, harness::Millis timeout) const {
+  return harness::WaitUntil(
+      [&] {
+        for (const auto& line : Log())
+          if (line.find(needle) != std::string::npos) return true;
+        return false;
+      },
+      timeout);
+}
+
+HWND RotServer::window() const {
+  FindArgs args{child_.pid(), nullptr};
+  EnumWindows(FindRotServerWindow, reinterpret_cast<LPARAM>(&args));
+  return args.found;
+}
+
+std::string RotServer::ChildText(int id) const {
+  HWND w = window();
+  return w ? harness::WindowText(GetDlgItem(w, id)) : "<no window>";
+}
+
+bool RotServer::Close(harness::Millis timeout) {
+  HWND w = window();
+  if (!w) return false;
+  PostMessageA(w, WM_CLOSE, 0, 0);
+  return harness::WaitUntil([&] { return !child_.Running(); }, timeout);
+}
+
+FakeBridge::FakeBridge() {
+  std::string error;
+  status_ = rotserver::CommandServer::Register(
+      "Logger32Vexal", "AntDaten",
+      [this](std::string_view bytes) {
+        std::vector<std::string> lines;
+        std::string text(bytes.substr(0, bytes.find('\0')));
+        std::size_t at = 0;
+        while (at < text.size()) {
+          std::size_t end = text.find("\r\n", at);
+          if (end == std::string::npos) end = text.size();
+          lines.push_back(text.substr(at, end - at));
+          at = end + 2;
+        }
+        macros_.push_back(std::move(lines));
+      },
+      &error);
+  EXPECT_TRUE(status_) << error;
+  DdeInitializeA(
+      &client_,
+      [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA {
+        return nullptr;
+      },
+      APPCMD_CLIENTONLY, 0);
+}
+
+FakeBridge::~FakeBridge() {
+  if (conv_) DdeDisconnect(conv_);
+  if (client_) DdeUninitialize(client_);
+}
+
+bool FakeBridge::WaitAzimuth(int tenths, harness::Millis timeout) {
+  return harness::WaitUntil([&] { return LatestAzimuth() == tenths; }, timeout);
+}
+
+std::optional<int> FakeBridge::LatestAzimuth() const {
+  if (macros_.empty() || macros_.back().empty()) return std::nullopt;
+  return std::atoi(macros_.back()[0].c_str());
+}
+
+bool FakeBridge::Execute(const std::string& bytes) {
+  if (!conv_) {
+    HSZ service = DdeCreateStringHandleA(client_, "RotServer", CP_WINANSI);
+    HSZ topic = DdeCreateStringHandleA(client_, "RotServConv", CP_WINANSI);
+    conv_ = DdeConnect(client_, service, topic, nullptr);
+    DdeFreeStringHandle(client_, service);
+    DdeFreeStringHandle(client_, topic);
+    if (!conv_) return false;
+  }
+  DWORD result = 0;
+  HDDEDATA ok = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(bytes.data())),
+                                     static_cast<DWORD>(bytes.size()), conv_, nullptr, CF_TEXT,
+                                     XTYP_EXECUTE, 5000, &result);
+  return ok != nullptr;
+}
+
+bool FakeBridge::SendTarget(int tenths) {
+  return Execute(std::to_string(tenths) + "\r\n0\r\n0\r\n" + std::string(1, '\0'));
+}
+
+StandInRotctld::StandInRotctld(const std::string& dir) {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  std::string port_file = dir + "\\stand-in.ports";
+  DeleteFileA(port_file.c_str());
+  std::string script = UnixPath(harness::BinPath("stand_in_rotctld.py"));
+  std::string ports = UnixPath(port_file);
+  // Wine runs a Linux program given by its path; the process handle it gives back is of no
+  // use, so the stand-in is ended by a control line, or ends when its control link closes.
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string line = "Z:\\usr\\bin\\python3 " + script + " " + ports;
+  if (script.empty() || ports.empty() ||
+      !CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return;
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  unsigned control_port = 0;
+  harness::WaitUntil(
+      [&] {
+        std::ifstream in(port_file);
+        return static_cast<bool>(in >> port_ >> control_port);
+      },
+      15s);
+  if (!control_port) {
+    port_ = 0;
+    return;
+  }
+  control_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  DWORD timeout_ms = 5000;
+  setsockopt(control_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms),
+             sizeof timeout_ms);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(control_port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(control_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) port_ = 0;
+}
+
+StandInRotctld::~StandInRotctld() {
+  if (control_ != INVALID_SOCKET) {
+    Control("quit");
+    closesocket(control_);
+  }
+  WSACleanup();
+}
+
+std::string StandInRotctld::Control(const std::string& line) {
+  if (control_ == INVALID_SOCKET) return "error no stand-in";
+  std::string out = line + "\n";
+  send(control_, out.data(), static_cast<int>(out.size()), 0);
+  for (;;) {
+    std::size_t end = buffer_.find('\n');
+    if (end != std::string::npos) {
+      std::string answer = buffer_.substr(0, end);
+      buffer_.erase(0, end + 1);
+      return answer;
+    }
+    char chunk[4096];
+    int got = recv(control_, chunk, sizeof chunk, 0);
+    if (got <= 0) return "error no answer";
+    buffer_.append(chunk, static_cast<std::size_t>(got));
+  }
+}
+
+std::vector<Received> StandInRotctld::ReceivedLines() {
+  std::vector<Received> lines;
+  std::string all = Control("received");
+  std::size_t at = 0;
+  while (at < all.size()) {
+    std::size_t end = all.find(" | ", at);
+    if (end == std::string::npos) end = all.size();
+    std::string item = all.substr(at, end - at);
+    std::size_t tab = item.find('\t');
+    if (tab != std::string::npos)
+      lines.push_back({std::atol(item.substr(0, tab).c_str()), item.substr(tab + 1)});
+    at = end + 3;
+  }
+  return lines;
+}
+
+std::vector<Received> StandInRotctld::ReceivedWith(const std::string& prefix) {
+  std::vector<Received> found;
+  for (auto& r : ReceivedLines())
+    if (r.line.rfind(prefix, 0) == 0) found.push_back(r);
+  return found;
+}
+
+int StandInRotctld::Connections() {
+  return std::atoi(Control("connections").c_str());
+}
+
+double SetPosAzimuth(const std::string& line) {
+  std::size_t at = line.find(' ');
+  return at == std::string::npos ? -9999 : std::atof(line.c_str() + at + 1);
+}
+
+}  // namespace rstest

@@ -1,0 +1,106 @@
+// RotServer.exe from outside, as the bridge and an operator meet it: its settings stored the way
+// its dialog stores them, the program started with an event log, a stand-in for the bridge in
+// this process (the status topic "AntDaten" served, target commands executed on "RotServConv"),
+// and a scripted stand-in for rotctld (tests/wine/stand_in_rotctld.py, a Linux program that
+// this Windows test starts and directs over a loopback control port).
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "harness.h"
+#include "win/dde_link_win.h"
+
+namespace rstest {
+
+std::string RotServerPath();
+
+// Stores `settings` in HKCU\Software\Vexal as the settings dialog does.
+void StoreSettings(const rotserver::Settings& settings);
+rotserver::Settings RotctldSettings(const std::string& address, int poll_ms = 1000);
+
+// RotServer.exe started with --log in `job`, its DDE service registered.
+class RotServer {
+ public:
+  RotServer(harness::Job& job, const std::string& log_path, WORD show = SW_SHOWNORMAL);
+  DWORD pid() const { return child_.pid(); }
+  harness::Child& process() { return child_; }
+  std::vector<std::string> Log() const { return harness::ReadLines(log_path_); }
+  bool WaitLog(const std::string& needle, harness::Millis timeout) const;
+  HWND window() const;  // its top-level window "RotServer"
+  std::string ChildText(int id) const;
+  // WM_CLOSE to its window; true when the process ended.
+  bool Close(harness::Millis timeout);
+
+ private:
+  std::string log_path_;
+  harness::Child child_;
+};
+
+// The bridge's DDE side played by this process: receives status macros on "AntDaten" under
+// the bridge's service "Logger32Vexal" and executes target commands on RotServer's topic.
+class FakeBridge {
+ public:
+  FakeBridge();
+  ~FakeBridge();
+  FakeBridge(const FakeBridge&) = delete;
+  FakeBridge& operator=(const FakeBridge&) = delete;
+
+  // The status macros received so far, each as its lines (line 1 the azimuth in tenths).
+  const std::vector<std::vector<std::string>>& macros() const { return macros_; }
+  // Waits until a macro's line 1 is `tenths`.
+  bool WaitAzimuth(int tenths, harness::Millis timeout);
+  // Line 1 of the latest macro; nothing before the first.
+  std::optional<int> LatestAzimuth() const;
+  // Connects to RotServer's "RotServConv" (once) and executes `bytes` synchronously; true when
+  // acknowledged.
+  bool Execute(const std::string& bytes);
+  // A target command as the bridge sends it: "2450" CR LF "0" CR LF "0" CR LF NUL.
+  bool SendTarget(int tenths);
+
+ private:
+  std::unique_ptr<rotserver::CommandServer> status_;
+  std::vector<std::vector<std::string>> macros_;
+  DWORD client_ = 0;
+  HCONV conv_ = nullptr;
+};
+
+// One command line the stand-in received: when (ms since it started) and what.
+struct Received {
+  long ms = 0;
+  std::string line;
+};
+
+class StandInRotctld {
+ public:
+  explicit StandInRotctld(const std::string& dir);  // starts it; ports() 0 when that failed
+  ~StandInRotctld();                                // tells it to quit
+  StandInRotctld(const StandInRotctld&) = delete;
+  StandInRotctld& operator=(const StandInRotctld&) = delete;
+
+  unsigned port() const { return port_; }
+  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+  // One control line ("set slow_p=1000", "position", ...) and its one-line answer.
+  std::string Control(const std::string& line);
+  bool Set(const std::string& assignments) { return Control("set " + assignments) == "ok"; }
+  std::vector<Received> ReceivedLines();
+  // Received lines that begin with `prefix` ("+P", "+p").
+  std::vector<Received> ReceivedWith(const std::string& prefix);
+  int Connections();
+
+ private:
+  unsigned port_ = 0;
+  SOCKET control_ = INVALID_SOCKET;
+  std::string buffer_;
+};
+
+// The first number of a "+P az el" line.
+double SetPosAzimuth(const std::string& line);
+
+}  // namespace rstest
