@@ -40,6 +40,10 @@ std::optional<double> NearestInside(double rotator_deg, double min_az, double ma
   return best;
 }
 
+Millis StaleAfterFor(int poll_ms) {
+  return std::max<Millis>(3000, 2 * static_cast<Millis>(poll_ms));
+}
+
 FrontEnd::FrontEnd(RotatorDriver& driver, FrontEndConfig config)
     : driver_(driver), config_(std::move(config)) {}
 
@@ -75,6 +79,9 @@ TurnOutcome FrontEnd::TurnTo(double compass_deg, Millis now) {
   DriverStatus status = driver_.Status();
   if (!std::isfinite(compass_deg)) return Refuse("no direction given");
   if (status.link != LinkState::kConnected) return Refuse("the rotator is not connected");
+  // A controller that stopped answering would take the target when it comes back, long after
+  // the operator asked; the bridge keeps its own target pending while the rotator shows off.
+  if (!Fresh(status, now)) return Refuse("no reading from the rotator: target not sent");
   if (!status.limits_min || !status.limits_max)
     return Refuse("the rotator's range is not known yet");
   double rotator_deg = compass_deg - config_.offset_deg;

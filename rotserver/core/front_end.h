@@ -34,6 +34,10 @@ struct TurnOutcome {
   std::string reason;  // kRefused: in words, also shown in the window
 };
 
+// How old a reading may be and still count as live: 3 s, or two poll intervals when the
+// operator polls a slow controller less often than that.
+Millis StaleAfterFor(int poll_ms);
+
 class FrontEnd {
  public:
   FrontEnd(RotatorDriver& driver, FrontEndConfig config);

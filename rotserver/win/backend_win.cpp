@@ -68,6 +68,8 @@ Backend::Backend(const Settings& settings, RunLog& log, Millis now)
   FrontEndConfig config;
   config.offset_deg = settings.offset_deg;
   config.range_mode = settings.range_mode;
+  if (settings.backend == BackendKind::kRotctld)
+    config.stale_after_ms = StaleAfterFor(settings.poll_ms);
   config.backend_label = label_;
   front_ = std::make_unique<FrontEnd>(*driver_, config);
 }

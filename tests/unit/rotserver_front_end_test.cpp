@@ -181,6 +181,27 @@ TEST(RotserverFrontEnd, StaleReadingIsShownAsSuchAndNotReportedAsLive) {
   EXPECT_EQ(stale.direction, 0);
   EXPECT_EQ(front.StatusMacro(14200).substr(0, 12), "-100000\r\n0\r\n");
   EXPECT_EQ(front.StatusMacro(12900).substr(0, 6), "2000\r\n");
+
+  // A target is not taken while the reading is stale: the controller would act on it long
+  // after it was asked for.
+  TurnOutcome outcome = front.TurnTo(90, 14200);
+  EXPECT_EQ(outcome.kind, TurnOutcome::Kind::kRefused);
+  EXPECT_EQ(outcome.reason, "no reading from the rotator: target not sent");
+  EXPECT_TRUE(driver.moves.empty());
+  EXPECT_EQ(front.TurnTo(90, 12900).kind, TurnOutcome::Kind::kMove);
+}
+
+TEST(RotserverFrontEnd, SlowPollingStretchesWhatCountsAsLive) {
+  EXPECT_EQ(StaleAfterFor(250), 3000);
+  EXPECT_EQ(StaleAfterFor(1500), 3000);
+  EXPECT_EQ(StaleAfterFor(10000), 20000);
+  FakeDriver driver(200, 0, 360);
+  driver.status.reading_at = 0;
+  FrontEndConfig config;
+  config.stale_after_ms = StaleAfterFor(5000);
+  FrontEnd front(driver, config);
+  EXPECT_EQ(front.StatusMacro(9000).substr(0, 6), "2000\r\n");  // between two slow polls
+  EXPECT_EQ(front.StatusMacro(10001).substr(0, 9), "-100000\r\n");
 }
 
 TEST(RotserverFrontEnd, SilentControllerGoesStaleWithTheErrorInWords) {

@@ -20,8 +20,9 @@ namespace {
 // The Unix path of a Windows one, from Wine's own export: the stand-in is a Linux program.
 std::string UnixPath(const std::string& windows_path) {
   using Convert = char*(CDECL*)(const WCHAR*);
-  auto convert = reinterpret_cast<Convert>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  // Through void*: a FARPROC cast straight to another function type draws -Wcast-function-type.
+  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   if (!convert) return {};
   std::wstring wide(windows_path.begin(), windows_path.end());
   char* unix_path = convert(wide.c_str());
