@@ -19,6 +19,8 @@ struct ExecuteSettings {
   DWORD timeout_ms = 5000;
   // How long to keep trying DdeConnect while the server is still starting.
   DWORD connect_ms = 10000;
+  // false: the same status macro every time; true: TurningStatusMacro(i) for execute i.
+  bool turning = false;
 };
 
 struct ExecuteResult {
