@@ -4,7 +4,7 @@
 //
 //   bench-driver execute --service S --topic T [--ref-service S2 --ref-topic T2] [--count N]
 //                        [--warmup W] [--timeout-ms MS] [--connect-ms MS]
-//                        [--workload constant|turning]
+//                        [--workload constant|turning] [--block B]
 //   bench-driver startup --exe PATH --title TITLE [--args TEXT]
 //                        [--ref-exe PATH --ref-title TITLE [--ref-args TEXT]] [--runs R]
 //                        [--window-timeout-ms MS]
@@ -72,6 +72,7 @@ int Execute(const Options& options) {
   if (workload != "constant" && workload != "turning")
     throw UsageError("--workload takes constant or turning, not '" + workload + "'");
   s.turning = workload == "turning";
+  s.block = options.Number("block", 1, 1, 100000);
   std::vector<bench::ExecuteResult> results = bench::RunExecuteBench(targets, s);
   PrintExecute("", results[0]);
   if (results.size() > 1) PrintExecute("ref_", results[1]);
@@ -229,7 +230,7 @@ int Close(const Options& options) {
 int Dispatch(const std::string& command, const std::vector<std::string>& args) {
   if (command == "execute")
     return Execute(Options(args, {"service", "topic", "ref-service", "ref-topic", "count", "warmup",
-                                  "timeout-ms", "connect-ms", "workload"}));
+                                  "timeout-ms", "connect-ms", "workload", "block"}));
   if (command == "startup")
     return Startup(Options(args, {"exe", "title", "args", "ref-exe", "ref-title", "ref-args",
                                   "runs", "window-timeout-ms"}));

@@ -64,8 +64,11 @@ std::vector<ExecuteResult> RunExecuteBench(const std::vector<ExecuteTarget>& tar
   for (const ExecuteTarget& target : targets)
     measured.push_back(std::make_unique<Measured>(target, settings));
   Timer timer;
-  for (int i = 0; i < settings.warmup + settings.count; ++i)
-    for (auto& m : measured) m->ExecuteOnce(i, i >= settings.warmup, timer);
+  const int total = settings.warmup + settings.count;
+  for (int first = 0; first < total; first += settings.block)
+    for (auto& m : measured)
+      for (int i = first; i < total && i < first + settings.block; ++i)
+        m->ExecuteOnce(i, i >= settings.warmup, timer);
   std::vector<ExecuteResult> results;
   for (auto& m : measured) results.push_back(m->result());
   return results;

@@ -122,6 +122,16 @@ TEST(ExecuteBench, AlternatingServersKeepTheirOwnFigures) {
   EXPECT_EQ(run.values["ref_execute_failed"], 0);
   EXPECT_GT(run.values["ref_execute_median_us"], 0);
 
+  // In blocks that do not divide the count, too.
+  DriverRun blocks =
+      RunDriver(job, "execute --service " + acking + " --topic AntDaten --ref-service " + refusing +
+                         " --ref-topic Any --count 30 --warmup 3 --block 7");
+  ASSERT_EQ(blocks.exit_code, 0u) << blocks.output;
+  EXPECT_EQ(blocks.values["execute_count"], 30);
+  EXPECT_EQ(blocks.values["execute_non_fack"], 0);
+  EXPECT_EQ(blocks.values["ref_execute_count"], 30);
+  EXPECT_EQ(blocks.values["ref_execute_non_fack"], 30);
+
   // A reference nobody serves fails the whole measurement.
   DriverRun missing =
       RunDriver(job, "execute --service " + acking + " --topic AntDaten " + "--ref-service " +
