@@ -16,6 +16,12 @@ HWND Child(HWND parent, const char* cls, const char* text, DWORD style, DWORD ex
                          nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
+HFONT MakeFont(const char* face, int height, bool bold, BYTE charset) {
+  return CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, charset,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
 }  // namespace
 
 StatusWindow::StatusWindow() {
@@ -33,12 +39,19 @@ StatusWindow::StatusWindow() {
   left_ = Child(window_, "STATIC", "<<", SS_CENTER, 0, 28, 52, 57, 25);
   right_ = Child(window_, "STATIC", ">>", SS_CENTER, 0, 108, 52, 57, 25);
   edit_ = Child(window_, "EDIT", "0", ES_LEFT | WS_DISABLED, WS_EX_CLIENTEDGE, 78, 88, 46, 25);
+  panel_font_ = MakeFont("MS Sans Serif", 10, false, DEFAULT_CHARSET);
+  edit_font_ = MakeFont("Courier New", 15, true, ANSI_CHARSET);
+  for (HWND panel : {left_, right_})
+    SendMessageA(panel, WM_SETFONT, reinterpret_cast<WPARAM>(panel_font_), FALSE);
+  SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(edit_font_), FALSE);
   ShowWindow(window_, SW_SHOWNOACTIVATE);
   UpdateWindow(window_);
 }
 
 StatusWindow::~StatusWindow() {
   DestroyWindow(window_);
+  DeleteObject(panel_font_);
+  DeleteObject(edit_font_);
   DeleteObject(red_);
   DeleteObject(lime_);
 }

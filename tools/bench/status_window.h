@@ -28,6 +28,9 @@ class StatusWindow {
   HWND edit_ = nullptr;
   HWND left_ = nullptr;
   HWND right_ = nullptr;
+  // The bridge's fonts: its panels' and its azimuth box's.
+  HFONT panel_font_ = nullptr;
+  HFONT edit_font_ = nullptr;
   HBRUSH red_ = CreateSolidBrush(RGB(255, 0, 0));
   HBRUSH lime_ = CreateSolidBrush(RGB(0, 255, 0));
   bool turning_right_ = false;

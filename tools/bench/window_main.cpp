@@ -3,9 +3,14 @@
 // With --widgets it also carries the bridge's eleven widgets with their places, texts and
 // fonts, as plain system controls: the platform's cost of that layout.
 //
-// bench-window [--widgets] [TITLE]   (default title "Bench Window", with --widgets "Bench Widgets")
+// With --pause MS it blocks that long after building the window and before showing it, as the
+// bridge does when Logger32 is missing.
+//
+// bench-window [--widgets] [--pause MS] [TITLE]
+//   (default title "Bench Window", with --widgets "Bench Widgets")
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -100,8 +105,21 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int show) {
   const char* args = cmdline ? cmdline : "";
-  bool widgets = std::strncmp(args, "--widgets", 9) == 0;
-  if (widgets) args += args[9] == ' ' ? 10 : 9;
+  bool widgets = false;
+  DWORD pause_ms = 0;
+  for (;;) {
+    while (*args == ' ') ++args;
+    if (std::strncmp(args, "--widgets", 9) == 0 && (args[9] == ' ' || !args[9])) {
+      widgets = true;
+      args += 9;
+    } else if (std::strncmp(args, "--pause ", 8) == 0) {
+      char* end = nullptr;
+      pause_ms = std::strtoul(args + 8, &end, 10);
+      args = end;
+    } else {
+      break;
+    }
+  }
   const char* title = *args ? args : widgets ? "Bench Widgets" : "Bench Window";
   g_blue = CreateSolidBrush(RGB(0, 0, 255));
   WNDCLASSA wc{};
@@ -116,6 +134,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int show) {
                       CW_USEDEFAULT, 212, 236, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 1;
   if (widgets) CreateWidgets(hwnd);
+  if (pause_ms) Sleep(pause_ms);
   ShowWindow(hwnd, show);
   UpdateWindow(hwnd);
   MSG msg;
