@@ -40,6 +40,13 @@ std::string TestDir() {
   return dir;
 }
 
+std::string RotctldFixtureDir() {
+  char dir[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("VEXAL_ROTCTLD_DIR", dir, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) return std::string(dir, n);
+  return BinDir() + "\\..\\rotctld-fixture";
+}
+
 Job::Job() : job_(CreateJobObjectA(nullptr, nullptr)) {
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION info{};
   info.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;

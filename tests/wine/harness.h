@@ -20,6 +20,10 @@ std::string BinPath(const std::string& file);
 // A fresh, empty directory for the running test (logs, copies of programs).
 std::string TestDir();
 
+// Folder of the rotctld fixture (scripts/rotctld-fixture) that serves this test: the one of the
+// test's Wine session in a parallel run (VEXAL_ROTCTLD_DIR), else the build's own.
+std::string RotctldFixtureDir();
+
 // All processes that a test starts, grandchildren included, in one job that is killed when the
 // test ends, so that no window or DDE service outlives its test.
 class Job {

@@ -39,7 +39,7 @@ class Winsock {
 
 }  // namespace
 
-DummyRotctld::DummyRotctld() : dir_(harness::BinDir() + "\\..\\rotctld-fixture") {
+DummyRotctld::DummyRotctld() : dir_(harness::RotctldFixtureDir()) {
   port_ = static_cast<unsigned>(std::strtoul(ReadFirstLine(dir_ + "\\port").c_str(), nullptr, 10));
 }
 

@@ -64,11 +64,22 @@ void DdeClient::Disconnect() {
   conv_ = nullptr;
 }
 
+std::string TurningStatusMacro(long i) {
+  long degrees = (i % 360) * 13 % 360;
+  std::string macro = std::to_string(degrees * 10) + "\r\n0\r\n" + (i % 2 ? "1" : "-1") + "\r\n";
+  for (int line = 4; line <= 10; ++line) macro += "0\r\n";
+  return macro;
+}
+
 Answer ExecuteStatusMacro(DdeClient& client, DWORD timeout_ms) {
-  auto* data = reinterpret_cast<BYTE*>(const_cast<char*>(kStatusMacro));
+  return ExecuteMacro(client, kStatusMacro, timeout_ms);
+}
+
+Answer ExecuteMacro(DdeClient& client, const std::string& macro, DWORD timeout_ms) {
+  auto* data = reinterpret_cast<BYTE*>(const_cast<char*>(macro.c_str()));
   DWORD status = 0;
-  HDDEDATA ok = DdeClientTransaction(data, sizeof kStatusMacro, client.conv(), nullptr, CF_TEXT,
-                                     XTYP_EXECUTE, timeout_ms, &status);
+  HDDEDATA ok = DdeClientTransaction(data, static_cast<DWORD>(macro.size() + 1), client.conv(),
+                                     nullptr, CF_TEXT, XTYP_EXECUTE, timeout_ms, &status);
   if (ok) return (status & DDE_FACK) ? Answer::kAck : Answer::kNack;
   // A server that answers "not processed" did answer; anything else left no answer.
   return client.LastError() == DMLERR_NOTPROCESSED ? Answer::kNack : Answer::kNone;

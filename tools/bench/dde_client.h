@@ -11,6 +11,11 @@ namespace bench {
 // The 10-line status macro the rotator server sends: azimuth 123.4 degrees, all else 0.
 extern const char kStatusMacro[];
 
+// Status macro number i of a turning rotator: the azimuth (whole degrees, 13 further each time)
+// and the direction (left, right, left, ...) differ from those of macro i - 1, so that the shown
+// azimuth and both panels' colours change with every macro.
+std::string TurningStatusMacro(long i);
+
 struct Timer {
   LARGE_INTEGER frequency;
   Timer() { QueryPerformanceFrequency(&frequency); }
@@ -52,5 +57,7 @@ enum class Answer { kAck, kNack, kNone };
 
 // The status macro, with its terminating zero, executed synchronously.
 Answer ExecuteStatusMacro(DdeClient& client, DWORD timeout_ms);
+// Any macro text, with its terminating zero, executed synchronously.
+Answer ExecuteMacro(DdeClient& client, const std::string& macro, DWORD timeout_ms);
 
 }  // namespace bench

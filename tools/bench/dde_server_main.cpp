@@ -1,27 +1,47 @@
 // The smallest DDEML server: it registers a service, accepts every topic and acknowledges every
 // execute without looking at it. Its round trip is what the platform costs by itself.
 //
-// bench-dde-server [--service NAME] [--seconds N] [--refuse 1]
+// With --show 1 it also shows each status macro in a visible window (an edit box and two
+// panels, see status_window.h) before it acknowledges: the platform's cost of a turning rotator.
+//
+// bench-dde-server [--service NAME] [--seconds N] [--refuse 1] [--show 1]
 // Ends on WM_CLOSE to its hidden window "bench-dde-server NAME", or after N seconds (default
 // 600) so that a forgotten server never outlives a run for long.
 #include <windows.h>
 #include <ddeml.h>
 
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "options.h"
+#include "status_window.h"
 
 namespace {
 
 bool g_refuse = false;
+bench::StatusWindow* g_window = nullptr;
 
-HDDEDATA CALLBACK ServerCallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+void ShowMacro(HDDEDATA data) {
+  DWORD size = 0;
+  const BYTE* bytes = DdeAccessData(data, &size);
+  if (!bytes) return;
+  try {
+    g_window->Show(reinterpret_cast<const char*>(bytes), size);
+  } catch (const std::exception&) {
+    // Nothing to show; the execute is still answered.
+  }
+  DdeUnaccessData(data);
+}
+
+HDDEDATA CALLBACK ServerCallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA data, ULONG_PTR,
+                                 ULONG_PTR) {
   switch (type) {
     case XTYP_CONNECT:
       return reinterpret_cast<HDDEDATA>(TRUE);
     case XTYP_EXECUTE:
+      if (g_window) ShowMacro(data);
       return reinterpret_cast<HDDEDATA>(g_refuse ? DDE_FNOTPROCESSED : DDE_FACK);
     default:
       return nullptr;
@@ -67,6 +87,7 @@ int Run(const bench::Options& options) {
   std::string service = options.Text("service", "BenchServer");
   long seconds = options.Number("seconds", 600, 1, 86400);
   g_refuse = options.Number("refuse", 0, 0, 1) == 1;
+  bool show = options.Number("show", 0, 0, 1) == 1;
 
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA wc{};
@@ -79,6 +100,9 @@ int Run(const bench::Options& options) {
                               nullptr, nullptr, instance, nullptr);
   if (!hwnd) throw std::runtime_error("cannot create the control window");
 
+  std::unique_ptr<bench::StatusWindow> window;
+  if (show) window = std::make_unique<bench::StatusWindow>();
+  g_window = window.get();
   DdeServer server(service);
   SetTimer(hwnd, 1, static_cast<UINT>(seconds * 1000), nullptr);
   MSG msg;
@@ -93,7 +117,7 @@ int Run(const bench::Options& options) {
 
 int main(int argc, char** argv) {
   try {
-    return Run(bench::Options({argv + 1, argv + argc}, {"service", "seconds", "refuse"}));
+    return Run(bench::Options({argv + 1, argv + argc}, {"service", "seconds", "refuse", "show"}));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "bench-dde-server: %s\n", e.what());
     return 1;

@@ -4,6 +4,7 @@
 //
 //   bench-driver execute --service S --topic T [--ref-service S2 --ref-topic T2] [--count N]
 //                        [--warmup W] [--timeout-ms MS] [--connect-ms MS]
+//                        [--workload constant|turning] [--block B]
 //   bench-driver startup --exe PATH --title TITLE [--args TEXT]
 //                        [--ref-exe PATH --ref-title TITLE [--ref-args TEXT]] [--runs R]
 //                        [--window-timeout-ms MS]
@@ -67,6 +68,11 @@ int Execute(const Options& options) {
   s.warmup = options.Number("warmup", 50, 0, 100000);
   s.timeout_ms = options.Number("timeout-ms", 5000, 1, 60000);
   s.connect_ms = options.Number("connect-ms", 10000, 0, 120000);
+  std::string workload = options.Text("workload", "constant");
+  if (workload != "constant" && workload != "turning")
+    throw UsageError("--workload takes constant or turning, not '" + workload + "'");
+  s.turning = workload == "turning";
+  s.block = options.Number("block", 1, 1, 100000);
   std::vector<bench::ExecuteResult> results = bench::RunExecuteBench(targets, s);
   PrintExecute("", results[0]);
   if (results.size() > 1) PrintExecute("ref_", results[1]);
@@ -224,7 +230,7 @@ int Close(const Options& options) {
 int Dispatch(const std::string& command, const std::vector<std::string>& args) {
   if (command == "execute")
     return Execute(Options(args, {"service", "topic", "ref-service", "ref-topic", "count", "warmup",
-                                  "timeout-ms", "connect-ms"}));
+                                  "timeout-ms", "connect-ms", "workload", "block"}));
   if (command == "startup")
     return Startup(Options(args, {"exe", "title", "args", "ref-exe", "ref-title", "ref-args",
                                   "runs", "window-timeout-ms"}));

@@ -1,6 +1,7 @@
 #include "execute_bench.h"
 
 #include <memory>
+#include <string>
 #include <stdexcept>
 
 #include "dde_client.h"
@@ -18,9 +19,10 @@ class Measured {
     Connect();
   }
 
-  void ExecuteOnce(bool measured, const Timer& timer) {
+  void ExecuteOnce(long i, bool measured, const Timer& timer) {
+    std::string macro = settings_.turning ? TurningStatusMacro(i) : std::string(kStatusMacro);
     LONGLONG start = timer.Now();
-    Answer answer = ExecuteStatusMacro(client_, settings_.timeout_ms);
+    Answer answer = ExecuteMacro(client_, macro, settings_.timeout_ms);
     LONGLONG end = timer.Now();
     if (answer == Answer::kNone) {
       UINT error = client_.LastError();
@@ -62,8 +64,11 @@ std::vector<ExecuteResult> RunExecuteBench(const std::vector<ExecuteTarget>& tar
   for (const ExecuteTarget& target : targets)
     measured.push_back(std::make_unique<Measured>(target, settings));
   Timer timer;
-  for (int i = 0; i < settings.warmup + settings.count; ++i)
-    for (auto& m : measured) m->ExecuteOnce(i >= settings.warmup, timer);
+  const int total = settings.warmup + settings.count;
+  for (int first = 0; first < total; first += settings.block)
+    for (auto& m : measured)
+      for (int i = first; i < total && i < first + settings.block; ++i)
+        m->ExecuteOnce(i, i >= settings.warmup, timer);
   std::vector<ExecuteResult> results;
   for (auto& m : measured) results.push_back(m->result());
   return results;

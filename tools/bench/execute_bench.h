@@ -19,6 +19,12 @@ struct ExecuteSettings {
   DWORD timeout_ms = 5000;
   // How long to keep trying DdeConnect while the server is still starting.
   DWORD connect_ms = 10000;
+  // false: the same status macro every time; true: TurningStatusMacro(i) for execute i.
+  bool turning = false;
+  // Executes in a row on one target before the next target's turn. A window paints a change
+  // only once its queue is empty, after the acknowledgement: in a row, the next execute waits
+  // for that painting, so each target pays for its own.
+  int block = 1;
 };
 
 struct ExecuteResult {
@@ -27,8 +33,8 @@ struct ExecuteResult {
   int failed = 0;              // no answer (time-out or broken conversation); reconnected after
 };
 
-// One result per target. With several targets the executes take turns, one on each, so that
-// every target sees the same load of the machine. Throws std::runtime_error when a server does
+// One result per target. With several targets the executes take turns, `block` on each, so
+// that every target sees the same load of the machine. Throws std::runtime_error when a server does
 // not answer the connect within connect_ms, or when its executes keep failing (three in a row),
 // so that a dead server never keeps the run waiting.
 std::vector<ExecuteResult> RunExecuteBench(const std::vector<ExecuteTarget>& targets,

@@ -39,11 +39,24 @@ DriverRun RunDriver(Job& job, const std::string& args, DWORD limit_ms = 60000) {
     ADD_FAILURE() << "cannot start bench-driver.exe";
     return run;
   }
-  char buf[4096];
-  DWORD n = 0;
-  while (ReadFile(read, buf, sizeof buf, &n, nullptr) && n > 0) run.output.append(buf, n);
+  // Reads only what is there, so that a driver that hangs fails the test at the limit instead
+  // of keeping it waiting on the pipe.
+  auto read_available = [&] {
+    char buf[4096];
+    DWORD available = 0, n = 0;
+    while (PeekNamedPipe(read, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ReadFile(read, buf, sizeof buf, &n, nullptr) && n > 0)
+      run.output.append(buf, n);
+  };
+  ULONGLONG deadline = GetTickCount64() + limit_ms;
+  bool ended = false;
+  while (!(ended = WaitForSingleObject(process, 20) == WAIT_OBJECT_0) &&
+         GetTickCount64() < deadline)
+    read_available();
+  read_available();
   CloseHandle(read);
-  EXPECT_EQ(WaitForSingleObject(process, limit_ms), WAIT_OBJECT_0) << "driver did not end";
+  if (!ended) TerminateProcess(process, 3);
+  EXPECT_TRUE(ended) << "driver did not end within " << limit_ms << " ms: " << args;
   GetExitCodeProcess(process, &run.exit_code);
   CloseHandle(process);
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -109,12 +122,77 @@ TEST(ExecuteBench, AlternatingServersKeepTheirOwnFigures) {
   EXPECT_EQ(run.values["ref_execute_failed"], 0);
   EXPECT_GT(run.values["ref_execute_median_us"], 0);
 
+  // In blocks that do not divide the count, too.
+  DriverRun blocks =
+      RunDriver(job, "execute --service " + acking + " --topic AntDaten --ref-service " + refusing +
+                         " --ref-topic Any --count 30 --warmup 3 --block 7");
+  ASSERT_EQ(blocks.exit_code, 0u) << blocks.output;
+  EXPECT_EQ(blocks.values["execute_count"], 30);
+  EXPECT_EQ(blocks.values["execute_non_fack"], 0);
+  EXPECT_EQ(blocks.values["ref_execute_count"], 30);
+  EXPECT_EQ(blocks.values["ref_execute_non_fack"], 30);
+
   // A reference nobody serves fails the whole measurement.
   DriverRun missing =
       RunDriver(job, "execute --service " + acking + " --topic AntDaten " + "--ref-service " +
                          UniqueService("BenchNobody") + " --count 5 --connect-ms 500");
   EXPECT_EQ(missing.exit_code, 2u);
   EXPECT_NE(missing.output.find("BenchNobody"), std::string::npos) << missing.output;
+}
+
+// The child window of `parent` of this class, or null.
+HWND ChildOfClass(HWND parent, const char* cls) {
+  return FindWindowExA(parent, nullptr, cls, nullptr);
+}
+
+TEST(ExecuteBench, TurningWorkloadIsShownByTheShowingServer) {
+  Job job;
+  std::string service = UniqueService("BenchShow");
+  StartServer(job, service, "--show 1");
+  DriverRun run = RunDriver(job, "execute --service " + service +
+                                     " --topic AntDaten --count 20 --warmup 0 --workload turning");
+  ASSERT_EQ(run.exit_code, 0u) << run.output;
+  EXPECT_EQ(run.values["execute_count"], 20);
+  EXPECT_EQ(run.values["execute_non_fack"], 0);
+  // Executes 0 to 19: the last one carries 19 * 13 mod 360 = 247 degrees, turning right.
+  HWND window = FindWindowA(nullptr, "Bench Status");
+  ASSERT_NE(window, nullptr) << "the showing server has no window";
+  EXPECT_TRUE(IsWindowVisible(window));
+  char text[16] = "";
+  DWORD_PTR length = 0;
+  SendMessageTimeoutA(ChildOfClass(window, "Edit"), WM_GETTEXT, sizeof text,
+                      reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &length);
+  EXPECT_STREQ(text, "247");
+
+  EXPECT_EQ(RunDriver(job, "execute --service " + service +
+                               " --topic AntDaten --count 5 --workload spinning")
+                .exit_code,
+            1u);
+}
+
+TEST(StartupBench, WidgetsWindowCarriesTheElevenWidgets) {
+  Job job;
+  std::string title = "Bench Widgets " + std::to_string(GetCurrentProcessId());
+  HANDLE process = job.Start("\"" + BinPath("bench-window.exe") + "\" --widgets " + title);
+  ASSERT_NE(process, nullptr);
+  HWND window = nullptr;
+  for (int i = 0; i < 500 && !window; ++i, Sleep(20)) window = bench::FindVisibleWindow(title, 0);
+  ASSERT_NE(window, nullptr);
+  int statics = 0, edits = 0;
+  for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    char cls[32] = "";
+    GetClassNameA(c, cls, sizeof cls);
+    if (_stricmp(cls, "Static") == 0) ++statics;
+    if (_stricmp(cls, "Edit") == 0) ++edits;
+  }
+  EXPECT_EQ(statics, 9);  // seven labels, two panels
+  EXPECT_EQ(edits, 2);
+  HWND entry = FindWindowExA(window, ChildOfClass(window, "Edit"), "Edit", nullptr);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(SendMessageA(entry, EM_GETLIMITTEXT, 0, 0), 3);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
+  CloseHandle(process);
 }
 
 TEST(ExecuteBench, MissingServerFailsClearlyAndInBoundedTime) {
