@@ -1,6 +1,6 @@
 #include "logger/logger_port_win.h"
 
-#include "window/form6.h"
+#include "window/form6_win.h"
 
 namespace vexal {
 

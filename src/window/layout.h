@@ -1,10 +1,12 @@
-// The main window's design: window properties and one row per widget, at 96 dpi. Widget
-// positions are measured from the inner edge of the window's border margin.
+// The main window's design: window properties and one row per widget, in design units (pixels
+// at 96 dpi). Widget positions are measured from the inner edge of the window's border margin.
+// No Win32 here: the window's shells scale these with MulDiv (window_base_win.h).
 #pragma once
+
+#include <cstdint>
 
 #include "window/colors.h"
 #include "window/widget_ids.h"
-#include "window/window_base.h"
 
 namespace vexal {
 
@@ -12,6 +14,18 @@ enum class WidgetKind { Label, Panel, Edit };
 
 // The colour a label takes from its window.
 inline constexpr TColor kParentColor = 0x1FFFFFFF;
+
+// GDI's character-set numbers (ANSI_CHARSET, DEFAULT_CHARSET).
+inline constexpr std::uint8_t kAnsiCharset = 0;
+inline constexpr std::uint8_t kDefaultCharset = 1;
+
+struct FontSpec {
+  const char* face;
+  int height_px;  // character height at 96 dpi
+  bool bold;
+  TColor color;
+  std::uint8_t charset;
+};
 
 struct WidgetLayout {
   WidgetId id;
@@ -31,16 +45,6 @@ struct FormLayout {
   int width, height;  // outer size, frame and caption included
   int border_width;   // inner margin on every side
 };
-
-// A widget's rectangle in its window's client area.
-struct Placement {
-  int x, y, width, height;
-};
-
-// Where the widget lies at `dpi`, `origin` being the client coordinate of the border's inner
-// edge.
-Placement PlacementOf(const WidgetLayout& layout, int dpi, int origin);
-void MoveTo(HWND hwnd, const Placement& place);
 
 // A widget that follows its window to another DPI: new font, new place and size.
 class ScaledWidget {

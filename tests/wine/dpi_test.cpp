@@ -12,6 +12,7 @@
 #include "logger_bridge.h"
 #include "logger_sim.h"
 #include "window/layout.h"
+#include "window/window_base_win.h"
 #include "window/widget_ids.h"
 
 using namespace harness;

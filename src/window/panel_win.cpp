@@ -1,4 +1,4 @@
-#include "window/panel.h"
+#include "window/panel_win.h"
 
 #include <windowsx.h>
 

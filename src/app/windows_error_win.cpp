@@ -1,4 +1,4 @@
-#include "app/win_error.h"
+#include "app/windows_error_win.h"
 
 namespace vexal {
 

@@ -1,7 +1,7 @@
-#include "window/form.h"
+#include "window/form_win.h"
 
-#include "window/edit.h"
-#include "window/forms.h"
+#include "window/edit_win.h"
+#include "window/forms_win.h"
 
 namespace vexal {
 

@@ -1,4 +1,4 @@
-#include "window/forms.h"
+#include "window/forms_win.h"
 
 #include <algorithm>
 

@@ -1,5 +1,6 @@
 // Small pieces shared by the main window and its widgets: the state object attached to each
-// window at WM_NCCREATE, RAII for GDI objects, colour numbers and DPI scaling.
+// window at WM_NCCREATE, RAII for GDI objects, colour numbers, DPI scaling and the placement
+// of a widget from its row of the layout table.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "window/colors.h"
+#include "window/layout.h"
 
 namespace vexal {
 
@@ -45,14 +47,6 @@ class SelectedObject {
 // The colour number as GDI draws it: system colours are looked up, others used as they are.
 COLORREF ToColorRef(TColor color);
 
-struct FontSpec {
-  const char* face;
-  int height_px;  // character height at 96 dpi
-  bool bold;
-  TColor color;
-  BYTE charset;
-};
-
 HFONT CreateFontFor(const FontSpec& spec, int dpi);
 
 // Pixels per inch of the screen; the layout is designed at 96.
@@ -65,6 +59,16 @@ inline int Scale(int value, int dpi) {
 }
 
 std::string GetText(HWND hwnd);
+
+// A widget's rectangle in its window's client area.
+struct Placement {
+  int x, y, width, height;
+};
+
+// Where the widget lies at `dpi`, `origin` being the client coordinate of the border's inner
+// edge.
+Placement PlacementOf(const WidgetLayout& layout, int dpi, int origin);
+void MoveTo(HWND hwnd, const Placement& place);
 
 // Base of every window with its own class: the object is attached at WM_NCCREATE and
 // detached at WM_NCDESTROY, and no exception leaves the window procedure.

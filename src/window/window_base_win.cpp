@@ -1,9 +1,9 @@
-#include "window/window_base.h"
+#include "window/window_base_win.h"
 
 #include <stdexcept>
 
-#include "app/error_report.h"
-#include "app/win_error.h"
+#include "app/error_report_win.h"
+#include "app/windows_error_win.h"
 
 namespace vexal {
 
@@ -33,6 +33,16 @@ int WindowDpi(HWND hwnd) {
   if (get_dpi_for_window)
     if (UINT dpi = get_dpi_for_window(hwnd)) return static_cast<int>(dpi);
   return ScreenDpi();
+}
+
+Placement PlacementOf(const WidgetLayout& layout, int dpi, int origin) {
+  return {origin + Scale(layout.left, dpi), origin + Scale(layout.top, dpi),
+          Scale(layout.width, dpi), Scale(layout.height, dpi)};
+}
+
+void MoveTo(HWND hwnd, const Placement& place) {
+  SetWindowPos(hwnd, nullptr, place.x, place.y, place.width, place.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::string GetText(HWND hwnd) {

@@ -1,9 +1,9 @@
-#include "window/edit.h"
+#include "window/edit_win.h"
 
 #include <stdexcept>
 
-#include "app/error_report.h"
-#include "app/win_error.h"
+#include "app/error_report_win.h"
+#include "app/windows_error_win.h"
 
 namespace vexal {
 

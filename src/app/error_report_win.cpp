@@ -1,4 +1,4 @@
-#include "app/error_report.h"
+#include "app/error_report_win.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "app/report_queue.h"
-#include "app/win_error.h"
+#include "app/windows_error_win.h"
 
 namespace vexal {
 

@@ -1,4 +1,4 @@
-#include "dde/wine.h"
+#include "dde/wine_win.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "window/layout.h"
-#include "window/window_base.h"
+#include "window/window_base_win.h"
 
 namespace vexal {
 

@@ -1,4 +1,4 @@
-#include "window/label.h"
+#include "window/label_win.h"
 
 namespace vexal {
 

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app_events.h"
-#include "dde/dde_client_conv.h"
-#include "dde/dde_server_conv.h"
+#include "app/app_events_win.h"
+#include "dde/dde_client_conv_win.h"
+#include "dde/dde_server_conv_win.h"
 #include "window/bridge_view.h"
-#include "window/edit.h"
-#include "window/form.h"
-#include "window/label.h"
-#include "window/panel.h"
+#include "window/edit_win.h"
+#include "window/form_win.h"
+#include "window/label_win.h"
+#include "window/panel_win.h"
 #include "window/rotator_state.h"
 
 namespace vexal {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "window/layout.h"
-#include "window/window_base.h"
+#include "window/window_base_win.h"
 
 namespace vexal {
 

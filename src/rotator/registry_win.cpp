@@ -1,4 +1,4 @@
-#include "rotator/registry.h"
+#include "rotator/registry_win.h"
 
 #include <vector>
 

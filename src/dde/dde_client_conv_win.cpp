@@ -1,12 +1,12 @@
-#include "dde/dde_client_conv.h"
+#include "dde/dde_client_conv_win.h"
 
 #include <cstring>
 #include <exception>
 
-#include "app/error_report.h"
-#include "dde/dde_mgr.h"
+#include "app/error_report_win.h"
+#include "dde/dde_mgr_win.h"
 #include "dde/macro_text.h"
-#include "dde/wine.h"
+#include "dde/wine_win.h"
 
 namespace vexal::dde {
 

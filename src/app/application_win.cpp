@@ -1,11 +1,11 @@
-#include "app/application.h"
+#include "app/application_win.h"
 
 #include <dde.h>
 
 #include <stdexcept>
 
-#include "app/error_report.h"
-#include "dde/dde_mgr.h"
+#include "app/error_report_win.h"
+#include "dde/dde_mgr_win.h"
 
 namespace vexal {
 

@@ -1,6 +1,6 @@
-#include "dde/dde_server_conv.h"
+#include "dde/dde_server_conv_win.h"
 
-#include "dde/dde_mgr.h"
+#include "dde/dde_mgr_win.h"
 
 namespace vexal::dde {
 

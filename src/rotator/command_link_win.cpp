@@ -3,12 +3,12 @@
 // when the link ends.
 #include <windows.h>
 
-#include "app/application.h"
+#include "app/application_win.h"
 #include "logger/logger_port_win.h"
 #include "rotator/macros.h"
-#include "rotator/registry.h"
+#include "rotator/registry_win.h"
 #include "rotator/service_rule.h"
-#include "window/form6.h"
+#include "window/form6_win.h"
 
 namespace vexal {
 

@@ -1,16 +1,16 @@
-#include "dde/dde_mgr.h"
+#include "dde/dde_mgr_win.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
-#include "app/error_report.h"
+#include "app/error_report_win.h"
 #include "app/errors.h"
-#include "dde/dde_client_conv.h"
-#include "dde/dde_server_conv.h"
-#include "dde/wine.h"
+#include "dde/dde_client_conv_win.h"
+#include "dde/dde_server_conv_win.h"
+#include "dde/wine_win.h"
 #include "dde/macro_text.h"
-#include "window/forms.h"
+#include "window/forms_win.h"
 
 namespace vexal::dde {
 

@@ -1,9 +1,9 @@
-#include "window/form6.h"
+#include "window/form6_win.h"
 
 #include <initializer_list>
 #include <new>
 
-#include "app/error_report.h"
+#include "app/error_report_win.h"
 #include "logger/turn_request.h"
 #include "rotator/status_macro.h"
 #include "window/turn_controls.h"

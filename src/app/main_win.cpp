@@ -4,11 +4,11 @@
 
 #include <memory>
 
-#include "app/app_events.h"
-#include "app/application.h"
-#include "app/error_report.h"
-#include "dde/dde_mgr.h"
-#include "window/form6.h"
+#include "app/app_events_win.h"
+#include "app/application_win.h"
+#include "app/error_report_win.h"
+#include "dde/dde_mgr_win.h"
+#include "window/form6_win.h"
 
 namespace {
 
