@@ -4,11 +4,11 @@
 
 #include <memory>
 
-#include "app/app_events_win.h"
-#include "app/application_win.h"
-#include "app/error_report_win.h"
+#include "app/form6_win.h"
+#include "base/app_events_win.h"
+#include "base/application_win.h"
+#include "base/error_report_win.h"
 #include "dde/dde_mgr_win.h"
-#include "window/form6_win.h"
 
 namespace {
 
@@ -54,6 +54,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     program.app = std::make_unique<vexal::Application>();
     program.multicaster = std::make_unique<vexal::TMultiCaster>(*program.app);
     program.dde = std::make_unique<vexal::dde::TDdeMgr>();
+    program.app->SetOnDispatched([](const MSG& msg) {
+      if (program.dde) program.dde->MessageDispatched(msg);
+    });
     vexal::CreateForm6(*program.multicaster);
   } catch (const std::exception& e) {
     vexal::ShowException(e);

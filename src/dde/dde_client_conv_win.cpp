@@ -3,7 +3,7 @@
 #include <cstring>
 #include <exception>
 
-#include "app/error_report_win.h"
+#include "base/error_report_win.h"
 #include "dde/dde_mgr_win.h"
 #include "dde/macro_text.h"
 #include "dde/wine_win.h"

@@ -1,16 +1,18 @@
 #include "dde/dde_mgr_win.h"
 
+#include <dde.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
-#include "app/error_report_win.h"
-#include "app/errors.h"
+#include "base/error_report_win.h"
+#include "base/errors.h"
+#include "base/program_forms_win.h"
 #include "dde/dde_client_conv_win.h"
 #include "dde/dde_server_conv_win.h"
-#include "dde/wine_win.h"
 #include "dde/macro_text.h"
-#include "window/forms_win.h"
+#include "dde/wine_win.h"
 
 namespace vexal::dde {
 
@@ -118,6 +120,12 @@ void TDdeMgr::CheckClients() {
     if (!known || !(info.wStatus & ST_CONNECTED)) it->second.client->ServerGone();
   }
   checking_clients_ = false;
+}
+
+void TDdeMgr::MessageDispatched(const MSG& msg) {
+  // Wine's DDEML never tells a client that the server ended the conversation, but the
+  // terminate message itself comes through the loop: look at the client links right after it.
+  if (msg.message == WM_DDE_TERMINATE) CheckClients();
 }
 
 HDDEDATA CALLBACK TDdeMgr::InstanceCallback(UINT type, UINT, HCONV conv, HSZ hsz1, HSZ hsz2,

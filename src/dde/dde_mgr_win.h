@@ -48,6 +48,8 @@ class TDdeMgr {
   // Wine never tells a client that its partner ended the conversation: look at every open
   // client conversation and end those that DDEML no longer reports connected.
   void CheckClients();
+  // To be called by the message loop after each message it dispatched.
+  void MessageDispatched(const MSG& msg);
 
  private:
   struct UserHandleTarget {

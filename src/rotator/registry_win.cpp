@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace vexal {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "rotator/number_text.h"
 #include "rotator/strict_integer.h"
 

@@ -1,6 +1,6 @@
 #include "rotator/strict_integer.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace vexal {
 

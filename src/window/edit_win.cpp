@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "app/error_report_win.h"
-#include "app/windows_error_win.h"
+#include "base/error_report_win.h"
+#include "base/windows_error_win.h"
 
 namespace vexal {
 

@@ -1,7 +1,7 @@
 #include "window/form_win.h"
 
+#include "base/program_forms_win.h"
 #include "window/edit_win.h"
-#include "window/forms_win.h"
 
 namespace vexal {
 

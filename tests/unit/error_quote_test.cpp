@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "rotator/strict_integer.h"
 
 namespace {

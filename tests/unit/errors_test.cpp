@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 TEST(AnsiToUtf8, GermanAndEuroSignConvert) {
   EXPECT_EQ(vexal::AnsiToUtf8("g\xFC" "ltig"), "g\xC3\xBC" "ltig");

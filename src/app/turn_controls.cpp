@@ -1,4 +1,4 @@
-#include "window/turn_controls.h"
+#include "app/turn_controls.h"
 
 #include "rotator/strict_integer.h"
 

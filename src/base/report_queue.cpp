@@ -1,4 +1,4 @@
-#include "app/report_queue.h"
+#include "base/report_queue.h"
 
 #include <algorithm>
 

@@ -1,5 +1,6 @@
 // The application object: owns the message loop, which passes every message it takes from
-// the queue through the one OnMessage slot before translating and dispatching it.
+// the queue through the one OnMessage slot before translating and dispatching it, and tells
+// the one OnDispatched slot about every message it has dispatched.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,7 @@ namespace vexal {
 class Application {
  public:
   using MessageEvent = std::function<void(const MSG& msg, bool& handled)>;
+  using DispatchedEvent = std::function<void(const MSG& msg)>;
 
   Application();
   ~Application();
@@ -25,6 +27,8 @@ class Application {
   // ignored.
   void ClearOnMessage();
   bool HasOnMessage() const { return static_cast<bool>(on_message_); }
+  // Runs after each message that the loop dispatched (not after those the filter handled).
+  void SetOnDispatched(DispatchedEvent handler) { on_dispatched_ = std::move(handler); }
 
   // Shows the main window as the process was asked to start (minimised, maximised or normal),
   // then runs the loop until the quit message. An error that escapes a handler is shown in the
@@ -37,6 +41,7 @@ class Application {
 
  private:
   MessageEvent on_message_;
+  DispatchedEvent on_dispatched_;
   bool cleared_ = false;
 };
 

@@ -4,19 +4,18 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "app/app_events_win.h"
+#include "base/app_events_win.h"
 #include "dde/dde_client_conv_win.h"
 #include "dde/dde_server_conv_win.h"
+#include "rotator/rotator_state.h"
 #include "window/bridge_view.h"
 #include "window/edit_win.h"
 #include "window/form_win.h"
 #include "window/label_win.h"
 #include "window/panel_win.h"
-#include "window/rotator_state.h"
 
 namespace vexal {
 
@@ -69,15 +68,13 @@ class TForm6 : public Form, public BridgeView {
     return panel == Panel::Links ? PanelLinks : PanelRechts;
   }
   void BindEvents();
-  void FormCreateLinkHalf();
-  void FormDestroyLinkHalf();
+  // The Logger32 handshake and its release, with this window's labels.
+  bool ConnectLogger();
+  void ReleaseLogger();
 };
 
 // The rotator and the rotator link, process-wide.
 extern RotatorState Rotator;
-// The one list in which outgoing macros are composed: exists from a successful handshake
-// until the window is destroyed.
-extern std::optional<std::vector<std::string>> MacroLines;
 
 // The one main window; set before its construction starts, so that code run meanwhile can
 // reach it.

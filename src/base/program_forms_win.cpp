@@ -1,4 +1,4 @@
-#include "window/forms_win.h"
+#include "base/program_forms_win.h"
 
 #include <algorithm>
 

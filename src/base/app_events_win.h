@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/application_win.h"
+#include "base/application_win.h"
 
 namespace vexal {
 

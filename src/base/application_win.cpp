@@ -1,11 +1,8 @@
-#include "app/application_win.h"
-
-#include <dde.h>
+#include "base/application_win.h"
 
 #include <stdexcept>
 
-#include "app/error_report_win.h"
-#include "dde/dde_mgr_win.h"
+#include "base/error_report_win.h"
 
 namespace vexal {
 
@@ -50,11 +47,7 @@ void Application::ProcessMessage(const MSG& msg) {
   if (handled) return;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
-  // Wine's DDEML never tells a client that the server ended the conversation, but the
-  // terminate message itself comes through here: look at the client links right after it.
-  if (msg.message == WM_DDE_TERMINATE) {
-    if (dde::TDdeMgr* mgr = dde::TDdeMgr::Instance()) mgr->CheckClients();
-  }
+  if (on_dispatched_) on_dispatched_(msg);
 }
 
 int Application::Run(HWND main_window, int startup_show) {

@@ -1,13 +1,14 @@
-#include "window/form6_win.h"
+#include "app/form6_win.h"
 
 #include <initializer_list>
 #include <new>
 
-#include "app/error_report_win.h"
-#include "logger/turn_request.h"
-#include "rotator/status_macro.h"
-#include "window/turn_controls.h"
+#include "app/turn_controls.h"
+#include "base/error_report_win.h"
 #include "logger/logger_port_win.h"
+#include "logger/turn_request.h"
+#include "rotator/command_link_win.h"
+#include "rotator/status_macro.h"
 
 namespace vexal {
 
@@ -74,12 +75,29 @@ void TForm6::ApplicationEvents1Message(const MSG& Msg, bool& Handled) {
 }
 
 void TForm6::FormCreate() {
-  if (!ConnectLogger()) return;
-  FormCreateLinkHalf();
+  if (ConnectLogger()) OpenCommandLink(DdeClientConv1, Rotator);
 }
 
 void TForm6::FormDestroy() {
-  FormDestroyLinkHalf();
+  CloseCommandLink(DdeClientConv1, Rotator, [this] { ReleaseLogger(); });
+}
+
+void TForm6::DdeClientConv1Close(dde::TDdeClientConv& /*Sender*/) {
+  CommandLinkClosed(Rotator, [this] { ReleaseLogger(); });
+}
+
+void TForm6::SendTargetCommand() {
+  vexal::SendTargetCommand(DdeClientConv1, Rotator);
+}
+
+bool TForm6::ConnectLogger() {
+  Win32LoggerPort port({Handle(), Label5, Label6, Label7});
+  return vexal::ConnectLogger(port);
+}
+
+void TForm6::ReleaseLogger() {
+  Win32LoggerPort port({Handle(), Label5, Label6, Label7});
+  DisconnectLogger(port);
 }
 
 namespace {

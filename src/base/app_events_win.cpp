@@ -1,4 +1,4 @@
-#include "app/app_events_win.h"
+#include "base/app_events_win.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/windows_error_win.h"
+#include "base/windows_error_win.h"
 
 namespace vexal {
 

@@ -1,12 +1,12 @@
-#include "app/error_report_win.h"
+#include "base/error_report_win.h"
 
 #include <windows.h>
 
 #include <cctype>
 #include <optional>
 
-#include "app/report_queue.h"
-#include "app/windows_error_win.h"
+#include "base/report_queue.h"
+#include "base/windows_error_win.h"
 
 namespace vexal {
 

@@ -2,8 +2,8 @@
 // into the target box and pressing Enter. Both only set the pending target.
 #pragma once
 
+#include "rotator/rotator_state.h"
 #include "window/bridge_view.h"
-#include "window/rotator_state.h"
 
 namespace vexal {
 
