@@ -151,18 +151,14 @@ bool TDdeClientConv::ExecuteText(const char* text, bool wait) {
   HCONV conv = conv_;
   HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(data), 0xFFFFFFFF, conv, nullptr,
                                          data_format_, XTYP_EXECUTE, TIMEOUT_ASYNC, &transaction);
-  // Windows frees the data handle with the transaction; Wine copies the text out of it at
-  // once and never frees it.
-  if (RunningOnWine()) DdeFreeDataHandle(data);
+  ReleaseSentExecuteData(data);
   if (!result) {
     waiting_ = false;
     // Refused: perhaps because the partner has gone without telling us.
-    if (TDdeMgr* mgr = TDdeMgr::Instance()) mgr->CheckClients();
+    if (TDdeMgr* mgr = TDdeMgr::Instance()) mgr->PartnerGone().ExecuteRefused();
     return false;
   }
-  // Wine keeps completed asynchronous transactions queued until abandoned; a waited-for one
-  // must stay until its completion arrives.
-  if (!wait) DdeAbandonTransaction(inst, conv, 0);
+  if (!wait) AbandonCompletedExecutes(inst, conv);
   return true;
 }
 

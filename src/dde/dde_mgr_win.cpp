@@ -1,7 +1,5 @@
 #include "dde/dde_mgr_win.h"
 
-#include <dde.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
@@ -21,10 +19,6 @@ namespace {
 TDdeMgr* the_instance = nullptr;
 
 constexpr int kTopicBufferSize = 4096;
-// After a partner withdraws its service its terminate follows; Wine then only marks our
-// conversation, so look again for a while.
-constexpr UINT kFollowUpIntervalMs = 100;
-constexpr int kFollowUpTicks = 50;
 
 std::string InitErrorText(UINT error) {
   char code[16];
@@ -53,6 +47,8 @@ DWORD QueryUserHandle(HCONV conv, DWORD transaction, bool* ok) {
 
 TDdeMgr::TDdeMgr() {
   if (the_instance) throw std::logic_error("a second DDE instance");
+  partner_gone_ = std::make_unique<PartnerGoneWatch>([this] { CheckClients(); },
+                                                     [this] { return AnyClientOpen(); });
   UINT result = DdeInitializeA(&id_, &TDdeMgr::InstanceCallback, APPCLASS_STANDARD, 0);
   if (result != DMLERR_NO_ERROR) {
     UINT error = id_ ? DdeGetLastError(id_) : result;
@@ -69,7 +65,7 @@ TDdeMgr::TDdeMgr() {
 }
 
 TDdeMgr::~TDdeMgr() {
-  if (follow_up_timer_) KillTimer(nullptr, follow_up_timer_);
+  partner_gone_->StopFollowUp();
   while (!server_convs_.empty()) DestroyRecord(server_convs_.back().get());
   for (auto& [id, target] : user_handles_)
     if (target.client) target.client->ManagerGone();
@@ -122,10 +118,10 @@ void TDdeMgr::CheckClients() {
   checking_clients_ = false;
 }
 
-void TDdeMgr::MessageDispatched(const MSG& msg) {
-  // Wine's DDEML never tells a client that the server ended the conversation, but the
-  // terminate message itself comes through the loop: look at the client links right after it.
-  if (msg.message == WM_DDE_TERMINATE) CheckClients();
+bool TDdeMgr::AnyClientOpen() const {
+  for (const auto& [id, target] : user_handles_)
+    if (target.client && target.client->ConvHandle()) return true;
+  return false;
 }
 
 HDDEDATA CALLBACK TDdeMgr::InstanceCallback(UINT type, UINT, HCONV conv, HSZ hsz1, HSZ hsz2,
@@ -133,7 +129,7 @@ HDDEDATA CALLBACK TDdeMgr::InstanceCallback(UINT type, UINT, HCONV conv, HSZ hsz
   TDdeMgr* mgr = the_instance;
   if (!mgr) return nullptr;
   try {
-    mgr->CheckClients();
+    mgr->partner_gone_->CallbackStarts();
     return mgr->Dispatch(type, conv, hsz1, hsz2, data);
   } catch (const std::exception& e) {
     PostErrorReport(e.what());
@@ -153,7 +149,7 @@ HDDEDATA TDdeMgr::Dispatch(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA d
       Confirm(conv, hsz1);
       return nullptr;
     case XTYP_UNREGISTER:
-      FollowUpPartnerExit();
+      partner_gone_->PartnerUnregistered();
       return nullptr;
     case XTYP_XACT_COMPLETE:
       // No user handle is set per transaction: the conversation names the client.
@@ -262,27 +258,8 @@ void TDdeMgr::DestroyRecord(TDdeSrvrConv* record) {
   std::erase_if(server_convs_, [record](const auto& r) { return r.get() == record; });
 }
 
-namespace {
-// Wine's DDEML copies every execute it receives into a data handle of its own and never frees
-// it: after some 65,000 executes the process runs out of handles and DDE stops answering.
-// Windows frees that handle itself once the callback returns, so only under Wine is it freed
-// here, on every way out of the execute.
-class WineExecuteData {
- public:
-  explicit WineExecuteData(HDDEDATA data) : data_(data) {}
-  ~WineExecuteData() {
-    if (data_ && RunningOnWine()) DdeFreeDataHandle(data_);
-  }
-  WineExecuteData(const WineExecuteData&) = delete;
-  WineExecuteData& operator=(const WineExecuteData&) = delete;
-
- private:
-  HDDEDATA data_;
-};
-}  // namespace
-
 HDDEDATA TDdeMgr::Execute(TDdeSrvrConv& record, HDDEDATA data) {
-  WineExecuteData release(data);
+  ReceivedExecuteData release(data);
   const auto not_processed = reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
   if (!record.component) return not_processed;
   DWORD size = 0;
@@ -305,31 +282,6 @@ HDDEDATA TDdeMgr::Execute(TDdeSrvrConv& record, HDDEDATA data) {
     return not_processed;
   }
   return reinterpret_cast<HDDEDATA>(DDE_FACK);
-}
-
-void TDdeMgr::FollowUpPartnerExit() {
-  follow_up_ticks_ = kFollowUpTicks;
-  if (!follow_up_timer_)
-    follow_up_timer_ = SetTimer(nullptr, 0, kFollowUpIntervalMs, &TDdeMgr::FollowUpTimer);
-}
-
-void CALLBACK TDdeMgr::FollowUpTimer(HWND, UINT, UINT_PTR, DWORD) {
-  TDdeMgr* mgr = the_instance;
-  if (!mgr) return;
-  try {
-    mgr->CheckClients();
-  } catch (const std::exception& e) {
-    PostErrorReport(e.what());
-  } catch (...) {
-    PostErrorReport("Unbekannter Fehler im DDE-Aufruf");
-  }
-  bool any_open = false;
-  for (auto& [id, target] : mgr->user_handles_)
-    if (target.client && target.client->ConvHandle()) any_open = true;
-  if (!any_open || --mgr->follow_up_ticks_ <= 0) {
-    KillTimer(nullptr, mgr->follow_up_timer_);
-    mgr->follow_up_timer_ = 0;
-  }
 }
 
 }  // namespace vexal::dde

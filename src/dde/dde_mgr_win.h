@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "dde/wine_win.h"
+
 namespace vexal::dde {
 
 class TDdeServerConv;
@@ -48,8 +50,10 @@ class TDdeMgr {
   // Wine never tells a client that its partner ended the conversation: look at every open
   // client conversation and end those that DDEML no longer reports connected.
   void CheckClients();
+  // When to call CheckClients under Wine (see wine_win.h).
+  PartnerGoneWatch& PartnerGone() { return *partner_gone_; }
   // To be called by the message loop after each message it dispatched.
-  void MessageDispatched(const MSG& msg);
+  void MessageDispatched(const MSG& msg) { partner_gone_->MessageDispatched(msg); }
 
  private:
   struct UserHandleTarget {
@@ -59,7 +63,6 @@ class TDdeMgr {
 
   static HDDEDATA CALLBACK InstanceCallback(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2,
                                             HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);
-  static void CALLBACK FollowUpTimer(HWND, UINT, UINT_PTR, DWORD);
 
   HDDEDATA Dispatch(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data);
   HDDEDATA DispatchConversation(UINT type, HCONV conv, HDDEDATA data);
@@ -68,12 +71,12 @@ class TDdeMgr {
   void Confirm(HCONV conv, HSZ topic);
   void Disconnect(TDdeSrvrConv* record);
   HDDEDATA Execute(TDdeSrvrConv& record, HDDEDATA data);
-  void FollowUpPartnerExit();
 
   std::string QueryTopic(HSZ topic) const;
   TDdeServerConv* FindTopicComponent(const std::string& topic) const;
   HWND FindTopicWindow(const std::string& topic) const;
   void DestroyRecord(TDdeSrvrConv* record);
+  bool AnyClientOpen() const;
 
   DWORD id_ = 0;
   std::string service_name_;
@@ -83,8 +86,7 @@ class TDdeMgr {
   std::map<DWORD, UserHandleTarget> user_handles_;
   DWORD next_user_handle_ = 1;
   bool checking_clients_ = false;
-  UINT_PTR follow_up_timer_ = 0;
-  int follow_up_ticks_ = 0;
+  std::unique_ptr<PartnerGoneWatch> partner_gone_;  // exists whenever Instance() is this
 };
 
 }  // namespace vexal::dde
