@@ -26,7 +26,6 @@ class Application {
   // Detaches the message filter for the rest of the process: later SetOnMessage calls are
   // ignored.
   void ClearOnMessage();
-  bool HasOnMessage() const { return static_cast<bool>(on_message_); }
   // Runs after each message that the loop dispatched (not after those the filter handled).
   void SetOnDispatched(DispatchedEvent handler) { on_dispatched_ = std::move(handler); }
 
