@@ -49,10 +49,10 @@ TForm6::~TForm6() {
 }
 
 void TForm6::BindEvents() {
-  auto down = [this](TPanel& s, TMouseButton b, unsigned sh, int x, int y) {
+  auto down = [this](TPanel& s, MouseButton b, unsigned sh, int x, int y) {
     PanelMouseDown(s, b, sh, x, y);
   };
-  auto up = [this](TPanel& s, TMouseButton b, unsigned sh, int x, int y) {
+  auto up = [this](TPanel& s, MouseButton b, unsigned sh, int x, int y) {
     PanelMouseUp(s, b, sh, x, y);
   };
   PanelLinks.OnMouseDown = down;
@@ -100,29 +100,16 @@ void TForm6::ReleaseLogger() {
   DisconnectLogger(port);
 }
 
-namespace {
-MouseButton ButtonOf(TMouseButton button) {
-  switch (button) {
-    case TMouseButton::mbLeft:
-      return MouseButton::Left;
-    case TMouseButton::mbRight:
-      return MouseButton::Right;
-    default:
-      return MouseButton::Middle;
-  }
-}
-}  // namespace
-
-void TForm6::PanelMouseDown(TPanel& Sender, TMouseButton Button, unsigned /*Shift*/, int /*X*/,
+void TForm6::PanelMouseDown(TPanel& Sender, MouseButton Button, unsigned /*Shift*/, int /*X*/,
                             int /*Y*/) {
   Panel panel = &Sender == &PanelLinks ? Panel::Links : Panel::Rechts;
-  vexal::PanelMouseDown(panel, Sender.Tag(), ButtonOf(Button), Rotator, *this);
+  vexal::PanelMouseDown(panel, Sender.Tag(), Button, Rotator, *this);
 }
 
-void TForm6::PanelMouseUp(TPanel& Sender, TMouseButton Button, unsigned /*Shift*/, int /*X*/,
+void TForm6::PanelMouseUp(TPanel& Sender, MouseButton Button, unsigned /*Shift*/, int /*X*/,
                           int /*Y*/) {
   Panel panel = &Sender == &PanelLinks ? Panel::Links : Panel::Rechts;
-  vexal::PanelMouseUp(panel, ButtonOf(Button), *this);
+  vexal::PanelMouseUp(panel, Button, *this);
 }
 
 void TForm6::AntDatenExecuteMacro(dde::TDdeServerConv& /*Sender*/,

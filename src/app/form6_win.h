@@ -45,8 +45,8 @@ class TForm6 : public Form, public BridgeView {
   void FormCreate();
   void FormDestroy();
   void DdeClientConv1Close(dde::TDdeClientConv& Sender);
-  void PanelMouseDown(TPanel& Sender, TMouseButton Button, unsigned Shift, int X, int Y);
-  void PanelMouseUp(TPanel& Sender, TMouseButton Button, unsigned Shift, int X, int Y);
+  void PanelMouseDown(TPanel& Sender, MouseButton Button, unsigned Shift, int X, int Y);
+  void PanelMouseUp(TPanel& Sender, MouseButton Button, unsigned Shift, int X, int Y);
   void AntDatenExecuteMacro(dde::TDdeServerConv& Sender, const std::vector<std::string>& Msg);
   void Edit_AzimutKeyPress(char& Key);
 

@@ -4,10 +4,9 @@
 
 #include "rotator/rotator_state.h"
 #include "window/bridge_view.h"
+#include "window/mouse_button.h"
 
 namespace vexal {
-
-enum class MouseButton { Left, Right, Middle };
 
 // `tag` is the panel's Tag: 1 for PanelLinks, 3 for PanelRechts; any other sets no target.
 // Left button only: lowers the panel's bevel, then toggles between going and stopping. A red

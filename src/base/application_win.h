@@ -19,7 +19,10 @@ class Application {
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  // The one application object of the process, or nullptr outside its lifetime.
+  // The one application object of the process, or nullptr outside its lifetime. Every object
+  // that code without a pointer to it must reach (a C callback, a handler) is found this way:
+  // the constructor sets a file-local `instance`, the destructor clears it, a second one is a
+  // logic error.
   static Application* Instance();
 
   void SetOnMessage(MessageEvent handler);

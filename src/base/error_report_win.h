@@ -5,6 +5,8 @@
 #include <exception>
 #include <string>
 
+#include "base/error_texts.h"
+
 namespace vexal {
 
 // The program's file name without directory, cut at its first ".", every letter after the
@@ -27,7 +29,7 @@ Result CallGuarded(Work&& work, Result on_error) noexcept {
   } catch (const std::exception& e) {
     ShowException(e);
   } catch (...) {
-    ShowErrorBox("Unknown error");
+    ShowErrorBox(error_text::kUnknownError);
   }
   return on_error;
 }

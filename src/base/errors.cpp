@@ -37,7 +37,7 @@ std::string AnsiToUtf8(const std::string& ansi) {
 std::string QuotedForError(const std::string& ansi) {
   // Windows-1252 has one byte per character, so the cut never splits one.
   if (ansi.size() <= kMostQuotedCharacters) return AnsiToUtf8(ansi);
-  return AnsiToUtf8(ansi.substr(0, kMostQuotedCharacters)) + "\xE2\x80\xA6";
+  return AnsiToUtf8(ansi.substr(0, kMostQuotedCharacters)) + "…";
 }
 
 }  // namespace vexal

@@ -1,5 +1,5 @@
-// The errors that handlers raise and that the application's error box shows. Texts are
-// UTF-8; the box converts them, so the German texts show whatever the ANSI code page is.
+// The errors that handlers raise and that the application's error box shows. Their texts are
+// in error_texts.h.
 #pragma once
 
 #include <cstddef>
@@ -40,7 +40,7 @@ std::string AnsiToUtf8(const std::string& ansi);
 inline constexpr std::size_t kMostQuotedCharacters = 64;
 
 // Offending 8-bit text for an error text, in UTF-8: its first kMostQuotedCharacters
-// characters, followed by "\u2026" when there were more. A partner may send megabytes; the
+// characters, followed by "…" when there were more. A partner may send megabytes; the
 // message box shows a line.
 std::string QuotedForError(const std::string& ansi);
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/error_texts.h"
+
 namespace vexal {
 
 void ReportQueue::Add(const std::string& text) {
@@ -21,9 +23,9 @@ std::optional<std::string> ReportQueue::TakeNext() {
   Report next = std::move(waiting_.front());
   waiting_.pop_front();
   std::string text = std::move(next.text);
-  if (next.count > 1) text += "\n(" + std::to_string(next.count) + " times)";
+  if (next.count > 1) text += error_text::RepeatCountLine(next.count);
   if (left_out_ > 0) {
-    text += "\n(" + std::to_string(left_out_) + " other reports not kept)";
+    text += error_text::LeftOutCountLine(left_out_);
     left_out_ = 0;
   }
   box_open_ = true;

@@ -1,10 +1,10 @@
 #include "dde/dde_mgr_win.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 
 #include "base/error_report_win.h"
+#include "base/error_texts.h"
 #include "base/errors.h"
 #include "base/program_forms_win.h"
 #include "dde/dde_client_conv_win.h"
@@ -16,19 +16,15 @@ namespace vexal::dde {
 
 namespace {
 
-TDdeMgr* the_instance = nullptr;
+TDdeMgr* instance = nullptr;
 
 constexpr int kTopicBufferSize = 4096;
 
-std::string InitErrorText(UINT error) {
-  char code[16];
-  std::snprintf(code, sizeof code, "%X", error);
+error_text::DdeInitFailure FailureOf(UINT error) {
   if (error == DMLERR_LOW_MEMORY || error == DMLERR_MEMORY_ERROR)
-    return std::string("Wegen Speichermangel bei DDE ist ein Fehler aufgetreten ($0") + code + ").";
-  if (error == DMLERR_NO_CONV_ESTABLISHED)
-    return std::string("DDE-Fehler - Konversation konnte nicht eingerichtet werden ($0") + code +
-           ")";
-  return std::string("DDE gab einen Fehler zurück ($0") + code + ")";
+    return error_text::DdeInitFailure::LowMemory;
+  if (error == DMLERR_NO_CONV_ESTABLISHED) return error_text::DdeInitFailure::NoConversation;
+  return error_text::DdeInitFailure::Other;
 }
 
 bool SameName(const std::string& a, const std::string& b) {
@@ -46,7 +42,7 @@ DWORD QueryUserHandle(HCONV conv, DWORD transaction, bool* ok) {
 }  // namespace
 
 TDdeMgr::TDdeMgr() {
-  if (the_instance) throw std::logic_error("a second DDE instance");
+  if (instance) throw std::logic_error("a second DDE instance");
   partner_gone_ = std::make_unique<PartnerGoneWatch>([this] { CheckClients(); },
                                                      [this] { return AnyClientOpen(); });
   UINT result = DdeInitializeA(&id_, &TDdeMgr::InstanceCallback, APPCLASS_STANDARD, 0);
@@ -54,12 +50,12 @@ TDdeMgr::TDdeMgr() {
     UINT error = id_ ? DdeGetLastError(id_) : result;
     if (error == DMLERR_NO_ERROR) error = result;
     if (id_) DdeUninitialize(id_);
-    throw EDdeError(InitErrorText(error));
+    throw EDdeError(error_text::DdeInitFailed(FailureOf(error), error));
   }
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
   service_name_ = ServiceNameFromPath(std::string_view(path, n));
-  the_instance = this;
+  instance = this;
   service_handle_ = DdeCreateStringHandleA(id_, service_name_.c_str(), CP_WINANSI);
   DdeNameService(id_, service_handle_, nullptr, DNS_REGISTER);
 }
@@ -73,11 +69,11 @@ TDdeMgr::~TDdeMgr() {
   DdeNameService(id_, service_handle_, nullptr, DNS_UNREGISTER);
   DdeFreeStringHandle(id_, service_handle_);
   DdeUninitialize(id_);
-  the_instance = nullptr;
+  instance = nullptr;
 }
 
 TDdeMgr* TDdeMgr::Instance() {
-  return the_instance;
+  return instance;
 }
 
 void TDdeMgr::AddTopicComponent(TDdeServerConv* component) {
@@ -126,7 +122,7 @@ bool TDdeMgr::AnyClientOpen() const {
 
 HDDEDATA CALLBACK TDdeMgr::InstanceCallback(UINT type, UINT, HCONV conv, HSZ hsz1, HSZ hsz2,
                                             HDDEDATA data, ULONG_PTR, ULONG_PTR) {
-  TDdeMgr* mgr = the_instance;
+  TDdeMgr* mgr = Instance();
   if (!mgr) return nullptr;
   try {
     mgr->partner_gone_->CallbackStarts();
@@ -134,7 +130,7 @@ HDDEDATA CALLBACK TDdeMgr::InstanceCallback(UINT type, UINT, HCONV conv, HSZ hsz
   } catch (const std::exception& e) {
     PostErrorReport(e.what());
   } catch (...) {
-    PostErrorReport("Unbekannter Fehler im DDE-Aufruf");
+    PostErrorReport(error_text::kUnknownDdeError);
   }
   return type == XTYP_EXECUTE ? reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED) : nullptr;
 }

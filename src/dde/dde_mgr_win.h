@@ -33,6 +33,8 @@ class TDdeMgr {
   TDdeMgr(const TDdeMgr&) = delete;
   TDdeMgr& operator=(const TDdeMgr&) = delete;
 
+  // The one DDE instance of the process, or nullptr outside its lifetime; DDEML's callback
+  // finds it here (see Application::Instance).
   static TDdeMgr* Instance();
 
   DWORD Id() const { return id_; }

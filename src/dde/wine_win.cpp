@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/error_report_win.h"
+#include "base/error_texts.h"
 
 namespace vexal::dde {
 
@@ -63,7 +64,7 @@ void PartnerGoneWatch::FollowUp() {
   } catch (const std::exception& e) {
     PostErrorReport(e.what());
   } catch (...) {
-    PostErrorReport("Unbekannter Fehler im DDE-Aufruf");
+    PostErrorReport(error_text::kUnknownDdeError);
   }
   if (!any_open_() || --ticks_left_ <= 0) StopFollowUp();
 }

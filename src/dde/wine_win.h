@@ -53,6 +53,8 @@ class PartnerGoneWatch {
   void PartnerUnregistered();
   void StopFollowUp();
 
+  // The one watch of the process, or nullptr; the follow-up's timer callback finds it here
+  // (see Application::Instance).
   static PartnerGoneWatch* Instance();
 
  private:

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/error_texts.h"
 #include "base/errors.h"
 
 namespace vexal {
@@ -25,16 +26,14 @@ std::string TRegistry::ReadString(const std::string& name) const {
       RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
     return {};
   if (type != REG_SZ && type != REG_EXPAND_SZ)
-    throw ERegistryException("Ung\xC3\xBCltiger Datentyp f\xC3\xBCr '" + QuotedForError(name) +
-                             "'");
+    throw ERegistryException(error_text::RegistryWrongType(QuotedForError(name)));
   if (size == 0) return {};
   std::vector<char> data(size);
   DWORD read_size = size;
   // RegQueryValueExA does not expand REG_EXPAND_SZ data, which is what is wanted here.
   if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                        &read_size) != ERROR_SUCCESS)
-    throw ERegistryException("Fehler beim Holen der Daten f\xC3\xBCr '" + QuotedForError(name) +
-                             "'");
+    throw ERegistryException(error_text::RegistryReadFailed(QuotedForError(name)));
   std::string text(data.data(), read_size);
   return text.substr(0, text.find('\0'));
 }

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "base/error_report_win.h"
+#include "base/error_texts.h"
 #include "base/windows_error_win.h"
 
 namespace vexal {
@@ -27,7 +28,9 @@ TEdit::TEdit(HWND parent, const WidgetLayout& layout, int dpi, int origin)
                           place.width, place.height, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
                           GetModuleHandleA(nullptr), nullptr);
-  if (!hwnd_) throw std::runtime_error("CreateWindow EDIT: " + FormatWindowsError(GetLastError()));
+  if (!hwnd_)
+    throw std::runtime_error(
+        error_text::WindowNotCreated("EDIT", FormatWindowsError(GetLastError())));
   SetPropA(hwnd_, kSelfProp, this);
   base_proc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));

@@ -10,17 +10,17 @@ constexpr char kClassName[] = "TForm6";
 }
 
 Form::Form(const FormLayout& layout)
-    : dpi_(ScreenDpi()), border_width_(layout.border_width), color_(layout.color) {
+    : dpi_(ScreenDpi()), border_width96_(layout.border_width96), color_(layout.color) {
   RegisterClassOnce(kClassName);
   Create(WS_EX_TOPMOST, kClassName, layout.caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-         CW_USEDEFAULT, CW_USEDEFAULT, Scale(layout.width, dpi_), Scale(layout.height, dpi_),
+         CW_USEDEFAULT, CW_USEDEFAULT, Scale(layout.width96, dpi_), Scale(layout.height96, dpi_),
          nullptr, 0);
   // Under per-monitor awareness the monitor the window opened on may have another setting
   // than the screen reports.
   int window_dpi = WindowDpi(Handle());
   if (window_dpi != dpi_) {
     dpi_ = window_dpi;
-    SetWindowPos(Handle(), nullptr, 0, 0, Scale(layout.width, dpi_), Scale(layout.height, dpi_),
+    SetWindowPos(Handle(), nullptr, 0, 0, Scale(layout.width96, dpi_), Scale(layout.height96, dpi_),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   AddProgramForm(Handle());

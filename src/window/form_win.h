@@ -19,7 +19,7 @@ class Form : public PaintedWindow {
 
   int Dpi() const { return dpi_; }
   // Client coordinate of the inner edge of the border margin.
-  int Origin() const { return Scale(border_width_, dpi_); }
+  int Origin() const { return Scale(border_width96_, dpi_); }
   TColor Color() const { return color_; }
 
   // The close box, Alt+F4 and the system menu's Close end here; the window stays.
@@ -45,7 +45,7 @@ class Form : public PaintedWindow {
   void DpiChanged(int dpi, const RECT* suggested);
 
   int dpi_;
-  int border_width_;
+  int border_width96_;
   TColor color_;
   HWND default_focus_ = nullptr;
   HWND saved_focus_ = nullptr;

@@ -4,7 +4,10 @@ namespace vexal {
 
 namespace {
 constexpr char kClassName[] = "TLabel";
-}
+// Smoothed TrueType text can spill a pixel or two past its advance (seen under Wine with the
+// stand-in for "MS Sans Serif"); the bitmap font itself measures exactly.
+constexpr int kTrueTypeOverhang96 = 2;
+}  // namespace
 
 TLabel::TLabel(HWND parent, const WidgetLayout& layout, TColor parent_color, int dpi, int origin)
     : layout_(layout),
@@ -44,9 +47,8 @@ void TLabel::AutoSize() {
     GetTextMetricsA(dc, &tm);
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     size.cy = tm.tmHeight;
-    // Smoothed TrueType text can spill a pixel or two past its advance (seen under Wine with
-    // the stand-in for "MS Sans Serif"); the bitmap font itself measures exactly.
-    if (!text.empty() && (tm.tmPitchAndFamily & TMPF_TRUETYPE)) size.cx += Scale(2, dpi_);
+    if (!text.empty() && (tm.tmPitchAndFamily & TMPF_TRUETYPE))
+      size.cx += Scale(kTrueTypeOverhang96, dpi_);
   }
   ReleaseDC(Handle(), dc);
   SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy,

@@ -14,7 +14,7 @@ const FontSpec kAzimutFont{"Courier New", 15, true, clWindowText, kAnsiCharset};
 
 using K = WidgetKind;
 const WidgetLayout kWidgets[] = {
-    // id, kind, left, top, width, height, text, font, colour, tag, max length, enabled
+    // id, kind, left96, top96, width96, height96, text, font, colour, tag, max length, enabled
     {kIdLabel6, K::Label, 8, 0, 48, 16, "Label6", &kStatusFont, kParentColor, 0, 0, true},
     {kIdPanelLinks, K::Panel, 8, 32, 57, 25, "<<", &kDefaultFont, clBtnFace, 1, 0, true},
     {kIdPanelRechts, K::Panel, 88, 32, 57, 25, ">>", &kDefaultFont, clBtnFace, 3, 0, true},

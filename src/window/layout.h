@@ -1,6 +1,7 @@
-// The main window's design: window properties and one row per widget, in design units (pixels
-// at 96 dpi). Widget positions are measured from the inner edge of the window's border margin.
-// No Win32 here: the window's shells scale these with MulDiv (window_base_win.h).
+// The main window's design: window properties and one row per widget. Every measure whose name
+// ends in 96 is in design units, pixels at 96 dpi, which the window's shells scale to the
+// monitor's DPI (Scale in window_base_win.h). Widget positions are measured from the inner
+// edge of the window's border margin. No Win32 here.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,9 @@
 #include "window/widget_ids.h"
 
 namespace vexal {
+
+// The DPI at which design units are pixels.
+inline constexpr int kDesignDpi = 96;
 
 enum class WidgetKind { Label, Panel, Edit };
 
@@ -21,7 +25,7 @@ inline constexpr std::uint8_t kDefaultCharset = 1;
 
 struct FontSpec {
   const char* face;
-  int height_px;  // character height at 96 dpi
+  int height96;  // character height
   bool bold;
   TColor color;
   std::uint8_t charset;
@@ -30,7 +34,7 @@ struct FontSpec {
 struct WidgetLayout {
   WidgetId id;
   WidgetKind kind;
-  int left, top, width, height;
+  int left96, top96, width96, height96;
   const char* text;
   const FontSpec* font;
   TColor color;
@@ -42,8 +46,8 @@ struct WidgetLayout {
 struct FormLayout {
   const char* caption;
   TColor color;
-  int width, height;  // outer size, frame and caption included
-  int border_width;   // inner margin on every side
+  int width96, height96;  // outer size, frame and caption included
+  int border_width96;     // inner margin on every side
 };
 
 // A widget that follows its window to another DPI: new font, new place and size.

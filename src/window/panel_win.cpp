@@ -68,10 +68,10 @@ void TPanel::Paint(HDC dc, const RECT& area) {
   COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
   COLORREF dark = GetSysColor(COLOR_BTNSHADOW);
   if (bevel_outer_ == TBevelCut::bvRaised)
-    DrawBevel(dc, rect, light, dark, kBevelWidth);
+    DrawBevel(dc, rect, light, dark, kBevelWidthPx);
   else
-    DrawBevel(dc, rect, dark, light, kBevelWidth);
-  InflateRect(&rect, -kBorderWidth, -kBorderWidth);  // the border shows the panel colour
+    DrawBevel(dc, rect, dark, light, kBevelWidthPx);
+  InflateRect(&rect, -kBorderWidthPx, -kBorderWidthPx);  // the border shows the panel colour
   std::string caption = GetText(Handle());
   SelectedObject font(dc, font_.get());
   SetBkMode(dc, TRANSPARENT);
@@ -80,13 +80,13 @@ void TPanel::Paint(HDC dc, const RECT& area) {
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-void TPanel::MouseDown(TMouseButton button, WPARAM wp, LPARAM lp) {
-  if (button == TMouseButton::mbLeft) SetCapture(Handle());
+void TPanel::MouseDown(MouseButton button, WPARAM wp, LPARAM lp) {
+  if (button == MouseButton::Left) SetCapture(Handle());
   if (OnMouseDown) OnMouseDown(*this, button, ShiftFrom(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
 }
 
-void TPanel::MouseUp(TMouseButton button, WPARAM wp, LPARAM lp) {
-  if (button == TMouseButton::mbLeft && GetCapture() == Handle()) ReleaseCapture();
+void TPanel::MouseUp(MouseButton button, WPARAM wp, LPARAM lp) {
+  if (button == MouseButton::Left && GetCapture() == Handle()) ReleaseCapture();
   if (OnMouseUp) OnMouseUp(*this, button, ShiftFrom(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
 }
 
@@ -100,22 +100,22 @@ void TPanel::CaptureLost(UINT msg) {
 LRESULT TPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_LBUTTONDOWN:
-      MouseDown(TMouseButton::mbLeft, wp, lp);
+      MouseDown(MouseButton::Left, wp, lp);
       return 0;
     case WM_RBUTTONDOWN:
-      MouseDown(TMouseButton::mbRight, wp, lp);
+      MouseDown(MouseButton::Right, wp, lp);
       return 0;
     case WM_MBUTTONDOWN:
-      MouseDown(TMouseButton::mbMiddle, wp, lp);
+      MouseDown(MouseButton::Middle, wp, lp);
       return 0;
     case WM_LBUTTONUP:
-      MouseUp(TMouseButton::mbLeft, wp, lp);
+      MouseUp(MouseButton::Left, wp, lp);
       return 0;
     case WM_RBUTTONUP:
-      MouseUp(TMouseButton::mbRight, wp, lp);
+      MouseUp(MouseButton::Right, wp, lp);
       return 0;
     case WM_MBUTTONUP:
-      MouseUp(TMouseButton::mbMiddle, wp, lp);
+      MouseUp(MouseButton::Middle, wp, lp);
       return 0;
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:

@@ -7,21 +7,25 @@
 #include <string>
 
 #include "window/layout.h"
+#include "window/mouse_button.h"
 #include "window/window_base_win.h"
 
 namespace vexal {
 
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 enum class TBevelCut { bvRaised, bvLowered };
 
 class TPanel;
 using TMouseEvent =
-    std::function<void(TPanel& sender, TMouseButton button, unsigned shift, int x, int y)>;
+    std::function<void(TPanel& sender, MouseButton button, unsigned shift, int x, int y)>;
 
 class TPanel : public PaintedWindow, public ScaledWidget {
  public:
-  static constexpr int kBevelWidth = 3;
-  static constexpr int kBorderWidth = 2;
+  // The bevel and the border inside it stay in device pixels at every DPI, not design units:
+  // the bevel is a frame of one-pixel lines in the system's highlight and shadow colours, like
+  // the 3-D edges DrawEdge draws for the system's own controls, which do not thicken with the
+  // DPI either. The panel, its face and its caption font scale, so the caption keeps its room.
+  static constexpr int kBevelWidthPx = 3;
+  static constexpr int kBorderWidthPx = 2;
 
   TPanel(HWND parent, const WidgetLayout& layout, int dpi, int origin);
 
@@ -40,8 +44,8 @@ class TPanel : public PaintedWindow, public ScaledWidget {
 
  private:
   void Paint(HDC dc, const RECT& area) override;
-  void MouseDown(TMouseButton button, WPARAM wp, LPARAM lp);
-  void MouseUp(TMouseButton button, WPARAM wp, LPARAM lp);
+  void MouseDown(MouseButton button, WPARAM wp, LPARAM lp);
+  void MouseUp(MouseButton button, WPARAM wp, LPARAM lp);
   void CaptureLost(UINT msg);
 
   const WidgetLayout& layout_;

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "base/error_report_win.h"
+#include "base/error_texts.h"
 #include "base/windows_error_win.h"
 
 namespace vexal {
@@ -13,7 +14,7 @@ COLORREF ToColorRef(TColor color) {
 }
 
 HFONT CreateFontFor(const FontSpec& spec, int dpi) {
-  return CreateFontA(-Scale(spec.height_px, dpi), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
+  return CreateFontA(-Scale(spec.height96, dpi), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
                      FALSE, FALSE, spec.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face);
 }
@@ -22,7 +23,7 @@ int ScreenDpi() {
   HDC dc = GetDC(nullptr);
   int dpi = GetDeviceCaps(dc, LOGPIXELSY);
   ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : 96;
+  return dpi > 0 ? dpi : kDesignDpi;
 }
 
 int WindowDpi(HWND hwnd) {
@@ -36,8 +37,8 @@ int WindowDpi(HWND hwnd) {
 }
 
 Placement PlacementOf(const WidgetLayout& layout, int dpi, int origin) {
-  return {origin + Scale(layout.left, dpi), origin + Scale(layout.top, dpi),
-          Scale(layout.width, dpi), Scale(layout.height, dpi)};
+  return {origin + Scale(layout.left96, dpi), origin + Scale(layout.top96, dpi),
+          Scale(layout.width96, dpi), Scale(layout.height96, dpi)};
 }
 
 void MoveTo(HWND hwnd, const Placement& place) {
@@ -70,8 +71,8 @@ void WindowBase::RegisterClassOnce(const char* class_name, UINT style) {
   wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
   wc.lpszClassName = class_name;
   if (!RegisterClassExA(&wc))
-    throw std::runtime_error("RegisterClass " + std::string(class_name) + ": " +
-                             FormatWindowsError(GetLastError()));
+    throw std::runtime_error(
+        error_text::ClassNotRegistered(class_name, FormatWindowsError(GetLastError())));
 }
 
 void WindowBase::Create(DWORD ex_style, const char* class_name, const char* text, DWORD style,
@@ -80,8 +81,8 @@ void WindowBase::Create(DWORD ex_style, const char* class_name, const char* text
   CreateWindowExA(ex_style, class_name, text, style, x, y, w, h, parent, menu,
                   GetModuleHandleA(nullptr), this);
   if (!hwnd_)
-    throw std::runtime_error("CreateWindow " + std::string(class_name) + ": " +
-                             FormatWindowsError(GetLastError()));
+    throw std::runtime_error(
+        error_text::WindowNotCreated(class_name, FormatWindowsError(GetLastError())));
 }
 
 void WindowBase::Destroy() {

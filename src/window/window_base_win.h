@@ -49,13 +49,14 @@ COLORREF ToColorRef(TColor color);
 
 HFONT CreateFontFor(const FontSpec& spec, int dpi);
 
-// Pixels per inch of the screen; the layout is designed at 96.
+// Pixels per inch of the screen; the layout is designed at kDesignDpi.
 int ScreenDpi();
 // Pixels per inch of the monitor the window is on, where the system tells it (Windows 10
 // 1607 and later); the screen's otherwise.
 int WindowDpi(HWND hwnd);
-inline int Scale(int value, int dpi) {
-  return MulDiv(value, dpi, 96);
+// A measure in design units (a name ending in 96) in pixels at `dpi`.
+inline int Scale(int value96, int dpi) {
+  return MulDiv(value96, dpi, kDesignDpi);
 }
 
 std::string GetText(HWND hwnd);

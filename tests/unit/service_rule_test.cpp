@@ -10,6 +10,28 @@ using vexal::RotatorServiceName;
 
 namespace {
 
+TEST(RotatorServiceName, FilePartWithoutItsLastFourCharacters) {
+  EXPECT_EQ(RotatorServiceName("C:\\Tools\\Roduv.exe"), "Roduv");
+  EXPECT_EQ(RotatorServiceName("Roduv.exe"), "Roduv");
+  EXPECT_EQ(RotatorServiceName("D:Roduv.exe"), "Roduv");
+  EXPECT_EQ(RotatorServiceName("\\\\server\\share.d\\Rot.exe"), "Rot");
+  // Whatever the last four characters are.
+  EXPECT_EQ(RotatorServiceName("C:\\Tools\\roduv.ex"), "rodu");
+  EXPECT_EQ(RotatorServiceName("C:\\Tools\\Roduv.exe /min"), "Roduv.exe ");
+  // Only '\' and ':' separate; a forward slash is part of the name.
+  EXPECT_EQ(RotatorServiceName("C:/Tools/Rot.exe"), "/Tools/Rot");
+}
+
+TEST(RotatorServiceName, EmptyWhenTheFilePartHasFourCharactersOrFewer) {
+  EXPECT_EQ(RotatorServiceName(""), "");
+  EXPECT_EQ(RotatorServiceName("a.ex"), "");
+  EXPECT_EQ(RotatorServiceName("C:\\Tools\\.exe"), "");
+  EXPECT_EQ(RotatorServiceName("C:\\Tools\\"), "");
+  EXPECT_EQ(RotatorServiceName("C:\\Long.Directory.Name\\"), "");
+  EXPECT_EQ(RotatorServiceName("C:"), "");
+  EXPECT_EQ(RotatorServiceName("a.exe"), "a");
+}
+
 std::string ServiceOf(const std::string& value) {
   return RotatorServiceName(ProgramPath(value));
 }
