@@ -1,7 +1,5 @@
 #include "logger/logger_port_win.h"
 
-#include "window/form6.h"
-
 namespace vexal {
 
 std::uintptr_t Win32LoggerPort::FindLogger() {
@@ -20,7 +18,7 @@ void Win32LoggerPort::Send(std::uintptr_t wnd, std::uint32_t msg, std::uint32_t 
 }
 
 std::optional<LoggerReply> Win32LoggerPort::ReadNext() {
-  HWND main = form_.Handle();
+  HWND main = window_.main;
   const ULONGLONG deadline = GetTickCount64() + kReadTimeoutMs;
   for (;;) {
     MSG msg;
@@ -36,7 +34,7 @@ std::optional<LoggerReply> Win32LoggerPort::ReadNext() {
 
 void Win32LoggerPort::RemoveOne() {
   MSG msg;
-  PeekMessageA(&msg, form_.Handle(), 0, 0, PM_REMOVE);
+  PeekMessageA(&msg, window_.main, 0, 0, PM_REMOVE);
 }
 
 void Win32LoggerPort::Pause(int ms) {
@@ -46,30 +44,20 @@ void Win32LoggerPort::Pause(int ms) {
 void Win32LoggerPort::SetLabel(LoggerLabel label, const std::string& text) {
   switch (label) {
     case LoggerLabel::Version:
-      form_.Label5.SetText(text);
+      window_.version.SetText(text);
       break;
     case LoggerLabel::Status:
-      form_.Label6.SetText(text);
+      window_.status.SetText(text);
       break;
     case LoggerLabel::Attempt:
-      form_.Label7.SetText(text);
+      window_.attempt.SetText(text);
       break;
   }
 }
 
 std::int32_t Win32LoggerPort::MainWindow() {
   // Window handles keep their meaning in 32 bits, which is all the protocol carries.
-  return static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(form_.Handle()));
-}
-
-bool ConnectLogger() {
-  Win32LoggerPort port(*Form6);
-  return ConnectLogger(port);
-}
-
-void DisconnectLogger() {
-  Win32LoggerPort port(*Form6);
-  DisconnectLogger(port);
+  return static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(window_.main));
 }
 
 }  // namespace vexal

@@ -1,20 +1,28 @@
-// The Logger32 handshake and release on the real desktop, for the main window Form6.
+// The Logger32 handshake and release on the real desktop, for the bridge's main window.
 #pragma once
 
 #include <windows.h>
 
 #include "logger/logger_link.h"
+#include "window/label_win.h"
 
 namespace vexal {
 
-class TForm6;
+// The main window as the handshake sees it: the window Logger32 posts to, and the labels that
+// show the version, the link status and the attempt number.
+struct LoggerWindow {
+  HWND main;
+  TLabel& version;
+  TLabel& status;
+  TLabel& attempt;
+};
 
 class Win32LoggerPort : public LoggerPort {
  public:
   static constexpr UINT kSendTimeoutMs = 5000;  // a hung Logger32 does not hold us for ever
   static constexpr DWORD kReadTimeoutMs = 2000;
 
-  explicit Win32LoggerPort(TForm6& form) : form_(form) {}
+  explicit Win32LoggerPort(const LoggerWindow& window) : window_(window) {}
 
   std::uintptr_t FindLogger() override;
   std::uint32_t RegisterMessage(const std::string& name) override;
@@ -27,11 +35,7 @@ class Win32LoggerPort : public LoggerPort {
   std::int32_t MainWindow() override;
 
  private:
-  TForm6& form_;
+  LoggerWindow window_;
 };
-
-// On the one main window Form6; called by its creation handler and by the rotator link.
-bool ConnectLogger();
-void DisconnectLogger();
 
 }  // namespace vexal

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "rotator/rotator_state.h"
 #include "window/bridge_view.h"
-#include "window/rotator_state.h"
 
 namespace vexal {
 

@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-#include "app/errors.h"
+#include "base/error_texts.h"
+#include "base/errors.h"
 #include "rotator/number_text.h"
 #include "rotator/strict_integer.h"
 
@@ -16,10 +17,7 @@ constexpr std::size_t kMostLinesWithoutValues = 6;
 // the list's size, which is also the 0-based index of the first missing line.
 const std::string& Line(const std::vector<std::string>& msg, std::size_t number) {
   if (number > msg.size()) {
-    throw EStringListError(
-        "Listenindex \xC3\xBC"
-        "berschreitet das Maximum (" +
-        std::to_string(msg.size()) + ")");
+    throw EStringListError(error_text::ListIndexBeyondMaximum(msg.size()));
   }
   return msg[number - 1];
 }

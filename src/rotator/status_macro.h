@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "rotator/rotator_state.h"
 #include "window/bridge_view.h"
-#include "window/rotator_state.h"
 
 namespace vexal {
 

@@ -1,6 +1,7 @@
 #include "rotator/strict_integer.h"
 
-#include "app/errors.h"
+#include "base/error_texts.h"
+#include "base/errors.h"
 
 namespace vexal {
 
@@ -73,9 +74,7 @@ std::optional<std::int32_t> ParseStrictInteger(std::string_view text) {
 
 std::int32_t StrictInteger(const std::string& text) {
   if (const auto value = ParseStrictInteger(text)) return *value;
-  throw EConvertError("'" + QuotedForError(text) +
-                      "' ist kein g\xC3\xBC"
-                      "ltiger Integerwert");
+  throw EConvertError(error_text::NotAnInteger(QuotedForError(text)));
 }
 
 }  // namespace vexal

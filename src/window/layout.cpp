@@ -1,20 +1,20 @@
 #include "window/layout.h"
 
-#include <iterator>
 #include <stdexcept>
+#include <string>
 
 namespace vexal {
 
-const FontSpec kDefaultFont{"MS Sans Serif", 10, false, clWindowText, DEFAULT_CHARSET};
+const FontSpec kDefaultFont{"MS Sans Serif", 10, false, clWindowText, kDefaultCharset};
 
 namespace {
 
-const FontSpec kStatusFont{"MS Sans Serif", 15, true, clYellow, DEFAULT_CHARSET};
-const FontSpec kAzimutFont{"Courier New", 15, true, clWindowText, ANSI_CHARSET};
+const FontSpec kStatusFont{"MS Sans Serif", 15, true, clYellow, kDefaultCharset};
+const FontSpec kAzimutFont{"Courier New", 15, true, clWindowText, kAnsiCharset};
 
 using K = WidgetKind;
 const WidgetLayout kWidgets[] = {
-    // id, kind, left, top, width, height, text, font, colour, tag, max length, enabled
+    // id, kind, left96, top96, width96, height96, text, font, colour, tag, max length, enabled
     {kIdLabel6, K::Label, 8, 0, 48, 16, "Label6", &kStatusFont, kParentColor, 0, 0, true},
     {kIdPanelLinks, K::Panel, 8, 32, 57, 25, "<<", &kDefaultFont, clBtnFace, 1, 0, true},
     {kIdPanelRechts, K::Panel, 88, 32, 57, 25, ">>", &kDefaultFont, clBtnFace, 3, 0, true},
@@ -31,16 +31,6 @@ const WidgetLayout kWidgets[] = {
 }  // namespace
 
 const FormLayout kForm6Layout{"Logger32-Vexal", clBlue, 212, 236, 20};
-
-Placement PlacementOf(const WidgetLayout& layout, int dpi, int origin) {
-  return {origin + Scale(layout.left, dpi), origin + Scale(layout.top, dpi),
-          Scale(layout.width, dpi), Scale(layout.height, dpi)};
-}
-
-void MoveTo(HWND hwnd, const Placement& place) {
-  SetWindowPos(hwnd, nullptr, place.x, place.y, place.width, place.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 const WidgetLayout& LayoutOf(WidgetId id) {
   for (const WidgetLayout& w : kWidgets)

@@ -1,22 +1,40 @@
-// The main window's design: window properties and one row per widget, at 96 dpi. Widget
-// positions are measured from the inner edge of the window's border margin.
+// The main window's design: window properties and one row per widget. Every measure whose name
+// ends in 96 is in design units, pixels at 96 dpi, which the window's shells scale to the
+// monitor's DPI (Scale in window_base_win.h). Widget positions are measured from the inner
+// edge of the window's border margin. No Win32 here.
 #pragma once
+
+#include <cstdint>
 
 #include "window/colors.h"
 #include "window/widget_ids.h"
-#include "window/window_base.h"
 
 namespace vexal {
+
+// The DPI at which design units are pixels.
+inline constexpr int kDesignDpi = 96;
 
 enum class WidgetKind { Label, Panel, Edit };
 
 // The colour a label takes from its window.
 inline constexpr TColor kParentColor = 0x1FFFFFFF;
 
+// GDI's character-set numbers (ANSI_CHARSET, DEFAULT_CHARSET).
+inline constexpr std::uint8_t kAnsiCharset = 0;
+inline constexpr std::uint8_t kDefaultCharset = 1;
+
+struct FontSpec {
+  const char* face;
+  int height96;  // character height
+  bool bold;
+  TColor color;
+  std::uint8_t charset;
+};
+
 struct WidgetLayout {
   WidgetId id;
   WidgetKind kind;
-  int left, top, width, height;
+  int left96, top96, width96, height96;
   const char* text;
   const FontSpec* font;
   TColor color;
@@ -28,19 +46,9 @@ struct WidgetLayout {
 struct FormLayout {
   const char* caption;
   TColor color;
-  int width, height;  // outer size, frame and caption included
-  int border_width;   // inner margin on every side
+  int width96, height96;  // outer size, frame and caption included
+  int border_width96;     // inner margin on every side
 };
-
-// A widget's rectangle in its window's client area.
-struct Placement {
-  int x, y, width, height;
-};
-
-// Where the widget lies at `dpi`, `origin` being the client coordinate of the border's inner
-// edge.
-Placement PlacementOf(const WidgetLayout& layout, int dpi, int origin);
-void MoveTo(HWND hwnd, const Placement& place);
 
 // A widget that follows its window to another DPI: new font, new place and size.
 class ScaledWidget {

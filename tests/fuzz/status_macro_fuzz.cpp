@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "../unit/fake_bridge_view.h"
-#include "app/errors.h"
+#include "base/errors.h"
 #include "rotator/number_text.h"
 #include "rotator/status_macro.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "rotator/strict_integer.h"
 
 namespace {

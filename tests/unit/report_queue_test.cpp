@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/report_queue.h"
+#include "base/report_queue.h"
 
 using vexal::ReportQueue;
 

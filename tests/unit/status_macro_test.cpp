@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "fake_bridge_view.h"
 #include "rotator/status_macro.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "rotator/strict_integer.h"
 
 using vexal::ParseStrictInteger;

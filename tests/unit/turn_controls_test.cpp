@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/errors.h"
+#include "app/turn_controls.h"
+#include "base/errors.h"
 #include "fake_bridge_view.h"
-#include "window/turn_controls.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "logger_bridge.h"
 #include "logger_sim.h"
 #include "window/layout.h"
+#include "window/window_base_win.h"
 #include "window/widget_ids.h"
 
 using namespace harness;
@@ -139,15 +140,15 @@ class Dpi : public ::testing::Test {
       SCOPED_TRACE("widget " + std::to_string(id) + " at " + std::to_string(dpi) + " dpi");
       const vexal::WidgetLayout& designed = vexal::LayoutOf(static_cast<vexal::WidgetId>(id));
       RECT r = ClientRectOf(window_, id);
-      EXPECT_LE(std::abs(r.left - (origin + MulDiv(designed.left, dpi, 96))), 1);
-      EXPECT_LE(std::abs(r.top - (origin + MulDiv(designed.top, dpi, 96))), 1);
+      EXPECT_LE(std::abs(r.left - (origin + MulDiv(designed.left96, dpi, 96))), 1);
+      EXPECT_LE(std::abs(r.top - (origin + MulDiv(designed.top96, dpi, 96))), 1);
       if (designed.kind == vexal::WidgetKind::Label) {
         SIZE text = TextExtent(designed, bridge_->Text(id), dpi);
         EXPECT_GE(r.right - r.left, text.cx) << "the whole text shows";
         EXPECT_EQ(r.bottom - r.top, text.cy);
       } else {
-        EXPECT_LE(std::abs(r.right - r.left - MulDiv(designed.width, dpi, 96)), 1);
-        EXPECT_LE(std::abs(r.bottom - r.top - MulDiv(designed.height, dpi, 96)), 1);
+        EXPECT_LE(std::abs(r.right - r.left - MulDiv(designed.width96, dpi, 96)), 1);
+        EXPECT_LE(std::abs(r.bottom - r.top - MulDiv(designed.height96, dpi, 96)), 1);
       }
     }
   }

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "rotator/service_rule.h"
+
+using vexal::ProgramCommandLine;
+using vexal::ProgramPath;
+using vexal::RotatorServiceName;
+
+namespace {
+
+TEST(RotatorServiceName, FilePartWithoutItsLastFourCharacters) {
+  EXPECT_EQ(RotatorServiceName("C:\\Tools\\Roduv.exe"), "Roduv");
+  EXPECT_EQ(RotatorServiceName("Roduv.exe"), "Roduv");
+  EXPECT_EQ(RotatorServiceName("D:Roduv.exe"), "Roduv");
+  EXPECT_EQ(RotatorServiceName("\\\\server\\share.d\\Rot.exe"), "Rot");
+  // Whatever the last four characters are.
+  EXPECT_EQ(RotatorServiceName("C:\\Tools\\roduv.ex"), "rodu");
+  EXPECT_EQ(RotatorServiceName("C:\\Tools\\Roduv.exe /min"), "Roduv.exe ");
+  // Only '\' and ':' separate; a forward slash is part of the name.
+  EXPECT_EQ(RotatorServiceName("C:/Tools/Rot.exe"), "/Tools/Rot");
+}
+
+TEST(RotatorServiceName, EmptyWhenTheFilePartHasFourCharactersOrFewer) {
+  EXPECT_EQ(RotatorServiceName(""), "");
+  EXPECT_EQ(RotatorServiceName("a.ex"), "");
+  EXPECT_EQ(RotatorServiceName("C:\\Tools\\.exe"), "");
+  EXPECT_EQ(RotatorServiceName("C:\\Tools\\"), "");
+  EXPECT_EQ(RotatorServiceName("C:\\Long.Directory.Name\\"), "");
+  EXPECT_EQ(RotatorServiceName("C:"), "");
+  EXPECT_EQ(RotatorServiceName("a.exe"), "a");
+}
+
+std::string ServiceOf(const std::string& value) {
+  return RotatorServiceName(ProgramPath(value));
+}
+
+TEST(ProgramPath, OnePairOfSurroundingQuotesGoesBeforeTheServiceRule) {
+  EXPECT_EQ(ServiceOf("\"C:\\Program Files\\Vexal\\RotServer.exe\""), "RotServer");
+  EXPECT_EQ(ServiceOf("C:\\Program Files\\Vexal\\RotServer.exe"), "RotServer");
+  EXPECT_EQ(ServiceOf("\"C:\\Tools\\roduv.ex\""), "rodu");
+  EXPECT_EQ(ServiceOf("C:\\Tools\\roduv.ex"), "rodu");
+  // Only one pair, and only around the whole value.
+  EXPECT_EQ(ProgramPath("\"\"C:\\R\\Rot.exe\"\""), "\"C:\\R\\Rot.exe\"");
+  EXPECT_EQ(ProgramPath("\"C:\\R\\Rot.exe\" /min"), "\"C:\\R\\Rot.exe\" /min");
+  EXPECT_EQ(ProgramPath("\"C:\\R\\Rot.exe"), "\"C:\\R\\Rot.exe");
+  EXPECT_EQ(ProgramPath("\""), "\"");
+  EXPECT_EQ(ProgramPath("\"\""), "");
+}
+
+TEST(ProgramCommandLine, PathWithBlanksIsQuotedOnce) {
+  EXPECT_EQ(ProgramCommandLine("C:\\Program Files\\Vexal\\RotServer.exe"),
+            "\"C:\\Program Files\\Vexal\\RotServer.exe\"");
+  EXPECT_EQ(ProgramCommandLine("\"C:\\Program Files\\Vexal\\RotServer.exe\""),
+            "\"C:\\Program Files\\Vexal\\RotServer.exe\"");
+  // A value that begins with a quote keeps its arguments after the quoted path.
+  EXPECT_EQ(ProgramCommandLine("\"C:\\Program Files\\Rot.exe\" /min"),
+            "\"C:\\Program Files\\Rot.exe\" /min");
+}
+
+TEST(ProgramCommandLine, PathWithoutBlanksOrWithoutProgramIsLeftAlone) {
+  EXPECT_EQ(ProgramCommandLine("C:\\Tools\\Roduv.exe"), "C:\\Tools\\Roduv.exe");
+  EXPECT_EQ(ProgramCommandLine("\"C:\\Tools\\Roduv.exe\""), "\"C:\\Tools\\Roduv.exe\"");
+  EXPECT_EQ(ProgramCommandLine(""), "");
+  EXPECT_EQ(ProgramCommandLine("\"\""), "");
+}
+
+}  // namespace
