@@ -40,18 +40,14 @@ class ProgramStart : public bridgetest::BridgeTest {
     RemoveDirectoryA(kServerDir.c_str());
   }
 
-  // The registry names the server; both programs log to the test's rotator log.
+  // The registry names the server; whichever program starts logs to the test's rotator log,
+  // which it finds in the environment it inherits through the bridge.
   void StartWithProgramValue(const std::string& value) {
     harness::SetProgramValue(value);
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Vexal", 0, KEY_SET_VALUE, &key),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, "RotatorLog", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(rotator_log_.c_str()),
-                   static_cast<DWORD>(rotator_log_.size() + 1));
-    RegCloseKey(key);
+    ASSERT_TRUE(SetEnvironmentVariableA("ROTATOR_SIM_LOG", rotator_log_.c_str()));
     StartLogger();
     StartBridge();
+    SetEnvironmentVariableA("ROTATOR_SIM_LOG", nullptr);
   }
 
   // The right program started once, minimised, with the path quoted; it alone registered,
