@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <stdexcept>
 
-namespace bench {
+#include "wire/wire.h"
 
-const char kStatusMacro[] = "1234\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
+namespace bench {
 
 namespace {
 
@@ -64,15 +64,17 @@ void DdeClient::Disconnect() {
   conv_ = nullptr;
 }
 
+std::string ConstantStatusMacro() {
+  return wire::StatusMacroText(1234, 0, 0);
+}
+
 std::string TurningStatusMacro(long i) {
   long degrees = (i % 360) * 13 % 360;
-  std::string macro = std::to_string(degrees * 10) + "\r\n0\r\n" + (i % 2 ? "1" : "-1") + "\r\n";
-  for (int line = 4; line <= 10; ++line) macro += "0\r\n";
-  return macro;
+  return wire::StatusMacroText(degrees * 10, i % 2 ? 1 : -1, 0);
 }
 
 Answer ExecuteStatusMacro(DdeClient& client, DWORD timeout_ms) {
-  return ExecuteMacro(client, kStatusMacro, timeout_ms);
+  return ExecuteMacro(client, ConstantStatusMacro(), timeout_ms);
 }
 
 Answer ExecuteMacro(DdeClient& client, const std::string& macro, DWORD timeout_ms) {

@@ -9,7 +9,7 @@
 namespace bench {
 
 // The 10-line status macro the rotator server sends: azimuth 123.4 degrees, all else 0.
-extern const char kStatusMacro[];
+std::string ConstantStatusMacro();
 
 // Status macro number i of a turning rotator: the azimuth (whole degrees, 13 further each time)
 // and the direction (left, right, left, ...) differ from those of macro i - 1, so that the shown

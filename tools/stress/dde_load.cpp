@@ -8,6 +8,7 @@
 
 #include "payload.h"
 #include "turn_flood.h"
+#include "wire/wire.h"
 
 namespace stress {
 
@@ -77,10 +78,10 @@ class Client {
 };
 
 std::string Service(const Command& c) {
-  return c.Text("service", "Logger32Vexal");
+  return c.Text("service", wire::kBridgeService);
 }
 std::string Topic(const Command& c) {
-  return c.Text("topic", "AntDaten");
+  return c.Text("topic", wire::kStatusTopic);
 }
 
 }  // namespace
@@ -174,7 +175,7 @@ int RunTopic(const Command& command, Report& report) {
     return 3;
   }
   // "AntDaten" padded with blanks: a reader that trims or cuts too short would match it.
-  std::string topic = "AntDaten";
+  std::string topic = wire::kStatusTopic;
   topic.resize(static_cast<std::size_t>(length), ' ');
   Client client;
   std::string why;
