@@ -5,6 +5,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "toolkit/registry_win.h"
+
 namespace harness {
 
 std::string BinDir() {
@@ -143,19 +145,15 @@ std::vector<std::string> ReadLines(const std::string& path) {
 }
 
 void SetProgramValueRaw(const void* data, DWORD size, DWORD type) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Vexal", 0, nullptr, 0, KEY_WRITE, nullptr,
-                      &key, nullptr) != ERROR_SUCCESS)
-    throw std::runtime_error("cannot create HKCU\\Software\\Vexal");
-  RegSetValueExA(key, "Program", 0, type, static_cast<const BYTE*>(data), size);
-  RegCloseKey(key);
+  if (!toolkit::SetUserValue("Software\\Vexal", "Program", type, data, size))
+    throw std::runtime_error("cannot set HKCU\\Software\\Vexal Program");
 }
 
 void SetProgramValue(const std::string& value, DWORD type) {
   SetProgramValueRaw(value.c_str(), static_cast<DWORD>(value.size() + 1), type);
 }
 
-void DeleteVexalKey() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vexal"); }
+void DeleteVexalKey() { toolkit::DeleteUserKey("Software\\Vexal"); }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -34,6 +34,7 @@
 #include "win/dde_link_win.h"
 #include "win/settings_store_win.h"
 #include "wire/wire.h"
+#include "toolkit/registry_win.h"
 
 namespace {
 
@@ -239,12 +240,7 @@ int CommandMode(const std::string& exe, long count) {
 int TurnMode(const std::string& exe, long count, DWORD bridge_ms) {
   bench::RotctldPeer rotctld;
   StoreRotctldSettings(rotctld.port(), 1000);
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, wire::kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                  nullptr);
-  RegSetValueExA(key, wire::kProgramValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(exe.c_str()),
-                 static_cast<DWORD>(exe.size() + 1));
-  RegCloseKey(key);
+  toolkit::SetUserString(wire::kSettingsKey, wire::kProgramValue, exe);
   std::string log = TempLog();
   RotServerRun server(exe, log);
   std::printf("server_ready 1\n");
