@@ -53,9 +53,9 @@ void DdeClient::Disconnect() {
 
 DdeClient::Answer DdeClient::Execute(std::string_view bytes, DWORD timeout_ms) {
   Answer answer;
-  HDDEDATA result = DdeClientTransaction(
-      reinterpret_cast<LPBYTE>(const_cast<char*>(bytes.data())), static_cast<DWORD>(bytes.size()),
-      conv_, nullptr, CF_TEXT, XTYP_EXECUTE, timeout_ms, &answer.status);
+  HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(bytes.data())),
+                                         static_cast<DWORD>(bytes.size()), conv_, nullptr, CF_TEXT,
+                                         XTYP_EXECUTE, timeout_ms, &answer.status);
   answer.returned = result != nullptr;
   if (!answer.returned) answer.error = LastError();
   return answer;

@@ -24,8 +24,8 @@ class Job {
     DWORD error = 0;  // GetLastError of the failed start
   };
   struct StartOptions {
-    HANDLE output = nullptr;    // standard output and error go here when given
-    std::optional<WORD> show;   // the child's first show command, when given
+    HANDLE output = nullptr;   // standard output and error go here when given
+    std::optional<WORD> show;  // the child's first show command, when given
   };
   // Starts `cmdline` (program path first) suspended, puts it in the job, then lets it run, so
   // that even its first children are in the job.

@@ -28,8 +28,8 @@ class Key {
 
 bool SetUserValue(const char* key, const char* name, DWORD type, const void* data, DWORD size) {
   Key k(key, KEY_WRITE, true);
-  return k.get() && RegSetValueExA(k.get(), name, 0, type, static_cast<const BYTE*>(data),
-                                   size) == ERROR_SUCCESS;
+  return k.get() && RegSetValueExA(k.get(), name, 0, type, static_cast<const BYTE*>(data), size) ==
+                        ERROR_SUCCESS;
 }
 
 bool SetUserString(const char* key, const char* name, const std::string& text) {

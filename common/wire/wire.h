@@ -44,7 +44,7 @@ inline constexpr int kCommandLines = 3;
 // The settings under HKEY_CURRENT_USER. The bridge reads kProgramValue; RotServer keeps its own
 // values beside it.
 inline constexpr char kSettingsKey[] = "Software\\Vexal";
-inline constexpr char kProgramValue[] = "Program";  // the rotator server's program path
+inline constexpr char kProgramValue[] = "Program";         // the rotator server's program path
 inline constexpr char kBackendValue[] = "RotatorBackend";  // "rotctld" / "simulated"
 inline constexpr char kRotctldAddressValue[] = "RotctldAddress";
 inline constexpr char kRotctldCommandValue[] = "RotctldCommand";

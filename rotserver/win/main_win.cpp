@@ -77,8 +77,8 @@ int App::Run() {
       " cmdline=" + GetCommandLineA());
   std::string error;
   server_ = CommandServer::Register(
-      ServiceNameFromModule(), wire::kCommandTopic, [this](std::string_view bytes) { OnCommand(bytes); },
-      &error);
+      ServiceNameFromModule(), wire::kCommandTopic,
+      [this](std::string_view bytes) { OnCommand(bytes); }, &error);
   if (!server_) {
     Log("error " + error);
     MessageBoxA(nullptr, error.c_str(), "RotServer", MB_OK | MB_ICONERROR);

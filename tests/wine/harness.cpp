@@ -153,7 +153,9 @@ void SetProgramValue(const std::string& value, DWORD type) {
   SetProgramValueRaw(value.c_str(), static_cast<DWORD>(value.size() + 1), type);
 }
 
-void DeleteVexalKey() { toolkit::DeleteUserKey("Software\\Vexal"); }
+void DeleteVexalKey() {
+  toolkit::DeleteUserKey("Software\\Vexal");
+}
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -150,8 +150,8 @@ class Sampler {
 }  // namespace
 
 std::string TargetCommandBytes(int degrees) {
-  std::string bytes = std::to_string(degrees * 10) + wire::kLineEnd + "0" + wire::kLineEnd + "0" +
-                      wire::kLineEnd;
+  std::string bytes =
+      std::to_string(degrees * 10) + wire::kLineEnd + "0" + wire::kLineEnd + "0" + wire::kLineEnd;
   bytes.push_back('\0');
   return bytes;
 }

@@ -85,8 +85,8 @@ void RotatorSim::Report() {
   } else {
     direction_ = 0;
   }
-  std::string text = wire::StatusMacroText(off_ ? wire::kOffTenths : azimuth_, off_ ? 0 : direction_,
-                                                options_.range_mode);
+  std::string text = wire::StatusMacroText(off_ ? wire::kOffTenths : azimuth_,
+                                           off_ ? 0 : direction_, options_.range_mode);
   StatusLink::Result result = status_.Send(text);
   if (result == StatusLink::Result::kNoBridge) return;
   if (result == StatusLink::Result::kRefused) ++refused_;

@@ -88,8 +88,7 @@ class BackgroundDriver {
 // HKCU\Software\Vexal "Program" for the test's length, restored afterwards.
 class ProgramValue {
  public:
-  explicit ProgramValue(const std::string& value)
-      : saved_(toolkit::GetUserValue(kKey, "Program")) {
+  explicit ProgramValue(const std::string& value) : saved_(toolkit::GetUserValue(kKey, "Program")) {
     toolkit::SetUserString(kKey, "Program", value);
   }
   ~ProgramValue() {
