@@ -35,13 +35,6 @@ int CompassTenths(double compass_deg) {
   return static_cast<int>(tenths < 0 ? tenths + 3600 : tenths);
 }
 
-std::string StatusMacroText(int azimuth_tenths, int direction, int range_mode) {
-  std::string text = std::to_string(azimuth_tenths) + "\r\n0\r\n" + std::to_string(direction) +
-                     "\r\n0\r\n0\r\n0\r\n" + std::to_string(range_mode) + "\r\n";
-  for (int line = 8; line <= 10; ++line) text += "0\r\n";
-  return text;
-}
-
 std::string Printable(std::string_view bytes, std::size_t max_chars) {
   std::string text;
   for (char c : bytes) {

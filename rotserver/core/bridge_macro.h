@@ -1,5 +1,5 @@
 // The bytes exchanged with the bridge over DDE: its target commands on "RotServConv" and our
-// status macros on "AntDaten". No Win32 here.
+// status macros on "AntDaten" (whose layout wire/wire.h states). No Win32 here.
 #pragma once
 
 #include <optional>
@@ -7,9 +7,6 @@
 #include <string_view>
 
 namespace rotserver {
-
-// Line 1 of a status macro while there is no reading to report: the bridge shows "AUS".
-constexpr int kOffTenths = -100000;
 
 // The greeting the bridge sends once after connecting: "HS " CR LF NUL.
 bool IsGreeting(std::string_view bytes);
@@ -20,10 +17,6 @@ std::optional<int> TargetFromCommand(std::string_view bytes);
 
 // Compass degrees to the tenths of line 1: rounded, halves away from zero, within 0..3599.
 int CompassTenths(double compass_deg);
-
-// Ten lines, each followed by CR LF: 1 the azimuth in tenths, 3 the direction, 7 the range
-// mode, all others "0".
-std::string StatusMacroText(int azimuth_tenths, int direction, int range_mode);
 
 // Bytes as readable text for messages: CR, LF and NUL as \r, \n, \0, other controls as \xNN.
 std::string Printable(std::string_view bytes, std::size_t max_chars = 40);

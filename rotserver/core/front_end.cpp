@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/bridge_macro.h"
+#include "wire/wire.h"
 
 namespace rotserver {
 
@@ -113,11 +114,11 @@ void FrontEnd::Tick(Millis now) {
 
 std::string FrontEnd::StatusMacro(Millis now) {
   DriverStatus status = driver_.Status();
-  if (!Fresh(status, now)) return StatusMacroText(kOffTenths, 0, config_.range_mode);
+  if (!Fresh(status, now)) return wire::StatusMacroText(wire::kOffTenths, 0, config_.range_mode);
   int tenths = CompassTenths(*status.azimuth + config_.offset_deg);
   recent_tenths_.push_back(tenths);
   if (recent_tenths_.size() > kRecentMacros) recent_tenths_.pop_front();
-  return StatusMacroText(tenths, status.direction, config_.range_mode);
+  return wire::StatusMacroText(tenths, status.direction, config_.range_mode);
 }
 
 ViewState FrontEnd::View(Millis now) const {

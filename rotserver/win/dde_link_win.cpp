@@ -1,6 +1,9 @@
 #include "win/dde_link_win.h"
 
+#include <algorithm>
 #include <exception>
+
+#include "wire/wire.h"
 
 namespace rotserver {
 
@@ -32,8 +35,8 @@ std::string ServiceNameFromModule() {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string name(path, n);
-  name = name.substr(name.find_last_of("\\/:") + 1);
-  return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
+  std::replace(name.begin(), name.end(), '/', '\\');  // either separator ends a folder here
+  return wire::RotatorServiceName(name);
 }
 
 bool RunningOnWine() {

@@ -19,15 +19,13 @@
 #include "win/main_window_win.h"
 #include "win/run_log_win.h"
 #include "win/settings_store_win.h"
+#include "wire/wire.h"
 
 namespace rotserver {
 namespace {
 
 constexpr UINT kTickMs = 50;     // drives the backend
 constexpr UINT kReportMs = 250;  // status macro to the bridge and the window: 4 a second
-constexpr char kCommandTopic[] = "RotServConv";
-constexpr char kBridgeService[] = "Logger32Vexal";
-constexpr char kStatusTopic[] = "AntDaten";
 
 Millis Now() {
   return static_cast<Millis>(GetTickCount64());
@@ -39,7 +37,7 @@ class App {
       : instance_(instance),
         show_(show),
         log_(options.log_path),
-        status_(kBridgeService, kStatusTopic) {}
+        status_(wire::kBridgeService, wire::kStatusTopic) {}
   ~App() {
     if (tick_timer_) KillTimer(nullptr, tick_timer_);
     if (report_timer_) KillTimer(nullptr, report_timer_);
@@ -79,8 +77,8 @@ int App::Run() {
       " cmdline=" + GetCommandLineA());
   std::string error;
   server_ = CommandServer::Register(
-      ServiceNameFromModule(), kCommandTopic, [this](std::string_view bytes) { OnCommand(bytes); },
-      &error);
+      ServiceNameFromModule(), wire::kCommandTopic,
+      [this](std::string_view bytes) { OnCommand(bytes); }, &error);
   if (!server_) {
     Log("error " + error);
     MessageBoxA(nullptr, error.c_str(), "RotServer", MB_OK | MB_ICONERROR);

@@ -8,7 +8,7 @@ namespace rotserver {
 
 namespace {
 
-constexpr char kKeyPath[] = "Software\\Vexal";
+constexpr const char* kKeyPath = wire::kSettingsKey;
 
 // An open registry key, closed when the object goes.
 class RegKey {
@@ -95,7 +95,9 @@ std::optional<Settings> LoadSettings() {
 bool SaveSettings(const Settings& settings, std::string* error) {
   RegKey key;
   if (LONG rc = key.Create(); rc != ERROR_SUCCESS) {
-    if (error) *error = "HKCU\\Software\\Vexal cannot be opened: " + WindowsError(rc);
+    if (error)
+      *error =
+          "HKCU\\" + std::string(wire::kSettingsKey) + " cannot be opened: " + WindowsError(rc);
     return false;
   }
   const SettingsText text = FormatSettings(settings);

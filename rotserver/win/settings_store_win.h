@@ -5,16 +5,17 @@
 #include <string>
 
 #include "core/settings.h"
+#include "wire/wire.h"
 
 namespace rotserver {
 
 // The values' names beside the bridge's "Program", all REG_SZ.
-inline constexpr char kValueBackend[] = "RotatorBackend";  // "rotctld" / "simulated"
-inline constexpr char kValueAddress[] = "RotctldAddress";
-inline constexpr char kValueCommand[] = "RotctldCommand";
-inline constexpr char kValueOffset[] = "CalibrationOffset";
-inline constexpr char kValueRangeMode[] = "RangeMode";
-inline constexpr char kValuePoll[] = "PollInterval";
+inline constexpr const char* kValueBackend = wire::kBackendValue;  // "rotctld" / "simulated"
+inline constexpr const char* kValueAddress = wire::kRotctldAddressValue;
+inline constexpr const char* kValueCommand = wire::kRotctldCommandValue;
+inline constexpr const char* kValueOffset = wire::kOffsetValue;
+inline constexpr const char* kValueRangeMode = wire::kRangeModeValue;
+inline constexpr const char* kValuePoll = wire::kPollValue;
 
 // Nothing when no RotServer setting is stored yet (the first start); stored values that do not
 // parse fall back to their defaults one by one.

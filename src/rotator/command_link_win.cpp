@@ -5,15 +5,12 @@
 #include "base/application_win.h"
 #include "rotator/macros.h"
 #include "rotator/registry_win.h"
-#include "rotator/service_rule.h"
+#include "wire/wire.h"
 
 namespace vexal {
 
 namespace {
 constexpr DWORD kGreetingPauseMs = 1500;
-constexpr char kSettingsKey[] = "\\Software\\Vexal";
-constexpr char kProgramValue[] = "Program";
-constexpr char kCommandTopic[] = "RotServConv";
 
 void DetachMessageFilter() {
   if (Application* app = Application::Instance()) app->ClearOnMessage();
@@ -29,11 +26,11 @@ void OpenCommandLink(dde::TDdeClientConv& link, RotatorState& state) {
     // An error reading the value leaves here, key closed, with no link and nothing marked
     // as sent.
     TRegistry registry(HKEY_CURRENT_USER);
-    if (registry.OpenKeyReadOnly(kSettingsKey)) {
-      const std::string program = registry.ReadString(kProgramValue);
-      link.ServiceApplication = ProgramCommandLine(program);
-      const std::string service = RotatorServiceName(ProgramPath(program));
-      if (link.LinkTo(service, kCommandTopic)) {
+    if (registry.OpenKeyReadOnly(wire::kSettingsKey)) {
+      const std::string program = registry.ReadString(wire::kProgramValue);
+      link.ServiceApplication = wire::ProgramCommandLine(program);
+      const std::string service = wire::RotatorServiceName(wire::ProgramPath(program));
+      if (link.LinkTo(service, wire::kCommandTopic)) {
         state.RotLinkActive = true;
         Sleep(kGreetingPauseMs);
         *MacroLines = GreetingLines();

@@ -1,11 +1,12 @@
 #include "rotator/macros.h"
 
 #include "rotator/number_text.h"
+#include "wire/wire.h"
 
 namespace vexal {
 
 std::vector<std::string> GreetingLines() {
-  return {"HS "};
+  return {wire::kGreetingLine};
 }
 
 std::vector<std::string> TargetCommandLines(double target, double second) {

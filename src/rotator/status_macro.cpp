@@ -6,6 +6,7 @@
 #include "base/errors.h"
 #include "rotator/number_text.h"
 #include "rotator/strict_integer.h"
+#include "wire/wire.h"
 
 namespace vexal {
 
@@ -35,13 +36,17 @@ double AzimuthFromTenths(std::int32_t tenths) {
 }
 
 void StoreValues(const std::vector<std::string>& msg, RotatorState& state) {
-  state.ActualAzimuth = AzimuthFromTenths(IntegerLine(msg, 1));
-  IntegerLine(msg, 2);
-  state.TurnDirection = IntegerLine(msg, 3);
-  for (std::size_t unused : {4, 5, 6}) IntegerLine(msg, unused);
-  state.RangeMode = IntegerLine(msg, 7);
-  for (std::size_t unused : {8, 9}) IntegerLine(msg, unused);
-  Line(msg, 10);  // its content does not matter, but it must be there
+  // Converted in line order, so that a bad line leaves the lines before it stored.
+  static_assert(wire::kAzimuthLine < wire::kDirectionLine &&
+                wire::kDirectionLine < wire::kRangeModeLine &&
+                wire::kRangeModeLine < wire::kStatusLines);
+  for (std::size_t line = 1; line < wire::kStatusLines; ++line) {
+    const std::int32_t value = IntegerLine(msg, line);
+    if (line == wire::kAzimuthLine) state.ActualAzimuth = AzimuthFromTenths(value);
+    if (line == wire::kDirectionLine) state.TurnDirection = value;
+    if (line == wire::kRangeModeLine) state.RangeMode = value;
+  }
+  Line(msg, wire::kStatusLines);  // its content does not matter, but it must be there
 }
 
 void ColourPanels(std::int32_t direction, BridgeView& view) {

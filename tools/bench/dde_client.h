@@ -1,4 +1,4 @@
-// The client side of a DDE conversation and the clock, shared by the measurements.
+// The status macros the measurements execute, how they judge an answer, and the clock.
 #pragma once
 
 #include <windows.h>
@@ -6,10 +6,12 @@
 
 #include <string>
 
+#include "toolkit/dde_client_win.h"
+
 namespace bench {
 
 // The 10-line status macro the rotator server sends: azimuth 123.4 degrees, all else 0.
-extern const char kStatusMacro[];
+std::string ConstantStatusMacro();
 
 // Status macro number i of a turning rotator: the azimuth (whole degrees, 13 further each time)
 // and the direction (left, right, left, ...) differ from those of macro i - 1, so that the shown
@@ -29,29 +31,8 @@ struct Timer {
   }
 };
 
-std::string DdeErrorName(UINT code);
-
-// One client-only DDE instance with at most one conversation.
-class DdeClient {
- public:
-  DdeClient(const std::string& service, const std::string& topic);
-  ~DdeClient();
-  DdeClient(const DdeClient&) = delete;
-  DdeClient& operator=(const DdeClient&) = delete;
-
-  // Retries until `ms` have passed: the server may still be on its way up.
-  bool Connect(DWORD ms);
-  void Disconnect();
-
-  HCONV conv() const { return conv_; }
-  UINT LastError() const { return DdeGetLastError(inst_); }
-
- private:
-  DWORD inst_ = 0;
-  HSZ service_ = nullptr;
-  HSZ topic_ = nullptr;
-  HCONV conv_ = nullptr;
-};
+using toolkit::DdeClient;
+using toolkit::DdeErrorName;
 
 enum class Answer { kAck, kNack, kNone };
 

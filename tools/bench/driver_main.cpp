@@ -26,6 +26,7 @@
 #include "startup_bench.h"
 #include "stats.h"
 #include "turn_bench.h"
+#include "wire/wire.h"
 
 namespace {
 
@@ -62,7 +63,8 @@ int Execute(const Options& options) {
   std::vector<bench::ExecuteTarget> targets{
       {options.Required("service"), options.Required("topic")}};
   if (options.Has("ref-service"))
-    targets.push_back({options.Required("ref-service"), options.Text("ref-topic", "AntDaten")});
+    targets.push_back(
+        {options.Required("ref-service"), options.Text("ref-topic", wire::kStatusTopic)});
   bench::ExecuteSettings s;
   s.count = options.Number("count", 2000, 1, 1000000);
   s.warmup = options.Number("warmup", 50, 0, 100000);

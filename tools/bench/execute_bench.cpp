@@ -20,7 +20,7 @@ class Measured {
   }
 
   void ExecuteOnce(long i, bool measured, const Timer& timer) {
-    std::string macro = settings_.turning ? TurningStatusMacro(i) : std::string(kStatusMacro);
+    std::string macro = settings_.turning ? TurningStatusMacro(i) : ConstantStatusMacro();
     LONGLONG start = timer.Now();
     Answer answer = ExecuteMacro(client_, macro, settings_.timeout_ms);
     LONGLONG end = timer.Now();

@@ -33,6 +33,8 @@
 #include "stats.h"
 #include "win/dde_link_win.h"
 #include "win/settings_store_win.h"
+#include "wire/wire.h"
+#include "toolkit/registry_win.h"
 
 namespace {
 
@@ -163,7 +165,7 @@ std::string TempLog() {
 std::unique_ptr<rotserver::CommandServer> ServeStatusTopic(long* macros) {
   std::string error;
   auto server = rotserver::CommandServer::Register(
-      "Logger32Vexal", "AntDaten", [macros](std::string_view) { ++*macros; }, &error);
+      wire::kBridgeService, wire::kStatusTopic, [macros](std::string_view) { ++*macros; }, &error);
   if (!server) throw std::runtime_error(error);
   return server;
 }
@@ -207,7 +209,7 @@ int CommandMode(const std::string& exe, long count) {
       },
       APPCMD_CLIENTONLY, 0);
   HSZ service = DdeCreateStringHandleA(client, "RotServer", CP_WINANSI);
-  HSZ topic = DdeCreateStringHandleA(client, "RotServConv", CP_WINANSI);
+  HSZ topic = DdeCreateStringHandleA(client, wire::kCommandTopic, CP_WINANSI);
   HCONV conv = DdeConnect(client, service, topic, nullptr);
   if (!conv) throw std::runtime_error("cannot connect to RotServer's RotServConv");
   std::vector<double> end_to_end;
@@ -238,12 +240,7 @@ int CommandMode(const std::string& exe, long count) {
 int TurnMode(const std::string& exe, long count, DWORD bridge_ms) {
   bench::RotctldPeer rotctld;
   StoreRotctldSettings(rotctld.port(), 1000);
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Vexal", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                  nullptr);
-  RegSetValueExA(key, "Program", 0, REG_SZ, reinterpret_cast<const BYTE*>(exe.c_str()),
-                 static_cast<DWORD>(exe.size() + 1));
-  RegCloseKey(key);
+  toolkit::SetUserString(wire::kSettingsKey, wire::kProgramValue, exe);
   std::string log = TempLog();
   RotServerRun server(exe, log);
   std::printf("server_ready 1\n");

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "toolkit/window_state_win.h"
+
 namespace bench {
 
 namespace {
@@ -75,11 +77,7 @@ LRESULT StatusWindow::OnColor(HDC dc, HWND child) {
 }
 
 LRESULT CALLBACK StatusWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<StatusWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* self = toolkit::WindowState<StatusWindow>(hwnd, msg, lp);
   if (msg == WM_CTLCOLORSTATIC && self && reinterpret_cast<HWND>(lp) != self->edit_)
     return self->OnColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
   return DefWindowProcA(hwnd, msg, wp, lp);

@@ -1,17 +1,19 @@
 #include "turn_bench.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
 #include "dde_client.h"
 #include "rotator_stand_in.h"
 #include "startup_bench.h"
+#include "wire/wire.h"
 
 namespace bench {
 
 namespace {
 
-const std::string kGreeting("HS \r\n", 6);  // with its NUL
+const std::string kGreeting = std::string(wire::kGreetingLine) + wire::kLineEnd + '\0';
 
 std::string Hex(const std::string& bytes) {
   std::string text;
@@ -148,15 +150,18 @@ class Sampler {
 }  // namespace
 
 std::string TargetCommandBytes(int degrees) {
-  std::string bytes = std::to_string(degrees * 10) + "\r\n0\r\n0\r\n";
+  std::string bytes =
+      std::to_string(degrees * 10) + wire::kLineEnd + "0" + wire::kLineEnd + "0" + wire::kLineEnd;
   bytes.push_back('\0');
   return bytes;
 }
 
 std::string ServiceNameOf(const std::string& path) {
-  std::string file = path.substr(path.find_last_of("\\/:") + 1);
-  if (file.size() <= 4) throw std::runtime_error("no DDE service name in '" + path + "'");
-  return file.substr(0, file.size() - 4);
+  std::string windows_path = path;
+  std::replace(windows_path.begin(), windows_path.end(), '/', '\\');  // either separator
+  std::string service = wire::RotatorServiceName(windows_path);
+  if (service.empty()) throw std::runtime_error("no DDE service name in '" + path + "'");
+  return service;
 }
 
 void RunTurnBench(const TurnSettings& settings, const TurnReport& report) {
@@ -169,7 +174,7 @@ void RunTurnBench(const TurnSettings& settings, const TurnReport& report) {
 
   AwaitGreeting(rotator, settings.greeting_ms);
   HWND bridge = AwaitWindow(settings.bridge_title, settings.greeting_ms);
-  DdeClient client(settings.bridge_service, "AntDaten");
+  DdeClient client(settings.bridge_service, wire::kStatusTopic);
   if (!client.Connect(settings.connect_ms))
     throw std::runtime_error("cannot connect to DDE service '" + settings.bridge_service +
                              "' topic 'AntDaten' (" + DdeErrorName(client.LastError()) + ")");

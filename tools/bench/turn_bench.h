@@ -9,15 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "wire/wire.h"
+
 namespace bench {
 
 struct TurnSettings {
   int count = 500;
   int warmup = 20;
   std::string bridge_title = "Logger32-Vexal";
-  std::string bridge_service = "Logger32Vexal";
+  std::string bridge_service = wire::kBridgeService;
   std::string logger_message = "Logger32 1";
-  std::string rotator_topic = "RotServConv";
+  std::string rotator_topic = wire::kCommandTopic;
   DWORD greeting_ms = 60000;  // until the bridge has greeted and shown its window
   DWORD timeout_ms = 5000;    // per status macro
   DWORD command_ms = 2000;    // for a command still missing when the status macro returned

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "byte_text.h"
+#include "wire/wire.h"
 
 namespace rotsim {
 
@@ -103,7 +104,7 @@ int RunClient(const Options& options, SimLog& log) {
     return 1;
   }
   std::string service = options.service.value_or("");
-  std::string topic = options.topic.value_or("AntDaten");
+  std::string topic = options.topic.value_or(wire::kStatusTopic);
   HSZ service_handle =
       service.empty() ? nullptr : DdeCreateStringHandleA(inst, service.c_str(), CP_WINANSI);
   HSZ topic_handle =

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "toolkit/window_state_win.h"
+
 namespace rotsim {
 
 ControlChannel::ControlChannel(Handler handler, bool from_stdin, SimLog& log)
@@ -26,11 +28,7 @@ ControlChannel::~ControlChannel() {
 }
 
 LRESULT CALLBACK ControlChannel::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<ControlChannel*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* self = toolkit::WindowState<ControlChannel>(hwnd, msg, lp);
   if (msg == WM_COPYDATA && self) return self->OnCopyData(*reinterpret_cast<COPYDATASTRUCT*>(lp));
   return DefWindowProcA(hwnd, msg, wp, lp);
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "byte_text.h"
+#include "wire/wire.h"
 
 namespace rotsim {
 
@@ -133,9 +134,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
 std::string DefaultServiceName() {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string name(path, n);
-  name = name.substr(name.find_last_of("\\:") + 1);
-  return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
+  return wire::RotatorServiceName(std::string(path, n));
 }
 
 const char* HelpText() {

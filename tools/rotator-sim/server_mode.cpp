@@ -9,6 +9,7 @@
 
 #include "byte_text.h"
 #include "sim_mapping.h"
+#include "wire/wire.h"
 
 namespace rotsim {
 
@@ -36,7 +37,7 @@ class RotServer {
   RotServer(const Options& options, SimLog& log, CommandSink* sink)
       : options_(options), log_(log), sink_(sink) {
     service_ = options.service.value_or(DefaultServiceName());
-    topic_ = options.topic.value_or("RotServConv");
+    topic_ = options.topic.value_or(wire::kCommandTopic);
   }
 
   int Run() {

@@ -4,6 +4,7 @@
 
 #include "core/bridge_macro.h"
 #include "sim_mapping.h"
+#include "wire/wire.h"
 
 namespace rotsim {
 
@@ -84,8 +85,8 @@ void RotatorSim::Report() {
   } else {
     direction_ = 0;
   }
-  std::string text = rotserver::StatusMacroText(off_ ? -100000 : azimuth_, off_ ? 0 : direction_,
-                                                options_.range_mode);
+  std::string text = wire::StatusMacroText(off_ ? wire::kOffTenths : azimuth_,
+                                           off_ ? 0 : direction_, options_.range_mode);
   StatusLink::Result result = status_.Send(text);
   if (result == StatusLink::Result::kNoBridge) return;
   if (result == StatusLink::Result::kRefused) ++refused_;
@@ -93,7 +94,7 @@ void RotatorSim::Report() {
     recent_.push_back(azimuth_);
     if (recent_.size() > kRecentReports) recent_.pop_front();
   }
-  log_.Line("status az=" + std::to_string(off_ ? -100000 : azimuth_) +
+  log_.Line("status az=" + std::to_string(off_ ? wire::kOffTenths : azimuth_) +
             " dir=" + std::to_string(direction_) + " result=" + ResultName(result));
 }
 

@@ -1,4 +1,5 @@
 #include "status_link.h"
+#include "wire/wire.h"
 
 namespace rotsim {
 
@@ -64,7 +65,7 @@ bool StatusLink::EnsureConnected() {
     log_.Line("status link down");
   }
   HSZ service = service_ ? DdeCreateStringHandleA(inst_, service_->c_str(), CP_WINANSI) : nullptr;
-  HSZ topic = DdeCreateStringHandleA(inst_, "AntDaten", CP_WINANSI);
+  HSZ topic = DdeCreateStringHandleA(inst_, wire::kStatusTopic, CP_WINANSI);
   conv_ = DdeConnect(inst_, service, topic, nullptr);
   if (service) DdeFreeStringHandle(inst_, service);
   DdeFreeStringHandle(inst_, topic);

@@ -7,15 +7,13 @@
 #include <string>
 
 #include "payload.h"
+#include "toolkit/dde_client_win.h"
 #include "turn_flood.h"
+#include "wire/wire.h"
 
 namespace stress {
 
 namespace {
-
-HDDEDATA CALLBACK ClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
-  return nullptr;
-}
 
 std::string Hex(UINT value) {
   char buf[16];
@@ -23,64 +21,44 @@ std::string Hex(UINT value) {
   return buf;
 }
 
-// One client instance and at most one conversation, all released on destruction.
+// One conversation, with the words this tool reports for what DDEML answered.
 class Client {
  public:
-  Client() { DdeInitializeA(&inst_, &ClientCallback, APPCMD_CLIENTONLY, 0); }
-  ~Client() {
-    if (conv_) DdeDisconnect(conv_);
-    for (HSZ h : {service_, topic_})
-      if (h) DdeFreeStringHandle(inst_, h);
-    if (inst_) DdeUninitialize(inst_);
-  }
-  Client(const Client&) = delete;
-  Client& operator=(const Client&) = delete;
+  Client(const std::string& service, const std::string& topic) : dde_(service, topic) {}
 
-  // False with `why` set when a name cannot be made into a string handle or nobody answers.
-  bool Connect(const std::string& service, const std::string& topic, std::string* why) {
-    if (!inst_) {
-      *why = "no-instance";
-      return false;
-    }
-    service_ = DdeCreateStringHandleA(inst_, service.c_str(), CP_WINANSI);
-    topic_ = DdeCreateStringHandleA(inst_, topic.c_str(), CP_WINANSI);
-    if (!service_ || !topic_) {
-      *why = "no-string-handle";
+  // False with `why` set: "no-instance", "no-string-handle" (a name DDE cannot carry) or
+  // "refused" (nobody answered).
+  bool Connect(std::string* why) {
+    if (const char* setup = dde_.SetupError()) {
+      *why = setup;
       return false;
     }
     CONVCONTEXT context{};
     context.cb = sizeof context;
     context.iCodePage = CP_WINANSI;
-    conv_ = DdeConnect(inst_, service_, topic_, &context);
-    if (!conv_) *why = "refused";
-    return conv_ != nullptr;
+    if (dde_.Connect(0, &context)) return true;
+    *why = "refused";
+    return false;
   }
 
   // "ack", "notprocessed", "busy" or "error 0x...".
   std::string Execute(const std::string& data, DWORD timeout_ms) {
-    DWORD flags = 0;
-    HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(data.data())),
-                                           static_cast<DWORD>(data.size()), conv_, nullptr, CF_TEXT,
-                                           XTYP_EXECUTE, timeout_ms, &flags);
-    if (result) return "ack";
-    UINT error = DdeGetLastError(inst_);
-    if (error == DMLERR_NOTPROCESSED) return "notprocessed";
-    if (error == DMLERR_BUSY) return "busy";
-    return "error " + Hex(error);
+    toolkit::DdeClient::Answer answer = dde_.Execute(data, timeout_ms);
+    if (answer.returned) return "ack";
+    if (answer.error == DMLERR_NOTPROCESSED) return "notprocessed";
+    if (answer.error == DMLERR_BUSY) return "busy";
+    return "error " + Hex(answer.error);
   }
 
  private:
-  DWORD inst_ = 0;
-  HSZ service_ = nullptr;
-  HSZ topic_ = nullptr;
-  HCONV conv_ = nullptr;
+  toolkit::DdeClient dde_;
 };
 
 std::string Service(const Command& c) {
-  return c.Text("service", "Logger32Vexal");
+  return c.Text("service", wire::kBridgeService);
 }
 std::string Topic(const Command& c) {
-  return c.Text("topic", "AntDaten");
+  return c.Text("topic", wire::kStatusTopic);
 }
 
 }  // namespace
@@ -102,9 +80,9 @@ int RunMacros(const Command& command, Report& report) {
     report.Add("error", "no-window");
     return 1;
   }
-  Client client;
+  Client client(Service(command), Topic(command));
   std::string why;
-  if (!client.Connect(Service(command), Topic(command), &why)) {
+  if (!client.Connect(&why)) {
     report.Add("connect", why);
     return 1;
   }
@@ -152,9 +130,9 @@ int RunPayload(const Command& command, Report& report) {
   }
   spec.head = *head;
   const std::string data = BuildPayload(spec);
-  Client client;
+  Client client(Service(command), Topic(command));
   std::string why;
-  if (!client.Connect(Service(command), Topic(command), &why)) {
+  if (!client.Connect(&why)) {
     report.Add("connect", why);
     return 1;
   }
@@ -174,11 +152,11 @@ int RunTopic(const Command& command, Report& report) {
     return 3;
   }
   // "AntDaten" padded with blanks: a reader that trims or cuts too short would match it.
-  std::string topic = "AntDaten";
+  std::string topic = wire::kStatusTopic;
   topic.resize(static_cast<std::size_t>(length), ' ');
-  Client client;
+  Client client(Service(command), topic);
   std::string why;
-  bool connected = client.Connect(Service(command), topic, &why);
+  bool connected = client.Connect(&why);
   report.Add("length", length).Add("connected", connected ? 1 : 0);
   if (!connected) report.Add("why", why);
   return 0;

@@ -1,4 +1,5 @@
 #include "payload.h"
+#include "wire/wire.h"
 
 namespace stress {
 
@@ -16,10 +17,7 @@ std::string BuildPayload(const PayloadSpec& spec) {
 }
 
 std::string StatusMacro(long long azimuth_tenths, long long direction) {
-  std::string text =
-      std::to_string(azimuth_tenths) + "\r\n0\r\n" + std::to_string(direction) + "\r\n";
-  for (int line = 4; line <= 10; ++line) text += "0\r\n";
-  return text;
+  return wire::StatusMacroText(azimuth_tenths, direction, 0);
 }
 
 }  // namespace stress

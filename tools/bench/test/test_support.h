@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "toolkit/job_win.h"
+
 namespace benchtest {
 
 inline std::string BinPath(const std::string& file) {
@@ -16,41 +18,6 @@ inline std::string BinPath(const std::string& file) {
 }
 
 // Every process a test starts is killed when the test's Job goes.
-class Job {
- public:
-  Job() : job_(CreateJobObjectA(nullptr, nullptr)) {
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-  }
-  ~Job() {
-    TerminateJobObject(job_, 1);
-    CloseHandle(job_);
-  }
-  Job(const Job&) = delete;
-  Job& operator=(const Job&) = delete;
-
-  // Starts a program; its standard output and error are collected when `output` is given.
-  HANDLE Start(std::string cmdline, HANDLE output = nullptr) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    if (output) {
-      si.dwFlags = STARTF_USESTDHANDLES;
-      si.hStdOutput = si.hStdError = output;
-      si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    }
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, cmdline.data(), nullptr, nullptr, output != nullptr,
-                        CREATE_SUSPENDED, nullptr, nullptr, &si, &pi))
-      return nullptr;
-    AssignProcessToJobObject(job_, pi.hProcess);
-    ResumeThread(pi.hThread);
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
-  }
-
- private:
-  HANDLE job_;
-};
+using Job = toolkit::Job;
 
 }  // namespace benchtest

@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -13,6 +14,7 @@
 #include "startup_bench.h"
 #include "test_support.h"
 #include "turn_bench.h"
+#include "toolkit/registry_win.h"
 
 namespace {
 
@@ -86,35 +88,22 @@ class BackgroundDriver {
 // HKCU\Software\Vexal "Program" for the test's length, restored afterwards.
 class ProgramValue {
  public:
-  explicit ProgramValue(const std::string& value) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Vexal", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key_, nullptr);
-    DWORD size = 0;
-    if (RegQueryValueExA(key_, "Program", nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-      saved_.resize(size);
-      RegQueryValueExA(key_, "Program", nullptr, &type_, reinterpret_cast<BYTE*>(saved_.data()),
-                       &size);
-      had_value_ = true;
-    }
-    RegSetValueExA(key_, "Program", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+  explicit ProgramValue(const std::string& value) : saved_(toolkit::GetUserValue(kKey, "Program")) {
+    toolkit::SetUserString(kKey, "Program", value);
   }
   ~ProgramValue() {
-    if (had_value_)
-      RegSetValueExA(key_, "Program", 0, type_, reinterpret_cast<const BYTE*>(saved_.data()),
-                     static_cast<DWORD>(saved_.size()));
+    if (saved_)
+      toolkit::SetUserValue(kKey, "Program", saved_->type, saved_->bytes.data(),
+                            static_cast<DWORD>(saved_->bytes.size()));
     else
-      RegDeleteValueA(key_, "Program");
-    RegCloseKey(key_);
+      toolkit::DeleteUserValue(kKey, "Program");
   }
   ProgramValue(const ProgramValue&) = delete;
   ProgramValue& operator=(const ProgramValue&) = delete;
 
  private:
-  HKEY key_ = nullptr;
-  DWORD type_ = REG_SZ;
-  std::string saved_;
-  bool had_value_ = false;
+  static constexpr char kKey[] = "Software\\Vexal";
+  std::optional<toolkit::UserValue> saved_;
 };
 
 bool WaitForWindow(const std::string& title, DWORD ms) {

@@ -13,6 +13,7 @@
 #include "win/main_window_win.h"
 #include "win/settings_dialog_win.h"
 #include "win/settings_store_win.h"
+#include "toolkit/registry_win.h"
 
 using namespace harness;
 using namespace std::chrono_literals;
@@ -24,27 +25,21 @@ namespace {
 const char* const kValueNames[] = {"RotatorBackend", "CalibrationOffset", "RangeMode",
                                    "RotctldAddress", "RotctldCommand",    "PollInterval"};
 
+constexpr char kKey[] = "Software\\Vexal";
+
 void DeleteRotServerValues() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Vexal", 0, KEY_SET_VALUE, &key) != 0) return;
-  for (const char* name : kValueNames) RegDeleteValueA(key, name);
-  RegCloseKey(key);
+  for (const char* name : kValueNames) toolkit::DeleteUserValue(kKey, name);
 }
 
 void SetValue(const char* name, const std::string& value) {
-  RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Vexal", name, REG_SZ, value.c_str(),
-                  static_cast<DWORD>(value.size() + 1));
+  toolkit::SetUserString(kKey, name, value);
 }
 
 // The stored string, or "(none)".
 std::string StoredValue(const char* name) {
-  char data[2048] = "";
-  DWORD size = sizeof(data);
-  DWORD type = 0;
-  if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Vexal", name, RRF_RT_ANY, &type, data, &size) !=
-      ERROR_SUCCESS)
-    return "(none)";
-  return type == REG_SZ ? std::string(data) : "(not REG_SZ)";
+  std::optional<toolkit::UserValue> value = toolkit::GetUserValue(kKey, name);
+  if (!value) return "(none)";
+  return value->type == REG_SZ ? std::string(value->bytes.c_str()) : "(not REG_SZ)";
 }
 
 class RotServerRegistry : public ::testing::Test {

@@ -1,7 +1,7 @@
 // RotServer.exe from outside, as the bridge and an operator meet it: its settings stored the way
 // its dialog stores them, the program started with an event log, a stand-in for the bridge in
 // this process (the status topic "AntDaten" served, target commands executed on "RotServConv"),
-// and a scripted stand-in for rotctld (tests/wine/stand_in_rotctld.py, a Linux program that
+// and a scripted stand-in for rotctld (tests/system/stand_in_rotctld.py, a Linux program that
 // this Windows test starts and directs over a loopback control port).
 #pragma once
 

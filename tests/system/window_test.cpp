@@ -8,7 +8,7 @@
 
 #include "harness.h"
 #include "logger_bridge.h"
-#include "logger_sim.h"
+#include "logger_driver.h"
 #include "window/widget_ids.h"
 
 using namespace harness;
@@ -25,13 +25,13 @@ class Window : public ::testing::Test {
 
   // The bridge connected to a default simulator: the quickest way to a shown window.
   HWND StartConnected(WORD show = SW_SHOWNORMAL) {
-    sim_ = std::make_unique<LoggerSim>(job_, TestDir());
+    sim_ = std::make_unique<LoggerDriver>(job_, TestDir());
     bridge_ = std::make_unique<BridgeUnderTest>(job_, show);
     return bridge_->WaitShown(kShowTimeout);
   }
 
   Job job_;
-  std::unique_ptr<LoggerSim> sim_;
+  std::unique_ptr<LoggerDriver> sim_;
   std::unique_ptr<BridgeUnderTest> bridge_;
 };
 

@@ -1,4 +1,4 @@
-#include "logger_sim.h"
+#include "logger_driver.h"
 
 #include <cstdio>
 
@@ -49,7 +49,7 @@ std::string Codes(const std::vector<SimEvent>& events, const std::string& kind) 
   return codes;
 }
 
-LoggerSim::LoggerSim(harness::Job& job, const std::string& dir, const std::string& args)
+LoggerDriver::LoggerDriver(harness::Job& job, const std::string& dir, const std::string& args)
     : log_path_(dir + "\\logger32-sim.log"), child_(job, SimCommandLine(log_path_, args)) {
   // The bridge looks for the window once, at its start: it has to exist before the bridge runs.
   harness::WaitUntil(
@@ -60,11 +60,11 @@ LoggerSim::LoggerSim(harness::Job& job, const std::string& dir, const std::strin
       20s);
 }
 
-std::vector<SimEvent> LoggerSim::Events() const {
+std::vector<SimEvent> LoggerDriver::Events() const {
   return ParseSimLog(LogLines());
 }
 
-bool LoggerSim::Command(const std::string& line) const {
+bool LoggerDriver::Command(const std::string& line) const {
   COPYDATASTRUCT data{kCopyDataCommand, static_cast<DWORD>(line.size()),
                       const_cast<char*>(line.data())};
   DWORD_PTR result = 0;
@@ -73,7 +73,7 @@ bool LoggerSim::Command(const std::string& line) const {
          result == TRUE;
 }
 
-bool LoggerSim::WaitFor(const std::string& kind, long wparam, harness::Millis timeout) const {
+bool LoggerDriver::WaitFor(const std::string& kind, long wparam, harness::Millis timeout) const {
   return harness::WaitUntil(
       [&] {
         for (const SimEvent& e : Events())

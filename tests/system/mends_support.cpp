@@ -10,10 +10,6 @@ namespace {
 
 constexpr DWORD kExecuteTimeoutMs = 10000;
 
-HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
-  return nullptr;
-}
-
 struct BoxSearch {
   DWORD pid;
   std::vector<HWND> found;
@@ -53,37 +49,21 @@ const char* Name(Answer answer) {
   }
 }
 
-BridgeClient::BridgeClient(const std::string& topic) {
-  if (DdeInitializeA(&inst_, &NoCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
-    inst_ = 0;
-    return;
-  }
-  HSZ service = DdeCreateStringHandleA(inst_, "Logger32Vexal", CP_WINANSI);
-  HSZ topic_handle = DdeCreateStringHandleA(inst_, topic.c_str(), CP_WINANSI);
-  conv_ = DdeConnect(inst_, service, topic_handle, nullptr);
-  DdeFreeStringHandle(inst_, service);
-  DdeFreeStringHandle(inst_, topic_handle);
-}
-
-BridgeClient::~BridgeClient() {
-  if (conv_) DdeDisconnect(conv_);
-  if (inst_) DdeUninitialize(inst_);
+BridgeClient::BridgeClient(const std::string& topic) : dde_("Logger32Vexal", topic) {
+  dde_.Connect();
 }
 
 Answer BridgeClient::Execute(const std::string& text, DWORD* took_ms) {
-  if (!conv_) return Answer::NoAnswer;
+  if (!Connected()) return Answer::NoAnswer;
   std::string data = text + '\0';
   auto start = std::chrono::steady_clock::now();
-  DWORD flags = 0;
-  HDDEDATA result =
-      DdeClientTransaction(reinterpret_cast<LPBYTE>(data.data()), static_cast<DWORD>(data.size()),
-                           conv_, nullptr, CF_TEXT, XTYP_EXECUTE, kExecuteTimeoutMs, &flags);
+  toolkit::DdeClient::Answer answer = dde_.Execute(data, kExecuteTimeoutMs);
   if (took_ms)
     *took_ms = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                       std::chrono::steady_clock::now() - start)
                                       .count());
-  if (result) return Answer::Ack;
-  return DdeGetLastError(inst_) == DMLERR_NOTPROCESSED ? Answer::NotProcessed : Answer::NoAnswer;
+  if (answer.returned) return Answer::Ack;
+  return answer.error == DMLERR_NOTPROCESSED ? Answer::NotProcessed : Answer::NoAnswer;
 }
 
 std::string StatusText(const std::string& line1) {

@@ -13,7 +13,7 @@
 
 #include "harness.h"
 #include "logger_bridge.h"
-#include "logger_sim.h"
+#include "logger_driver.h"
 #include "window/colors.h"
 #include "window/widget_ids.h"
 
@@ -84,14 +84,14 @@ class ControlsRig {
   uint32_t EditBackground() const;
   bool WaitEditBackground(uint32_t rgb, harness::Millis timeout) const;
 
-  logger_test::LoggerSim& logger() { return *logger_; }
+  logger_test::LoggerDriver& logger() { return *logger_; }
 
  private:
   harness::Job job_;
   std::string dir_;
   std::string server_log_;
   std::unique_ptr<harness::Child> server_;
-  std::unique_ptr<logger_test::LoggerSim> logger_;
+  std::unique_ptr<logger_test::LoggerDriver> logger_;
   std::unique_ptr<logger_test::BridgeUnderTest> bridge_;
   std::unique_ptr<StatusClient> status_;
   HWND window_ = nullptr;

@@ -8,7 +8,7 @@
 
 #include "harness.h"
 #include "logger_bridge.h"
-#include "logger_sim.h"
+#include "logger_driver.h"
 #include "window/widget_ids.h"
 
 using namespace harness;
@@ -34,7 +34,7 @@ class Handshake : public ::testing::Test {
 
   // Starts the simulator with `args`, then the bridge, and waits for the bridge's window.
   void Run(const std::string& args) {
-    sim_ = std::make_unique<LoggerSim>(job_, TestDir(), args);
+    sim_ = std::make_unique<LoggerDriver>(job_, TestDir(), args);
     ASSERT_NE(sim_->window(), nullptr) << "simulator did not come up";
     bridge_ = std::make_unique<BridgeUnderTest>(job_);
     ASSERT_NE(bridge_->WaitShown(kShowTimeout), nullptr) << "bridge window never appeared";
@@ -51,7 +51,7 @@ class Handshake : public ::testing::Test {
   }
 
   Job job_;
-  std::unique_ptr<LoggerSim> sim_;
+  std::unique_ptr<LoggerDriver> sim_;
   std::unique_ptr<BridgeUnderTest> bridge_;
 };
 
@@ -112,7 +112,7 @@ TEST_F(Handshake, FirstReplyNeedsWparamZeroAndLparamOne) {
   for (const char* reply : {"0,2", "1,1"}) {
     SCOPED_TRACE(reply);
     Job job;
-    LoggerSim sim(job, TestDir(), std::string("--first-reply ") + reply);
+    LoggerDriver sim(job, TestDir(), std::string("--first-reply ") + reply);
     BridgeUnderTest bridge(job);
     ASSERT_NE(bridge.WaitShown(kShowTimeout), nullptr);
     EXPECT_EQ(bridge.Text(kIdLabel6), kNoFreeWindow);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/job_win.h"
+
 namespace harness {
 
 using Millis = std::chrono::milliseconds;
@@ -26,18 +28,7 @@ std::string RotctldFixtureDir();
 
 // All processes that a test starts, grandchildren included, in one job that is killed when the
 // test ends, so that no window or DDE service outlives its test.
-class Job {
- public:
-  Job();
-  ~Job();
-  Job(const Job&) = delete;
-  Job& operator=(const Job&) = delete;
-  HANDLE handle() const { return job_; }
-  void KillAll();
-
- private:
-  HANDLE job_;
-};
+using Job = toolkit::Job;
 
 class Child {
  public:

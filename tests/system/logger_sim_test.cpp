@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "harness.h"
-#include "logger_sim.h"
+#include "logger_driver.h"
 
 using namespace harness;
 using namespace logger_test;
@@ -35,12 +35,12 @@ class FakeBridge {
 
   HWND hwnd() const { return hwnd_; }
 
-  void Send(const LoggerSim& sim, int name, long wparam, long lparam) {
+  void Send(const LoggerDriver& sim, int name, long wparam, long lparam) {
     DWORD_PTR result;
     ASSERT_TRUE(SendMessageTimeoutA(sim.window(), ids_[name - 1], wparam, lparam, SMTO_ABORTIFHUNG,
                                     10000, &result));
   }
-  void Request(const LoggerSim& sim, int name) {
+  void Request(const LoggerDriver& sim, int name) {
     Send(sim, name, 1, static_cast<long>(reinterpret_cast<LONG_PTR>(hwnd_)));
   }
 
@@ -98,7 +98,7 @@ using Posts = std::vector<std::string>;
 
 TEST(LoggerSim, AnswersTheHandshakeByDefaultAndLogsEveryCode) {
   Job job;
-  LoggerSim sim(job, TestDir());
+  LoggerDriver sim(job, TestDir());
   ASSERT_NE(sim.window(), nullptr);
   FakeBridge bridge;
 
@@ -124,7 +124,7 @@ TEST(LoggerSim, AnswersTheHandshakeByDefaultAndLogsEveryCode) {
 
 TEST(LoggerSim, RefusedNamesFirstReplyAndReplyPhaseFollowTheOptions) {
   Job job;
-  LoggerSim sim(job, TestDir(), "--refuse 1,2 --first-reply 5,-6 --reply-phase 7,7,7");
+  LoggerDriver sim(job, TestDir(), "--refuse 1,2 --first-reply 5,-6 --reply-phase 7,7,7");
   FakeBridge bridge;
   bridge.Request(sim, 1);
   bridge.Request(sim, 2);
@@ -137,7 +137,7 @@ TEST(LoggerSim, RefusedNamesFirstReplyAndReplyPhaseFollowTheOptions) {
 
 TEST(LoggerSim, HundredFirstAnswersOnlyTheFirstCodeTwos) {
   Job job;
-  LoggerSim sim(job, TestDir(), "--hundred-first 2");
+  LoggerDriver sim(job, TestDir(), "--hundred-first 2");
   FakeBridge bridge;
   bridge.Request(sim, 1);
   bridge.TakePosted();
@@ -147,7 +147,7 @@ TEST(LoggerSim, HundredFirstAnswersOnlyTheFirstCodeTwos) {
 
 TEST(LoggerSim, SilentPartnerPostsNothingButLogsAll) {
   Job job;
-  LoggerSim sim(job, TestDir(), "--silent --turn 10");
+  LoggerDriver sim(job, TestDir(), "--silent --turn 10");
   FakeBridge bridge;
   bridge.Request(sim, 1);
   bridge.Send(sim, 1, 2, 0);
@@ -159,7 +159,7 @@ TEST(LoggerSim, SilentPartnerPostsNothingButLogsAll) {
 
 TEST(LoggerSim, ScheduledTurnsFollowTheHandshakeInOrder) {
   Job job;
-  LoggerSim sim(job, TestDir(), "--turn 245 --turn 90@400 --turn -1@100");
+  LoggerDriver sim(job, TestDir(), "--turn 245 --turn 90@400 --turn -1@100");
   FakeBridge bridge;
   bridge.Request(sim, 2);
   bridge.Send(sim, 2, 2, 0);
@@ -178,7 +178,7 @@ TEST(LoggerSim, ScheduledTurnsFollowTheHandshakeInOrder) {
 
 TEST(LoggerSim, CommandsPostSendAndClose) {
   Job job;
-  LoggerSim sim(job, TestDir());
+  LoggerDriver sim(job, TestDir());
   FakeBridge bridge;
   EXPECT_FALSE(sim.Command("turn 10")) << "no bridge has made itself known yet";
   bridge.Request(sim, 4);
@@ -215,7 +215,7 @@ TEST(LoggerSim, CommandsPostSendAndClose) {
 
 TEST(LoggerSim, WindowCloseEndsTheProgramWithZero) {
   Job job;
-  LoggerSim sim(job, TestDir());
+  LoggerDriver sim(job, TestDir());
   ASSERT_NE(sim.window(), nullptr);
   PostMessageA(sim.window(), WM_CLOSE, 0, 0);
   DWORD code = 99;

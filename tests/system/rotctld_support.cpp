@@ -115,7 +115,7 @@ void RotctldChain::StartChain() {
   harness::SetProgramValue(rstest::RotServerPath());
   rstest::StoreSettings(rstest::RotctldSettings(rotctld_.Address()));
   rotator_ = std::make_unique<rstest::RotServer>(job_, log_);
-  logger_ = std::make_unique<logger_test::LoggerSim>(job_, dir_);
+  logger_ = std::make_unique<logger_test::LoggerDriver>(job_, dir_);
   bridge_ = std::make_unique<logger_test::BridgeUnderTest>(job_);
   window_ = bridge_->WaitShown(30s);
   ASSERT_NE(window_, nullptr) << "the bridge's window did not appear";

@@ -7,13 +7,13 @@
 
 #include "dde_support.h"
 #include "harness.h"
-#include "logger_sim.h"
+#include "logger_driver.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-bool Logged(const logger_test::LoggerSim& sim, const std::string& text) {
+bool Logged(const logger_test::LoggerDriver& sim, const std::string& text) {
   return !ddetest::LinesWith(sim.LogLines(), text).empty();
 }
 
@@ -21,7 +21,7 @@ bool Logged(const logger_test::LoggerSim& sim, const std::string& text) {
 
 TEST(LoggerSimHang, FirstSentMessageHangsThenTheHandshakeGoesOn) {
   harness::Job job;
-  logger_test::LoggerSim sim(job, harness::TestDir(), "--hang-after-first 2000");
+  logger_test::LoggerDriver sim(job, harness::TestDir(), "--hang-after-first 2000");
   ASSERT_NE(sim.window(), nullptr);
   // Stands in for the bridge's window: the simulator posts its replies here.
   HWND replies = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,

@@ -123,7 +123,7 @@ TEST_F(RotctldChain, BridgeStartsRotServerFromTheRegistryWhenNobodyAnswers) {
   harness::SetProgramValue(rstest::RotServerPath());
   rstest::StoreSettings(rstest::RotctldSettings(rotctld_.Address()));
 
-  logger_ = std::make_unique<logger_test::LoggerSim>(job_, dir_);
+  logger_ = std::make_unique<logger_test::LoggerDriver>(job_, dir_);
   bridge_ = std::make_unique<logger_test::BridgeUnderTest>(job_);
   window_ = bridge_->WaitShown(40s);
   ASSERT_NE(window_, nullptr);

@@ -55,7 +55,7 @@ void BridgeTest::StartRotatorServer(const std::string& args) {
 }
 
 void BridgeTest::StartLogger(const std::string& args) {
-  logger_ = std::make_unique<logger_test::LoggerSim>(job_, dir_, args);
+  logger_ = std::make_unique<logger_test::LoggerDriver>(job_, dir_, args);
 }
 
 void BridgeTest::StartBridge() {

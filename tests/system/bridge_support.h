@@ -10,7 +10,7 @@
 
 #include "harness.h"
 #include "logger_bridge.h"
-#include "logger_sim.h"
+#include "logger_driver.h"
 
 namespace bridgetest {
 
@@ -50,7 +50,7 @@ class BridgeTest : public ::testing::Test {
   std::string dir_;
   std::string rotator_log_;
   std::unique_ptr<harness::Child> rotator_;
-  std::unique_ptr<logger_test::LoggerSim> logger_;
+  std::unique_ptr<logger_test::LoggerDriver> logger_;
   std::unique_ptr<logger_test::BridgeUnderTest> bridge_;
   HWND window_ = nullptr;
 };

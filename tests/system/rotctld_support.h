@@ -12,7 +12,7 @@
 
 #include "harness.h"
 #include "logger_bridge.h"
-#include "logger_sim.h"
+#include "logger_driver.h"
 #include "rotserver_support.h"
 
 namespace rotctldtest {
@@ -56,7 +56,7 @@ class RotctldChain : public ::testing::Test {
   std::string dir_;
   std::string log_;
   std::unique_ptr<rstest::RotServer> rotator_;
-  std::unique_ptr<logger_test::LoggerSim> logger_;
+  std::unique_ptr<logger_test::LoggerDriver> logger_;
   std::unique_ptr<logger_test::BridgeUnderTest> bridge_;
   HWND window_ = nullptr;
 };

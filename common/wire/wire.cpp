@@ -1,9 +1,25 @@
-#include "rotator/service_rule.h"
+#include "wire/wire.h"
 
-namespace vexal {
+namespace wire {
 
 namespace {
 constexpr std::size_t kExtensionLength = 4;  // ".exe", but nothing checks that it is one
+}
+
+std::string StatusMacroText(long long azimuth_tenths, long long direction, long long range_mode) {
+  std::string text;
+  for (int line = 1; line <= kStatusLines; ++line) {
+    if (line == kAzimuthLine)
+      text += std::to_string(azimuth_tenths);
+    else if (line == kDirectionLine)
+      text += std::to_string(direction);
+    else if (line == kRangeModeLine)
+      text += std::to_string(range_mode);
+    else
+      text += '0';
+    text += kLineEnd;
+  }
+  return text;
 }
 
 std::string RotatorServiceName(const std::string& program) {
@@ -26,4 +42,4 @@ std::string ProgramCommandLine(const std::string& value) {
   return '"' + value + '"';
 }
 
-}  // namespace vexal
+}  // namespace wire

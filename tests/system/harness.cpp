@@ -5,6 +5,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "toolkit/registry_win.h"
+
 namespace harness {
 
 std::string BinDir() {
@@ -47,47 +49,13 @@ std::string RotctldFixtureDir() {
   return BinDir() + "\\..\\rotctld-fixture";
 }
 
-Job::Job() : job_(CreateJobObjectA(nullptr, nullptr)) {
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION info{};
-  info.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &info, sizeof info);
-}
-
-Job::~Job() {
-  KillAll();
-  CloseHandle(job_);
-}
-
-void Job::KillAll() {
-  if (!job_) return;
-  TerminateJobObject(job_, 1);
-  // Give the processes time to go, so that the next test does not find their windows.
-  for (int i = 0; i < 100; ++i) {
-    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION acc{};
-    if (!QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &acc, sizeof acc,
-                                   nullptr) ||
-        acc.ActiveProcesses == 0)
-      break;
-    Sleep(20);
-  }
-}
-
 Child::Child(Job& job, const std::string& cmdline, WORD show) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = show;
-  PROCESS_INFORMATION pi{};
-  std::string line = cmdline;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                      nullptr, &si, &pi))
+  Job::Started started = job.Launch(cmdline, {nullptr, show});
+  if (!started.process)
     throw std::runtime_error("cannot start " + cmdline + ": error " +
-                             std::to_string(GetLastError()));
-  AssignProcessToJobObject(job.handle(), pi.hProcess);
-  ResumeThread(pi.hThread);
-  CloseHandle(pi.hThread);
-  process_ = pi.hProcess;
-  pid_ = pi.dwProcessId;
+                             std::to_string(started.error));
+  process_ = started.process;
+  pid_ = started.pid;
 }
 
 Child::~Child() {
@@ -177,19 +145,17 @@ std::vector<std::string> ReadLines(const std::string& path) {
 }
 
 void SetProgramValueRaw(const void* data, DWORD size, DWORD type) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Vexal", 0, nullptr, 0, KEY_WRITE, nullptr,
-                      &key, nullptr) != ERROR_SUCCESS)
-    throw std::runtime_error("cannot create HKCU\\Software\\Vexal");
-  RegSetValueExA(key, "Program", 0, type, static_cast<const BYTE*>(data), size);
-  RegCloseKey(key);
+  if (!toolkit::SetUserValue("Software\\Vexal", "Program", type, data, size))
+    throw std::runtime_error("cannot set HKCU\\Software\\Vexal Program");
 }
 
 void SetProgramValue(const std::string& value, DWORD type) {
   SetProgramValueRaw(value.c_str(), static_cast<DWORD>(value.size() + 1), type);
 }
 
-void DeleteVexalKey() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vexal"); }
+void DeleteVexalKey() {
+  toolkit::DeleteUserKey("Software\\Vexal");
+}
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

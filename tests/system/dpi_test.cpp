@@ -10,7 +10,7 @@
 
 #include "harness.h"
 #include "logger_bridge.h"
-#include "logger_sim.h"
+#include "logger_driver.h"
 #include "window/layout.h"
 #include "window/window_base_win.h"
 #include "window/widget_ids.h"
@@ -85,7 +85,7 @@ class Dpi : public ::testing::Test {
  protected:
   void SetUp() override {
     DeleteVexalKey();
-    sim_ = std::make_unique<LoggerSim>(job_, TestDir());
+    sim_ = std::make_unique<LoggerDriver>(job_, TestDir());
     bridge_ = std::make_unique<BridgeUnderTest>(job_);
     window_ = bridge_->WaitShown(kShowTimeout);
     ASSERT_NE(window_, nullptr);
@@ -154,7 +154,7 @@ class Dpi : public ::testing::Test {
   }
 
   Job job_;
-  std::unique_ptr<LoggerSim> sim_;
+  std::unique_ptr<LoggerDriver> sim_;
   std::unique_ptr<BridgeUnderTest> bridge_;
   HWND window_ = nullptr;
 };

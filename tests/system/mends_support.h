@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "toolkit/dde_client_win.h"
 
 namespace mends {
 
@@ -20,17 +21,15 @@ const char* Name(Answer answer);
 class BridgeClient {
  public:
   explicit BridgeClient(const std::string& topic = "AntDaten");
-  ~BridgeClient();
   BridgeClient(const BridgeClient&) = delete;
   BridgeClient& operator=(const BridgeClient&) = delete;
 
-  bool Connected() const { return conv_ != nullptr; }
+  bool Connected() const { return dde_.conv() != nullptr; }
   // Executes `text` (with a terminating zero) synchronously; the answer and how long it took.
   Answer Execute(const std::string& text, DWORD* took_ms = nullptr);
 
  private:
-  DWORD inst_ = 0;
-  HCONV conv_ = nullptr;
+  toolkit::DdeClient dde_;
 };
 
 // A ten-line status macro with CR LF after each line: azimuth in tenths, then zeros, line 10 "1".

@@ -95,7 +95,7 @@ ControlsRig::ControlsRig() : dir_(harness::TestDir()), server_log_(dir_ + "\\rot
   // The bridge finds the rotator server through the registry: service "rotator-sim".
   harness::SetProgramValue(ddetest::SimPath());
   server_ = ddetest::StartSimServer(job_, "", server_log_);
-  logger_ = std::make_unique<logger_test::LoggerSim>(job_, dir_);
+  logger_ = std::make_unique<logger_test::LoggerDriver>(job_, dir_);
   bridge_ = std::make_unique<logger_test::BridgeUnderTest>(job_);
   window_ = bridge_->WaitShown(30s);
   if (!window_) {

@@ -1,5 +1,5 @@
-// Test helpers around the simulated Logger32 (logger32-sim.exe): start it in a test's job, read
-// back what it logged, and give it commands while it runs.
+// The test driver for the simulated Logger32 (logger32-sim.exe): starts it in a test's job, reads
+// back what it logged, and gives it commands while it runs.
 #pragma once
 
 #include <windows.h>
@@ -30,10 +30,10 @@ std::vector<SimEvent> Received(const std::vector<SimEvent>& events);
 // because the request's lParam is a window handle.
 std::string Codes(const std::vector<SimEvent>& events, const std::string& kind = "recv");
 
-class LoggerSim {
+class LoggerDriver {
  public:
   // Starts the simulator with `args` (log file and --no-stdin added) and waits for its window.
-  LoggerSim(harness::Job& job, const std::string& dir, const std::string& args = "");
+  LoggerDriver(harness::Job& job, const std::string& dir, const std::string& args = "");
 
   HWND window() const { return window_; }
   harness::Child& process() { return child_; }

@@ -1,12 +1,14 @@
+// The wire facts shared by the bridge, RotServer and the tools: the service-name rule and
+// the status macro's layout.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "rotator/service_rule.h"
+#include "wire/wire.h"
 
-using vexal::ProgramCommandLine;
-using vexal::ProgramPath;
-using vexal::RotatorServiceName;
+using wire::ProgramCommandLine;
+using wire::ProgramPath;
+using wire::RotatorServiceName;
 
 namespace {
 
@@ -64,6 +66,15 @@ TEST(ProgramCommandLine, PathWithoutBlanksOrWithoutProgramIsLeftAlone) {
   EXPECT_EQ(ProgramCommandLine("\"C:\\Tools\\Roduv.exe\""), "\"C:\\Tools\\Roduv.exe\"");
   EXPECT_EQ(ProgramCommandLine(""), "");
   EXPECT_EQ(ProgramCommandLine("\"\""), "");
+}
+
+// The layout every partner writes and the bridge reads: azimuth on line 1, direction on 3,
+// range mode on 7, zeros elsewhere, ten lines each ended by CR LF.
+TEST(StatusMacroText, TenLinesWithTheValuesOnLinesOneThreeAndSeven) {
+  EXPECT_EQ(wire::StatusMacroText(2450, -1, 1),
+            "2450\r\n0\r\n-1\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n");
+  EXPECT_EQ(wire::StatusMacroText(wire::kOffTenths, 0, 0),
+            "-100000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
 }
 
 }  // namespace
