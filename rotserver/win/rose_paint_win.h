@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "core/rose_geometry.h"
+#include "gdi/gdi_objects_win.h"
 #include "core/view_state.h"
 
 namespace rotserver {
@@ -20,36 +21,8 @@ inline constexpr COLORREF kOverlapColour = RGB(240, 196, 120);
 inline constexpr COLORREF kUnreachableColour = RGB(200, 200, 200);
 inline constexpr COLORREF kScaleColour = RGB(64, 64, 64);
 
-// A GDI object deleted with its owner.
-template <class Handle>
-class GdiObject {
- public:
-  explicit GdiObject(Handle h = nullptr) : h_(h) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  void Reset(Handle h = nullptr) {
-    if (h_) DeleteObject(h_);
-    h_ = h;
-  }
-  Handle get() const { return h_; }
-
- private:
-  Handle h_;
-};
-
-// Selects an object into a DC and puts the previous one back when it goes.
-class SelectedObject {
- public:
-  SelectedObject(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
-  ~SelectedObject() { SelectObject(dc_, old_); }
-  SelectedObject(const SelectedObject&) = delete;
-  SelectedObject& operator=(const SelectedObject&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
+using vexal::GdiObject;
+using vexal::SelectedObject;
 
 // Paints the rose into `area` of `dc` (background included) at `dpi`, with `font` for the
 // scale's letters. The rose is the largest circle that fits `area` with room for the rim.

@@ -1,48 +1,17 @@
 // Small pieces shared by the main window and its widgets: the state object attached to each
-// window at WM_NCCREATE, RAII for GDI objects, colour numbers, DPI scaling and the placement
-// of a widget from its row of the layout table.
+// window at WM_NCCREATE, RAII for GDI objects (common/gdi), colour numbers, DPI scaling and
+// the placement of a widget from its row of the layout table.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "gdi/gdi_objects_win.h"
 #include "window/colors.h"
 #include "window/layout.h"
 
 namespace vexal {
-
-// A GDI object that is deleted with its owner.
-template <class Handle>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(Handle h) : h_(h) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  void Reset(Handle h = nullptr) {
-    if (h_) DeleteObject(h_);
-    h_ = h;
-  }
-  Handle get() const { return h_; }
-
- private:
-  Handle h_ = nullptr;
-};
-
-// Selects an object into a DC and puts the previous one back when it goes out of scope.
-class SelectedObject {
- public:
-  SelectedObject(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
-  ~SelectedObject() { SelectObject(dc_, old_); }
-  SelectedObject(const SelectedObject&) = delete;
-  SelectedObject& operator=(const SelectedObject&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
 
 // The colour number as GDI draws it: system colours are looked up, others used as they are.
 COLORREF ToColorRef(TColor color);
