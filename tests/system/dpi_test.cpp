@@ -11,6 +11,7 @@
 #include "harness.h"
 #include "logger_bridge.h"
 #include "logger_driver.h"
+#include "screen_support.h"
 #include "window/layout.h"
 #include "window/window_base_win.h"
 #include "window/widget_ids.h"
@@ -54,18 +55,8 @@ RECT ClientRectOf(HWND window, int id) {
 
 // Width and height that the text needs in the widget's designed font at `dpi`, measured here.
 SIZE TextExtent(const vexal::WidgetLayout& layout, const std::string& text, int dpi) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HFONT font = vexal::CreateFontFor(*layout.font, dpi);
-  HGDIOBJ old = SelectObject(dc, font);
-  SIZE size{};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  TEXTMETRICA tm{};
-  GetTextMetricsA(dc, &tm);
-  size.cy = tm.tmHeight;
-  SelectObject(dc, old);
-  DeleteObject(font);
-  DeleteDC(dc);
-  return size;
+  vexal::GdiObject<HFONT> font(vexal::CreateFontFor(*layout.font, dpi));
+  return screentest::TextSizeIn(font.get(), text);
 }
 
 // Where the edit box puts its last character, from its first: it draws with its own font, whose

@@ -109,9 +109,8 @@ int ScreenDpi() {
 
 int Scaled(int designed96) { return MulDiv(designed96, ScreenDpi(), 96); }
 
-SIZE TextSize(const Face& face, const std::string& text) {
+SIZE TextSizeIn(HFONT font, const std::string& text) {
   HDC dc = CreateCompatibleDC(nullptr);
-  HFONT font = CreateFace(face);
   HGDIOBJ old = SelectObject(dc, font);
   SIZE size{};
   GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -119,8 +118,14 @@ SIZE TextSize(const Face& face, const std::string& text) {
   GetTextMetricsA(dc, &tm);
   size.cy = tm.tmHeight;
   SelectObject(dc, old);
-  DeleteObject(font);
   DeleteDC(dc);
+  return size;
+}
+
+SIZE TextSize(const Face& face, const std::string& text) {
+  HFONT font = CreateFace(face);
+  SIZE size = TextSizeIn(font, text);
+  DeleteObject(font);
   return size;
 }
 

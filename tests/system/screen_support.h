@@ -34,6 +34,8 @@ struct Face {
 
 // Width of `text` and the cell height of `face` on this screen, measured here.
 SIZE TextSize(const Face& face, const std::string& text);
+// The same for a font the caller made; the font stays the caller's.
+SIZE TextSizeIn(HFONT font, const std::string& text);
 
 // How far the text shown in `area` (one line, one text colour on a plain background) differs
 // from `text` drawn here in `face`: the share of differing pixels within the ink's bounding
