@@ -10,6 +10,7 @@
 #include "win/rose_paint_win.h"
 #include "win/settings_dialog_win.h"
 #include "win/settings_store_win.h"
+#include "winui/window_state_win.h"
 
 namespace rotserver {
 
@@ -160,15 +161,10 @@ MainWindowImpl::~MainWindowImpl() {
 }
 
 LRESULT CALLBACK MainWindowImpl::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<MainWindowImpl*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindowImpl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* self = winui::WindowState<MainWindowImpl>(hwnd, msg, lp);
   if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
     return DefWindowProcA(hwnd, msg, wp, lp);
   }

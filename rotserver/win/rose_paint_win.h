@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "core/rose_geometry.h"
-#include "gdi/gdi_objects_win.h"
+#include "winui/gdi_objects_win.h"
 #include "core/view_state.h"
 
 namespace rotserver {

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <thread>
 
+#include "winui/window_state_win.h"
+
 namespace rotserver {
 
 std::optional<HostPort> SplitHostPort(std::string_view text) {
@@ -87,8 +89,7 @@ RotctldSocket::RotctldSocket(std::string address) : address_(std::move(address))
   wc.lpszClassName = kNoticeClass;
   RegisterClassA(&wc);  // fails harmlessly when registered already
   notices_ = CreateWindowExA(0, kNoticeClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             wc.hInstance, nullptr);
-  if (notices_) SetWindowLongPtrA(notices_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+                             wc.hInstance, this);
 }
 
 RotctldSocket::~RotctldSocket() {
@@ -98,9 +99,9 @@ RotctldSocket::~RotctldSocket() {
 }
 
 LRESULT CALLBACK RotctldSocket::NoticeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = winui::WindowState<RotctldSocket>(hwnd, msg, lp);
   if (msg != kMsgSocketNotice) return DefWindowProcA(hwnd, msg, wp, lp);
   try {
-    auto* self = reinterpret_cast<RotctldSocket*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     // A notice for a socket closed since is of no interest.
     if (self && static_cast<SOCKET>(wp) == self->socket_) {
       self->readable_ = true;

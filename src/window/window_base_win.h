@@ -1,5 +1,5 @@
 // Small pieces shared by the main window and its widgets: the state object attached to each
-// window at WM_NCCREATE, RAII for GDI objects (common/gdi), colour numbers, DPI scaling and
+// window at WM_NCCREATE, RAII for GDI objects (common/winui), colour numbers, DPI scaling and
 // the placement of a widget from its row of the layout table.
 #pragma once
 
@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "gdi/gdi_objects_win.h"
+#include "winui/gdi_objects_win.h"
 #include "window/colors.h"
 #include "window/layout.h"
 

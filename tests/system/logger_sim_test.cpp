@@ -9,6 +9,7 @@
 
 #include "harness.h"
 #include "logger_driver.h"
+#include "winui/window_state_win.h"
 
 using namespace harness;
 using namespace logger_test;
@@ -28,8 +29,7 @@ class FakeBridge {
     wc.lpszClassName = "FakeBridgeForSimTests";
     RegisterClassA(&wc);
     hwnd_ = CreateWindowExA(0, wc.lpszClassName, "fake bridge", WS_OVERLAPPED, 0, 0, 10, 10,
-                            nullptr, nullptr, wc.hInstance, nullptr);
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+                            nullptr, nullptr, wc.hInstance, this);
   }
   ~FakeBridge() { DestroyWindow(hwnd_); }
 
@@ -77,7 +77,7 @@ class FakeBridge {
            std::to_string(static_cast<int>(l));
   }
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<FakeBridge*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = winui::WindowState<FakeBridge>(hwnd, msg, lp);
     if (self) {
       if (int k = self->NameOf(msg)) {
         self->sent_.push_back(Format(k, wp, lp));

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "toolkit/window_state_win.h"
+#include "winui/window_state_win.h"
 
 namespace bench {
 
@@ -77,7 +77,7 @@ LRESULT StatusWindow::OnColor(HDC dc, HWND child) {
 }
 
 LRESULT CALLBACK StatusWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = toolkit::WindowState<StatusWindow>(hwnd, msg, lp);
+  auto* self = winui::WindowState<StatusWindow>(hwnd, msg, lp);
   if (msg == WM_CTLCOLORSTATIC && self && reinterpret_cast<HWND>(lp) != self->edit_)
     return self->OnColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
   return DefWindowProcA(hwnd, msg, wp, lp);

@@ -6,6 +6,7 @@
 
 #include "logger_partner.h"
 #include "sim_command.h"
+#include "winui/window_state_win.h"
 
 namespace logger32sim {
 
@@ -25,14 +26,9 @@ struct SimWindowState {
   bool turns_scheduled = false;
 };
 
-struct CreateParams {
-  const SimOptions* options;
-  EventLog* log;
-};
-
-SimWindowState* StateOf(HWND hwnd) {
-  return reinterpret_cast<SimWindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
+// The one window's state: made just before the window and freed with it (or at once when the
+// window could not be made).
+std::unique_ptr<SimWindowState> g_state;
 
 void OnCreate(SimWindowState& s) {
   s.list = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
@@ -135,18 +131,11 @@ LRESULT HandleMessage(SimWindowState& s, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   try {
-    if (msg == WM_NCCREATE) {
-      auto* params =
-          static_cast<const CreateParams*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-      auto* state = new SimWindowState(*params->options, *params->log);
-      state->hwnd = hwnd;
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-    }
-    SimWindowState* state = StateOf(hwnd);
+    SimWindowState* state = winui::WindowState<SimWindowState>(hwnd, msg, lp);
     if (!state) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (msg == WM_NCCREATE) state->hwnd = hwnd;
     if (msg == WM_NCDESTROY) {
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-      delete state;
+      g_state.reset();
       return DefWindowProcA(hwnd, msg, wp, lp);
     }
     return HandleMessage(*state, msg, wp, lp);
@@ -168,9 +157,11 @@ HWND CreateSimWindow(HINSTANCE instance, const SimOptions& options, EventLog& lo
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = kClassName;
   if (!RegisterClassA(&wc)) return nullptr;
-  CreateParams params{&options, &log};
-  return CreateWindowExA(0, kClassName, kSimTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                         CW_USEDEFAULT, 420, 260, nullptr, nullptr, instance, &params);
+  g_state = std::make_unique<SimWindowState>(options, log);
+  HWND hwnd = CreateWindowExA(0, kClassName, kSimTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 420, 260, nullptr, nullptr, instance, g_state.get());
+  if (!hwnd) g_state.reset();
+  return hwnd;
 }
 
 }  // namespace logger32sim

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "toolkit/window_state_win.h"
+#include "winui/window_state_win.h"
 
 namespace rotsim {
 
@@ -28,7 +28,7 @@ ControlChannel::~ControlChannel() {
 }
 
 LRESULT CALLBACK ControlChannel::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = toolkit::WindowState<ControlChannel>(hwnd, msg, lp);
+  auto* self = winui::WindowState<ControlChannel>(hwnd, msg, lp);
   if (msg == WM_COPYDATA && self) return self->OnCopyData(*reinterpret_cast<COPYDATASTRUCT*>(lp));
   return DefWindowProcA(hwnd, msg, wp, lp);
 }

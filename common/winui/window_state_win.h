@@ -1,0 +1,23 @@
+// The object behind a window: the pointer CreateWindowEx got as its last argument, attached to
+// the window at WM_NCCREATE (the first message that carries it), read back for every later
+// message and detached at WM_NCDESTROY (the last one), so that nothing reaches an object whose
+// owner may already be gone. Messages before WM_NCCREATE and after WM_NCDESTROY find nullptr;
+// WM_NCDESTROY itself still finds the object, so the owner can forget its handle.
+#pragma once
+
+#include <windows.h>
+
+namespace winui {
+
+template <class T>
+T* WindowState(HWND hwnd, UINT msg, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<const CREATESTRUCTA*>(lp);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* state = reinterpret_cast<T*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  return state;
+}
+
+}  // namespace winui
