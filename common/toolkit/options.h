@@ -53,7 +53,8 @@ class Options {
   // Reads `args` (the command line without the program name). Throws UsageError for an unknown
   // option, a missing value, a second use of an option that is not kValues, or a word that
   // `others` refuses. Queries name an option by its first spelling in `table`; a query for a
-  // name not in the table is the tool's own bug and throws std::logic_error.
+  // name not in the table is the tool's own bug and throws std::logic_error. The table must
+  // outlive the Options: tools keep theirs static.
   Options(const std::vector<std::string>& args, std::span<const OptionSpec> table,
           Others others = Others::kRefused);
 

@@ -117,9 +117,11 @@ int Run(const toolkit::Options& options) {
 
 int main(int argc, char** argv) {
   using toolkit::Takes;
-  static const toolkit::OptionSpec kOptions[] = {
-      {"--help -h"}, {"--service", Takes::kValue}, {"--seconds", Takes::kValue},
-      {"--refuse", Takes::kValue}, {"--show", Takes::kValue}};
+  static const toolkit::OptionSpec kOptions[] = {{"--help -h"},
+                                                 {"--service", Takes::kValue},
+                                                 {"--seconds", Takes::kValue},
+                                                 {"--refuse", Takes::kValue},
+                                                 {"--show", Takes::kValue}};
   try {
     toolkit::Options options({argv + 1, argv + argc}, kOptions);
     if (options.Has("--help")) {

@@ -233,20 +233,20 @@ int Close(const Options& options) {
 }
 
 constexpr Takes kValue = Takes::kValue;
-const OptionSpec kExecute[] = {{"--service", kValue},    {"--topic", kValue},
+const OptionSpec kExecute[] = {{"--service", kValue},     {"--topic", kValue},
                                {"--ref-service", kValue}, {"--ref-topic", kValue},
                                {"--count", kValue},       {"--warmup", kValue},
                                {"--timeout-ms", kValue},  {"--connect-ms", kValue},
                                {"--workload", kValue},    {"--block", kValue}};
-const OptionSpec kStartup[] = {{"--exe", kValue},     {"--title", kValue},
-                               {"--args", kValue},    {"--ref-exe", kValue},
+const OptionSpec kStartup[] = {{"--exe", kValue},       {"--title", kValue},
+                               {"--args", kValue},      {"--ref-exe", kValue},
                                {"--ref-title", kValue}, {"--ref-args", kValue},
-                               {"--runs", kValue},    {"--window-timeout-ms", kValue}};
-const OptionSpec kTurnLatency[] = {
-    {"--count", kValue},          {"--warmup", kValue},      {"--bridge-title", kValue},
-    {"--bridge-service", kValue}, {"--logger-message", kValue}, {"--greeting-ms", kValue},
-    {"--timeout-ms", kValue},     {"--command-ms", kValue},  {"--connect-ms", kValue},
-    {"--linger-ms", kValue}};
+                               {"--runs", kValue},      {"--window-timeout-ms", kValue}};
+const OptionSpec kTurnLatency[] = {{"--count", kValue},          {"--warmup", kValue},
+                                   {"--bridge-title", kValue},   {"--bridge-service", kValue},
+                                   {"--logger-message", kValue}, {"--greeting-ms", kValue},
+                                   {"--timeout-ms", kValue},     {"--command-ms", kValue},
+                                   {"--connect-ms", kValue},     {"--linger-ms", kValue}};
 const OptionSpec kSize[] = {{"--exe", kValue}};
 const OptionSpec kWindow[] = {{"--title", kValue}, {"--timeout-ms", kValue}};
 
