@@ -1,22 +1,22 @@
 #include "core/command_line.h"
 
+#include "toolkit/options.h"
+
 namespace rotserver {
+
+namespace {
+const toolkit::OptionSpec kOptions[] = {{"--log", toolkit::Takes::kValue}};
+}  // namespace
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string* error) {
-  CommandLine result;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--log") {
-      if (i + 1 >= args.size() || args[i + 1].empty()) {
-        *error = "--log needs a file name";
-        return std::nullopt;
-      }
-      result.log_path = args[++i];
-    } else {
-      result.ignored.push_back(args[i]);
-    }
+  try {
+    toolkit::Options options(args, kOptions, toolkit::Others::kAll);
+    return CommandLine{options.NonEmpty("--log"), options.words()};
+  } catch (const toolkit::UsageError& e) {
+    *error = e.what();
+    return std::nullopt;
   }
-  return result;
 }
 
 }  // namespace rotserver

@@ -13,7 +13,8 @@ struct CommandLine {
   std::vector<std::string> ignored;  // arguments that mean nothing to RotServer
 };
 
-// `args` without the program name. Nothing, with the reason, when an option lacks its value.
+// `args` without the program name. Nothing, with the reason, when --log lacks its value or is
+// given twice.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string* error);
 

@@ -15,6 +15,7 @@
 
 #include "core/command_line.h"
 #include "core/settings.h"
+#include "toolkit/options.h"
 #include "win/dde_link_win.h"
 #include "win/main_window_win.h"
 #include "win/run_log_win.h"
@@ -195,7 +196,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     auto options = rotserver::ParseCommandLine(rotserver::Arguments(), &error);
     if (!options) {
       MessageBoxA(nullptr, error.c_str(), "RotServer", MB_OK | MB_ICONERROR);
-      return 64;
+      return toolkit::kUsageStatus;
     }
     rotserver::App app(instance, show, *options);
     return app.Run();

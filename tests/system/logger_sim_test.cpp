@@ -223,14 +223,14 @@ TEST(LoggerSim, WindowCloseEndsTheProgramWithZero) {
   EXPECT_EQ(code, 0u);
 }
 
-TEST(LoggerSim, BadOptionsEndTheProgramWithTwo) {
+TEST(LoggerSim, BadOptionsEndTheProgramWithTheUsageStatus) {
   Job job;
   for (const char* args : {"--refuse 6", "--refuse 1,,2", "--turn 5@x", "--turn 5@-1",
                            "--first-reply 1", "--hundred-first", "--bogus"}) {
     Child child(job, "\"" + BinPath("logger32-sim.exe") + "\" --no-stdin " + args);
     DWORD code = 99;
     EXPECT_TRUE(child.WaitExit(10s, &code)) << args;
-    EXPECT_EQ(code, 2u) << args;
+    EXPECT_EQ(code, 64u) << args;  // EX_USAGE
   }
   Child help(job, "\"" + BinPath("logger32-sim.exe") + "\" --help");
   DWORD code = 99;

@@ -40,9 +40,16 @@ TEST(RotServerCommandLine, LogFileTakenAndWhatTheBridgePassesIgnored) {
   EXPECT_EQ(parsed->log_path, "C:\\t\\rs.log");
   EXPECT_EQ(parsed->ignored, (std::vector<std::string>{"RotServer", "RotServConv"}));
 
+  // Whatever else the registry's Program value holds is tolerated, unknown options too.
+  parsed = ParseCommandLine({"--frob", "-x", "/?"}, &error);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->log_path, "");
+  EXPECT_EQ(parsed->ignored, (std::vector<std::string>{"--frob", "-x", "/?"}));
+
   EXPECT_FALSE(ParseCommandLine({"--log"}, &error));
-  EXPECT_EQ(error, "--log needs a file name");
+  EXPECT_EQ(error, "--log needs a value");
   EXPECT_FALSE(ParseCommandLine({"--log", ""}, &error));
+  EXPECT_EQ(error, "--log needs a value");
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "options.h"
+#include "toolkit/options.h"
 #include "status_window.h"
 
 namespace {
@@ -83,11 +83,11 @@ class DdeServer {
   HSZ name_ = nullptr;
 };
 
-int Run(const bench::Options& options) {
-  std::string service = options.Text("service", "BenchServer");
-  long seconds = options.Number("seconds", 600, 1, 86400);
-  g_refuse = options.Number("refuse", 0, 0, 1) == 1;
-  bool show = options.Number("show", 0, 0, 1) == 1;
+int Run(const toolkit::Options& options) {
+  std::string service = options.Text("--service", "BenchServer");
+  long seconds = options.Number("--seconds", 600, 1, 86400);
+  g_refuse = options.Number("--refuse", 0, 0, 1) == 1;
+  bool show = options.Number("--show", 0, 0, 1) == 1;
 
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA wc{};
@@ -116,8 +116,23 @@ int Run(const bench::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  using toolkit::Takes;
+  static const toolkit::OptionSpec kOptions[] = {{"--help -h"},
+                                                 {"--service", Takes::kValue},
+                                                 {"--seconds", Takes::kValue},
+                                                 {"--refuse", Takes::kValue},
+                                                 {"--show", Takes::kValue}};
   try {
-    return Run(bench::Options({argv + 1, argv + argc}, {"service", "seconds", "refuse", "show"}));
+    toolkit::Options options({argv + 1, argv + argc}, kOptions);
+    if (options.Has("--help")) {
+      std::fputs("usage: bench-dde-server [--service NAME] [--seconds N] [--refuse 1] [--show 1]\n",
+                 stdout);
+      return 0;
+    }
+    return Run(options);
+  } catch (const toolkit::UsageError& e) {
+    std::fputs(toolkit::UsageLine("bench-dde-server", e).c_str(), stderr);
+    return toolkit::kUsageStatus;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "bench-dde-server: %s\n", e.what());
     return 1;

@@ -1,19 +1,6 @@
-// Measures DDE execute round trips, start-up time and memory, and program sizes. Prints one
-// "key value" line per figure on standard output; errors go to standard error with exit code 2
-// (1 for a usage error).
-//
-//   bench-driver execute --service S --topic T [--ref-service S2 --ref-topic T2] [--count N]
-//                        [--warmup W] [--timeout-ms MS] [--connect-ms MS]
-//                        [--workload constant|turning] [--block B]
-//   bench-driver startup --exe PATH --title TITLE [--args TEXT]
-//                        [--ref-exe PATH --ref-title TITLE [--ref-args TEXT]] [--runs R]
-//                        [--window-timeout-ms MS]
-//   bench-driver turn-latency [--count N] [--warmup W] [--bridge-title T] [--bridge-service S]
-//                             [--logger-message NAME] [--greeting-ms MS] [--timeout-ms MS]
-//                             [--command-ms MS] [--connect-ms MS] [--linger-ms MS]
-//   bench-driver size --exe PATH
-//   bench-driver wait-window --title TITLE [--timeout-ms MS]
-//   bench-driver close --title TITLE [--timeout-ms MS]
+// Measures DDE execute round trips, start-up time and memory, and program sizes (kUsage says
+// how). Prints one "key value" line per figure on standard output; errors go to standard error
+// with exit code 2, a bad command line included.
 #include <windows.h>
 
 #include <cstdio>
@@ -22,19 +9,38 @@
 #include <vector>
 
 #include "execute_bench.h"
-#include "options.h"
 #include "startup_bench.h"
 #include "stats.h"
+#include "toolkit/options.h"
 #include "turn_bench.h"
 #include "wire/wire.h"
 
 namespace {
 
-using bench::Options;
+using toolkit::Options;
+using toolkit::OptionSpec;
+using toolkit::Takes;
+using toolkit::UsageError;
 
-class UsageError : public std::invalid_argument {
-  using std::invalid_argument::invalid_argument;
-};
+const char* const kUsage =
+    "bench-driver: measures DDE execute round trips, start-up time and memory, turn latency\n"
+    "and program sizes; prints one \"key value\" line per figure.\n"
+    "\n"
+    "  execute --service S --topic T [--ref-service S2 --ref-topic T2] [--count N]\n"
+    "          [--warmup W] [--timeout-ms MS] [--connect-ms MS] [--workload constant|turning]\n"
+    "          [--block B]\n"
+    "  startup --exe PATH --title TITLE [--args TEXT]\n"
+    "          [--ref-exe PATH --ref-title TITLE [--ref-args TEXT]] [--runs R]\n"
+    "          [--window-timeout-ms MS]\n"
+    "  turn-latency [--count N] [--warmup W] [--bridge-title T] [--bridge-service S]\n"
+    "               [--logger-message NAME] [--greeting-ms MS] [--timeout-ms MS]\n"
+    "               [--command-ms MS] [--connect-ms MS] [--linger-ms MS]\n"
+    "  size --exe PATH\n"
+    "  wait-window --title TITLE [--timeout-ms MS]\n"
+    "  close --title TITLE [--timeout-ms MS]\n"
+    "\n"
+    "Exit status: 0 measured; 2 a failed measurement; 64 a bad command line (both said on\n"
+    "standard error).\n";
 
 void Print(const char* key, double value) {
   std::printf("%s %.1f\n", key, value);
@@ -61,20 +67,17 @@ void PrintExecute(const std::string& prefix, const bench::ExecuteResult& r) {
 // carry the prefix "ref_".
 int Execute(const Options& options) {
   std::vector<bench::ExecuteTarget> targets{
-      {options.Required("service"), options.Required("topic")}};
-  if (options.Has("ref-service"))
+      {options.Required("--service"), options.Required("--topic")}};
+  if (options.Has("--ref-service"))
     targets.push_back(
-        {options.Required("ref-service"), options.Text("ref-topic", wire::kStatusTopic)});
+        {options.Required("--ref-service"), options.Text("--ref-topic", wire::kStatusTopic)});
   bench::ExecuteSettings s;
-  s.count = options.Number("count", 2000, 1, 1000000);
-  s.warmup = options.Number("warmup", 50, 0, 100000);
-  s.timeout_ms = options.Number("timeout-ms", 5000, 1, 60000);
-  s.connect_ms = options.Number("connect-ms", 10000, 0, 120000);
-  std::string workload = options.Text("workload", "constant");
-  if (workload != "constant" && workload != "turning")
-    throw UsageError("--workload takes constant or turning, not '" + workload + "'");
-  s.turning = workload == "turning";
-  s.block = options.Number("block", 1, 1, 100000);
+  s.count = options.Number("--count", 2000, 1, 1000000);
+  s.warmup = options.Number("--warmup", 50, 0, 100000);
+  s.timeout_ms = options.Number("--timeout-ms", 5000, 1, 60000);
+  s.connect_ms = options.Number("--connect-ms", 10000, 0, 120000);
+  s.turning = options.Choice("--workload", {{"constant", false}, {"turning", true}}, false);
+  s.block = options.Number("--block", 1, 1, 100000);
   std::vector<bench::ExecuteResult> results = bench::RunExecuteBench(targets, s);
   PrintExecute("", results[0]);
   if (results.size() > 1) PrintExecute("ref_", results[1]);
@@ -111,18 +114,18 @@ struct StartupFigures {
 // the prefix "ref_".
 int Startup(const Options& options) {
   bench::StartupSettings program;
-  program.exe = options.Required("exe");
-  program.title = options.Required("title");
-  program.args = options.Text("args", "");
-  program.window_timeout_ms = options.Number("window-timeout-ms", 30000, 1, 600000);
+  program.exe = options.Required("--exe");
+  program.title = options.Required("--title");
+  program.args = options.Text("--args", "");
+  program.window_timeout_ms = options.Number("--window-timeout-ms", 30000, 1, 600000);
   bench::StartupSettings reference = program;
-  bool with_reference = options.Has("ref-exe");
+  bool with_reference = options.Has("--ref-exe");
   if (with_reference) {
-    reference.exe = options.Required("ref-exe");
-    reference.title = options.Required("ref-title");
-    reference.args = options.Text("ref-args", "");
+    reference.exe = options.Required("--ref-exe");
+    reference.title = options.Required("--ref-title");
+    reference.args = options.Text("--ref-args", "");
   }
-  long runs = options.Number("runs", 10, 1, 1000);
+  long runs = options.Number("--runs", 10, 1, 1000);
   StartupFigures figures, ref_figures;
   for (long i = 0; i < runs; ++i) {
     figures.Add(bench::MeasureStartup(program));
@@ -148,16 +151,16 @@ void PrintSummary(const std::string& prefix, const std::vector<double>& micros) 
 // figures and "turn_done" are out, it waits for the bridge to be closed.
 int TurnLatency(const Options& options) {
   bench::TurnSettings s;
-  s.count = options.Number("count", 500, 1, 1000000);
-  s.warmup = options.Number("warmup", 20, 0, 100000);
-  s.bridge_title = options.Text("bridge-title", s.bridge_title);
-  s.bridge_service = options.Text("bridge-service", s.bridge_service);
-  s.logger_message = options.Text("logger-message", s.logger_message);
-  s.greeting_ms = options.Number("greeting-ms", 60000, 1, 600000);
-  s.timeout_ms = options.Number("timeout-ms", 5000, 1, 60000);
-  s.command_ms = options.Number("command-ms", 2000, 0, 60000);
-  s.connect_ms = options.Number("connect-ms", 10000, 0, 120000);
-  s.linger_ms = options.Number("linger-ms", 30000, 0, 600000);
+  s.count = options.Number("--count", 500, 1, 1000000);
+  s.warmup = options.Number("--warmup", 20, 0, 100000);
+  s.bridge_title = options.Text("--bridge-title", s.bridge_title);
+  s.bridge_service = options.Text("--bridge-service", s.bridge_service);
+  s.logger_message = options.Text("--logger-message", s.logger_message);
+  s.greeting_ms = options.Number("--greeting-ms", 60000, 1, 600000);
+  s.timeout_ms = options.Number("--timeout-ms", 5000, 1, 60000);
+  s.command_ms = options.Number("--command-ms", 2000, 0, 60000);
+  s.connect_ms = options.Number("--connect-ms", 10000, 0, 120000);
+  s.linger_ms = options.Number("--linger-ms", 30000, 0, 600000);
   s.on_ready = [](const std::string& service) {
     std::printf("server_ready 1\n");
     std::fprintf(stderr, "turn-latency: serving '%s'\n", service.c_str());
@@ -183,7 +186,7 @@ int TurnLatency(const Options& options) {
 }
 
 int Size(const Options& options) {
-  std::string exe = options.Required("exe");
+  std::string exe = options.Required("--exe");
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(exe.c_str(), GetFileExInfoStandard, &data))
     throw std::runtime_error("cannot read '" + exe + "'");
@@ -204,8 +207,8 @@ bool WaitForWindowState(const std::string& title, bool want_present, DWORD timeo
 }
 
 int WaitWindow(const Options& options) {
-  std::string title = options.Required("title");
-  DWORD timeout = options.Number("timeout-ms", 30000, 0, 600000);
+  std::string title = options.Required("--title");
+  DWORD timeout = options.Number("--timeout-ms", 30000, 0, 600000);
   if (!WaitForWindowState(title, true, timeout))
     throw std::runtime_error("no window '" + title + "' within " + std::to_string(timeout) + " ms");
   Print("window_found", 1LL);
@@ -213,8 +216,8 @@ int WaitWindow(const Options& options) {
 }
 
 int Close(const Options& options) {
-  std::string title = options.Required("title");
-  DWORD timeout = options.Number("timeout-ms", 10000, 0, 600000);
+  std::string title = options.Required("--title");
+  DWORD timeout = options.Number("--timeout-ms", 10000, 0, 600000);
   // Hidden windows too: the DDE server's control window is never shown.
   HWND hwnd = FindWindowA(nullptr, title.c_str());
   if (!hwnd) throw std::runtime_error("no window '" + title + "'");
@@ -229,40 +232,50 @@ int Close(const Options& options) {
   return 0;
 }
 
-int Dispatch(const std::string& command, const std::vector<std::string>& args) {
-  if (command == "execute")
-    return Execute(Options(args, {"service", "topic", "ref-service", "ref-topic", "count", "warmup",
-                                  "timeout-ms", "connect-ms", "workload", "block"}));
-  if (command == "startup")
-    return Startup(Options(args, {"exe", "title", "args", "ref-exe", "ref-title", "ref-args",
-                                  "runs", "window-timeout-ms"}));
-  if (command == "turn-latency")
-    return TurnLatency(
-        Options(args, {"count", "warmup", "bridge-title", "bridge-service", "logger-message",
-                       "greeting-ms", "timeout-ms", "command-ms", "connect-ms", "linger-ms"}));
-  if (command == "size") return Size(Options(args, {"exe"}));
-  if (command == "wait-window") return WaitWindow(Options(args, {"title", "timeout-ms"}));
-  if (command == "close") return Close(Options(args, {"title", "timeout-ms"}));
-  throw UsageError("unknown command '" + command + "'");
+constexpr Takes kValue = Takes::kValue;
+const OptionSpec kExecute[] = {{"--service", kValue},     {"--topic", kValue},
+                               {"--ref-service", kValue}, {"--ref-topic", kValue},
+                               {"--count", kValue},       {"--warmup", kValue},
+                               {"--timeout-ms", kValue},  {"--connect-ms", kValue},
+                               {"--workload", kValue},    {"--block", kValue}};
+const OptionSpec kStartup[] = {{"--exe", kValue},       {"--title", kValue},
+                               {"--args", kValue},      {"--ref-exe", kValue},
+                               {"--ref-title", kValue}, {"--ref-args", kValue},
+                               {"--runs", kValue},      {"--window-timeout-ms", kValue}};
+const OptionSpec kTurnLatency[] = {{"--count", kValue},          {"--warmup", kValue},
+                                   {"--bridge-title", kValue},   {"--bridge-service", kValue},
+                                   {"--logger-message", kValue}, {"--greeting-ms", kValue},
+                                   {"--timeout-ms", kValue},     {"--command-ms", kValue},
+                                   {"--connect-ms", kValue},     {"--linger-ms", kValue}};
+const OptionSpec kSize[] = {{"--exe", kValue}};
+const OptionSpec kWindow[] = {{"--title", kValue}, {"--timeout-ms", kValue}};
+
+int Dispatch(std::vector<std::string> args) {
+  std::string command = toolkit::TakeCommand(
+      args, {"execute", "startup", "turn-latency", "size", "wait-window", "close"});
+  if (command == "execute") return Execute(Options(args, kExecute));
+  if (command == "startup") return Startup(Options(args, kStartup));
+  if (command == "turn-latency") return TurnLatency(Options(args, kTurnLatency));
+  if (command == "size") return Size(Options(args, kSize));
+  if (command == "wait-window") return WaitWindow(Options(args, kWindow));
+  return Close(Options(args, kWindow));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fputs(
-        "usage: bench-driver execute|startup|turn-latency|size|wait-window|close --option "
-        "value...\n",
-        stderr);
-    return 1;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
   }
   try {
-    int rc = Dispatch(argv[1], {argv + 2, argv + argc});
+    int rc = Dispatch(std::move(args));
     std::fflush(stdout);
     return rc;
-  } catch (const std::invalid_argument& e) {
-    std::fprintf(stderr, "bench-driver: %s\n", e.what());
-    return 1;
+  } catch (const UsageError& e) {
+    std::fputs(toolkit::UsageLine("bench-driver", e).c_str(), stderr);
+    return toolkit::kUsageStatus;
   } catch (const std::exception& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "bench-driver: %s\n", e.what());

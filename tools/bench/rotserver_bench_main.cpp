@@ -1,5 +1,5 @@
 // Measures RotServer.exe. Prints one "key value" line per figure on standard output; errors go
-// to standard error with exit code 2 (1 for a usage error).
+// to standard error with exit code 2, a bad command line included.
 //
 //   bench-rotserver command [--count N] [--rotserver PATH]
 //       plays the bridge: a target command executed on "RotServConv" until "P" reaches the
@@ -29,11 +29,11 @@
 #include <vector>
 
 #include "core/settings.h"
-#include "options.h"
 #include "stats.h"
 #include "win/dde_link_win.h"
 #include "win/settings_store_win.h"
 #include "wire/wire.h"
+#include "toolkit/options.h"
 #include "toolkit/registry_win.h"
 
 namespace {
@@ -301,27 +301,36 @@ int IdleMode(const std::string& exe, long seconds) {
 
 }  // namespace
 
+static const char* const kUsage =
+    "usage: bench-rotserver command [--count N] [--rotserver PATH]\n"
+    "       bench-rotserver turn [--count N] [--rotserver PATH] [--bridge-ms MS]\n"
+    "       bench-rotserver idle [--seconds S] [--rotserver PATH]\n"
+    "Prints one \"key value\" line per figure of RotServer.exe. Exit status: 0 measured;\n"
+    "2 a failed measurement; 64 a bad command line (both said on standard error).\n";
+
 int main(int argc, char** argv) {
+  using toolkit::Takes;
+  static const toolkit::OptionSpec kOptions[] = {{"--count", Takes::kValue},
+                                                 {"--rotserver", Takes::kValue},
+                                                 {"--seconds", Takes::kValue},
+                                                 {"--bridge-ms", Takes::kValue}};
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) {
-    std::fprintf(stderr, "usage: bench-rotserver command|turn|idle [options]\n");
-    return 1;
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
   }
-  std::string mode = args[0];
-  args.erase(args.begin());
   try {
-    bench::Options options(args, {"count", "rotserver", "seconds", "bridge-ms"});
-    std::string exe = options.Text("rotserver", ProgramDir() + "\\RotServer.exe");
-    if (mode == "command") return CommandMode(exe, options.Number("count", 300, 1, 100000));
+    std::string mode = toolkit::TakeCommand(args, {"command", "turn", "idle"});
+    toolkit::Options options(args, kOptions);
+    std::string exe = options.Text("--rotserver", ProgramDir() + "\\RotServer.exe");
+    if (mode == "command") return CommandMode(exe, options.Number("--count", 300, 1, 100000));
     if (mode == "turn")
-      return TurnMode(exe, options.Number("count", 100, 1, 10000),
-                      static_cast<DWORD>(options.Number("bridge-ms", 60000, 1000, 600000)));
-    if (mode == "idle") return IdleMode(exe, options.Number("seconds", 30, 5, 3600));
-    std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
-    return 1;
-  } catch (const std::invalid_argument& e) {
-    std::fprintf(stderr, "bench-rotserver: %s\n", e.what());
-    return 1;
+      return TurnMode(exe, options.Number("--count", 100, 1, 10000),
+                      static_cast<DWORD>(options.Number("--bridge-ms", 60000, 1000, 600000)));
+    return IdleMode(exe, options.Number("--seconds", 30, 5, 3600));
+  } catch (const toolkit::UsageError& e) {
+    std::fputs(toolkit::UsageLine("bench-rotserver", e).c_str(), stderr);
+    return toolkit::kUsageStatus;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "bench-rotserver: %s\n", e.what());
     return 2;

@@ -9,6 +9,7 @@
 #include "sim_options.h"
 #include "sim_window.h"
 #include "stdin_reader.h"
+#include "toolkit/options.h"
 
 using namespace logger32sim;
 
@@ -39,10 +40,11 @@ std::string DescribeOptions(const SimOptions& o) {
 
 int main(int argc, char** argv) {
   SimOptions options;
-  std::string error;
-  if (!ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-    std::fprintf(stderr, "logger32-sim: %s\n\n%s", error.c_str(), kUsage);
-    return 2;
+  try {
+    options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const toolkit::UsageError& e) {
+    std::fputs(toolkit::UsageLine("logger32-sim", e).c_str(), stderr);
+    return toolkit::kUsageStatus;
   }
   if (options.show_help) {
     std::printf("%s", kUsage);

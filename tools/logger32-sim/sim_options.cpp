@@ -1,7 +1,10 @@
 #include "sim_options.h"
 
-#include <charconv>
+#include <limits>
+#include <optional>
 #include <string_view>
+
+#include "toolkit/options.h"
 
 namespace logger32sim {
 
@@ -32,93 +35,71 @@ const char* const kUsage =
     "Log lines: MS recv|post|send \"Logger32 K\" wParam=W lParam=L, or MS info TEXT.\n"
     "\n"
     "Exit status: 0 the bridge kept to the handshake protocol; 3 it broke it (each break is\n"
-    "logged as \"info protocol violation: ...\"); 2 bad options; 1 no window.\n";
+    "logged as \"info protocol violation: ...\"); 64 bad options; 2 no log file; 1 no window.\n";
 
 namespace {
 
-bool ParseLong(std::string_view text, long& value) {
-  if (text.empty()) return false;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc() && end == text.data() + text.size();
+using toolkit::Takes;
+
+const toolkit::OptionSpec kOptions[] = {
+    {"--help -h"},
+    {"--silent"},
+    {"--no-stdin"},
+    {"--log", Takes::kValue},
+    {"--refuse", Takes::kValues},
+    {"--first-reply", Takes::kValue},
+    {"--reply-phase", Takes::kValue},
+    {"--hundred-first", Takes::kValue},
+    {"--hang-after-first", Takes::kValue},
+    {"--turn", Takes::kValues},
+};
+
+constexpr long kLongMin = std::numeric_limits<long>::min();
+constexpr long kLongMax = std::numeric_limits<long>::max();
+
+std::vector<long> Longs(const toolkit::Options& options, std::string_view name) {
+  std::vector<long long> numbers = options.Numbers(name, kLongMin, kLongMax);
+  return {numbers.begin(), numbers.end()};
 }
 
-bool ParseLongList(std::string_view text, std::vector<long>& values) {
-  values.clear();
-  while (true) {
-    size_t comma = text.find(',');
-    long value;
-    if (!ParseLong(text.substr(0, comma), value)) return false;
-    values.push_back(value);
-    if (comma == std::string_view::npos) return true;
-    text.remove_prefix(comma + 1);
-  }
-}
-
-bool ParseTurn(std::string_view text, ScheduledTurn& turn) {
-  size_t at = text.find('@');
-  long delay = 0;
-  if (!ParseLong(text.substr(0, at), turn.azimuth)) return false;
-  if (at != std::string_view::npos && (!ParseLong(text.substr(at + 1), delay) || delay < 0))
-    return false;
-  turn.delay_ms = static_cast<unsigned>(delay);
-  return true;
+// AZ[@MS]
+ScheduledTurn Turn(const std::string& text) {
+  std::string_view rest = text;
+  std::size_t at = rest.find('@');
+  auto azimuth = toolkit::WholeNumber(rest.substr(0, at), kLongMin, kLongMax);
+  std::optional<long long> delay = 0;
+  if (at != std::string_view::npos) delay = toolkit::WholeNumber(rest.substr(at + 1), 0, kLongMax);
+  if (!azimuth || !delay)
+    throw toolkit::UsageError(
+        "--turn must be AZ or AZ@MS, whole numbers with MS not negative, not '" + text + "'");
+  return {static_cast<long>(*azimuth), static_cast<unsigned>(*delay)};
 }
 
 }  // namespace
 
-bool ParseOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& option = args[i];
-    auto value = [&](std::string_view& out) {
-      if (i + 1 >= args.size()) return false;
-      out = args[++i];
-      return true;
-    };
-    std::string_view text;
-    std::vector<long> list;
-    bool ok = true;
-    if (option == "--help" || option == "-h") {
-      options.show_help = true;
-    } else if (option == "--silent") {
-      options.silent = true;
-    } else if (option == "--no-stdin") {
-      options.read_stdin = false;
-    } else if (option == "--log") {
-      ok = value(text) && !text.empty();
-      if (ok) options.log_path = text;
-    } else if (option == "--refuse") {
-      ok = value(text) && ParseLongList(text, list);
-      for (long k : list) {
-        if (k < 1 || k > 5) ok = false;
-        options.refused_names.insert(static_cast<int>(k));
-      }
-    } else if (option == "--first-reply") {
-      ok = value(text) && ParseLongList(text, list) && list.size() == 2;
-      if (ok) options.first_reply_wparam = list[0], options.first_reply_lparam = list[1];
-    } else if (option == "--reply-phase") {
-      ok = value(text) && ParseLongList(text, options.reply_phase);
-    } else if (option == "--hundred-first") {
-      long n = 0;
-      ok = value(text) && ParseLong(text, n) && n >= 0;
-      options.hundred_first = static_cast<int>(n);
-    } else if (option == "--hang-after-first") {
-      long ms = 0;
-      ok = value(text) && ParseLong(text, ms) && ms > 0;
-      options.hang_ms = static_cast<unsigned>(ms);
-    } else if (option == "--turn") {
-      ScheduledTurn turn;
-      ok = value(text) && ParseTurn(text, turn);
-      if (ok) options.turns.push_back(turn);
-    } else {
-      error = "unknown option " + option;
-      return false;
-    }
-    if (!ok) {
-      error = "bad or missing value for " + option;
-      return false;
-    }
+SimOptions ParseOptions(const std::vector<std::string>& args) {
+  toolkit::Options given(args, kOptions);
+  SimOptions options;
+  options.show_help = given.Has("--help");
+  options.silent = given.Has("--silent");
+  options.read_stdin = !given.Has("--no-stdin");
+  options.log_path = given.NonEmpty("--log");
+  for (long long k : given.Numbers("--refuse", 1, 5))
+    options.refused_names.insert(static_cast<int>(k));
+  if (given.Has("--first-reply")) {
+    std::vector<long> reply = Longs(given, "--first-reply");
+    if (reply.size() != 2)
+      throw toolkit::UsageError("--first-reply must be two numbers W,L, not '" +
+                                given.Text("--first-reply") + "'");
+    options.first_reply_wparam = reply[0];
+    options.first_reply_lparam = reply[1];
   }
-  return true;
+  if (given.Has("--reply-phase")) options.reply_phase = Longs(given, "--reply-phase");
+  options.hundred_first =
+      static_cast<int>(given.Number("--hundred-first", 0, 0, std::numeric_limits<int>::max()));
+  options.hang_ms = static_cast<unsigned>(given.Number("--hang-after-first", 0, 1, kLongMax));
+  for (const std::string& turn : given.All("--turn")) options.turns.push_back(Turn(turn));
+  return options;
 }
 
 }  // namespace logger32sim

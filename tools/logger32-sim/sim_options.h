@@ -27,8 +27,8 @@ struct SimOptions {
   bool show_help = false;
 };
 
-// Parses argv[1..]; on a bad option returns false and describes it in `error`.
-bool ParseOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error);
+// Reads argv[1..]; throws toolkit::UsageError for a bad command line.
+SimOptions ParseOptions(const std::vector<std::string>& args);
 
 extern const char* const kUsage;
 

@@ -17,6 +17,7 @@
 #include "sim_log.h"
 #include "sim_mapping.h"
 #include "simulator.h"
+#include "toolkit/options.h"
 
 namespace {
 
@@ -92,11 +93,12 @@ int RunServerWithBackend(const rotsim::Options& options, rotsim::SimLog& log) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
-  std::string error;
-  auto options = rotsim::ParseOptions(__argc, __argv, &error);
-  if (!options) {
-    PrintToParentConsole("rotator-sim: " + error + " (see --help)\n");
-    return 64;
+  std::optional<rotsim::Options> options;
+  try {
+    options = rotsim::ParseOptions({__argv + 1, __argv + __argc});
+  } catch (const toolkit::UsageError& e) {
+    PrintToParentConsole(toolkit::UsageLine("rotator-sim", e));
+    return toolkit::kUsageStatus;
   }
   if (options->help) {
     PrintToParentConsole(rotsim::HelpText());

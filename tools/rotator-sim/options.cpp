@@ -5,129 +5,91 @@
 #include <cstdlib>
 
 #include "byte_text.h"
+#include "toolkit/options.h"
 #include "wire/wire.h"
 
 namespace rotsim {
 
 namespace {
 
-bool ParseUnsigned(const std::string& text, unsigned* value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  unsigned long v = std::strtoul(text.c_str(), &end, 10);
-  if (*end != '\0' || text[0] == '-') return false;
-  *value = static_cast<unsigned>(v);
-  return true;
+using toolkit::Takes;
+
+const toolkit::OptionSpec kOptions[] = {
+    {"--help -h /?"},
+    {"--client"},
+    {"--service", Takes::kValue},
+    {"--topic", Takes::kValue},
+    {"--log", Takes::kValue},
+    {"--register-delay", Takes::kValue},
+    {"--ack", Takes::kValue},
+    {"--end-after", Takes::kValue},
+    {"--end-mode", Takes::kValue},
+    {"--exec", Takes::kValues},
+    {"--script", Takes::kValue},
+    {"--stdin"},
+    {"--raw"},
+    {"--interval", Takes::kValue},
+    {"--hold", Takes::kValue},
+    {"--simulate"},
+    {"--speed", Takes::kValue},
+    {"--rate", Takes::kValue},
+    {"--start", Takes::kValue},
+    {"--range-mode", Takes::kValue},
+    {"--off"},
+    {"--bridge", Takes::kValue},
+    {"--commands"},
+    {"--confirm"},
+};
+
+std::optional<std::string> Maybe(const toolkit::Options& given, std::string_view name) {
+  if (!given.Has(name)) return std::nullopt;
+  return given.Text(name);
+}
+
+std::vector<std::string> Macros(const toolkit::Options& given) {
+  std::vector<std::string> macros;
+  for (const std::string& text : given.All("--exec")) {
+    auto bytes = Unescape(text);
+    if (!bytes) throw toolkit::UsageError("--exec has a bad escape in '" + text + "'");
+    macros.push_back(*bytes);
+  }
+  return macros;
 }
 
 }  // namespace
 
-std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
+Options ParseOptions(const std::vector<std::string>& args) {
+  toolkit::Options given(args, kOptions, toolkit::Others::kWords);
   Options o;
   if (const char* env = std::getenv("ROTATOR_SIM_LOG")) o.log = env;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    auto value = [&](std::string* out) {
-      if (i + 1 >= argc) {
-        *error = arg + " needs a value";
-        return false;
-      }
-      *out = argv[++i];
-      return true;
-    };
-    auto number = [&](unsigned* out) {
-      std::string text;
-      if (!value(&text)) return false;
-      if (!ParseUnsigned(text, out)) {
-        *error = arg + ": not a number: " + text;
-        return false;
-      }
-      return true;
-    };
-    std::string text;
-    if (arg.rfind("--", 0) == 0) o.any_option = true;
-    if (arg == "--help" || arg == "-h" || arg == "/?") {
-      o.help = true;
-    } else if (arg == "--client") {
-      o.client = true;
-    } else if (arg == "--service") {
-      if (!value(&text)) return std::nullopt;
-      o.service = text;
-    } else if (arg == "--topic") {
-      if (!value(&text)) return std::nullopt;
-      o.topic = text;
-    } else if (arg == "--log") {
-      if (!value(&o.log)) return std::nullopt;
-    } else if (arg == "--register-delay") {
-      if (!number(&o.register_delay_ms)) return std::nullopt;
-    } else if (arg == "--ack") {
-      if (!value(&text)) return std::nullopt;
-      if (text == "fack")
-        o.ack = Ack::kFack;
-      else if (text == "busy")
-        o.ack = Ack::kBusy;
-      else if (text == "notprocessed")
-        o.ack = Ack::kNotProcessed;
-      else {
-        *error = "--ack: fack, busy or notprocessed, not " + text;
-        return std::nullopt;
-      }
-    } else if (arg == "--end-after") {
-      if (!number(&o.end_after)) return std::nullopt;
-    } else if (arg == "--end-mode") {
-      if (!value(&text)) return std::nullopt;
-      if (text == "terminate")
-        o.end_mode = EndMode::kTerminate;
-      else if (text == "exit")
-        o.end_mode = EndMode::kExit;
-      else {
-        *error = "--end-mode: terminate or exit, not " + text;
-        return std::nullopt;
-      }
-    } else if (arg == "--exec") {
-      if (!value(&text)) return std::nullopt;
-      auto bytes = Unescape(text);
-      if (!bytes) {
-        *error = "--exec: bad escape in " + text;
-        return std::nullopt;
-      }
-      o.macros.push_back(*bytes);
-    } else if (arg == "--script") {
-      if (!value(&o.script)) return std::nullopt;
-    } else if (arg == "--stdin") {
-      o.from_stdin = true;
-    } else if (arg == "--raw") {
-      o.raw = true;
-    } else if (arg == "--interval") {
-      if (!number(&o.interval_ms)) return std::nullopt;
-    } else if (arg == "--hold") {
-      if (!number(&o.hold_ms)) return std::nullopt;
-    } else if (arg == "--simulate") {
-      o.simulate = true;
-    } else if (arg == "--speed") {
-      if (!number(&o.speed_dps)) return std::nullopt;
-    } else if (arg == "--rate") {
-      if (!number(&o.rate_hz)) return std::nullopt;
-    } else if (arg == "--start") {
-      if (!number(&o.start_degrees)) return std::nullopt;
-    } else if (arg == "--range-mode") {
-      if (!number(&o.range_mode)) return std::nullopt;
-    } else if (arg == "--off") {
-      o.off = true;
-    } else if (arg == "--bridge") {
-      if (!value(&text)) return std::nullopt;
-      o.bridge_service = text;
-    } else if (arg == "--commands") {
-      o.commands_from_stdin = true;
-    } else if (arg == "--confirm") {
-      o.confirm = true;
-    } else if (arg.rfind("--", 0) == 0) {
-      *error = "unknown option " + arg;
-      return std::nullopt;
-    } else {
-      o.positional.push_back(arg);
-    }
-  }
+  o.help = given.Has("--help");
+  o.client = given.Has("--client");
+  o.service = Maybe(given, "--service");
+  o.topic = Maybe(given, "--topic");
+  o.log = given.Text("--log", o.log);
+  o.register_delay_ms = given.Number("--register-delay", o.register_delay_ms);
+  o.ack = given.Choice(
+      "--ack", {{"fack", Ack::kFack}, {"busy", Ack::kBusy}, {"notprocessed", Ack::kNotProcessed}},
+      o.ack);
+  o.end_after = given.Number("--end-after", o.end_after);
+  o.end_mode = given.Choice(
+      "--end-mode", {{"terminate", EndMode::kTerminate}, {"exit", EndMode::kExit}}, o.end_mode);
+  o.macros = Macros(given);
+  o.script = given.Text("--script");
+  o.from_stdin = given.Has("--stdin");
+  o.raw = given.Has("--raw");
+  o.interval_ms = given.Number("--interval", o.interval_ms);
+  o.hold_ms = given.Number("--hold", o.hold_ms);
+  o.simulate = given.Has("--simulate");
+  o.speed_dps = given.Number("--speed", o.speed_dps);
+  o.rate_hz = given.Number("--rate", o.rate_hz);
+  o.start_degrees = given.Number("--start", o.start_degrees);
+  o.range_mode = given.Number("--range-mode", o.range_mode);
+  o.off = given.Has("--off");
+  o.bridge_service = Maybe(given, "--bridge");
+  o.commands_from_stdin = given.Has("--commands");
+  o.confirm = given.Has("--confirm");
+  o.positional = given.words();
   return o;
 }
 
@@ -192,6 +154,7 @@ Client mode: connects and executes macros, logging each result.
 Both:
   --log FILE             log file, appended (default: environment ROTATOR_SIM_LOG)
   --help                 this text
+  A bad command line ends the program with exit status 64.
 )";
 }
 

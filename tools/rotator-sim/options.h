@@ -40,14 +40,12 @@ struct Options {
   bool commands_from_stdin = false;
   // Status macros executed synchronously so that the bridge's answers are counted.
   bool confirm = false;
-  // True when any option (not a positional argument) was given.
-  bool any_option = false;
   // Positional arguments: a client that starts us may pass "service topic"; they are logged.
   std::vector<std::string> positional;
 };
 
-// Parses argv[1..]; on error returns nothing and puts the reason in *error.
-std::optional<Options> ParseOptions(int argc, char** argv, std::string* error);
+// Reads argv[1..]; throws toolkit::UsageError for a bad command line.
+Options ParseOptions(const std::vector<std::string>& args);
 
 const char* HelpText();
 

@@ -54,33 +54,28 @@ class Client {
   toolkit::DdeClient dde_;
 };
 
-std::string Service(const Command& c) {
-  return c.Text("service", wire::kBridgeService);
+std::string Service(const Options& options) {
+  return options.Text("--service", wire::kBridgeService);
 }
-std::string Topic(const Command& c) {
-  return c.Text("topic", wire::kStatusTopic);
+std::string Topic(const Options& options) {
+  return options.Text("--topic", wire::kStatusTopic);
 }
 
 }  // namespace
 
-int RunMacros(const Command& command, Report& report) {
-  bool bad = false;
-  const long long count = command.Number("count", 1, &bad);
-  const long long base = command.Number("base", 0, &bad);
-  const long long step = command.Number("step", 1, &bad);
-  const long long direction = command.Number("direction", 0, &bad);
-  const long long timeout = command.Number("timeout", 10000, &bad);
-  const long long turn_every = command.Number("turn-every", 0, &bad);
-  if (bad || count < 0 || turn_every < 0) {
-    report.Add("error", "bad-number");
-    return 3;
-  }
+int RunMacros(const Options& options, Report& report) {
+  const long long count = options.Number("--count", 1, 0, kMaxCount);
+  const long long base = options.Number<int>("--base", 0);
+  const long long step = options.Number<int>("--step", 1);
+  const long long direction = options.Number<int>("--direction", 0);
+  const long long timeout = options.Number("--timeout", 10000, 0, kMaxMs);
+  const long long turn_every = options.Number("--turn-every", 0, 0, kMaxCount);
   TurnPoster turns;
-  if (turn_every > 0 && !turns.Open(command.Text("window"), command.Text("message"))) {
+  if (turn_every > 0 && !turns.Open(options.Text("--window"), options.Text("--message"))) {
     report.Add("error", "no-window");
     return 1;
   }
-  Client client(Service(command), Topic(command));
+  Client client(Service(options), Topic(options));
   std::string why;
   if (!client.Connect(&why)) {
     report.Add("connect", why);
@@ -115,22 +110,19 @@ int RunMacros(const Command& command, Report& report) {
   return acked == count ? 0 : 2;
 }
 
-int RunPayload(const Command& command, Report& report) {
-  bool bad = false;
+int RunPayload(const Options& options, Report& report) {
   PayloadSpec spec;
-  spec.single_line = command.Number("size", 0, &bad);
-  spec.lines = command.Number("lines", 0, &bad);
-  spec.binary = command.Number("binary", 0, &bad);
-  spec.terminating_zero = !command.Has("no-nul");
-  const long long timeout = command.Number("timeout", 60000, &bad);
-  auto head = Unescape(command.Text("head"));
-  if (bad || !head || spec.single_line < 0 || spec.lines < 0 || spec.binary < 0) {
-    report.Add("error", "bad-option");
-    return 3;
-  }
+  spec.single_line = options.Number("--size", 0, 0, kMaxCount);
+  spec.lines = options.Number("--lines", 0, 0, kMaxCount);
+  spec.binary = options.Number("--binary", 0, 0, kMaxCount);
+  spec.terminating_zero = !options.Has("--no-nul");
+  const long long timeout = options.Number("--timeout", 60000, 0, kMaxMs);
+  auto head = Unescape(options.Text("--head"));
+  if (!head)
+    throw toolkit::UsageError("--head has a bad escape in '" + options.Text("--head") + "'");
   spec.head = *head;
   const std::string data = BuildPayload(spec);
-  Client client(Service(command), Topic(command));
+  Client client(Service(options), Topic(options));
   std::string why;
   if (!client.Connect(&why)) {
     report.Add("connect", why);
@@ -144,17 +136,12 @@ int RunPayload(const Command& command, Report& report) {
   return result == "ack" ? 0 : 2;
 }
 
-int RunTopic(const Command& command, Report& report) {
-  bool bad = false;
-  const long long length = command.Number("length", 0, &bad);
-  if (bad || length < 0) {
-    report.Add("error", "bad-number");
-    return 3;
-  }
+int RunTopic(const Options& options, Report& report) {
+  const long long length = options.Number("--length", 0, 0, kMaxCount);
   // "AntDaten" padded with blanks: a reader that trims or cuts too short would match it.
   std::string topic = wire::kStatusTopic;
   topic.resize(static_cast<std::size_t>(length), ' ');
-  Client client(Service(command), topic);
+  Client client(Service(options), topic);
   std::string why;
   bool connected = client.Connect(&why);
   report.Add("length", length).Add("connected", connected ? 1 : 0);

@@ -7,8 +7,8 @@
 
 namespace stress {
 
-int RunMacros(const Command& command, Report& report);
-int RunPayload(const Command& command, Report& report);
-int RunTopic(const Command& command, Report& report);
+int RunMacros(const Options& options, Report& report);
+int RunPayload(const Options& options, Report& report);
+int RunTopic(const Options& options, Report& report);
 
 }  // namespace stress

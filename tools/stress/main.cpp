@@ -8,28 +8,33 @@
 #include "stress_options.h"
 #include "turn_flood.h"
 
-int main(int argc, char** argv) {
-  std::string error;
-  auto command = stress::ParseCommand(argc, argv, &error);
-  if (!command || command->name == "--help" || command->name == "help") {
-    if (!command) std::fprintf(stderr, "stress: %s\n\n", error.c_str());
-    std::fputs(stress::kUsage, command ? stdout : stderr);
-    return command ? 0 : 3;
-  }
-  stress::Report report(command->name, command->Text("out"));
-  int status = 3;
-  if (command->name == "macros")
-    status = stress::RunMacros(*command, report);
-  else if (command->name == "payload")
-    status = stress::RunPayload(*command, report);
-  else if (command->name == "topic")
-    status = stress::RunTopic(*command, report);
-  else if (command->name == "turns")
-    status = stress::RunTurns(*command, report);
-  else if (command->name == "usage")
-    status = stress::RunUsage(*command, report);
-  else
-    report.Add("error", "unknown-command");
+namespace {
+
+int Run(const stress::Command& command) {
+  using Runner = int (*)(const stress::Options&, stress::Report&);
+  Runner run = command.name == "macros"    ? stress::RunMacros
+               : command.name == "payload" ? stress::RunPayload
+               : command.name == "topic"   ? stress::RunTopic
+               : command.name == "turns"   ? stress::RunTurns
+                                           : stress::RunUsage;
+  stress::Report report(command.name, command.options.Text("--out"));
+  int status = run(command.options, report);
   report.Add("status", status).Emit();
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    auto command = stress::ParseCommand({argv + 1, argv + argc});
+    if (!command) {
+      std::fputs(stress::kUsage, stdout);
+      return 0;
+    }
+    return Run(*command);
+  } catch (const toolkit::UsageError& e) {
+    std::fputs(toolkit::UsageLine("stress", e).c_str(), stderr);
+    return toolkit::kUsageStatus;
+  }
 }

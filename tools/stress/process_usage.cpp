@@ -20,16 +20,15 @@ std::optional<ProcessUsage> MeasureProcess(HANDLE process) {
   return usage;
 }
 
-int RunUsage(const Command& command, Report& report) {
-  bool bad = false;
-  long long pid = command.Number("pid", 0, &bad);
-  if (command.Has("window")) {
+int RunUsage(const Options& options, Report& report) {
+  long long pid = options.Number<DWORD>("--pid", 0);
+  if (options.Has("--window")) {
     DWORD owner = 0;
-    if (HWND window = FindWindowA(nullptr, command.Text("window").c_str()))
+    if (HWND window = FindWindowA(nullptr, options.Text("--window").c_str()))
       GetWindowThreadProcessId(window, &owner);
     pid = owner;
   }
-  if (bad || pid <= 0) {
+  if (pid == 0) {
     report.Add("error", "no-process");
     return 3;
   }

@@ -18,6 +18,6 @@ struct ProcessUsage {
 
 std::optional<ProcessUsage> MeasureProcess(HANDLE process);
 
-int RunUsage(const Command& command, Report& report);
+int RunUsage(const Options& options, Report& report);
 
 }  // namespace stress

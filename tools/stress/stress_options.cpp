@@ -1,12 +1,56 @@
 #include "stress_options.h"
 
-#include <cstdlib>
-#include <set>
+#include <span>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
 
 namespace stress {
 
 namespace {
-const std::set<std::string> kFlags = {"--no-nul"};
+
+using toolkit::OptionSpec;
+using toolkit::Takes;
+
+constexpr OptionSpec kOut{"--out", Takes::kValue};
+constexpr OptionSpec kService{"--service", Takes::kValue};
+constexpr OptionSpec kTopic{"--topic", Takes::kValue};
+constexpr OptionSpec kTimeout{"--timeout", Takes::kValue};
+
+const OptionSpec kMacros[] = {{"--count", Takes::kValue},
+                              {"--base", Takes::kValue},
+                              {"--step", Takes::kValue},
+                              {"--direction", Takes::kValue},
+                              {"--turn-every", Takes::kValue},
+                              {"--window", Takes::kValue},
+                              {"--message", Takes::kValue},
+                              kTimeout,
+                              kService,
+                              kTopic,
+                              kOut};
+const OptionSpec kPayload[] = {{"--head", Takes::kValue},
+                               {"--size", Takes::kValue},
+                               {"--lines", Takes::kValue},
+                               {"--binary", Takes::kValue},
+                               {"--no-nul"},
+                               kTimeout,
+                               kService,
+                               kTopic,
+                               kOut};
+const OptionSpec kTopicLength[] = {{"--length", Takes::kValue}, kService, kTopic, kOut};
+const OptionSpec kTurns[] = {{"--count", Takes::kValue},
+                             {"--window", Takes::kValue},
+                             {"--message", Takes::kValue},
+                             {"--modulo", Takes::kValue},
+                             kOut};
+const OptionSpec kUsageOf[] = {{"--pid", Takes::kValue}, {"--window", Takes::kValue}, kOut};
+
+const std::pair<std::string_view, std::span<const OptionSpec>> kTables[] = {{"macros", kMacros},
+                                                                            {"payload", kPayload},
+                                                                            {"topic", kTopicLength},
+                                                                            {"turns", kTurns},
+                                                                            {"usage", kUsageOf}};
+
 }  // namespace
 
 const char* const kUsage =
@@ -29,47 +73,16 @@ const char* const kUsage =
     "  usage --pid P | --window TITLE\n"
     "      private bytes (commit charge), working set and handle count of the process.\n"
     "\n"
-    "DDE commands take --service (default Logger32Vexal) and --topic (default AntDaten).\n";
+    "DDE commands take --service (default Logger32Vexal) and --topic (default AntDaten).\n"
+    "A bad command line ends the program with exit status 64.\n";
 
-std::string Command::Text(const std::string& key, const std::string& fallback) const {
-  auto it = values.find(key);
-  return it == values.end() ? fallback : it->second;
-}
-
-long long Command::Number(const std::string& key, long long fallback, bool* bad) const {
-  auto it = values.find(key);
-  if (it == values.end()) return fallback;
-  char* end = nullptr;
-  long long v = std::strtoll(it->second.c_str(), &end, 10);
-  if (it->second.empty() || *end != '\0') *bad = true;
-  return v;
-}
-
-std::optional<Command> ParseCommand(int argc, char** argv, std::string* error) {
-  if (argc < 2) {
-    *error = "no command";
+std::optional<Command> ParseCommand(std::vector<std::string> args) {
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help"))
     return std::nullopt;
-  }
-  Command command;
-  command.name = argv[1];
-  for (int i = 2; i < argc; ++i) {
-    std::string key = argv[i];
-    if (key.rfind("--", 0) != 0) {
-      *error = "unexpected argument " + key;
-      return std::nullopt;
-    }
-    if (kFlags.count(key)) {
-      command.values[key.substr(2)] = "1";
-      continue;
-    }
-    if (i + 1 >= argc) {
-      *error = key + " needs a value";
-      return std::nullopt;
-    }
-    command.values[key.substr(2)] = argv[++i];
-  }
-  return command;
+  std::string name = toolkit::TakeCommand(args, {"macros", "payload", "topic", "turns", "usage"});
+  for (const auto& [command, table] : kTables)
+    if (command == name) return Command{name, Options(args, table)};
+  throw std::logic_error("no options table for " + name);
 }
-
 
 }  // namespace stress

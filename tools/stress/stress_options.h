@@ -1,26 +1,29 @@
-// Command line of the stress tool: one command word, then --name value pairs.
+// Command line of the stress tool: one command word, then the options that command takes.
 #pragma once
 
 #include "byte_text.h"
+#include "toolkit/options.h"
 
-#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace stress {
 
+using toolkit::Options;
+
 struct Command {
   std::string name;
-  std::map<std::string, std::string> values;
-
-  bool Has(const std::string& key) const { return values.count(key) != 0; }
-  std::string Text(const std::string& key, const std::string& fallback = "") const;
-  // A decimal number; `fallback` when absent. Sets `bad` when present but not a number.
-  long long Number(const std::string& key, long long fallback, bool* bad) const;
+  Options options;
 };
 
-// Flags without a value ("--no-nul") are stored with the value "1".
-std::optional<Command> ParseCommand(int argc, char** argv, std::string* error);
+// Reads argv[1..]; nothing when help was asked for. Throws toolkit::UsageError for a bad
+// command line.
+std::optional<Command> ParseCommand(std::vector<std::string> args);
+
+// The whole numbers a command takes, by what they count.
+inline constexpr long long kMaxCount = 2147483647;  // counts, lengths, sizes
+inline constexpr long long kMaxMs = 4294967295;     // timeouts (a DWORD)
 
 // Escapes as rotator-sim takes them (\r \n \t \0 \\ \xHH); nothing when one is malformed.
 using rotsim::Unescape;

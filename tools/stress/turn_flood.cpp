@@ -24,16 +24,11 @@ bool TurnPoster::Post(long azimuth) {
   return true;
 }
 
-int RunTurns(const Command& command, Report& report) {
-  bool bad = false;
-  const long long count = command.Number("count", 1, &bad);
-  const long long modulo = command.Number("modulo", 361, &bad);
-  if (bad || count < 0 || modulo <= 0) {
-    report.Add("error", "bad-number");
-    return 3;
-  }
+int RunTurns(const Options& options, Report& report) {
+  const long long count = options.Number("--count", 1, 0, kMaxCount);
+  const long long modulo = options.Number("--modulo", 361, 1, kMaxCount);
   TurnPoster poster;
-  if (!poster.Open(command.Text("window"), command.Text("message"))) {
+  if (!poster.Open(options.Text("--window"), options.Text("--message"))) {
     report.Add("error", "no-window");
     return 1;
   }

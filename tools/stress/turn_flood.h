@@ -24,6 +24,6 @@ class TurnPoster {
   long long retries_ = 0;
 };
 
-int RunTurns(const Command& command, Report& report);
+int RunTurns(const Options& options, Report& report);
 
 }  // namespace stress

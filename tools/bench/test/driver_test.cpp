@@ -252,11 +252,16 @@ TEST(DriverCommands, SizeAndUsageErrors) {
   EXPECT_EQ(size.exit_code, 0u);
   EXPECT_EQ(size.values["size_bytes"], static_cast<double>(data.nFileSizeLow));
 
-  EXPECT_EQ(RunDriver(job, "size --exe \"" + BinPath("no-such-program.exe") + "\"").exit_code, 2u);
-  EXPECT_EQ(RunDriver(job, "execute --service S").exit_code, 1u);  // no topic
-  EXPECT_EQ(RunDriver(job, "execute --service S --topic T --count 0").exit_code, 1u);
-  EXPECT_EQ(RunDriver(job, "measure --exe x").exit_code, 1u);
-  EXPECT_EQ(RunDriver(job, "").exit_code, 1u);
+  DriverRun missing = RunDriver(job, "size --exe \"" + BinPath("no-such-program.exe") + "\"");
+  EXPECT_EQ(missing.exit_code, 2u);
+  EXPECT_EQ(missing.output.find("--help"), std::string::npos) << "not a usage error";
+  // Usage errors end with 64 (EX_USAGE), and say what was wrong and where the help is.
+  for (const char* args : {"execute --service S" /* no topic */,
+                           "execute --service S --topic T --count 0", "measure --exe x", ""}) {
+    DriverRun usage = RunDriver(job, args);
+    EXPECT_EQ(usage.exit_code, 64u) << args;
+    EXPECT_NE(usage.output.find("(--help lists the options)"), std::string::npos) << usage.output;
+  }
 }
 
 TEST(DriverCommands, WaitWindowGivesUpAtItsTimeout) {

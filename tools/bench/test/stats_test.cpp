@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "options.h"
 #include "stats.h"
 
 namespace bench {
@@ -51,39 +50,6 @@ TEST(Summary, RejectsEmptySetsAndBadPercentiles) {
   EXPECT_THROW(Percentile({1, 2}, -1), std::invalid_argument);
   EXPECT_DOUBLE_EQ(Percentile({1, 2}, 0), 1);
   EXPECT_DOUBLE_EQ(Percentile({1, 2}, 100), 2);
-}
-
-TEST(Options, ReadsValuesAndFallbacks) {
-  Options o({"--service", "Logger32Vexal", "--count", "2000"}, {"service", "count", "topic"});
-  EXPECT_EQ(o.Required("service"), "Logger32Vexal");
-  EXPECT_EQ(o.Number("count", 1, 1, 5000), 2000);
-  EXPECT_EQ(o.Text("topic", "AntDaten"), "AntDaten");
-  EXPECT_EQ(o.Number("warmup", 50, 0, 100), 50);
-  EXPECT_FALSE(o.Has("topic"));
-  // A value may itself look like anything, even an option.
-  Options title({"--title", "--odd title--"}, {"title"});
-  EXPECT_EQ(title.Required("title"), "--odd title--");
-}
-
-TEST(Options, RejectsMalformedCommandLines) {
-  const std::vector<std::string_view> known{"count", "exe"};
-  EXPECT_THROW(Options({"count", "5"}, known), std::invalid_argument);
-  EXPECT_THROW(Options({"--"}, known), std::invalid_argument);
-  EXPECT_THROW(Options({"--runs", "5"}, known), std::invalid_argument);
-  EXPECT_THROW(Options({"--count"}, known), std::invalid_argument);
-  EXPECT_THROW(Options({"--count", "1", "--count", "2"}, known), std::invalid_argument);
-  EXPECT_THROW(Options({}, known).Required("exe"), std::invalid_argument);
-}
-
-TEST(Options, NumbersMustBeWholeAndInRange) {
-  const std::vector<std::string_view> known{"n"};
-  auto number = [&](const char* text) {
-    return Options({"--n", text}, known).Number("n", 0, 1, 100);
-  };
-  EXPECT_EQ(number("1"), 1);
-  EXPECT_EQ(number("100"), 100);
-  for (const char* bad : {"0", "101", "-5", "", "12x", "1.5", " 5", "+5", "99999999999999999999"})
-    EXPECT_THROW(number(bad), std::invalid_argument) << "'" << bad << "'";
 }
 
 }  // namespace
