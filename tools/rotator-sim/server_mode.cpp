@@ -83,6 +83,10 @@ class RotServer {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
+    // Ended by "quit": the program goes with its service still offered, as a server that is
+    // closed abruptly, and leaves its partners to find it gone. Withdrawing first would post
+    // terminates that a partner which links again at once (tests do) may still be handling.
+    if (server_) server_.release();
     bool behaved = malformed_ == 0 && (!sink_ || sink_->PartnerBehaved());
     log_.Line("exit status=" + std::to_string(behaved ? 0 : 3) +
               " malformed=" + std::to_string(malformed_));
