@@ -1,11 +1,14 @@
 #include "toolkit/dde_server_win.h"
 
+#include <atomic>
+
 namespace toolkit {
 
 namespace {
 
-// The one server of this process, for the callback.
-DdeServer* g_server = nullptr;
+// The one server of this process, for the callback. Atomic: servers of tests start and end on
+// threads of their own.
+std::atomic<DdeServer*> g_server{nullptr};
 
 HDDEDATA Flags(UINT flags) {
   return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(flags));
@@ -47,19 +50,18 @@ class DataAccess {
 
 std::unique_ptr<DdeServer> DdeServer::Start(DdeServerSetup setup, DdeServerHandlers handlers,
                                              std::string* error) {
-  if (g_server) {
+  std::unique_ptr<DdeServer> server(new DdeServer(std::move(setup), std::move(handlers)));
+  DdeServer* none = nullptr;
+  if (!g_server.compare_exchange_strong(none, server.get())) {
     *error = "a DDE stand-in server runs in this process already (one per process)";
     return nullptr;
   }
-  std::unique_ptr<DdeServer> server(new DdeServer(std::move(setup), std::move(handlers)));
   if (!server->Initialize(error)) return nullptr;
   return server;
 }
 
 DdeServer::DdeServer(DdeServerSetup setup, DdeServerHandlers handlers)
-    : setup_(std::move(setup)), handlers_(std::move(handlers)) {
-  g_server = this;
-}
+    : setup_(std::move(setup)), handlers_(std::move(handlers)) {}
 
 DdeServer::~DdeServer() {
   if (inst_) {
@@ -68,7 +70,8 @@ DdeServer::~DdeServer() {
       if (h) DdeFreeStringHandle(inst_, h);
     DdeUninitialize(inst_);
   }
-  g_server = nullptr;
+  DdeServer* self = this;
+  g_server.compare_exchange_strong(self, nullptr);  // only when it was the process's server
 }
 
 bool DdeServer::Initialize(std::string* error) {
