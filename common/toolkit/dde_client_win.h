@@ -1,11 +1,13 @@
 // The client side of one DDE conversation from a DDE instance of its own: what the tools and the
-// tests use to execute macros on the bridge or on a rotator server. It reports what DDEML
-// answered; what counts as success is the caller's judgement.
+// tests use to execute macros on the bridge or on a rotator server, and to try the other
+// transactions on it. It reports what DDEML answered; what counts as success is the caller's
+// judgement.
 #pragma once
 
 #include <windows.h>
 #include <ddeml.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,8 +15,9 @@ namespace toolkit {
 
 class DdeClient {
  public:
-  // A client-only instance and the two names; never throws. SetupError says what failed.
-  DdeClient(const std::string& service, const std::string& topic);
+  // A client-only instance and the two names; never throws. SetupError says what failed. No
+  // service or no topic: Connect takes whichever server answers first (a wild connect).
+  DdeClient(std::optional<std::string> service, std::optional<std::string> topic);
   ~DdeClient();
   DdeClient(const DdeClient&) = delete;
   DdeClient& operator=(const DdeClient&) = delete;
@@ -27,6 +30,16 @@ class DdeClient {
   // its way up); 0 tries once. A connected conversation is dropped first.
   bool Connect(DWORD retry_ms = 0, const CONVCONTEXT* context = nullptr);
   void Disconnect();
+  // True while the conversation is connected: the partner may have ended it, which DDEML
+  // under Wine does not report to the client in any other way.
+  bool Up() const;
+
+  // The names the partner answered with (a wild connect learns them here); empty when none.
+  struct Partner {
+    std::string service;
+    std::string topic;
+  };
+  Partner PartnerNames() const;
 
   struct Answer {
     bool returned = false;  // DdeClientTransaction gave a result: the server acknowledged
@@ -36,13 +49,36 @@ class DdeClient {
   // Executes exactly `bytes` (add a NUL to send one) synchronously.
   Answer Execute(std::string_view bytes, DWORD timeout_ms);
 
+  struct Queued {
+    bool queued = false;  // DDEML took the execute; the server's answer is not awaited
+    UINT error = 0;       // DdeGetLastError when it was not taken
+  };
+  // Executes exactly `bytes` asynchronously (TIMEOUT_ASYNC) and abandons the queued
+  // transaction at once: Wine otherwise keeps every completed one and then times out later
+  // synchronous transactions. Use one kind of execute per conversation, not both.
+  Queued ExecuteAsync(std::string_view bytes);
+
+  struct Reply {
+    bool returned = false;  // DdeClientTransaction gave a result (data, or TRUE)
+    DWORD status = 0;       // the acknowledgement's status word
+    UINT error = 0;         // DdeGetLastError after the transaction, whatever it returned
+    std::string data;       // a request's data, as many bytes as the server gave
+  };
+  // Any other synchronous transaction on `item` in `format`: XTYP_REQUEST, XTYP_POKE (with
+  // `data`, sent exactly), XTYP_ADVSTART, XTYP_ADVSTOP.
+  Reply Transact(UINT type, const std::string& item, std::string_view data, DWORD timeout_ms,
+                 UINT format = CF_TEXT);
+
   HCONV conv() const { return conv_; }
   UINT LastError() const { return inst_ ? DdeGetLastError(inst_) : DMLERR_DLL_NOT_INITIALIZED; }
 
  private:
+  std::string Name(HSZ hsz) const;
+
   DWORD inst_ = 0;
-  HSZ service_ = nullptr;
-  HSZ topic_ = nullptr;
+  bool names_ok_ = false;
+  HSZ service_ = nullptr;  // nullptr: any service
+  HSZ topic_ = nullptr;    // nullptr: any topic
   HCONV conv_ = nullptr;
 };
 

@@ -12,10 +12,6 @@ namespace {
 
 constexpr DWORD kExecuteTimeoutMs = 10000;
 
-HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
-  return nullptr;
-}
-
 // "31 32 0D" back to the bytes.
 std::string FromHex(const std::string& hex) {
   std::string bytes;
@@ -63,32 +59,16 @@ uint32_t WindowColourPixel() {
   return logger_test::FromColorref(GetSysColor(COLOR_WINDOW));
 }
 
-StatusClient::StatusClient() {
-  if (DdeInitializeA(&inst_, &NoCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
-    inst_ = 0;
-    return;
-  }
-  HSZ service = DdeCreateStringHandleA(inst_, "Logger32Vexal", CP_WINANSI);
-  HSZ topic = DdeCreateStringHandleA(inst_, "AntDaten", CP_WINANSI);
-  conv_ = DdeConnect(inst_, service, topic, nullptr);
-  DdeFreeStringHandle(inst_, service);
-  DdeFreeStringHandle(inst_, topic);
-}
-
-StatusClient::~StatusClient() {
-  if (conv_) DdeDisconnect(conv_);
-  if (inst_) DdeUninitialize(inst_);
+StatusClient::StatusClient() : dde_("Logger32Vexal", "AntDaten") {
+  dde_.Connect();
 }
 
 bool StatusClient::Execute(const std::vector<std::string>& lines) {
-  if (!conv_) return false;
+  if (!Connected()) return false;
   std::string text;
   for (const auto& line : lines) text += line + "\r\n";
   text += '\0';
-  DWORD flags = 0;
-  return DdeClientTransaction(reinterpret_cast<LPBYTE>(text.data()),
-                              static_cast<DWORD>(text.size()), conv_, nullptr, CF_TEXT,
-                              XTYP_EXECUTE, kExecuteTimeoutMs, &flags) != nullptr;
+  return dde_.Execute(text, kExecuteTimeoutMs).returned;
 }
 
 ControlsRig::ControlsRig() : dir_(harness::TestDir()), server_log_(dir_ + "\\rotator-sim.log") {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <windows.h>
-#include <ddeml.h>
 
 #include <memory>
 #include <utility>
@@ -14,6 +13,7 @@
 #include "harness.h"
 #include "logger_bridge.h"
 #include "logger_driver.h"
+#include "toolkit/dde_client_win.h"
 #include "window/colors.h"
 #include "window/widget_ids.h"
 
@@ -29,17 +29,13 @@ std::vector<std::string> StatusMacro(long azimuth_tenths, int direction, int ran
 class StatusClient {
  public:
   StatusClient();
-  ~StatusClient();
-  StatusClient(const StatusClient&) = delete;
-  StatusClient& operator=(const StatusClient&) = delete;
 
-  bool Connected() const { return conv_ != nullptr; }
+  bool Connected() const { return dde_.conv() != nullptr; }
   // True when the bridge acknowledged the execute.
   bool Execute(const std::vector<std::string>& lines);
 
  private:
-  DWORD inst_ = 0;
-  HCONV conv_ = nullptr;
+  toolkit::DdeClient dde_;
 };
 
 enum class Bevel { Raised, Lowered, Unclear };

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <ddeml.h>
 
 #include <memory>
 #include <string>
 
 #include "harness.h"
 #include "logger_bridge.h"
+#include "toolkit/dde_client_win.h"
 #include "window/widget_ids.h"
 
 using namespace std::chrono_literals;
@@ -18,31 +18,12 @@ namespace {
 
 constexpr DWORD kTimeoutMs = 5000;
 
-HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
-  return nullptr;
-}
-
 // One client conversation on the bridge's service and topic; synchronous transactions only.
 class AntDatenClient {
  public:
-  AntDatenClient() {
-    if (DdeInitializeA(&inst_, &NoCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return;
-    HSZ service = DdeCreateStringHandleA(inst_, "Logger32Vexal", CP_WINANSI);
-    HSZ topic = DdeCreateStringHandleA(inst_, "AntDaten", CP_WINANSI);
-    item_ = DdeCreateStringHandleA(inst_, "Azimut", CP_WINANSI);
-    conv_ = DdeConnect(inst_, service, topic, nullptr);
-    DdeFreeStringHandle(inst_, service);
-    DdeFreeStringHandle(inst_, topic);
-  }
-  ~AntDatenClient() {
-    if (conv_) DdeDisconnect(conv_);
-    if (item_) DdeFreeStringHandle(inst_, item_);
-    if (inst_) DdeUninitialize(inst_);
-  }
-  AntDatenClient(const AntDatenClient&) = delete;
-  AntDatenClient& operator=(const AntDatenClient&) = delete;
+  AntDatenClient() : dde_("Logger32Vexal", "AntDaten") { dde_.Connect(); }
 
-  bool Connected() const { return conv_ != nullptr; }
+  bool Connected() const { return dde_.conv() != nullptr; }
 
   // What came back: a result handle or not, the acknowledgement's status word and the error
   // DDEML recorded.
@@ -54,26 +35,21 @@ class AntDatenClient {
     // poke and gives the server's answer only in the status word.
     bool Refused() const { return !answered || (status & DDE_FACK) == 0; }
   };
-  Outcome Transact(UINT type, const std::string& data = "", HSZ item = nullptr) {
-    DdeGetLastError(inst_);  // clear
+  Outcome Transact(UINT type, const std::string& data = "") {
     std::string bytes = data.empty() ? std::string() : data + '\0';
-    DWORD status = 0;
-    HDDEDATA result = DdeClientTransaction(
-        bytes.empty() ? nullptr : reinterpret_cast<LPBYTE>(bytes.data()),
-        static_cast<DWORD>(bytes.size()), conv_, item, CF_TEXT, type, kTimeoutMs, &status);
-    Outcome outcome{result != nullptr, status, DdeGetLastError(inst_)};
-    if (result && type == XTYP_REQUEST) DdeFreeDataHandle(result);
-    return outcome;
+    toolkit::DdeClient::Reply reply = dde_.Transact(type, "Azimut", bytes, kTimeoutMs);
+    return {reply.returned, reply.status, reply.error};
   }
-  Outcome Request() { return Transact(XTYP_REQUEST, "", item_); }
-  Outcome Poke(const std::string& data) { return Transact(XTYP_POKE, data, item_); }
-  Outcome AdviseStart() { return Transact(XTYP_ADVSTART, "", item_); }
-  Outcome Execute(const std::string& data) { return Transact(XTYP_EXECUTE, data); }
+  Outcome Request() { return Transact(XTYP_REQUEST); }
+  Outcome Poke(const std::string& data) { return Transact(XTYP_POKE, data); }
+  Outcome AdviseStart() { return Transact(XTYP_ADVSTART); }
+  Outcome Execute(const std::string& data) {
+    toolkit::DdeClient::Answer answer = dde_.Execute(data + '\0', kTimeoutMs);
+    return {answer.returned, answer.status, answer.error};
+  }
 
  private:
-  DWORD inst_ = 0;
-  HCONV conv_ = nullptr;
-  HSZ item_ = nullptr;
+  toolkit::DdeClient dde_;
 };
 
 const char kStatus1234Left[] = "1234\r\n0\r\n-1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n1\r\n";

@@ -118,17 +118,6 @@ FakeBridge::FakeBridge() {
       },
       &error);
   EXPECT_TRUE(status_) << error;
-  DdeInitializeA(
-      &client_,
-      [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA {
-        return nullptr;
-      },
-      APPCMD_CLIENTONLY, 0);
-}
-
-FakeBridge::~FakeBridge() {
-  if (conv_) DdeDisconnect(conv_);
-  if (client_) DdeUninitialize(client_);
 }
 
 bool FakeBridge::WaitAzimuth(int tenths, harness::Millis timeout) {
@@ -141,19 +130,8 @@ std::optional<int> FakeBridge::LatestAzimuth() const {
 }
 
 bool FakeBridge::Execute(const std::string& bytes) {
-  if (!conv_) {
-    HSZ service = DdeCreateStringHandleA(client_, "RotServer", CP_WINANSI);
-    HSZ topic = DdeCreateStringHandleA(client_, "RotServConv", CP_WINANSI);
-    conv_ = DdeConnect(client_, service, topic, nullptr);
-    DdeFreeStringHandle(client_, service);
-    DdeFreeStringHandle(client_, topic);
-    if (!conv_) return false;
-  }
-  DWORD result = 0;
-  HDDEDATA ok = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(bytes.data())),
-                                     static_cast<DWORD>(bytes.size()), conv_, nullptr, CF_TEXT,
-                                     XTYP_EXECUTE, 5000, &result);
-  return ok != nullptr;
+  if (!client_.conv() && !client_.Connect()) return false;
+  return client_.Execute(bytes, 5000).returned;
 }
 
 bool FakeBridge::SendTarget(int tenths) {

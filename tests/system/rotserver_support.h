@@ -15,6 +15,7 @@
 
 #include "core/settings.h"
 #include "harness.h"
+#include "toolkit/dde_client_win.h"
 #include "win/dde_link_win.h"
 
 namespace rstest {
@@ -48,7 +49,6 @@ class RotServer {
 class FakeBridge {
  public:
   FakeBridge();
-  ~FakeBridge();
   FakeBridge(const FakeBridge&) = delete;
   FakeBridge& operator=(const FakeBridge&) = delete;
 
@@ -67,8 +67,7 @@ class FakeBridge {
  private:
   std::unique_ptr<rotserver::CommandServer> status_;
   std::vector<std::vector<std::string>> macros_;
-  DWORD client_ = 0;
-  HCONV conv_ = nullptr;
+  toolkit::DdeClient client_{"RotServer", "RotServConv"};
 };
 
 // One command line the stand-in received: when (ms since it started) and what.

@@ -8,43 +8,27 @@
 // Ends on WM_CLOSE to its hidden window "bench-dde-server NAME", or after N seconds (default
 // 600) so that a forgotten server never outlives a run for long.
 #include <windows.h>
-#include <ddeml.h>
 
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "toolkit/options.h"
 #include "status_window.h"
+#include "toolkit/dde_server_win.h"
 
 namespace {
 
 bool g_refuse = false;
 bench::StatusWindow* g_window = nullptr;
 
-void ShowMacro(HDDEDATA data) {
-  DWORD size = 0;
-  const BYTE* bytes = DdeAccessData(data, &size);
-  if (!bytes) return;
+void ShowMacro(std::string_view bytes) {
   try {
-    g_window->Show(reinterpret_cast<const char*>(bytes), size);
+    g_window->Show(bytes.data(), bytes.size());
   } catch (const std::exception&) {
     // Nothing to show; the execute is still answered.
-  }
-  DdeUnaccessData(data);
-}
-
-HDDEDATA CALLBACK ServerCallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA data, ULONG_PTR,
-                                 ULONG_PTR) {
-  switch (type) {
-    case XTYP_CONNECT:
-      return reinterpret_cast<HDDEDATA>(TRUE);
-    case XTYP_EXECUTE:
-      if (g_window) ShowMacro(data);
-      return reinterpret_cast<HDDEDATA>(g_refuse ? DDE_FNOTPROCESSED : DDE_FACK);
-    default:
-      return nullptr;
   }
 }
 
@@ -56,32 +40,18 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-class DdeServer {
- public:
-  explicit DdeServer(const std::string& service) {
-    // Everything the benchmark does not use is filtered out before it reaches the callback.
-    DWORD flags = APPCLASS_STANDARD | CBF_FAIL_ADVISES | CBF_FAIL_REQUESTS | CBF_FAIL_POKES |
-                  CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS;
-    if (DdeInitializeA(&inst_, ServerCallback, flags, 0) != DMLERR_NO_ERROR)
-      throw std::runtime_error("DdeInitialize failed");
-    name_ = DdeCreateStringHandleA(inst_, service.c_str(), CP_WINANSI);
-    if (!name_ || !DdeNameService(inst_, name_, nullptr, DNS_REGISTER))
-      throw std::runtime_error("cannot register the DDE service '" + service + "'");
-  }
-  ~DdeServer() {
-    if (name_) {
-      DdeNameService(inst_, name_, nullptr, DNS_UNREGISTER);
-      DdeFreeStringHandle(inst_, name_);
-    }
-    DdeUninitialize(inst_);
-  }
-  DdeServer(const DdeServer&) = delete;
-  DdeServer& operator=(const DdeServer&) = delete;
-
- private:
-  DWORD inst_ = 0;
-  HSZ name_ = nullptr;
-};
+// Every topic of `service`; each execute shown (with --show) and answered.
+std::unique_ptr<toolkit::DdeServer> StartServer(const std::string& service) {
+  toolkit::DdeServerHandlers handlers;
+  handlers.execute = [](const toolkit::DdeExecute& execute) {
+    if (g_window) ShowMacro(execute.bytes);
+    return g_refuse ? toolkit::ExecuteAnswer::kNotProcessed : toolkit::ExecuteAnswer::kAck;
+  };
+  std::string error;
+  auto server = toolkit::DdeServer::Start({service, std::nullopt}, std::move(handlers), &error);
+  if (!server) throw std::runtime_error(error);
+  return server;
+}
 
 int Run(const toolkit::Options& options) {
   std::string service = options.Text("--service", "BenchServer");
@@ -103,7 +73,7 @@ int Run(const toolkit::Options& options) {
   std::unique_ptr<bench::StatusWindow> window;
   if (show) window = std::make_unique<bench::StatusWindow>();
   g_window = window.get();
-  DdeServer server(service);
+  auto server = StartServer(service);
   SetTimer(hwnd, 1, static_cast<UINT>(seconds * 1000), nullptr);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -3,12 +3,13 @@
 #pragma once
 
 #include <windows.h>
-#include <ddeml.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "dde_client.h"
+#include "toolkit/dde_server_win.h"
 
 namespace bench {
 
@@ -17,12 +18,13 @@ struct Arrival {
   std::string bytes;  // the execute's data, exactly as many bytes as were sent
 };
 
-// Only one per process: the DDE callback has no room for a pointer to its object.
+// Only one per process (it is the process's toolkit::DdeServer).
 class RotatorStandIn {
  public:
   // Registers `service` and accepts conversations on `topic` (letter case ignored). Throws
   // std::runtime_error when the service cannot be registered or another stand-in exists.
   RotatorStandIn(const std::string& service, const std::string& topic, const Timer& timer);
+  // Ends the bridge's conversation too: DDE posts the terminate to its partner.
   ~RotatorStandIn();
   RotatorStandIn(const RotatorStandIn&) = delete;
   RotatorStandIn& operator=(const RotatorStandIn&) = delete;
@@ -31,17 +33,10 @@ class RotatorStandIn {
   int conversations() const { return conversations_; }
 
  private:
-  static HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV conv, HSZ topic, HSZ item,
-                                    HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);
-  HDDEDATA OnExecute(HDDEDATA data);
-  void Release();
-
   const Timer& timer_;
-  DWORD inst_ = 0;
-  HSZ service_ = nullptr;
-  HSZ topic_ = nullptr;
   std::vector<Arrival> arrivals_;
   int conversations_ = 0;
+  std::unique_ptr<toolkit::DdeServer> server_;  // last: gone before what its handlers use
 };
 
 }  // namespace bench

@@ -33,6 +33,7 @@
 #include "win/dde_link_win.h"
 #include "win/settings_store_win.h"
 #include "wire/wire.h"
+#include "toolkit/dde_client_win.h"
 #include "toolkit/options.h"
 #include "toolkit/registry_win.h"
 
@@ -201,17 +202,8 @@ int CommandMode(const std::string& exe, long count) {
   if (!PumpUntil([&] { return !rotctld.With("+p").empty(); }, 15000))
     throw std::runtime_error("RotServer did not reach the rotctld peer");
 
-  DWORD client = 0;
-  DdeInitializeA(
-      &client,
-      [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA {
-        return nullptr;
-      },
-      APPCMD_CLIENTONLY, 0);
-  HSZ service = DdeCreateStringHandleA(client, "RotServer", CP_WINANSI);
-  HSZ topic = DdeCreateStringHandleA(client, wire::kCommandTopic, CP_WINANSI);
-  HCONV conv = DdeConnect(client, service, topic, nullptr);
-  if (!conv) throw std::runtime_error("cannot connect to RotServer's RotServConv");
+  toolkit::DdeClient client("RotServer", std::string(wire::kCommandTopic));
+  if (!client.Connect()) throw std::runtime_error("cannot connect to RotServer's RotServConv");
   std::vector<double> end_to_end;
   int missing = 0;
   for (long i = 0; i < count; ++i) {
@@ -219,9 +211,7 @@ int CommandMode(const std::string& exe, long count) {
     std::string bytes = (i % 2 ? "1000" : "2000") + std::string("\r\n0\r\n0\r\n") + '\0';
     std::size_t seen = rotctld.With("+P").size();
     Clock sent = Now();
-    DWORD result = 0;
-    DdeClientTransaction(reinterpret_cast<LPBYTE>(bytes.data()), static_cast<DWORD>(bytes.size()),
-                         conv, nullptr, CF_TEXT, XTYP_EXECUTE, 2000, &result);
+    client.Execute(bytes, 2000);
     if (!PumpUntil([&] { return rotctld.With("+P").size() > seen; }, 2000)) {
       ++missing;
       continue;
@@ -229,8 +219,7 @@ int CommandMode(const std::string& exe, long count) {
     end_to_end.push_back(Micros(sent, rotctld.With("+P")[seen].when));
     PumpUntil([] { return false; }, 20);
   }
-  DdeDisconnect(conv);
-  DdeUninitialize(client);
+  client.Disconnect();
   PrintSummary("command_received_to_written", ReceivedToWritten(log));
   PrintSummary("command_execute_to_socket", end_to_end);
   Print("command_missing", static_cast<long long>(missing));

@@ -1,15 +1,16 @@
 #include "client_mode.h"
 
 #include <windows.h>
-#include <ddeml.h>
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "byte_text.h"
+#include "toolkit/dde_client_win.h"
 #include "wire/wire.h"
 
 namespace rotsim {
@@ -17,10 +18,6 @@ namespace rotsim {
 namespace {
 
 constexpr DWORD kExecuteTimeoutMs = 10000;
-
-HDDEDATA CALLBACK ClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
-  return nullptr;
-}
 
 // Waits while handling messages: a client that sleeps would hold up every DDE broadcast.
 void Pump(DWORD ms) {
@@ -37,12 +34,6 @@ void Pump(DWORD ms) {
 std::string Hex(UINT value) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%X", value);
-  return buf;
-}
-
-std::string QueryName(DWORD inst, HSZ hsz) {
-  char buf[256] = "";
-  if (hsz) DdeQueryStringA(inst, hsz, buf, sizeof buf, CP_WINANSI);
   return buf;
 }
 
@@ -71,9 +62,9 @@ std::string ReadStdin() {
   return text;
 }
 
-std::string ResultName(DWORD inst, HDDEDATA result) {
-  if (result) return "ack";
-  UINT error = DdeGetLastError(inst);
+std::string ResultName(const toolkit::DdeClient::Answer& answer) {
+  if (answer.returned) return "ack";
+  UINT error = answer.error;
   if (error == DMLERR_NOTPROCESSED) return "notprocessed";
   if (error == DMLERR_BUSY) return "busy";
   return "error " + Hex(error);
@@ -98,53 +89,40 @@ int RunClient(const Options& options, SimLog& log) {
     return 1;
   }
 
-  DWORD inst = 0;
-  if (DdeInitializeA(&inst, &ClientCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
-    log.Line("error DdeInitialize failed");
-    return 1;
-  }
   std::string service = options.service.value_or("");
   std::string topic = options.topic.value_or(wire::kStatusTopic);
-  HSZ service_handle =
-      service.empty() ? nullptr : DdeCreateStringHandleA(inst, service.c_str(), CP_WINANSI);
-  HSZ topic_handle =
-      topic.empty() ? nullptr : DdeCreateStringHandleA(inst, topic.c_str(), CP_WINANSI);
+  // An empty name asks for any service or topic: a wild connect.
+  auto or_any = [](const std::string& s) { return s.empty() ? std::nullopt : std::optional(s); };
+  toolkit::DdeClient dde(or_any(service), or_any(topic));
+  if (const char* setup = dde.SetupError()) {
+    log.Line(std::string(setup) == "no-instance" ? "error DdeInitialize failed"
+                                                 : "error service or topic is no DDE name");
+    return 1;
+  }
   CONVCONTEXT context{};
   context.cb = sizeof context;
   context.iCodePage = CP_WINANSI;
-  HCONV conv = DdeConnect(inst, service_handle, topic_handle, &context);
-  int status = 0;
-  if (!conv) {
+  if (!dde.Connect(0, &context)) {
     log.Line("connect failed service=" + service + " topic=" + topic +
-             " error=" + Hex(DdeGetLastError(inst)));
-    status = 1;
-  } else {
-    CONVINFO info{};
-    info.cb = sizeof info;
-    DdeQueryConvInfo(conv, QID_SYNC, &info);
-    log.Line("connect ok service=" + service + " topic=" + topic +
-             " partner=" + QueryName(inst, info.hszSvcPartner) +
-             " partner-topic=" + QueryName(inst, info.hszTopic));
-    for (std::size_t i = 0; i < macros.size(); ++i) {
-      if (i > 0 && options.interval_ms) Pump(options.interval_ms);
-      std::string data = macros[i];
-      if (!options.raw) data.push_back('\0');
-      DWORD result_flags = 0;
-      HDDEDATA result = DdeClientTransaction(
-          reinterpret_cast<LPBYTE>(data.data()), static_cast<DWORD>(data.size()), conv, nullptr,
-          CF_TEXT, XTYP_EXECUTE, kExecuteTimeoutMs, &result_flags);
-      std::string name = ResultName(inst, result);
-      if (name != "ack") status = 2;
-      log.Line("execute " + std::to_string(i + 1) + " size=" + std::to_string(data.size()) +
-               " hex=" + HexBytes(data) + " text=\"" + EscapedText(data) + "\" result=" + name);
-    }
-    if (options.hold_ms) Pump(options.hold_ms);
-    DdeDisconnect(conv);
-    log.Line("disconnect");
+             " error=" + Hex(dde.LastError()));
+    return 1;
   }
-  if (service_handle) DdeFreeStringHandle(inst, service_handle);
-  if (topic_handle) DdeFreeStringHandle(inst, topic_handle);
-  DdeUninitialize(inst);
+  toolkit::DdeClient::Partner partner = dde.PartnerNames();
+  log.Line("connect ok service=" + service + " topic=" + topic + " partner=" + partner.service +
+           " partner-topic=" + partner.topic);
+  int status = 0;
+  for (std::size_t i = 0; i < macros.size(); ++i) {
+    if (i > 0 && options.interval_ms) Pump(options.interval_ms);
+    std::string data = macros[i];
+    if (!options.raw) data.push_back('\0');
+    std::string name = ResultName(dde.Execute(data, kExecuteTimeoutMs));
+    if (name != "ack") status = 2;
+    log.Line("execute " + std::to_string(i + 1) + " size=" + std::to_string(data.size()) +
+             " hex=" + HexBytes(data) + " text=\"" + EscapedText(data) + "\" result=" + name);
+  }
+  if (options.hold_ms) Pump(options.hold_ms);
+  dde.Disconnect();
+  log.Line("disconnect");
   return status;
 }
 

@@ -2,13 +2,13 @@
 
 #include <windows.h>
 #include <dde.h>
-#include <ddeml.h>
 
-#include <algorithm>
+#include <memory>
 #include <string>
 
 #include "byte_text.h"
 #include "sim_mapping.h"
+#include "toolkit/dde_server_win.h"
 #include "wire/wire.h"
 
 namespace rotsim {
@@ -32,6 +32,17 @@ std::string ConvName(HCONV conv) {
   return std::to_string(reinterpret_cast<ULONG_PTR>(conv));
 }
 
+toolkit::ExecuteAnswer AnswerFor(Ack ack) {
+  switch (ack) {
+    case Ack::kBusy:
+      return toolkit::ExecuteAnswer::kBusy;
+    case Ack::kNotProcessed:
+      return toolkit::ExecuteAnswer::kNotProcessed;
+    default:
+      return toolkit::ExecuteAnswer::kAck;
+  }
+}
+
 class RotServer {
  public:
   RotServer(const Options& options, SimLog& log, CommandSink* sink)
@@ -41,19 +52,31 @@ class RotServer {
   }
 
   int Run() {
-    self_ = this;
-    if (DdeInitializeA(&inst_, &Callback, APPCLASS_STANDARD, 0) != DMLERR_NO_ERROR) {
-      log_.Line("error DdeInitialize failed");
+    toolkit::DdeServerSetup setup;
+    setup.service = service_;
+    setup.topic = topic_;
+    setup.register_now = options_.register_delay_ms == 0;
+    setup.answer_wild_connects = true;
+    std::string error;
+    server_ = toolkit::DdeServer::Start(std::move(setup), Handlers(), &error);
+    if (!server_) {
+      log_.Line("error " + error);
       return 1;
     }
-    service_handle_ = DdeCreateStringHandleA(inst_, service_.c_str(), CP_WINANSI);
-    topic_handle_ = DdeCreateStringHandleA(inst_, topic_.c_str(), CP_WINANSI);
-    if (options_.register_delay_ms == 0)
-      Register();
+    UINT_PTR register_timer = 0;
+    if (server_->registered())
+      LogRegistered();
     else
-      SetTimer(nullptr, 0, options_.register_delay_ms, &DelayedRegister);
+      register_timer = SetTimer(nullptr, 0, options_.register_delay_ms, nullptr);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      if (register_timer && msg.hwnd == nullptr && msg.message == WM_TIMER &&
+          msg.wParam == register_timer) {
+        KillTimer(nullptr, register_timer);
+        register_timer = 0;
+        RegisterLate();
+        continue;
+      }
       if (msg.hwnd == nullptr && msg.message == kMsgEndConversation) {
         HCONV conv = msg.wParam ? reinterpret_cast<HCONV>(msg.wParam) : current_;
         if (EndConversation(conv)) break;
@@ -62,6 +85,10 @@ class RotServer {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
+    // Ended by "quit": the program goes with its service still offered, as a server that is
+    // closed abruptly, and its partners find it gone. Withdrawn and uninitialised first (as
+    // --end-mode exit does), under Wine the partner's next link, to a new simulator, failed.
+    if (server_) static_cast<void>(server_.release());
     bool behaved = malformed_ == 0 && (!sink_ || sink_->PartnerBehaved());
     log_.Line("exit status=" + std::to_string(behaved ? 0 : 3) +
               " malformed=" + std::to_string(malformed_));
@@ -69,14 +96,27 @@ class RotServer {
   }
 
  private:
-  void Register() {
-    DdeNameService(inst_, service_handle_, nullptr, DNS_REGISTER);
-    log_.Line("registered service=" + service_ + " topic=" + topic_);
+  toolkit::DdeServerHandlers Handlers() {
+    toolkit::DdeServerHandlers handlers;
+    handlers.execute = [this](const toolkit::DdeExecute& e) { return Execute(e); };
+    handlers.connected = [this](HCONV conv) {
+      current_ = conv;
+      log_.Line("connect conv=" + ConvName(conv));
+    };
+    handlers.disconnected = [this](HCONV conv) {
+      if (current_ == conv) current_ = nullptr;
+      log_.Line("disconnect conv=" + ConvName(conv));
+    };
+    return handlers;
   }
 
-  static void CALLBACK DelayedRegister(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    self_->Register();
+  void LogRegistered() { log_.Line("registered service=" + service_ + " topic=" + topic_); }
+
+  void RegisterLate() {
+    if (server_->Register())
+      LogRegistered();
+    else
+      log_.Line("error cannot register service=" + service_);
   }
 
   // True when the program should end.
@@ -86,10 +126,7 @@ class RotServer {
       return false;
     }
     if (options_.end_mode == EndMode::kExit) {
-      DdeNameService(inst_, service_handle_, nullptr, DNS_UNREGISTER);
-      DdeFreeStringHandle(inst_, service_handle_);
-      DdeFreeStringHandle(inst_, topic_handle_);
-      DdeUninitialize(inst_);
+      server_.reset();  // withdraws the service and ends every conversation
       log_.Line("end exit");
       return true;
     }
@@ -105,83 +142,34 @@ class RotServer {
     return false;
   }
 
-  bool TopicMatches(HSZ topic) { return topic && DdeCmpStringHandles(topic, topic_handle_) == 0; }
-
-  bool ServiceMatches(HSZ service) {
-    return !service || DdeCmpStringHandles(service, service_handle_) == 0;
-  }
-
-  HDDEDATA Execute(HCONV conv, HDDEDATA data, UINT fmt) {
-    DWORD size = 0;
-    const BYTE* bytes = DdeAccessData(data, &size);
-    std::string received = bytes ? std::string(reinterpret_cast<const char*>(bytes), size) : "";
-    if (bytes) DdeUnaccessData(data);
+  toolkit::ExecuteAnswer Execute(const toolkit::DdeExecute& execute) {
+    const std::string_view received = execute.bytes;
     ++executes_;
-    log_.Line("execute " + std::to_string(executes_) + " conv=" + ConvName(conv) + " fmt=" +
-              std::to_string(fmt) + " size=" + std::to_string(size) + " hex=" + HexBytes(received) +
-              " text=\"" + EscapedText(received) + "\" answer=" + AckName(options_.ack));
+    log_.Line("execute " + std::to_string(executes_) + " conv=" + ConvName(execute.conv) +
+              " fmt=" + std::to_string(execute.format) + " size=" +
+              std::to_string(received.size()) + " hex=" + HexBytes(received) + " text=\"" +
+              EscapedText(received) + "\" answer=" + AckName(options_.ack));
     if (!IsWellFormedCommand(received)) {
       ++malformed_;
       log_.Line("malformed command " + std::to_string(executes_));
     }
     if (sink_) sink_->Command(received);
     if (options_.end_after && executes_ == options_.end_after)
-      PostThreadMessageA(GetCurrentThreadId(), kMsgEndConversation, reinterpret_cast<WPARAM>(conv),
-                         0);
-    switch (options_.ack) {
-      case Ack::kBusy:
-        return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
-      case Ack::kNotProcessed:
-        return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-      default:
-        return reinterpret_cast<HDDEDATA>(DDE_FACK);
-    }
+      PostThreadMessageA(GetCurrentThreadId(), kMsgEndConversation,
+                         reinterpret_cast<WPARAM>(execute.conv), 0);
+    return AnswerFor(options_.ack);
   }
 
-  static HDDEDATA CALLBACK Callback(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2,
-                                    HDDEDATA data, ULONG_PTR, ULONG_PTR) {
-    RotServer& s = *self_;
-    switch (type) {
-      case XTYP_CONNECT:
-        return reinterpret_cast<HDDEDATA>(s.ServiceMatches(hsz2) && s.TopicMatches(hsz1));
-      case XTYP_WILDCONNECT: {
-        if (!s.ServiceMatches(hsz2) || (hsz1 && !s.TopicMatches(hsz1))) return nullptr;
-        HSZPAIR pairs[2] = {{s.service_handle_, s.topic_handle_}, {nullptr, nullptr}};
-        return DdeCreateDataHandle(s.inst_, reinterpret_cast<LPBYTE>(pairs), sizeof pairs, 0,
-                                   nullptr, CF_TEXT, 0);
-      }
-      case XTYP_CONNECT_CONFIRM:
-        s.current_ = conv;
-        s.log_.Line("connect conv=" + ConvName(conv));
-        return nullptr;
-      case XTYP_DISCONNECT:
-        if (s.current_ == conv) s.current_ = nullptr;
-        s.log_.Line("disconnect conv=" + ConvName(conv));
-        return nullptr;
-      case XTYP_EXECUTE:
-        return s.Execute(conv, data, fmt);
-      case XTYP_POKE:
-        return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-      default:
-        return nullptr;
-    }
-  }
-
-  static RotServer* self_;
   const Options& options_;
   SimLog& log_;
   CommandSink* sink_;
   std::string service_;
   std::string topic_;
-  DWORD inst_ = 0;
-  HSZ service_handle_ = nullptr;
-  HSZ topic_handle_ = nullptr;
+  std::unique_ptr<toolkit::DdeServer> server_;
   unsigned executes_ = 0;
   unsigned malformed_ = 0;
   HCONV current_ = nullptr;
 };
-
-RotServer* RotServer::self_ = nullptr;
 
 }  // namespace
 

@@ -7,16 +7,6 @@ namespace {
 
 constexpr DWORD kConfirmTimeoutMs = 2000;
 
-HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
-  return nullptr;
-}
-
-std::string QueryName(DWORD inst, HSZ hsz) {
-  char buf[256] = "";
-  if (hsz) DdeQueryStringA(inst, hsz, buf, sizeof buf, CP_WINANSI);
-  return buf;
-}
-
 }  // namespace
 
 const char* ResultName(StatusLink::Result result) {
@@ -33,72 +23,42 @@ const char* ResultName(StatusLink::Result result) {
 }
 
 StatusLink::StatusLink(std::optional<std::string> service, SimLog& log, bool confirm)
-    : service_(std::move(service)), log_(log), confirm_(confirm) {
-  if (DdeInitializeA(&inst_, &NoCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
-    inst_ = 0;
-    log_.Line("error DdeInitialize failed for the status link");
-  }
+    : service_(std::move(service)),
+      log_(log),
+      confirm_(confirm),
+      dde_(service_, std::string(wire::kStatusTopic)) {
+  if (const char* error = dde_.SetupError())
+    log_.Line(std::string(error) == "no-instance"
+                  ? "error DdeInitialize failed for the status link"
+                  : "error the status link's service name is no DDE name");
 }
 
-StatusLink::~StatusLink() {
-  Disconnect();
-  if (inst_) DdeUninitialize(inst_);
-}
-
-void StatusLink::Disconnect() {
-  if (conv_) DdeDisconnect(conv_);
-  conv_ = nullptr;
-}
-
-bool StatusLink::Up() {
-  if (!conv_) return false;
-  CONVINFO info{};
-  info.cb = sizeof info;
-  return DdeQueryConvInfo(conv_, QID_SYNC, &info) && (info.wStatus & ST_CONNECTED);
-}
+StatusLink::~StatusLink() = default;
 
 bool StatusLink::EnsureConnected() {
-  if (!inst_) return false;
-  if (conv_) {
+  if (dde_.SetupError()) return false;
+  if (dde_.conv()) {
     if (Up()) return true;
     Disconnect();
     log_.Line("status link down");
   }
-  HSZ service = service_ ? DdeCreateStringHandleA(inst_, service_->c_str(), CP_WINANSI) : nullptr;
-  HSZ topic = DdeCreateStringHandleA(inst_, wire::kStatusTopic, CP_WINANSI);
-  conv_ = DdeConnect(inst_, service, topic, nullptr);
-  if (service) DdeFreeStringHandle(inst_, service);
-  DdeFreeStringHandle(inst_, topic);
-  if (conv_) {
-    CONVINFO info{};
-    info.cb = sizeof info;
-    std::string partner = service_.value_or("");
-    if (!service_ && DdeQueryConvInfo(conv_, QID_SYNC, &info))
-      partner = QueryName(inst_, info.hszSvcPartner);
-    log_.Line("status link up service=" + partner);
-  }
-  return conv_ != nullptr;
+  if (!dde_.Connect()) return false;
+  std::string partner = service_ ? *service_ : dde_.PartnerNames().service;
+  log_.Line("status link up service=" + partner);
+  return true;
 }
 
 StatusLink::Result StatusLink::Send(const std::string& text) {
   if (!EnsureConnected()) return Result::kNoBridge;
-  std::string data = text + '\0';
-  DWORD flags = 0;
+  // With its terminating zero: c_str() holds one past size().
+  std::string_view data(text.c_str(), text.size() + 1);
   if (confirm_) {
-    HDDEDATA ok =
-        DdeClientTransaction(reinterpret_cast<LPBYTE>(data.data()), static_cast<DWORD>(data.size()),
-                             conv_, nullptr, CF_TEXT, XTYP_EXECUTE, kConfirmTimeoutMs, &flags);
-    if (ok) return Result::kAcknowledged;
-    if (DdeGetLastError(inst_) == DMLERR_EXECACKTIMEOUT) Disconnect();
+    toolkit::DdeClient::Answer answer = dde_.Execute(data, kConfirmTimeoutMs);
+    if (answer.returned) return Result::kAcknowledged;
+    if (answer.error == DMLERR_EXECACKTIMEOUT) Disconnect();
     return Result::kRefused;
   }
-  HDDEDATA handle = DdeCreateDataHandle(inst_, reinterpret_cast<LPBYTE>(data.data()),
-                                        static_cast<DWORD>(data.size()), 0, nullptr, CF_TEXT, 0);
-  HDDEDATA ok = handle ? DdeClientTransaction(reinterpret_cast<LPBYTE>(handle), 0xFFFFFFFF, conv_,
-                                              nullptr, CF_TEXT, XTYP_EXECUTE, TIMEOUT_ASYNC, &flags)
-                       : nullptr;
-  if (ok) DdeAbandonTransaction(inst_, conv_, 0);
-  return ok ? Result::kSent : Result::kRefused;
+  return dde_.ExecuteAsync(data).queued ? Result::kSent : Result::kRefused;
 }
 
 }  // namespace rotsim

@@ -2,14 +2,12 @@
 // executes status macros. Connects again whenever the conversation is gone.
 #pragma once
 
-#include <windows.h>
-#include <ddeml.h>
-
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "sim_log.h"
+#include "toolkit/dde_client_win.h"
 
 namespace rotsim {
 
@@ -27,8 +25,8 @@ class StatusLink {
   // bridge sends its commands: a synchronous wait holds up every DDE connect broadcast, and
   // one that times out spoils the next reply (so after a timeout the link is made anew).
   Result Send(const std::string& text);
-  bool Up();
-  void Disconnect();
+  bool Up() const { return dde_.Up(); }
+  void Disconnect() { dde_.Disconnect(); }
 
  private:
   bool EnsureConnected();
@@ -36,8 +34,7 @@ class StatusLink {
   std::optional<std::string> service_;
   SimLog& log_;
   bool confirm_;
-  DWORD inst_ = 0;
-  HCONV conv_ = nullptr;
+  toolkit::DdeClient dde_;
 };
 
 // "sent", "ack", "refused", "nobridge": as the log writes a result.

@@ -1,0 +1,214 @@
+// The stand-in DDE server helper (common/toolkit) with the toolkit's client: the answers a
+// handler gives reach the client, a handler that throws leaves the server serving, names and
+// topics are matched as set up, and a process holds one server at a time. The server runs on
+// a thread of its own, as it does in a program of its own, so that this thread's synchronous
+// transactions wait for a real partner.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "toolkit/dde_client_win.h"
+#include "toolkit/dde_server_win.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+using toolkit::DdeClient;
+using toolkit::DdeServer;
+using toolkit::ExecuteAnswer;
+
+constexpr DWORD kWaitMs = 10000;
+constexpr UINT kMsgRun = WM_APP + 1;
+
+// Waits for `handle` while this thread serves the messages DDE sends it meanwhile.
+bool WaitServing(HANDLE handle) {
+  const ULONGLONG deadline = GetTickCount64() + kWaitMs;
+  for (;;) {
+    ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    DWORD got = MsgWaitForMultipleObjects(1, &handle, FALSE, static_cast<DWORD>(deadline - now),
+                                          QS_ALLINPUT);
+    if (got == WAIT_OBJECT_0) return true;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+}
+
+class ServerThread {
+ public:
+  ServerThread(toolkit::DdeServerSetup setup, toolkit::DdeServerHandlers handlers)
+      : setup_(std::move(setup)), handlers_(std::move(handlers)) {
+    thread_ = CreateThread(nullptr, 0, &Main, this, 0, &thread_id_);
+    if (thread_) WaitServing(done_);
+  }
+  ~ServerThread() {
+    if (!thread_) return;
+    PostThreadMessageA(thread_id_, WM_QUIT, 0, 0);
+    WaitServing(thread_);
+    CloseHandle(thread_);
+    CloseHandle(done_);
+  }
+  ServerThread(const ServerThread&) = delete;
+  ServerThread& operator=(const ServerThread&) = delete;
+
+  bool started() const { return started_; }
+  const std::string& error() const { return error_; }
+  // Runs `call` on the server's thread and waits for it.
+  bool Run(std::function<void(DdeServer&)> call) {
+    call_ = std::move(call);
+    return PostThreadMessageA(thread_id_, kMsgRun, 0, 0) && WaitServing(done_);
+  }
+
+ private:
+  static DWORD WINAPI Main(void* self) {
+    static_cast<ServerThread*>(self)->Serve();
+    return 0;
+  }
+  void Serve() {
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue, before anyone posts to it
+    auto server = DdeServer::Start(setup_, handlers_, &error_);
+    started_ = server != nullptr;
+    SetEvent(done_);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      if (msg.hwnd == nullptr && msg.message == kMsgRun) {
+        if (server) call_(*server);
+        SetEvent(done_);
+        continue;
+      }
+      DispatchMessageA(&msg);
+    }
+  }
+
+  toolkit::DdeServerSetup setup_;
+  toolkit::DdeServerHandlers handlers_;
+  std::function<void(DdeServer&)> call_;
+  std::string error_;
+  bool started_ = false;
+  HANDLE done_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  HANDLE thread_ = nullptr;
+  DWORD thread_id_ = 0;
+};
+
+// What the server's handlers saw, from the server's thread.
+struct Seen {
+  std::mutex mutex;
+  std::vector<std::string> executes;
+  std::vector<HCONV> connected;
+  std::vector<HCONV> disconnected;
+};
+
+toolkit::DdeServerHandlers Recording(Seen& seen) {
+  toolkit::DdeServerHandlers handlers;
+  handlers.execute = [&seen](const toolkit::DdeExecute& execute) {
+    std::string bytes(execute.bytes);
+    {
+      std::lock_guard<std::mutex> lock(seen.mutex);
+      seen.executes.push_back(bytes);
+    }
+    if (bytes == "busy") return ExecuteAnswer::kBusy;
+    if (bytes == "no") return ExecuteAnswer::kNotProcessed;
+    if (bytes == "throw") throw std::runtime_error("handler failed");
+    return ExecuteAnswer::kAck;
+  };
+  handlers.connected = [&seen](HCONV conv) {
+    std::lock_guard<std::mutex> lock(seen.mutex);
+    seen.connected.push_back(conv);
+  };
+  handlers.disconnected = [&seen](HCONV conv) {
+    std::lock_guard<std::mutex> lock(seen.mutex);
+    seen.disconnected.push_back(conv);
+  };
+  return handlers;
+}
+
+}  // namespace
+
+TEST(DdeServerHelper, HandlerAnswersReachTheClientAndAThrowingHandlerLeavesItServing) {
+  Seen seen;
+  ServerThread thread({"HelperSvc", "Cmd"}, Recording(seen));
+  ASSERT_TRUE(thread.started()) << thread.error();
+  DdeClient client("HelperSvc", "cmd");  // topics match whatever the letter case
+  ASSERT_TRUE(client.Connect());
+
+  DdeClient::Answer ack = client.Execute({"ok\0", 3}, kWaitMs);
+  EXPECT_TRUE(ack.returned);
+  EXPECT_EQ(ack.status & DDE_FACK, static_cast<DWORD>(DDE_FACK));
+  // Windows reports DMLERR_BUSY; Wine takes every negative acknowledgement as "not processed"
+  // and keeps the busy flag in the status word.
+  DdeClient::Answer busy = client.Execute("busy", kWaitMs);
+  EXPECT_FALSE(busy.returned);
+  EXPECT_EQ(busy.status & DDE_FBUSY, static_cast<DWORD>(DDE_FBUSY)) << std::hex << busy.status;
+  EXPECT_EQ(client.Execute("no", kWaitMs).error, static_cast<UINT>(DMLERR_NOTPROCESSED));
+  EXPECT_EQ(client.Execute("throw", kWaitMs).error, static_cast<UINT>(DMLERR_NOTPROCESSED));
+  EXPECT_TRUE(client.Execute({"X\0Y", 3}, kWaitMs).returned) << "no longer serving";
+
+  // Only executes are taken.
+  DdeClient::Reply request = client.Transact(XTYP_REQUEST, "Azimut", "", kWaitMs);
+  EXPECT_FALSE(request.returned);
+  EXPECT_EQ(request.error, static_cast<UINT>(DMLERR_NOTPROCESSED));
+  DdeClient::Reply poke = client.Transact(XTYP_POKE, "Azimut", {"1\0", 2}, kWaitMs);
+  EXPECT_TRUE(!poke.returned || (poke.status & DDE_FACK) == 0) << "a poke was taken";
+  EXPECT_FALSE(client.Transact(XTYP_ADVSTART, "Azimut", "", kWaitMs).returned);
+
+  client.Disconnect();
+  EXPECT_TRUE(harness::WaitUntil(
+      [&] {
+        std::lock_guard<std::mutex> lock(seen.mutex);
+        return !seen.disconnected.empty();
+      },
+      10s));
+  std::vector<std::string> expected = {{"ok\0", 3}, "busy", "no", "throw", {"X\0Y", 3}};
+  std::lock_guard<std::mutex> lock(seen.mutex);
+  EXPECT_EQ(seen.executes, expected);
+  ASSERT_EQ(seen.connected.size(), 1u);
+  EXPECT_EQ(seen.disconnected, seen.connected) << "notices name another conversation";
+}
+
+TEST(DdeServerHelper, ServiceAndTopicsAreOfferedOnlyAsSetUp) {
+  Seen seen;
+  {
+    ServerThread thread({"HelperLate", "Only", /*register_now=*/false}, Recording(seen));
+    ASSERT_TRUE(thread.started()) << thread.error();
+    EXPECT_FALSE(DdeClient("HelperLate", "Only").Connect()) << "offered before Register()";
+    ASSERT_TRUE(thread.Run([](DdeServer& s) { EXPECT_TRUE(s.Register()); }));
+    EXPECT_TRUE(DdeClient("HelperLate", "Only").Connect());
+    EXPECT_FALSE(DdeClient("HelperLate", "Other").Connect()) << "a topic it does not serve";
+    EXPECT_FALSE(DdeClient(std::nullopt, "Only").Connect()) << "answered a wild connect";
+    ASSERT_TRUE(thread.Run([](DdeServer& s) { s.Withdraw(); }));
+    EXPECT_FALSE(DdeClient("HelperLate", "Only").Connect()) << "offered after Withdraw()";
+  }
+  ServerThread every({"HelperAny", std::nullopt, true, /*answer_wild_connects=*/true},
+                     Recording(seen));
+  ASSERT_TRUE(every.started()) << every.error();
+  EXPECT_TRUE(DdeClient("HelperAny", "Whatever").Connect());
+  DdeClient wild(std::nullopt, "HelperWildTopic");
+  ASSERT_TRUE(wild.Connect());
+  EXPECT_EQ(wild.PartnerNames().service, "HelperAny");
+  EXPECT_EQ(wild.PartnerNames().topic, "HelperWildTopic");
+}
+
+TEST(DdeServerHelper, OneServerPerProcessAndTheSlotIsFreedWithIt) {
+  Seen seen;
+  std::string error;
+  {
+    ServerThread first({"HelperOne", "T"}, Recording(seen));
+    ASSERT_TRUE(first.started()) << first.error();
+    EXPECT_FALSE(DdeServer::Start({"HelperTwo", "T"}, {}, &error));
+    EXPECT_NE(error.find("one per process"), std::string::npos) << error;
+    EXPECT_TRUE(DdeClient("HelperOne", "T").Connect()) << "the first one suffered";
+  }
+  auto again = DdeServer::Start({"HelperTwo", "T"}, {}, &error);
+  EXPECT_TRUE(again) << error;
+  again.reset();
+  EXPECT_FALSE(DdeServer::Start({std::string(300, 'x'), "T"}, {}, &error));
+  EXPECT_NE(error.find("DDE names"), std::string::npos) << error;
+}
