@@ -164,10 +164,11 @@ TEST(ExecuteBench, TurningWorkloadIsShownByTheShowingServer) {
                       reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &length);
   EXPECT_STREQ(text, "247");
 
+  // An unknown workload is a refused command line.
   EXPECT_EQ(RunDriver(job, "execute --service " + service +
                                " --topic AntDaten --count 5 --workload spinning")
                 .exit_code,
-            1u);
+            64u);
 }
 
 TEST(StartupBench, WidgetsWindowCarriesTheElevenWidgets) {
