@@ -4,6 +4,7 @@
 
 #include "core/rotctld_driver.h"
 #include "core/simulated_driver.h"
+#include "toolkit/byte_text.h"
 
 namespace rotserver {
 
@@ -33,7 +34,7 @@ std::string BackendLabel(const Settings& settings) {
   return "rotctld " + settings.rotctld_address;
 }
 
-Backend::Backend(const Settings& settings, RunLog& log, Millis now)
+Backend::Backend(const Settings& settings, toolkit::LineLog& log, Millis now)
     : log_(log), label_(BackendLabel(settings)) {
   if (settings.backend == BackendKind::kRotctld) {
     if (!settings.rotctld_command.empty()) {
@@ -50,7 +51,7 @@ Backend::Backend(const Settings& settings, RunLog& log, Millis now)
       driver->OnOpened(static_cast<Millis>(GetTickCount64()));
     };
     events.bytes = [this, driver](std::string_view bytes) {
-      if (log_.enabled()) log_.Line("rotctld < " + Escaped(bytes));
+      if (log_.enabled()) log_.Line("rotctld < " + toolkit::EscapedText(bytes));
       driver->OnBytes(bytes, static_cast<Millis>(GetTickCount64()));
     };
     events.closed = [this, driver](const std::string& why) {
@@ -59,7 +60,7 @@ Backend::Backend(const Settings& settings, RunLog& log, Millis now)
     };
     socket_->SetEvents(std::move(events));
     socket_->on_sent = [this](std::string_view bytes) {
-      if (log_.enabled()) log_.Line("rotctld > " + Escaped(bytes));
+      if (log_.enabled()) log_.Line("rotctld > " + toolkit::EscapedText(bytes));
     };
     driver_ = std::move(rotctld);
   } else {

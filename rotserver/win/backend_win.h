@@ -10,14 +10,14 @@
 #include "core/rotator_driver.h"
 #include "core/settings.h"
 #include "win/rotctld_socket_win.h"
-#include "win/run_log_win.h"
 #include "win/supervisor_win.h"
+#include "toolkit/line_log_win.h"
 
 namespace rotserver {
 
 class Backend {
  public:
-  Backend(const Settings& settings, RunLog& log, Millis now);
+  Backend(const Settings& settings, toolkit::LineLog& log, Millis now);
   ~Backend();
   Backend(const Backend&) = delete;
   Backend& operator=(const Backend&) = delete;
@@ -29,7 +29,7 @@ class Backend {
   ViewState View(Millis now) const;
 
  private:
-  RunLog& log_;
+  toolkit::LineLog& log_;
   // Declared in the order they depend on each other: destroyed the other way round.
   std::unique_ptr<Supervisor> supervisor_;
   std::unique_ptr<RotctldSocket> socket_;

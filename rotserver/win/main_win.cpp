@@ -15,10 +15,10 @@
 
 #include "core/command_line.h"
 #include "core/settings.h"
+#include "toolkit/byte_text.h"
 #include "toolkit/options.h"
 #include "win/dde_link_win.h"
 #include "win/main_window_win.h"
-#include "win/run_log_win.h"
 #include "win/settings_store_win.h"
 #include "wire/wire.h"
 
@@ -58,7 +58,7 @@ class App {
   static App* self_;
   HINSTANCE instance_;
   int show_;
-  RunLog log_;
+  toolkit::LineLog log_;
   std::unique_ptr<CommandServer> server_;
   StatusClient status_;
   Settings settings_;
@@ -134,7 +134,7 @@ void App::Rebuild(const Settings& settings) {
 }
 
 void App::OnCommand(std::string_view bytes) {
-  Log("execute size=" + std::to_string(bytes.size()) + " text=\"" + Escaped(bytes) + "\"");
+  Log("execute size=" + std::to_string(bytes.size()) + " text=\"" + toolkit::EscapedText(bytes) + "\"");
   if (!backend_) return;
   TurnOutcome outcome = backend_->front().OnBridgeCommand(bytes, Now());
   switch (outcome.kind) {
@@ -157,7 +157,7 @@ void App::Report() {
   macro.push_back('\0');
   StatusClient::Result result = status_.Send(macro, static_cast<DWORD>(now));
   if (macro != last_macro_ || result != last_result_)
-    Log("status \"" + Escaped(macro) + "\" result=" + ResultName(result));
+    Log("status \"" + toolkit::EscapedText(macro) + "\" result=" + ResultName(result));
   last_macro_ = std::move(macro);
   last_result_ = result;
   if (window_) window_->Show(backend_->View(now));

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "byte_text.h"
+#include "toolkit/byte_text.h"
 #include "toolkit/dde_client_win.h"
 #include "wire/wire.h"
 
@@ -42,7 +42,7 @@ bool AddMacroLines(const std::string& text, std::vector<std::string>* macros, st
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    auto bytes = Unescape(line);
+    auto bytes = toolkit::Unescape(line);
     if (!bytes) {
       *error = "bad escape in " + line;
       return false;
@@ -72,7 +72,7 @@ std::string ResultName(const toolkit::DdeClient::Answer& answer) {
 
 }  // namespace
 
-int RunClient(const Options& options, SimLog& log) {
+int RunClient(const Options& options, toolkit::LineLog& log) {
   std::vector<std::string> macros = options.macros;
   std::string error;
   if (!options.script.empty()) {
@@ -118,7 +118,7 @@ int RunClient(const Options& options, SimLog& log) {
     std::string name = ResultName(dde.Execute(data, kExecuteTimeoutMs));
     if (name != "ack") status = 2;
     log.Line("execute " + std::to_string(i + 1) + " size=" + std::to_string(data.size()) +
-             " hex=" + HexBytes(data) + " text=\"" + EscapedText(data) + "\" result=" + name);
+             " hex=" + toolkit::HexBytes(data) + " text=\"" + toolkit::EscapedText(data) + "\" result=" + name);
   }
   if (options.hold_ms) Pump(options.hold_ms);
   dde.Disconnect();

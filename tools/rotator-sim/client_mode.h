@@ -2,11 +2,11 @@
 #pragma once
 
 #include "options.h"
-#include "sim_log.h"
+#include "toolkit/line_log_win.h"
 
 namespace rotsim {
 
 // 0: all acknowledged; 1: no connection or bad input; 2: some execute not acknowledged.
-int RunClient(const Options& options, SimLog& log);
+int RunClient(const Options& options, toolkit::LineLog& log);
 
 }  // namespace rotsim

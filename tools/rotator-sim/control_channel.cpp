@@ -6,7 +6,7 @@
 
 namespace rotsim {
 
-ControlChannel::ControlChannel(Handler handler, bool from_stdin, SimLog& log)
+ControlChannel::ControlChannel(Handler handler, bool from_stdin, toolkit::LineLog& log)
     : handler_(std::move(handler)), log_(log) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA wc{};

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "sim_log.h"
+#include "toolkit/line_log_win.h"
 
 namespace rotsim {
 
@@ -19,7 +19,7 @@ class ControlChannel {
  public:
   // True when the command was understood; the sender of a WM_COPYDATA gets it as the result.
   using Handler = std::function<bool(const std::string&)>;
-  ControlChannel(Handler handler, bool from_stdin, SimLog& log);
+  ControlChannel(Handler handler, bool from_stdin, toolkit::LineLog& log);
   ~ControlChannel();
   ControlChannel(const ControlChannel&) = delete;
   ControlChannel& operator=(const ControlChannel&) = delete;
@@ -30,7 +30,7 @@ class ControlChannel {
   LRESULT OnCopyData(const COPYDATASTRUCT& data);
 
   Handler handler_;
-  SimLog& log_;
+  toolkit::LineLog& log_;
   HWND window_ = nullptr;
   HANDLE reader_ = nullptr;
 };

@@ -14,7 +14,7 @@
 #include "control_channel.h"
 #include "options.h"
 #include "server_mode.h"
-#include "sim_log.h"
+#include "toolkit/line_log_win.h"
 #include "sim_mapping.h"
 #include "simulator.h"
 #include "toolkit/options.h"
@@ -59,7 +59,7 @@ std::optional<int> TargetTenths(const std::string& command) {
   return rotsim::TenthsFromDegrees(degrees);
 }
 
-int RunServerWithBackend(const rotsim::Options& options, rotsim::SimLog& log) {
+int RunServerWithBackend(const rotsim::Options& options, toolkit::LineLog& log) {
   // Run-time commands: the common ones, then those of the backend (`extra`, may be empty).
   auto control = [&](std::function<bool(const std::string&)> extra) {
     return std::make_unique<rotsim::ControlChannel>(
@@ -104,7 +104,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     PrintToParentConsole(rotsim::HelpText());
     return 0;
   }
-  rotsim::SimLog log(options->log);
+  toolkit::LineLog log(options->log);
   std::string positional;
   for (const auto& p : options->positional) positional += " " + p;
   log.Line("start pid=" + std::to_string(GetCurrentProcessId()) + " show=" + std::to_string(show) +

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "byte_text.h"
+#include "toolkit/byte_text.h"
 #include "toolkit/options.h"
 #include "wire/wire.h"
 
@@ -49,7 +49,7 @@ std::optional<std::string> Maybe(const toolkit::Options& given, std::string_view
 std::vector<std::string> Macros(const toolkit::Options& given) {
   std::vector<std::string> macros;
   for (const std::string& text : given.All("--exec")) {
-    auto bytes = Unescape(text);
+    auto bytes = toolkit::Unescape(text);
     if (!bytes) throw toolkit::UsageError("--exec has a bad escape in '" + text + "'");
     macros.push_back(*bytes);
   }

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "byte_text.h"
+#include "toolkit/byte_text.h"
 #include "sim_mapping.h"
 #include "toolkit/dde_server_win.h"
 #include "wire/wire.h"
@@ -45,7 +45,7 @@ toolkit::ExecuteAnswer AnswerFor(Ack ack) {
 
 class RotServer {
  public:
-  RotServer(const Options& options, SimLog& log, CommandSink* sink)
+  RotServer(const Options& options, toolkit::LineLog& log, CommandSink* sink)
       : options_(options), log_(log), sink_(sink) {
     service_ = options.service.value_or(DefaultServiceName());
     topic_ = options.topic.value_or(wire::kCommandTopic);
@@ -147,8 +147,8 @@ class RotServer {
     ++executes_;
     log_.Line("execute " + std::to_string(executes_) + " conv=" + ConvName(execute.conv) +
               " fmt=" + std::to_string(execute.format) + " size=" +
-              std::to_string(received.size()) + " hex=" + HexBytes(received) + " text=\"" +
-              EscapedText(received) + "\" answer=" + AckName(options_.ack));
+              std::to_string(received.size()) + " hex=" + toolkit::HexBytes(received) + " text=\"" +
+              toolkit::EscapedText(received) + "\" answer=" + AckName(options_.ack));
     if (!IsWellFormedCommand(received)) {
       ++malformed_;
       log_.Line("malformed command " + std::to_string(executes_));
@@ -161,7 +161,7 @@ class RotServer {
   }
 
   const Options& options_;
-  SimLog& log_;
+  toolkit::LineLog& log_;
   CommandSink* sink_;
   std::string service_;
   std::string topic_;
@@ -177,7 +177,7 @@ void RequestEndConversation() {
   PostThreadMessageA(GetCurrentThreadId(), kMsgEndConversation, 0, 0);
 }
 
-int RunServer(const Options& options, SimLog& log, CommandSink* sink) {
+int RunServer(const Options& options, toolkit::LineLog& log, CommandSink* sink) {
   return RotServer(options, log, sink).Run();
 }
 

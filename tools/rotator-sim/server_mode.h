@@ -2,7 +2,7 @@
 #pragma once
 
 #include "options.h"
-#include "sim_log.h"
+#include "toolkit/line_log_win.h"
 
 #include <string_view>
 
@@ -20,7 +20,7 @@ class CommandSink {
 // Runs until the process is ended, until a "quit" command, or (with --end-mode exit) until
 // the conversation ended. Returns 0 when the partner behaved: every command a greeting or a
 // well-formed target command and (see CommandSink) every status macro taken; 3 otherwise.
-int RunServer(const Options& options, SimLog& log, CommandSink* sink = nullptr);
+int RunServer(const Options& options, toolkit::LineLog& log, CommandSink* sink = nullptr);
 
 // From a run-time command: end the current command conversation as --end-mode says.
 void RequestEndConversation();

@@ -26,7 +26,7 @@ Motion StepToward(int azimuth, int target, int step) {
   return {azimuth, 0};
 }
 
-RotatorSim::RotatorSim(const Options& options, SimLog& log)
+RotatorSim::RotatorSim(const Options& options, toolkit::LineLog& log)
     : options_(options),
       log_(log),
       status_(options.bridge_service.value_or("Logger32Vexal"), log, options.confirm),

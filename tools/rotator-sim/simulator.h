@@ -11,7 +11,7 @@
 
 #include "options.h"
 #include "server_mode.h"
-#include "sim_log.h"
+#include "toolkit/line_log_win.h"
 #include "status_link.h"
 
 namespace rotsim {
@@ -25,7 +25,7 @@ Motion StepToward(int azimuth, int target, int step);
 
 class RotatorSim : public CommandSink {
  public:
-  RotatorSim(const Options& options, SimLog& log);
+  RotatorSim(const Options& options, toolkit::LineLog& log);
   ~RotatorSim() override;
 
   void Start();  // begins the periodic reports on this thread's message loop
@@ -41,7 +41,7 @@ class RotatorSim : public CommandSink {
   void Report();
 
   const Options& options_;
-  SimLog& log_;
+  toolkit::LineLog& log_;
   StatusLink status_;
   int azimuth_;
   int target_;

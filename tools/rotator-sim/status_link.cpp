@@ -22,7 +22,7 @@ const char* ResultName(StatusLink::Result result) {
   }
 }
 
-StatusLink::StatusLink(std::optional<std::string> service, SimLog& log, bool confirm)
+StatusLink::StatusLink(std::optional<std::string> service, toolkit::LineLog& log, bool confirm)
     : service_(std::move(service)),
       log_(log),
       confirm_(confirm),

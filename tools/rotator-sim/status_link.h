@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "sim_log.h"
+#include "toolkit/line_log_win.h"
 #include "toolkit/dde_client_win.h"
 
 namespace rotsim {
@@ -15,7 +15,7 @@ class StatusLink {
  public:
   // No service: a wild connect that takes whichever bridge answers first.
   // With `confirm`, executes are synchronous (bounded) so that the bridge's answer is seen.
-  StatusLink(std::optional<std::string> service, SimLog& log, bool confirm = false);
+  StatusLink(std::optional<std::string> service, toolkit::LineLog& log, bool confirm = false);
   ~StatusLink();
   StatusLink(const StatusLink&) = delete;
   StatusLink& operator=(const StatusLink&) = delete;
@@ -32,7 +32,7 @@ class StatusLink {
   bool EnsureConnected();
 
   std::optional<std::string> service_;
-  SimLog& log_;
+  toolkit::LineLog& log_;
   bool confirm_;
   toolkit::DdeClient dde_;
 };

@@ -1,7 +1,7 @@
 // Command line of the stress tool: one command word, then the options that command takes.
 #pragma once
 
-#include "byte_text.h"
+#include "toolkit/byte_text.h"
 #include "toolkit/options.h"
 
 #include <optional>
@@ -26,7 +26,7 @@ inline constexpr long long kMaxCount = 2147483647;  // counts, lengths, sizes
 inline constexpr long long kMaxMs = 4294967295;     // timeouts (a DWORD)
 
 // Escapes as rotator-sim takes them (\r \n \t \0 \\ \xHH); nothing when one is malformed.
-using rotsim::Unescape;
+using toolkit::Unescape;
 
 extern const char* const kUsage;
 

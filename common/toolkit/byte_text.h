@@ -1,11 +1,12 @@
-// Bytes as text and back: how the simulator writes what it received and reads what to send.
+// Bytes as text and back: how the partners and RotServer log what they received, and how the
+// partners read what to send from a command line or a script. No Win32 here.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace rotsim {
+namespace toolkit {
 
 // "48 53 20 0D 0A 00"
 std::string HexBytes(std::string_view bytes);
@@ -17,4 +18,4 @@ std::string EscapedText(std::string_view bytes);
 // \0 \\ \xHH. Nothing when an escape is malformed.
 std::optional<std::string> Unescape(std::string_view text);
 
-}  // namespace rotsim
+}  // namespace toolkit

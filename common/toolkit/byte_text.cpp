@@ -1,8 +1,8 @@
-#include "byte_text.h"
+#include "toolkit/byte_text.h"
 
 #include <cstdio>
 
-namespace rotsim {
+namespace toolkit {
 
 namespace {
 
@@ -103,4 +103,4 @@ std::optional<std::string> Unescape(std::string_view text) {
   return out;
 }
 
-}  // namespace rotsim
+}  // namespace toolkit
