@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "startup_bench.h"
+#include "startup_bench_win.h"
 #include "test_support.h"
 
 namespace {

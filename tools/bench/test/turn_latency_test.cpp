@@ -11,9 +11,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "startup_bench.h"
+#include "startup_bench_win.h"
 #include "test_support.h"
-#include "turn_bench.h"
+#include "turn_bench_win.h"
 #include "toolkit/registry_win.h"
 
 namespace {

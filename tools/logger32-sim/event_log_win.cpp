@@ -1,0 +1,42 @@
+#include "event_log_win.h"
+
+namespace logger32sim {
+
+EventLog::EventLog(const std::string& path) : path_(path), start_ms_(GetTickCount64()) {
+  if (!path.empty()) file_ = std::fopen(path.c_str(), "w");
+}
+
+EventLog::~EventLog() {
+  if (file_) std::fclose(file_);
+}
+
+void EventLog::Message(const char* kind, int name, WPARAM wparam, LPARAM lparam) {
+  // Both numbers are 32-bit on the wire of this protocol; show them as signed.
+  char text[128];
+  std::snprintf(text, sizeof text, "%s \"Logger32 %d\" wParam=%ld lParam=%ld", kind, name,
+                static_cast<long>(static_cast<int>(wparam)),
+                static_cast<long>(static_cast<int>(lparam)));
+  Write(text);
+}
+
+void EventLog::Info(const std::string& text) {
+  Write("info " + text);
+}
+
+void EventLog::Write(const std::string& line) {
+  std::string stamped = std::to_string(GetTickCount64() - start_ms_) + " " + line;
+  std::printf("%s\n", stamped.c_str());
+  std::fflush(stdout);
+  if (file_) {
+    std::fprintf(file_, "%s\n", stamped.c_str());
+    std::fflush(file_);
+  }
+  if (listener_) listener_(stamped);
+}
+
+void EventLog::Violation(const std::string& text) {
+  ++violations_;
+  Info("protocol violation: " + text);
+}
+
+}  // namespace logger32sim
