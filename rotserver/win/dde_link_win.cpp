@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "win/callback_errors_win.h"
 #include "wire/wire.h"
 
 namespace rotserver {
@@ -135,13 +136,12 @@ HDDEDATA CommandServer::OnCallback(UINT type, HCONV, HSZ hsz1, HSZ hsz2, HDDEDAT
 
 HDDEDATA CALLBACK CommandServer::Callback(UINT type, UINT, HCONV conv, HSZ hsz1, HSZ hsz2,
                                           HDDEDATA data, ULONG_PTR, ULONG_PTR) {
-  try {
-    if (instance_) return instance_->OnCallback(type, conv, hsz1, hsz2, data);
-  } catch (const std::exception&) {
-    // No exception may cross DDEML; a command that failed is acknowledged as not processed.
-    if (type == XTYP_EXECUTE) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-  }
-  return nullptr;
+  // A command that failed is answered as not processed.
+  HDDEDATA failed =
+      type == XTYP_EXECUTE ? reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED) : nullptr;
+  return CallGuarded("error in a DDE transaction", failed, [&]() -> HDDEDATA {
+    return instance_ ? instance_->OnCallback(type, conv, hsz1, hsz2, data) : nullptr;
+  });
 }
 
 StatusClient::StatusClient(std::string service, std::string topic)

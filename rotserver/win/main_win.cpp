@@ -17,6 +17,7 @@
 #include "core/settings.h"
 #include "toolkit/byte_text.h"
 #include "toolkit/options.h"
+#include "win/callback_errors_win.h"
 #include "win/dde_link_win.h"
 #include "win/main_window_win.h"
 #include "win/settings_store_win.h"
@@ -27,6 +28,7 @@ namespace {
 
 constexpr UINT kTickMs = 50;     // drives the backend
 constexpr UINT kReportMs = 250;  // status macro to the bridge and the window: 4 a second
+constexpr Millis kFaultShownMs = 30000;  // long enough to be read from across the shack
 
 Millis Now() {
   return static_cast<Millis>(GetTickCount64());
@@ -40,6 +42,7 @@ class App {
         log_(options.log_path),
         status_(wire::kBridgeService, wire::kStatusTopic) {}
   ~App() {
+    SetCallbackErrorSink(nullptr);
     if (tick_timer_) KillTimer(nullptr, tick_timer_);
     if (report_timer_) KillTimer(nullptr, report_timer_);
     self_ = nullptr;
@@ -54,6 +57,9 @@ class App {
   void Report();
   void Rebuild(const Settings& settings);
   void Log(const std::string& text) { log_.Line(text); }
+  // An error caught where Windows called us: logged, and shown in the status line a while.
+  void OnCallbackError(const std::string& text);
+  ViewState ViewWithFault(Millis now) const;
 
   static App* self_;
   HINSTANCE instance_;
@@ -66,6 +72,8 @@ class App {
   std::unique_ptr<MainWindow> window_;
   UINT_PTR tick_timer_ = 0;
   UINT_PTR report_timer_ = 0;
+  std::string fault_;  // the last error caught at a callback, shown until fault_until_
+  Millis fault_until_ = 0;
   std::string last_macro_;
   StatusClient::Result last_result_ = StatusClient::Result::kNoBridge;
 };
@@ -74,6 +82,7 @@ App* App::self_ = nullptr;
 
 int App::Run() {
   self_ = this;
+  SetCallbackErrorSink([this](const std::string& text) { OnCallbackError(text); });
   Log("start pid=" + std::to_string(GetCurrentProcessId()) + " show=" + std::to_string(show_) +
       " cmdline=" + GetCommandLineA());
   std::string error;
@@ -160,23 +169,32 @@ void App::Report() {
     Log("status \"" + toolkit::EscapedText(macro) + "\" result=" + ResultName(result));
   last_macro_ = std::move(macro);
   last_result_ = result;
-  if (window_) window_->Show(backend_->View(now));
+  if (window_) window_->Show(ViewWithFault(now));
 }
 
 void CALLBACK App::OnTickTimer(HWND, UINT, UINT_PTR, DWORD) {
-  try {
+  CallGuarded("error in tick", [] {
     if (self_ && self_->backend_) self_->backend_->Tick(Now());
-  } catch (const std::exception& e) {
-    if (self_) self_->Log(std::string("error in tick: ") + e.what());
-  }
+  });
 }
 
 void CALLBACK App::OnReportTimer(HWND, UINT, UINT_PTR, DWORD) {
-  try {
+  CallGuarded("error in report", [] {
     if (self_) self_->Report();
-  } catch (const std::exception& e) {
-    if (self_) self_->Log(std::string("error in report: ") + e.what());
-  }
+  });
+}
+
+void App::OnCallbackError(const std::string& text) {
+  Log(text);
+  fault_ = text;
+  fault_until_ = Now() + kFaultShownMs;
+}
+
+ViewState App::ViewWithFault(Millis now) const {
+  ViewState view = backend_->View(now);
+  if (!fault_.empty() && now < fault_until_)
+    view.last_error = view.last_error.empty() ? fault_ : view.last_error + "; " + fault_;
+  return view;
 }
 
 std::vector<std::string> Arguments() {

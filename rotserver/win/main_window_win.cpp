@@ -7,6 +7,7 @@
 
 #include "core/rose_geometry.h"
 #include "core/status_text.h"
+#include "win/callback_errors_win.h"
 #include "win/rose_paint_win.h"
 #include "win/settings_dialog_win.h"
 #include "win/settings_store_win.h"
@@ -168,14 +169,8 @@ LRESULT CALLBACK MainWindowImpl::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     self->hwnd_ = nullptr;
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (const std::exception& e) {
-    OutputDebugStringA((std::string("RotServer window: ") + e.what() + "\n").c_str());
-  } catch (...) {
-    OutputDebugStringA("RotServer window: unknown error\n");
-  }
-  return 0;
+  return CallGuarded("error in the window", LRESULT{0},
+                     [&] { return self->HandleMessage(msg, wp, lp); });
 }
 
 LRESULT MainWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "win/callback_errors_win.h"
 #include "winui/window_state_win.h"
 
 namespace rotserver {
@@ -101,15 +102,14 @@ RotctldSocket::~RotctldSocket() {
 LRESULT CALLBACK RotctldSocket::NoticeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = winui::WindowState<RotctldSocket>(hwnd, msg, lp);
   if (msg != kMsgSocketNotice) return DefWindowProcA(hwnd, msg, wp, lp);
-  try {
+  // After an error the timer's next poll tries again.
+  CallGuarded("error reading from rotctld", [&] {
     // A notice for a socket closed since is of no interest.
     if (self && static_cast<SOCKET>(wp) == self->socket_) {
       self->readable_ = true;
       self->Poll();
     }
-  } catch (...) {
-    // No exception may cross the window procedure; the timer's next poll tries again.
-  }
+  });
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "win/callback_errors_win.h"
 #include "win/settings_store_win.h"
 
 namespace rotserver {
@@ -142,14 +143,8 @@ INT_PTR CALLBACK SettingsDialog::DialogProc(HWND dialog, UINT msg, WPARAM wp, LP
   }
   auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
   if (!self) return FALSE;
-  try {
-    return self->HandleMessage(msg, wp);
-  } catch (const std::exception& e) {
-    OutputDebugStringA((std::string("RotServer settings: ") + e.what() + "\n").c_str());
-  } catch (...) {
-    OutputDebugStringA("RotServer settings: unknown error\n");
-  }
-  return FALSE;
+  return CallGuarded("error in the settings dialog", INT_PTR{FALSE},
+                     [&] { return self->HandleMessage(msg, wp); });
 }
 
 INT_PTR SettingsDialog::HandleMessage(UINT msg, WPARAM wp) {

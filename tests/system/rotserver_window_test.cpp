@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "controls_input.h"
 #include "harness.h"
 #include "logger_bridge.h"
+#include "win/callback_errors_win.h"
 #include "win/main_window_win.h"
 
 using namespace harness;
@@ -101,7 +103,13 @@ class RotServerWindow : public ::testing::Test {
   void SetUp() override {
     rotserver::WindowActions actions;
     actions.turn_to = [this](double deg) { turns_.push_back(deg); };
-    actions.stop = [this] { ++stops_; };
+    actions.stop = [this] {
+      if (fail_next_stop_) {
+        fail_next_stop_ = false;
+        throw std::runtime_error("relay stuck");
+      }
+      ++stops_;
+    };
     window_ = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL, actions);
     hwnd_ = window_->hwnd();
     SetWindowPos(hwnd_, HWND_TOPMOST, 40, 40, 300, 360, SWP_SHOWWINDOW);
@@ -129,6 +137,7 @@ class RotServerWindow : public ::testing::Test {
   HWND hwnd_ = nullptr;
   std::vector<double> turns_;
   int stops_ = 0;
+  bool fail_next_stop_ = false;
 };
 
 TEST_F(RotServerWindow, NeedlePointsAtTheAzimuth) {
@@ -231,6 +240,24 @@ TEST_F(RotServerWindow, EscStopsThroughADialogMessageLoop) {
   }
   EXPECT_EQ(stops_, 1);
   EXPECT_TRUE(turns_.empty());
+}
+
+TEST_F(RotServerWindow, ErrorInAHandlerIsReportedAndTheWindowGoesOn) {
+  std::vector<std::string> reports;
+  rotserver::SetCallbackErrorSink([&](const std::string& text) { reports.push_back(text); });
+  struct SinkReset {
+    ~SinkReset() { rotserver::SetCallbackErrorSink(nullptr); }
+  } reset;
+  fail_next_stop_ = true;
+  window_->Show(Live(10));
+  ASSERT_TRUE(controls::BringToFront(hwnd_, 5s));
+  controls::Stroke(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !reports.empty(); }, 5s)) << "no report of the error";
+  EXPECT_EQ(reports[0], "error in the window: relay stuck");
+  EXPECT_EQ(stops_, 0);
+  controls::Stroke(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return stops_ == 1; }, 5s)) << "the window still takes Esc";
+  EXPECT_EQ(reports.size(), 1u);
 }
 
 TEST_F(RotServerWindow, SameViewAgainPaintsNothing) {
