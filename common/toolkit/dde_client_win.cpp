@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "wine/wine_dde_win.h"
+
 namespace toolkit {
 
 namespace {
@@ -91,8 +93,9 @@ DdeClient::Queued DdeClient::ExecuteAsync(std::string_view bytes) {
   queued.queued = handle && DdeClientTransaction(reinterpret_cast<LPBYTE>(handle), 0xFFFFFFFF,
                                                  conv_, nullptr, CF_TEXT, XTYP_EXECUTE,
                                                  TIMEOUT_ASYNC, &status) != nullptr;
+  if (handle) winedde::ReleaseSentExecuteData(handle);
   if (queued.queued)
-    DdeAbandonTransaction(inst_, conv_, 0);
+    winedde::AbandonCompletedExecutes(inst_, conv_);
   else
     queued.error = LastError();
   return queued;

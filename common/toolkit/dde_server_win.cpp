@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "wine/wine_dde_win.h"
+
 namespace toolkit {
 
 namespace {
@@ -141,6 +143,7 @@ HDDEDATA DdeServer::Dispatch(UINT type, UINT format, HCONV conv, HSZ hsz1, HSZ h
 }
 
 HDDEDATA DdeServer::OnExecute(HCONV conv, UINT format, HDDEDATA data) {
+  winedde::ReceivedExecuteData release(data);  // freed after the access below has ended
   if (!handlers_.execute) return AnswerFlags(ExecuteAnswer::kAck);
   DataAccess access(data);
   return AnswerFlags(handlers_.execute(DdeExecute{conv, format, access.bytes()}));

@@ -4,27 +4,12 @@
 #include <exception>
 
 #include "win/callback_errors_win.h"
+#include "wine/wine_dde_win.h"
 #include "wire/wire.h"
 
 namespace rotserver {
 
 namespace {
-
-// Wine copies every execute it receives into a data handle of its own and never frees it;
-// Windows frees it once the callback returns. Without this, DDE stops answering after some
-// 65,000 executes under Wine.
-class WineExecuteData {
- public:
-  explicit WineExecuteData(HDDEDATA data) : data_(data) {}
-  ~WineExecuteData() {
-    if (data_ && RunningOnWine()) DdeFreeDataHandle(data_);
-  }
-  WineExecuteData(const WineExecuteData&) = delete;
-  WineExecuteData& operator=(const WineExecuteData&) = delete;
-
- private:
-  HDDEDATA data_;
-};
 
 HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
   return nullptr;
@@ -38,12 +23,6 @@ std::string ServiceNameFromModule() {
   std::string name(path, n);
   std::replace(name.begin(), name.end(), '/', '\\');  // either separator ends a folder here
   return wire::RotatorServiceName(name);
-}
-
-bool RunningOnWine() {
-  static const bool wine =
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
 }
 
 CommandServer* CommandServer::instance_ = nullptr;
@@ -103,7 +82,7 @@ bool CommandServer::TopicMatches(HSZ topic) const {
 }
 
 HDDEDATA CommandServer::Execute(HDDEDATA data) {
-  WineExecuteData release(data);
+  winedde::ReceivedExecuteData release(data);
   DWORD size = 0;
   const BYTE* bytes = DdeAccessData(data, &size);
   std::string received = bytes ? std::string(reinterpret_cast<const char*>(bytes), size) : "";
@@ -198,14 +177,12 @@ StatusClient::Result StatusClient::Send(std::string_view macro, DWORD now_ms, DW
   // broadcast while the bridge is busy.
   HDDEDATA ok = DdeClientTransaction(reinterpret_cast<LPBYTE>(handle), 0xFFFFFFFF, conv_, nullptr,
                                      CF_TEXT, XTYP_EXECUTE, TIMEOUT_ASYNC, &transaction);
-  // Windows frees the data handle with the transaction; Wine copies the text and keeps it.
-  if (RunningOnWine()) DdeFreeDataHandle(handle);
+  winedde::ReleaseSentExecuteData(handle);
   if (!ok) {
     Disconnect();  // perhaps gone without telling us: connect afresh next time
     return Result::kRefused;
   }
-  // Wine keeps completed asynchronous transactions queued until abandoned.
-  DdeAbandonTransaction(inst_, conv_, 0);
+  winedde::AbandonCompletedExecutes(inst_, conv_);
   return Result::kSent;
 }
 

@@ -21,8 +21,6 @@ namespace rotserver {
 // as the bridge derives the service from the command line it starts.
 std::string ServiceNameFromModule();
 
-bool RunningOnWine();
-
 class CommandServer {
  public:
   using Handler = std::function<void(std::string_view bytes)>;

@@ -22,12 +22,6 @@ PartnerGoneWatch* instance = nullptr;
 
 }  // namespace
 
-bool RunningOnWine() {
-  static const bool wine =
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
-}
-
 PartnerGoneWatch::PartnerGoneWatch(std::function<void()> check, std::function<bool()> any_open)
     : check_(std::move(check)), any_open_(std::move(any_open)) {
   if (instance) throw std::logic_error("a second partner-gone watch");
@@ -72,23 +66,6 @@ void PartnerGoneWatch::FollowUp() {
 void PartnerGoneWatch::StopFollowUp() {
   if (timer_) KillTimer(nullptr, timer_);
   timer_ = 0;
-}
-
-ReceivedExecuteData::~ReceivedExecuteData() {
-  // Windows frees this handle itself once the callback returns.
-  if (data_ && RunningOnWine()) DdeFreeDataHandle(data_);
-}
-
-void ReleaseSentExecuteData(HDDEDATA data) {
-  // Windows frees the data handle with the transaction; Wine copies the text out of it at
-  // once and never frees it.
-  if (RunningOnWine()) DdeFreeDataHandle(data);
-}
-
-void AbandonCompletedExecutes(DWORD instance_id, HCONV conv) {
-  // Frees the records of completed asynchronous transactions. A waited-for execute must stay
-  // queued until its completion arrives, so this is only for executes nobody waits for.
-  DdeAbandonTransaction(instance_id, conv, 0);
 }
 
 }  // namespace vexal::dde

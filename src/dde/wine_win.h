@@ -31,9 +31,11 @@
 
 #include <functional>
 
+#include "wine/wine_dde_win.h"
+
 namespace vexal::dde {
 
-bool RunningOnWine();
+using winedde::RunningOnWine;
 
 // Quirk 1: ends client conversations whose partner has gone without saying so.
 class PartnerGoneWatch {
@@ -67,22 +69,13 @@ class PartnerGoneWatch {
   int ticks_left_ = 0;
 };
 
+// Quirks 2 to 4 hit RotServer and the test partners alike, so their remedies are shared
+// (common/wine):
 // Quirk 2: frees a received execute's data handle on every way out of the execute callback.
-class ReceivedExecuteData {
- public:
-  explicit ReceivedExecuteData(HDDEDATA data) : data_(data) {}
-  ~ReceivedExecuteData();
-  ReceivedExecuteData(const ReceivedExecuteData&) = delete;
-  ReceivedExecuteData& operator=(const ReceivedExecuteData&) = delete;
-
- private:
-  HDDEDATA data_;
-};
-
+using winedde::ReceivedExecuteData;
 // Quirk 3: after DdeClientTransaction has taken `data` for an execute.
-void ReleaseSentExecuteData(HDDEDATA data);
-
+using winedde::ReleaseSentExecuteData;
 // Quirk 4: right after an asynchronous execute that nobody waits for.
-void AbandonCompletedExecutes(DWORD instance, HCONV conv);
+using winedde::AbandonCompletedExecutes;
 
 }  // namespace vexal::dde
