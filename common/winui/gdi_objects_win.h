@@ -1,4 +1,5 @@
-// RAII for GDI objects, shared by the bridge's widgets and RotServer's compass rose.
+// RAII for GDI objects and memory DCs, shared by the bridge's widgets, RotServer's compass rose
+// and the system tests' pictures.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +23,21 @@ class GdiObject {
 
  private:
   Handle h_ = nullptr;
+};
+
+// A memory DC compatible with another (the screen's for nullptr), deleted with its owner.
+class MemoryDc {
+ public:
+  explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  ~MemoryDc() {
+    if (dc_) DeleteDC(dc_);
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
 };
 
 // Selects an object into a DC and puts the previous one back when it goes out of scope.

@@ -52,21 +52,6 @@ bool RoseDiffers(const ViewState& a, const ViewState& b) {
          a.offset_deg != b.offset_deg;
 }
 
-// A memory DC compatible with another, deleted with its owner.
-class MemoryDc {
- public:
-  explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
-  ~MemoryDc() {
-    if (dc_) DeleteDC(dc_);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
 constexpr UINT_PTR kStopSubclassId = 1;
 
 // Esc on the focused Stop button stops too.

@@ -22,6 +22,7 @@ inline constexpr COLORREF kUnreachableColour = RGB(200, 200, 200);
 inline constexpr COLORREF kScaleColour = RGB(64, 64, 64);
 
 using vexal::GdiObject;
+using vexal::MemoryDc;
 using vexal::SelectedObject;
 
 // Paints the rose into `area` of `dc` (background included) at `dpi`, with `font` for the

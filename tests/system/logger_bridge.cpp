@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "winui/gdi_objects_win.h"
+
 namespace logger_test {
 
 BridgeUnderTest::BridgeUnderTest(harness::Job& job, WORD show)
@@ -26,7 +28,8 @@ Picture CaptureWindow(HWND hwnd) {
   int w = r.right - r.left, h = r.bottom - r.top;
   // The window's own DC: under Wine the screen DC does not show other processes' windows.
   HDC screen = GetWindowDC(hwnd);
-  HDC memory = CreateCompatibleDC(screen);
+  vexal::MemoryDc memory_dc(screen);
+  HDC memory = memory_dc.get();
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = w;
@@ -35,9 +38,10 @@ Picture CaptureWindow(HWND hwnd) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (dib && bits) {
-    HGDIOBJ old = SelectObject(memory, dib);
+  vexal::GdiObject<HBITMAP> dib(
+      CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (memory && dib.get() && bits) {
+    vexal::SelectedObject selected(memory, dib.get());
     if (BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY)) {
       GdiFlush();
       picture.width = w;
@@ -46,10 +50,7 @@ Picture CaptureWindow(HWND hwnd) {
       picture.pixels.assign(p, p + static_cast<size_t>(w) * h);
       for (uint32_t& px : picture.pixels) px &= 0x00FFFFFF;
     }
-    SelectObject(memory, old);
   }
-  if (dib) DeleteObject(dib);
-  DeleteDC(memory);
   ReleaseDC(hwnd, screen);
   return picture;
 }

@@ -5,6 +5,8 @@
 #include <map>
 #include <vector>
 
+#include "winui/gdi_objects_win.h"
+
 namespace screentest {
 
 namespace {
@@ -61,9 +63,10 @@ HFONT CreateFace(const Face& face) {
 
 // `text` drawn black on white in `face`, as pixels of the picture's layout.
 std::vector<uint32_t> Render(const std::string& text, const Face& face, int& width, int& height) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HFONT font = CreateFace(face);
-  HGDIOBJ old_font = SelectObject(dc, font);
+  vexal::MemoryDc memory(nullptr);
+  HDC dc = memory.get();
+  vexal::GdiObject<HFONT> font(CreateFace(face));
+  vexal::SelectedObject font_selected(dc, font.get());
   SIZE extent{};
   GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
   width = extent.cx + 8;
@@ -76,10 +79,11 @@ std::vector<uint32_t> Render(const std::string& text, const Face& face, int& wid
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  vexal::GdiObject<HBITMAP> dib(
+      CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   std::vector<uint32_t> pixels;
-  if (dib && bits) {
-    HGDIOBJ old_bitmap = SelectObject(dc, dib);
+  if (dib.get() && bits) {
+    vexal::SelectedObject bitmap_selected(dc, dib.get());
     RECT all{0, 0, width, height};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetBkMode(dc, TRANSPARENT);
@@ -89,12 +93,7 @@ std::vector<uint32_t> Render(const std::string& text, const Face& face, int& wid
     const auto* p = static_cast<const uint32_t*>(bits);
     pixels.assign(p, p + static_cast<size_t>(width) * height);
     for (uint32_t& px : pixels) px &= 0x00FFFFFF;
-    SelectObject(dc, old_bitmap);
   }
-  if (dib) DeleteObject(dib);
-  SelectObject(dc, old_font);
-  DeleteObject(font);
-  DeleteDC(dc);
   return pixels;
 }
 
@@ -110,15 +109,13 @@ int ScreenDpi() {
 int Scaled(int designed96) { return MulDiv(designed96, ScreenDpi(), 96); }
 
 SIZE TextSizeIn(HFONT font, const std::string& text) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
+  vexal::MemoryDc memory(nullptr);
+  vexal::SelectedObject selected(memory.get(), font);
   SIZE size{};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32A(memory.get(), text.c_str(), static_cast<int>(text.size()), &size);
   TEXTMETRICA tm{};
-  GetTextMetricsA(dc, &tm);
+  GetTextMetricsA(memory.get(), &tm);
   size.cy = tm.tmHeight;
-  SelectObject(dc, old);
-  DeleteDC(dc);
   return size;
 }
 
