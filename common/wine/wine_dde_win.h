@@ -1,7 +1,7 @@
 // Two data handles that Windows' DDEML frees and Wine's (Wine 8, dlls/user32/dde_*.c) never
 // does, and one queue Wine never empties: after some 65,000 executes a process's DDE stops
 // answering. Every program here that speaks DDE (the bridge, RotServer, the tools' DDE helpers)
-// makes up for them with these, under Wine only. The bridge's src/dde/wine_win.h lists them
+// makes up for them with these, under Wine only. The bridge's bridge/dde/wine_win.h lists them
 // among its Wine compensations, with the tests that show each.
 #pragma once
 

@@ -1,4 +1,4 @@
-#include "core/bridge_macro.h"
+#include "rotserver/core/bridge_macro.h"
 
 #include <charconv>
 #include <cmath>

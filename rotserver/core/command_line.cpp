@@ -1,4 +1,4 @@
-#include "core/command_line.h"
+#include "rotserver/core/command_line.h"
 
 #include "toolkit/options.h"
 

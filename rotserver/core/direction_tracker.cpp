@@ -1,4 +1,4 @@
-#include "core/direction_tracker.h"
+#include "rotserver/core/direction_tracker.h"
 
 #include <cstdlib>
 

@@ -1,10 +1,10 @@
-#include "core/front_end.h"
+#include "rotserver/core/front_end.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "core/bridge_macro.h"
+#include "rotserver/core/bridge_macro.h"
 #include "wire/wire.h"
 
 namespace rotserver {

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/rotator_driver.h"
-#include "core/view_state.h"
+#include "rotserver/core/rotator_driver.h"
+#include "rotserver/core/view_state.h"
 
 namespace rotserver {
 

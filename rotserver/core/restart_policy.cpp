@@ -1,4 +1,4 @@
-#include "core/restart_policy.h"
+#include "rotserver/core/restart_policy.h"
 
 #include <algorithm>
 

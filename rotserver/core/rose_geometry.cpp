@@ -1,4 +1,4 @@
-#include "core/rose_geometry.h"
+#include "rotserver/core/rose_geometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/view_state.h"
+#include "rotserver/core/view_state.h"
 
 namespace rotserver {
 

@@ -1,4 +1,4 @@
-#include "core/rotctld_driver.h"
+#include "rotserver/core/rotctld_driver.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/direction_tracker.h"
-#include "core/rotator_driver.h"
-#include "core/rotctld_reply.h"
+#include "rotserver/core/direction_tracker.h"
+#include "rotserver/core/rotator_driver.h"
+#include "rotserver/core/rotctld_reply.h"
 
 namespace rotserver {
 

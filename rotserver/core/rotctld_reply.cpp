@@ -1,4 +1,4 @@
-#include "core/rotctld_reply.h"
+#include "rotserver/core/rotctld_reply.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "core/settings.h"
+#include "rotserver/core/settings.h"
 
 #include <cctype>
 #include <cstdint>

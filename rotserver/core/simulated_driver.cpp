@@ -1,4 +1,4 @@
-#include "core/simulated_driver.h"
+#include "rotserver/core/simulated_driver.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "core/rotator_driver.h"
+#include "rotserver/core/rotator_driver.h"
 
 namespace rotserver {
 

@@ -1,8 +1,8 @@
-#include "core/status_text.h"
+#include "rotserver/core/status_text.h"
 
 #include <cmath>
 
-#include "core/rose_geometry.h"
+#include "rotserver/core/rose_geometry.h"
 
 namespace rotserver {
 

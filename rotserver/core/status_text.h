@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/view_state.h"
+#include "rotserver/core/view_state.h"
 
 namespace rotserver {
 

@@ -1,9 +1,9 @@
-#include "win/backend_win.h"
+#include "rotserver/win/backend_win.h"
 
 #include <windows.h>
 
-#include "core/rotctld_driver.h"
-#include "core/simulated_driver.h"
+#include "rotserver/core/rotctld_driver.h"
+#include "rotserver/core/simulated_driver.h"
 #include "toolkit/byte_text.h"
 
 namespace rotserver {

@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "core/front_end.h"
-#include "core/rotator_driver.h"
-#include "core/settings.h"
-#include "win/rotctld_socket_win.h"
-#include "win/supervisor_win.h"
+#include "rotserver/core/front_end.h"
+#include "rotserver/core/rotator_driver.h"
+#include "rotserver/core/settings.h"
+#include "rotserver/win/rotctld_socket_win.h"
+#include "rotserver/win/supervisor_win.h"
 #include "toolkit/line_log_win.h"
 
 namespace rotserver {

@@ -1,4 +1,4 @@
-#include "win/callback_errors_win.h"
+#include "rotserver/win/callback_errors_win.h"
 
 #include <windows.h>
 

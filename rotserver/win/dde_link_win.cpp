@@ -1,9 +1,9 @@
-#include "win/dde_link_win.h"
+#include "rotserver/win/dde_link_win.h"
 
 #include <algorithm>
 #include <exception>
 
-#include "win/callback_errors_win.h"
+#include "rotserver/win/callback_errors_win.h"
 #include "wine/wine_dde_win.h"
 #include "wire/wire.h"
 

@@ -2,7 +2,7 @@
 // Start-up order matters: the DDE service is registered before the first message wait, since
 // the bridge starts RotServer with WinExec (which returns at that first wait) and then tries to
 // connect once more only.
-#include "win/backend_win.h"  // Winsock first, before <windows.h>
+#include "rotserver/win/backend_win.h"  // Winsock first, before <windows.h>
 
 #include <windows.h>
 #include <commctrl.h>
@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "core/command_line.h"
-#include "core/settings.h"
+#include "rotserver/core/command_line.h"
+#include "rotserver/core/settings.h"
 #include "toolkit/byte_text.h"
 #include "toolkit/options.h"
-#include "win/callback_errors_win.h"
-#include "win/dde_link_win.h"
-#include "win/main_window_win.h"
-#include "win/settings_store_win.h"
+#include "rotserver/win/callback_errors_win.h"
+#include "rotserver/win/dde_link_win.h"
+#include "rotserver/win/main_window_win.h"
+#include "rotserver/win/settings_store_win.h"
 #include "wire/wire.h"
 
 namespace rotserver {

@@ -1,16 +1,16 @@
-#include "win/main_window_win.h"
+#include "rotserver/win/main_window_win.h"
 
 #include <commctrl.h>
 
 #include <stdexcept>
 #include <string>
 
-#include "core/rose_geometry.h"
-#include "core/status_text.h"
-#include "win/callback_errors_win.h"
-#include "win/rose_paint_win.h"
-#include "win/settings_dialog_win.h"
-#include "win/settings_store_win.h"
+#include "rotserver/core/rose_geometry.h"
+#include "rotserver/core/status_text.h"
+#include "rotserver/win/callback_errors_win.h"
+#include "rotserver/win/rose_paint_win.h"
+#include "rotserver/win/settings_dialog_win.h"
+#include "rotserver/win/settings_store_win.h"
 #include "winui/window_state_win.h"
 
 namespace rotserver {

@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 
-#include "core/settings.h"
-#include "core/view_state.h"
+#include "rotserver/core/settings.h"
+#include "rotserver/core/view_state.h"
 
 namespace rotserver {
 

@@ -1,4 +1,4 @@
-#include "win/rose_paint_win.h"
+#include "rotserver/win/rose_paint_win.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include "core/rose_geometry.h"
+#include "rotserver/core/rose_geometry.h"
 #include "winui/gdi_objects_win.h"
-#include "core/view_state.h"
+#include "rotserver/core/view_state.h"
 
 namespace rotserver {
 

@@ -1,4 +1,4 @@
-#include "win/rotctld_socket_win.h"
+#include "rotserver/win/rotctld_socket_win.h"
 
 #include <ws2tcpip.h>
 
@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "win/callback_errors_win.h"
+#include "rotserver/win/callback_errors_win.h"
 #include "winui/window_state_win.h"
 
 namespace rotserver {

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/rotator_driver.h"
+#include "rotserver/core/rotator_driver.h"
 
 namespace rotserver {
 

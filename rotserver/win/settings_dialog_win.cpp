@@ -1,11 +1,11 @@
-#include "win/settings_dialog_win.h"
+#include "rotserver/win/settings_dialog_win.h"
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "win/callback_errors_win.h"
-#include "win/settings_store_win.h"
+#include "rotserver/win/callback_errors_win.h"
+#include "rotserver/win/settings_store_win.h"
 
 namespace rotserver {
 

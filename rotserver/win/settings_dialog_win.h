@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "core/settings.h"
+#include "rotserver/core/settings.h"
 
 namespace rotserver {
 

@@ -1,4 +1,4 @@
-#include "win/settings_store_win.h"
+#include "rotserver/win/settings_store_win.h"
 
 #include <windows.h>
 

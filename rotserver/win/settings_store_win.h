@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "core/settings.h"
+#include "rotserver/core/settings.h"
 #include "wire/wire.h"
 
 namespace rotserver {

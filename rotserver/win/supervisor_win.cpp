@@ -1,4 +1,4 @@
-#include "win/supervisor_win.h"
+#include "rotserver/win/supervisor_win.h"
 
 namespace rotserver {
 

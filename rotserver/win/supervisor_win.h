@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "core/restart_policy.h"
+#include "rotserver/core/restart_policy.h"
 
 namespace rotserver {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dde/macro_text.h"
+#include "bridge/dde/macro_text.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "../unit/fake_bridge_view.h"
-#include "base/errors.h"
-#include "rotator/number_text.h"
-#include "rotator/status_macro.h"
+#include "bridge/base/errors.h"
+#include "bridge/rotator/number_text.h"
+#include "bridge/rotator/status_macro.h"
 
 namespace {
 

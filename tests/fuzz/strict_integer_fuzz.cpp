@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/errors.h"
-#include "rotator/strict_integer.h"
+#include "bridge/base/errors.h"
+#include "bridge/rotator/strict_integer.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "bridge_support.h"
 #include "dde_support.h"
 #include "marker_support.h"
-#include "window/colors.h"
-#include "window/widget_ids.h"
+#include "bridge/window/colors.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace std::chrono_literals;
 using namespace bridgetest;

@@ -14,8 +14,8 @@
 #include "logger_bridge.h"
 #include "logger_driver.h"
 #include "toolkit/dde_client_win.h"
-#include "window/colors.h"
-#include "window/widget_ids.h"
+#include "bridge/window/colors.h"
+#include "bridge/window/widget_ids.h"
 
 namespace controls {
 

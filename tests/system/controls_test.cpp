@@ -4,8 +4,8 @@
 
 #include "controls_input.h"
 #include "controls_rig.h"
-#include "window/colors.h"
-#include "window/widget_ids.h"
+#include "bridge/window/colors.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace controls;
 using namespace harness;

@@ -2,8 +2,8 @@
 // connecting (and starting the server once), the bytes of executes, and OnOpen/OnClose.
 #include <gtest/gtest.h>
 
-#include "dde/dde_client_conv_win.h"
-#include "dde/dde_mgr_win.h"
+#include "bridge/dde/dde_client_conv_win.h"
+#include "bridge/dde/dde_mgr_win.h"
 #include "dde_support.h"
 #include "harness.h"
 

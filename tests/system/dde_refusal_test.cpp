@@ -10,7 +10,7 @@
 #include "harness.h"
 #include "logger_bridge.h"
 #include "toolkit/dde_client_win.h"
-#include "window/widget_ids.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace std::chrono_literals;
 

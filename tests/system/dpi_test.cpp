@@ -12,9 +12,9 @@
 #include "logger_bridge.h"
 #include "logger_driver.h"
 #include "screen_support.h"
-#include "window/layout.h"
-#include "window/window_base_win.h"
-#include "window/widget_ids.h"
+#include "bridge/window/layout.h"
+#include "bridge/window/window_base_win.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace harness;
 using namespace logger_test;

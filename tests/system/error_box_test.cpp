@@ -10,7 +10,7 @@
 
 #include "bridge_support.h"
 #include "mends_support.h"
-#include "window/widget_ids.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace std::chrono_literals;
 using namespace mends;

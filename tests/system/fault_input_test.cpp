@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fault_support.h"
-#include "window/widget_ids.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace std::chrono_literals;
 using namespace faulttest;

@@ -5,7 +5,7 @@
 #include "dde_support.h"
 #include "fault_support.h"
 #include "marker_support.h"
-#include "window/widget_ids.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace std::chrono_literals;
 using namespace faulttest;

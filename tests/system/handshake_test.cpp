@@ -9,7 +9,7 @@
 #include "harness.h"
 #include "logger_bridge.h"
 #include "logger_driver.h"
-#include "window/widget_ids.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace harness;
 using namespace logger_test;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/application_win.h"
+#include "bridge/base/application_win.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "harness.h"
 #include "logger_bridge.h"
 #include "screen_support.h"
-#include "window/widget_ids.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace std::chrono_literals;
 using logger_test::Picture;

@@ -6,7 +6,7 @@
 #include "controls_input.h"
 #include "controls_rig.h"
 #include "mends_support.h"
-#include "window/widget_ids.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace controls;
 using namespace std::chrono_literals;

@@ -10,9 +10,9 @@
 #include "controls_input.h"
 #include "dde_support.h"
 #include "rotctld_support.h"
-#include "win/main_window_win.h"
-#include "window/colors.h"
-#include "window/widget_ids.h"
+#include "rotserver/win/main_window_win.h"
+#include "bridge/window/colors.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace std::chrono_literals;
 using namespace rotctldtest;

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 
-#include "dde/dde_client_conv_win.h"
-#include "dde/dde_mgr_win.h"
-#include "dde/dde_server_conv_win.h"
+#include "bridge/dde/dde_client_conv_win.h"
+#include "bridge/dde/dde_mgr_win.h"
+#include "bridge/dde/dde_server_conv_win.h"
 #include "dde_support.h"
 #include "harness.h"
 

@@ -5,9 +5,9 @@
 
 #include "controls_input.h"
 #include "rotserver_support.h"
-#include "win/main_window_win.h"
-#include "win/settings_dialog_win.h"
-#include "win/settings_store_win.h"
+#include "rotserver/win/main_window_win.h"
+#include "rotserver/win/settings_dialog_win.h"
+#include "rotserver/win/settings_store_win.h"
 
 using namespace std::chrono_literals;
 using harness::WaitUntil;

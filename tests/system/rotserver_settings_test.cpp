@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "harness.h"
-#include "win/main_window_win.h"
-#include "win/settings_dialog_win.h"
-#include "win/settings_store_win.h"
+#include "rotserver/win/main_window_win.h"
+#include "rotserver/win/settings_dialog_win.h"
+#include "rotserver/win/settings_store_win.h"
 #include "toolkit/registry_win.h"
 
 using namespace harness;

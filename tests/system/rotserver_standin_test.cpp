@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "rotserver_support.h"
-#include "win/main_window_win.h"
+#include "rotserver/win/main_window_win.h"
 
 using namespace std::chrono_literals;
 using harness::WaitUntil;

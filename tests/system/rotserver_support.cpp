@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "win/main_window_win.h"
-#include "win/settings_store_win.h"
+#include "rotserver/win/main_window_win.h"
+#include "rotserver/win/settings_store_win.h"
 
 using namespace std::chrono_literals;
 

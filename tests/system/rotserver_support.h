@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "core/settings.h"
+#include "rotserver/core/settings.h"
 #include "harness.h"
 #include "toolkit/dde_client_win.h"
-#include "win/dde_link_win.h"
+#include "rotserver/win/dde_link_win.h"
 
 namespace rstest {
 

@@ -14,8 +14,8 @@
 #include "controls_input.h"
 #include "harness.h"
 #include "logger_bridge.h"
-#include "win/callback_errors_win.h"
-#include "win/main_window_win.h"
+#include "rotserver/win/callback_errors_win.h"
+#include "rotserver/win/main_window_win.h"
 
 using namespace harness;
 using namespace std::chrono_literals;

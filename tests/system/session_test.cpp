@@ -8,7 +8,7 @@
 #include "bridge_support.h"
 #include "dde_support.h"
 #include "screen_support.h"
-#include "window/widget_ids.h"
+#include "bridge/window/widget_ids.h"
 
 using namespace std::chrono_literals;
 using namespace bridgetest;

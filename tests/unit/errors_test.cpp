@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "base/error_texts.h"
-#include "base/errors.h"
-#include "rotator/strict_integer.h"
+#include "bridge/base/error_texts.h"
+#include "bridge/base/errors.h"
+#include "bridge/rotator/strict_integer.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <ostream>
 #include <string>
 
-#include "window/bridge_view.h"
-#include "window/colors.h"
+#include "bridge/window/bridge_view.h"
+#include "bridge/window/colors.h"
 
 namespace {
 

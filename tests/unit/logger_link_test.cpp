@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "logger/logger_link.h"
+#include "bridge/logger/logger_link.h"
 
 namespace vexal {
 namespace {

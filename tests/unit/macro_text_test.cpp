@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "dde/macro_text.h"
+#include "bridge/dde/macro_text.h"
 
 using vexal::dde::MacroText;
 using vexal::dde::ServiceNameFromPath;

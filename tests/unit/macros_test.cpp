@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "rotator/macros.h"
+#include "bridge/rotator/macros.h"
 
 namespace {
 

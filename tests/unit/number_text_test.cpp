@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "rotator/number_text.h"
+#include "bridge/rotator/number_text.h"
 
 using vexal::TenthsText;
 using vexal::WholeDegreeText;

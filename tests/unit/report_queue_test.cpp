@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "base/report_queue.h"
+#include "bridge/base/report_queue.h"
 
 using vexal::ReportQueue;
 

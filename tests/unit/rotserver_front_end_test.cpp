@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/front_end.h"
+#include "rotserver/core/front_end.h"
 #include "rotserver_rotctld_bench.h"
 
 namespace rotserver {

@@ -1,8 +1,8 @@
 // When RotServer starts the supervised rotctld again, and what its command line takes.
 #include <gtest/gtest.h>
 
-#include "core/command_line.h"
-#include "core/restart_policy.h"
+#include "rotserver/core/command_line.h"
+#include "rotserver/core/restart_policy.h"
 
 namespace rotserver {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "core/rose_geometry.h"
-#include "core/status_text.h"
+#include "rotserver/core/rose_geometry.h"
+#include "rotserver/core/status_text.h"
 
 namespace {
 

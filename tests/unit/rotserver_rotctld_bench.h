@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/rotctld_driver.h"
+#include "rotserver/core/rotctld_driver.h"
 
 namespace rotserver::testing {
 

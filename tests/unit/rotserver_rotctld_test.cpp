@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/rotctld_reply.h"
+#include "rotserver/core/rotctld_reply.h"
 #include "rotserver_rotctld_bench.h"
 
 namespace rotserver {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/settings.h"
+#include "rotserver/core/settings.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // RotServer's simulated rotator on a virtual clock.
 #include <gtest/gtest.h>
 
-#include "core/front_end.h"
-#include "core/simulated_driver.h"
+#include "rotserver/core/front_end.h"
+#include "rotserver/core/simulated_driver.h"
 
 namespace rotserver {
 namespace {

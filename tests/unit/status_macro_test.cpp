@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "base/errors.h"
+#include "bridge/base/errors.h"
 #include "fake_bridge_view.h"
-#include "rotator/status_macro.h"
+#include "bridge/rotator/status_macro.h"
 
 namespace {
 

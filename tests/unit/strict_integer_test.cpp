@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/errors.h"
-#include "rotator/strict_integer.h"
+#include "bridge/base/errors.h"
+#include "bridge/rotator/strict_integer.h"
 
 using vexal::ParseStrictInteger;
 using vexal::StrictInteger;

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/turn_controls.h"
-#include "base/errors.h"
+#include "bridge/app/turn_controls.h"
+#include "bridge/base/errors.h"
 #include "fake_bridge_view.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "fake_bridge_view.h"
-#include "logger/turn_request.h"
+#include "bridge/logger/turn_request.h"
 
 namespace {
 

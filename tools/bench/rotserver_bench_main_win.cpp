@@ -28,10 +28,10 @@
 #include <string>
 #include <vector>
 
-#include "core/settings.h"
+#include "rotserver/core/settings.h"
 #include "stats.h"
-#include "win/dde_link_win.h"
-#include "win/settings_store_win.h"
+#include "rotserver/win/dde_link_win.h"
+#include "rotserver/win/settings_store_win.h"
 #include "wire/wire.h"
 #include "toolkit/dde_client_win.h"
 #include "toolkit/options.h"

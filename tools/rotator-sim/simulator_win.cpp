@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/bridge_macro.h"
+#include "rotserver/core/bridge_macro.h"
 #include "sim_mapping.h"
 #include "wire/wire.h"
 

@@ -1,0 +1,134 @@
+#include "bridge/window/window_base_win.h"
+
+#include <stdexcept>
+
+#include "bridge/base/error_report_win.h"
+#include "bridge/base/error_texts.h"
+#include "bridge/base/windows_error_win.h"
+#include "winui/window_state_win.h"
+
+namespace vexal {
+
+COLORREF ToColorRef(TColor color) {
+  if (IsSystemColor(color)) return GetSysColor(static_cast<int>(color & 0xFF));
+  return static_cast<COLORREF>(color & 0x00FFFFFF);
+}
+
+HFONT CreateFontFor(const FontSpec& spec, int dpi) {
+  return CreateFontA(-Scale(spec.height96, dpi), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                     FALSE, FALSE, spec.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face);
+}
+
+int ScreenDpi() {
+  HDC dc = GetDC(nullptr);
+  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : kDesignDpi;
+}
+
+int WindowDpi(HWND hwnd) {
+  // Looked up at run time: the program still starts on systems whose user32 lacks it.
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (get_dpi_for_window)
+    if (UINT dpi = get_dpi_for_window(hwnd)) return static_cast<int>(dpi);
+  return ScreenDpi();
+}
+
+Placement PlacementOf(const WidgetLayout& layout, int dpi, int origin) {
+  return {origin + Scale(layout.left96, dpi), origin + Scale(layout.top96, dpi),
+          Scale(layout.width96, dpi), Scale(layout.height96, dpi)};
+}
+
+void MoveTo(HWND hwnd, const Placement& place) {
+  SetWindowPos(hwnd, nullptr, place.x, place.y, place.width, place.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::string GetText(HWND hwnd) {
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+WindowBase::~WindowBase() {
+  Destroy();
+}
+
+void WindowBase::RegisterClassOnce(const char* class_name, UINT style) {
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof(existing);
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  if (GetClassInfoExA(instance, class_name, &existing)) return;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = style;
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+  wc.lpszClassName = class_name;
+  if (!RegisterClassExA(&wc))
+    throw std::runtime_error(
+        error_text::ClassNotRegistered(class_name, FormatWindowsError(GetLastError())));
+}
+
+void WindowBase::Create(DWORD ex_style, const char* class_name, const char* text, DWORD style,
+                        int x, int y, int w, int h, HWND parent, int id) {
+  HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)) : nullptr;
+  CreateWindowExA(ex_style, class_name, text, style, x, y, w, h, parent, menu,
+                  GetModuleHandleA(nullptr), this);
+  if (!hwnd_)
+    throw std::runtime_error(
+        error_text::WindowNotCreated(class_name, FormatWindowsError(GetLastError())));
+}
+
+void WindowBase::Destroy() {
+  if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY clears hwnd_
+}
+
+LRESULT WindowBase::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+LRESULT CALLBACK WindowBase::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = winui::WindowState<WindowBase>(hwnd, msg, lp);
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
+  if (msg == WM_NCDESTROY) {
+    self->hwnd_ = nullptr;
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+  return CallGuarded<LRESULT>([&] { return self->HandleMessage(msg, wp, lp); }, 0);
+}
+
+void PaintedWindow::PaintNow() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(Handle(), &ps);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  Paint(dc, client);
+  EndPaint(Handle(), &ps);
+}
+
+LRESULT PaintedWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_PAINT:
+      PaintNow();
+      return 0;
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(Handle(), &client);
+      Paint(reinterpret_cast<HDC>(wp), client);
+      return 0;
+    }
+  }
+  return WindowBase::HandleMessage(msg, wp, lp);
+}
+
+}  // namespace vexal
