@@ -24,6 +24,10 @@ struct DriverStatus {
   std::optional<double> limits_min; // mechanical range, once known
   std::optional<double> limits_max;
   int direction = 0;                // -1 turning left (anticlockwise), 1 right, 0 still
+  // Targets the rotator refused, counted, and the last of them (rotator frame): the front end
+  // stops showing a target that was refused.
+  unsigned refused_targets = 0;
+  double refused_azimuth = 0;
 };
 
 class RotatorDriver {
