@@ -103,3 +103,61 @@ TEST_F(RotServerStream, BytesWithoutALineEndEndTheLinkAndTheLogSaysWhatItLeftOut
       << logged << " bytes logged in " << last - first << " s";
   EXPECT_TRUE(server_->Close(10s)) << "WM_CLOSE did not end RotServer";
 }
+
+TEST(RotServerRefused, WinsockErrorsComeWithTheirWords) {
+  // A port bound but not listening: every connect is refused.
+  WSADATA data;
+  ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+  SOCKET blocker = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  int size = sizeof address;
+  getsockname(blocker, reinterpret_cast<sockaddr*>(&address), &size);
+  std::string where = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+
+  harness::DeleteVexalKey();
+  harness::Job job;
+  std::string dir = harness::TestDir();
+  rstest::FakeBridge bridge;
+  rstest::StoreSettings(rstest::RotctldSettings(where));
+  rstest::RotServer server(job, dir + "\\rotserver.log");
+  // The system's words: Wine's, or those of Windows.
+  const std::string expected[] = {
+      "connection to " + where + " refused: Connection refused (Winsock error 10061)",
+      "connection to " + where +
+          " refused: No connection could be made because the target machine actively refused "
+          "it (Winsock error 10061)"};
+  auto shows = [&](const std::string& text) {
+    return text.find(expected[0]) != std::string::npos ||
+           text.find(expected[1]) != std::string::npos;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return shows(server.ChildText(rotserver::kIdStatusLine)); }, 10s))
+      << server.ChildText(rotserver::kIdStatusLine);
+  ASSERT_TRUE(server.WaitLog("rotctld closed: connection to ", 1s));
+  for (const auto& line : server.Log())
+    if (line.find("rotctld closed: ") != std::string::npos) EXPECT_TRUE(shows(line)) << line;
+  job.KillAll();
+  closesocket(blocker);
+  WSACleanup();
+  harness::DeleteVexalKey();
+}
+
+TEST_F(RotServerStream, ADaemonThatHangsUpAfterEachReadingIsCalledSoAndPacedEverSlower) {
+  ASSERT_TRUE(stand_in_->Set("hangup_after=p az=42"));
+  rstest::StoreSettings(rstest::RotctldSettings(stand_in_->Address()));
+  server_ = std::make_unique<rstest::RotServer>(job_, dir_ + "\\rotserver.log");
+  ASSERT_TRUE(WaitUntil([&] { return stand_in_->Connections() >= 8; }, 40s))
+      << stand_in_->Connections() << " connections";
+  std::string status = server_->ChildText(rotserver::kIdStatusLine);
+  EXPECT_NE(status.find("rotctld keeps dropping the connection ("), std::string::npos) << status;
+  EXPECT_NE(status.find(" times in 1 min)"), std::string::npos) << status;
+  // Each connection begins with the range query: the pauses between them grow from a quarter
+  // second to 4 s and stay there, although every connection brought a good reading.
+  auto starts = stand_in_->ReceivedWith("+\\dump_state");
+  ASSERT_GE(starts.size(), 8u);
+  for (std::size_t i = 6; i < starts.size(); ++i)
+    EXPECT_GE(starts[i].ms - starts[i - 1].ms, 3900) << "connection " << i + 1;
+  EXPECT_TRUE(server_->Close(10s)) << "WM_CLOSE did not end RotServer";
+}

@@ -17,7 +17,8 @@ Control lines (each answered by one line, "ok" or the value asked for):
                       answered, comma-separated, e.g. "S,\\get_info"), rprt_P (RPRT code for
                       P, 0 to obey), close_on (a command whose arrival closes the connection),
                       stream (after the first command, send as fast as the socket takes:
-                      "rprt" for "RPRT 0" lines, "junk" for bytes without a line end, "" not)
+                      "rprt" for "RPRT 0" lines, "junk" for bytes without a line end, "" not),
+                      hangup_after (a command whose reply, once sent, closes the connection)
   received            every command line received since "clear", as "T_MS<TAB>LINE" items
                       joined by " | " (T_MS: ms since the stand-in started)
   clear               forgets the received lines
@@ -41,7 +42,8 @@ def now_ms():
 class Rotator:
     def __init__(self):
         self.config = {"min_az": -180.0, "max_az": 180.0, "speed": 30.0, "dump": "new",
-                       "slow_p": 0, "silent": "", "rprt_P": 0, "close_on": "", "stream": ""}
+                       "slow_p": 0, "silent": "", "rprt_P": 0, "close_on": "", "stream": "",
+                       "hangup_after": ""}
         self.az = 0.0
         self.target = 0.0
         self.moved_at = time.monotonic()
@@ -63,7 +65,7 @@ class Rotator:
             self.config[key] = float(value)
         elif key in ("slow_p", "rprt_P"):
             self.config[key] = int(value)
-        elif key in ("dump", "silent", "close_on", "stream"):
+        elif key in ("dump", "silent", "close_on", "stream", "hangup_after"):
             self.config[key] = value
         else:
             raise KeyError(key)
@@ -153,7 +155,7 @@ class StandIn:
             reply = self.dump_state(extended)
         else:
             return True  # rotctld says nothing at all to a command it does not know
-        state["pending"].append((time.monotonic() + delay, reply))
+        state["pending"].append((time.monotonic() + delay, reply, name == cfg["hangup_after"]))
         return True
 
     def position_reply(self, extended):
@@ -200,11 +202,13 @@ class StandIn:
         for conn, state in list(self.clients.items()):
             # Replies go out in order: a slow one holds up those behind it.
             while state["pending"] and state["pending"][0][0] <= t:
-                _, reply = state["pending"].pop(0)
+                _, reply, hangup = state["pending"].pop(0)
                 text = reply() if callable(reply) else reply
                 try:
                     conn.sendall(text.encode("latin-1"))
                 except OSError:
+                    hangup = True
+                if hangup:
                     self.close_client(conn)
                     break
 
