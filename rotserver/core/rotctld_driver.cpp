@@ -169,7 +169,11 @@ void RotctldDriver::Stop(Millis now) {
   if (!unsupported_.count("stop")) {
     queued_ = StopCommand();
   } else if (link_reading_at_ && now - *link_reading_at_ <= timing_.poll_still_ms) {
-    queued_ = SetPosCommand(*status_.azimuth, elevation_);  // hold where it stands
+    // Hold where it stands; a reading just past an end (within the margin) holds at the end.
+    double hold = *status_.azimuth;
+    if (status_.limits_min && status_.limits_max)
+      hold = std::clamp(hold, *status_.limits_min, *status_.limits_max);
+    queued_ = SetPosCommand(hold, elevation_);
   } else {
     // An older reading may be far from where the rotator is now: holding there would turn it.
     ShowError("stop not done: rotctld cannot stop (S unsupported) and there is no fresh reading "
