@@ -64,11 +64,12 @@ class RotServerStream : public ::testing::Test {
 
 TEST_F(RotServerStream, ReportLinesNobodyAskedForEndTheLinkAndTheWindowAnswers) {
   Start("rprt");
-  ASSERT_TRUE(server_->WaitLog(
+  ASSERT_TRUE(WaitUntil([&] { return !stand_in_->ReceivedLines().empty(); }, 20s));
+  ExpectAliveThrough(3);  // the stream began with the first command
+  EXPECT_TRUE(server_->WaitLog(
       "rotctld link dropped by RotServer: protocol fault: a reply with no command pending: "
       "\"RPRT 0\\n\"",
-      20s));
-  ExpectAliveThrough(3);
+      1s));
   EXPECT_TRUE(WaitUntil(
       [&] {
         return server_->ChildText(rotserver::kIdStatusLine).find("protocol fault") !=

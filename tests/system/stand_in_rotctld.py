@@ -200,6 +200,8 @@ class StandIn:
         self.stream()
         t = time.monotonic()
         for conn, state in list(self.clients.items()):
+            if state.get("streaming"):
+                continue  # the stream is all it sends
             # Replies go out in order: a slow one holds up those behind it.
             while state["pending"] and state["pending"][0][0] <= t:
                 _, reply, hangup = state["pending"].pop(0)
