@@ -18,8 +18,8 @@ inline std::string ErrorWords(DWORD code) {
       nullptr);
   std::string words = n && text ? std::string(text, n) : std::string();
   if (text) LocalFree(text);
-  while (!words.empty() && (words.back() == '\n' || words.back() == '\r' ||
-                            words.back() == ' ' || words.back() == '.'))
+  while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' ' ||
+                            words.back() == '.'))
     words.pop_back();
   return words;
 }

@@ -11,8 +11,7 @@ namespace rotserver {
 
 class ByteLogBudget {
  public:
-  explicit ByteLogBudget(std::size_t bytes_per_window = 32 * 1024,
-                         std::int64_t window_ms = 1000)
+  explicit ByteLogBudget(std::size_t bytes_per_window = 32 * 1024, std::int64_t window_ms = 1000)
       : budget_(bytes_per_window), window_ms_(window_ms) {}
 
   // Whether `size` bytes arriving at `now` go to the log (whole chunks, never cut); counted as
@@ -30,8 +29,8 @@ class ByteLogBudget {
   std::int64_t window_start_ = 0;
   bool started_ = false;
   std::size_t used_ = 0;
-  std::size_t left_out_ = 0;       // in windows that have ended
-  std::size_t left_out_now_ = 0;   // in the current window
+  std::size_t left_out_ = 0;      // in windows that have ended
+  std::size_t left_out_now_ = 0;  // in the current window
 };
 
 }  // namespace rotserver

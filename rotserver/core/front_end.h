@@ -63,11 +63,11 @@ class FrontEnd {
 
   RotatorDriver& driver_;
   FrontEndConfig config_;
-  std::deque<int> recent_tenths_;  // line 1 of the last status macros that had a reading
-  std::optional<double> target_;   // compass, the last one sent
+  std::deque<int> recent_tenths_;         // line 1 of the last status macros that had a reading
+  std::optional<double> target_;          // compass, the last one sent
   std::optional<double> target_rotator_;  // the same in the rotator's frame, as sent
   unsigned refusals_seen_ = 0;            // the driver's count of refused targets
-  std::string refusal_;            // why the last request was not carried out
+  std::string refusal_;                   // why the last request was not carried out
 };
 
 }  // namespace rotserver

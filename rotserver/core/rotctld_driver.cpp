@@ -62,8 +62,7 @@ void RotctldDriver::Tick(Millis now) {
       break;
     case Phase::kOpening:
       if (now - opened_at_ >= timing_.connect_timeout_ms)
-        DropLink("no connection within " + std::to_string(timing_.connect_timeout_ms / 1000) +
-                     " s",
+        DropLink("no connection within " + std::to_string(timing_.connect_timeout_ms / 1000) + " s",
                  now);
       break;
     case Phase::kUp:
@@ -176,9 +175,10 @@ void RotctldDriver::Stop(Millis now) {
     queued_ = SetPosCommand(hold, elevation_);
   } else {
     // An older reading may be far from where the rotator is now: holding there would turn it.
-    ShowError("stop not done: rotctld cannot stop (S unsupported) and there is no fresh reading "
-              "to hold at",
-              ErrorSource::kStop);
+    ShowError(
+        "stop not done: rotctld cannot stop (S unsupported) and there is no fresh reading "
+        "to hold at",
+        ErrorSource::kStop);
   }
   SendNext(now);
 }

@@ -18,9 +18,9 @@
 namespace rotserver {
 
 struct RotctldTiming {
-  Millis poll_still_ms = 1000;       // between position queries while the rotator stands
-  Millis poll_turning_ms = 250;      // while it turns, and for a while after a target
-  Millis settle_ms = 2000;           // no change for this long: the rotator stands
+  Millis poll_still_ms = 1000;   // between position queries while the rotator stands
+  Millis poll_turning_ms = 250;  // while it turns, and for a while after a target
+  Millis settle_ms = 2000;       // no change for this long: the rotator stands
   // The reply limit: three times the slowest reply seen on this connection, within these
   // bounds. Hamlib's drivers retry a silent controller for up to about 3 s before rotctld
   // answers RPRT -5; a rotctld that answers nothing is still found within the upper bound.
@@ -95,8 +95,8 @@ class RotctldDriver : public RotatorDriver {
   Millis up_since_ = 0;
   Millis reconnect_at_ = 0;
   unsigned failures_ = 0;
-  unsigned drops_ = 0;          // connections rotctld closed before they were up for long
-  Millis drops_since_ = 0;      // when the first of them was opened
+  unsigned drops_ = 0;      // connections rotctld closed before they were up for long
+  Millis drops_since_ = 0;  // when the first of them was opened
 
   std::string input_;
   std::optional<Pending> pending_;
@@ -106,7 +106,7 @@ class RotctldDriver : public RotatorDriver {
   bool limits_assumed_ = true;
   Millis slowest_reply_ms_ = 0;
   std::optional<Millis> last_poll_at_;
-  std::optional<Millis> activity_at_;  // the last target sent or change of the reading
+  std::optional<Millis> activity_at_;      // the last target sent or change of the reading
   std::optional<Millis> link_reading_at_;  // the last plausible reading on this connection
   std::set<std::string> unsupported_;
   ErrorSource error_source_ = ErrorSource::kNone;

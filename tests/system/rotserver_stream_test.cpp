@@ -36,8 +36,8 @@ class RotServerStream : public ::testing::Test {
   // Whether RotServer's window thread answers a message within 2 s: a frozen one does not.
   bool Answers() const {
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(server_->window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000,
-                               &result) != 0;
+    return SendMessageTimeoutA(server_->window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) !=
+           0;
   }
 
   // While the stand-in streams on `connections` fresh connections, RotServer answers, and its
@@ -85,9 +85,10 @@ TEST_F(RotServerStream, BytesWithoutALineEndEndTheLinkAndTheLogSaysWhatItLeftOut
   ASSERT_TRUE(server_->WaitLog(
       "rotctld link dropped by RotServer: rotctld sends no readable replies", 20s));
   ExpectAliveThrough(2);
-  ASSERT_TRUE(server_->WaitLog(" bytes left out of this log: rotctld sent faster than the log "
-                               "takes)",
-                               10s));
+  ASSERT_TRUE(
+      server_->WaitLog(" bytes left out of this log: rotctld sent faster than the log "
+                       "takes)",
+                       10s));
   // Each link takes 64 KiB before it ends, within a moment; the log keeps about 32 KiB a
   // second of it ("HH:MM:SS.mmm t=SECONDS.MICROS rotctld < jjj...").
   std::size_t logged = 0;

@@ -177,8 +177,8 @@ TEST(RotserverFrontEnd, BridgeCommandsAreReadStrictly) {
   for (const char* odd : {"-2147483648", "2147483647", "99999999", "3601", "-3601"}) {
     TurnOutcome outcome = front.OnBridgeCommand(Command(odd), 0);
     EXPECT_EQ(outcome.kind, TurnOutcome::Kind::kRefused) << odd;
-    EXPECT_EQ(outcome.reason, "target " + std::string(odd) +
-                                  " tenths is beyond 3600 either way: not a bearing");
+    EXPECT_EQ(outcome.reason,
+              "target " + std::string(odd) + " tenths is beyond 3600 either way: not a bearing");
   }
   EXPECT_EQ(driver.moves.size(), 4u);
   for (std::string bad : {"1230\r\n0\r\n\0"s, "12a\r\n0\r\n0\r\n\0"s, "1230\r\n0\r\n0\r\n1\r\n\0"s,

@@ -125,8 +125,11 @@ TEST(RotserverRotctldFaults, ImplausibleReadingsLeaveTheRotatorUnread) {
   struct Case {
     const char* azimuth;
     const char* range;
-  } cases[] = {{"1e308", "-180 450"}, {"1e10", "-180 450"}, {"5000", "0 360"},
-               {"-725.5", "-180 450"}, {"365.5", "0 360"}};
+  } cases[] = {{"1e308", "-180 450"},
+               {"1e10", "-180 450"},
+               {"5000", "0 360"},
+               {"-725.5", "-180 450"},
+               {"365.5", "0 360"}};
   for (const Case& c : cases) {
     RotctldBench bench;
     bench.azimuth = 100;
@@ -166,8 +169,8 @@ TEST(RotserverRotctldFaults, ADaemonThatDropsAfterEachReadingIsPacedUntilALinkLa
     }
   }
   EXPECT_LE(bench.opens, 30) << "backoff defeated";
-  std::string expected = "rotctld keeps dropping the connection (" + std::to_string(drops) +
-                         " times in 2 min)";
+  std::string expected =
+      "rotctld keeps dropping the connection (" + std::to_string(drops) + " times in 2 min)";
   EXPECT_EQ(bench.driver.Status().last_error.substr(0, expected.size()), expected);
   bench.Run(36000);  // a connection that lasts half a minute ends the record and the backoff
   EXPECT_EQ(bench.driver.Status().last_error, "");
