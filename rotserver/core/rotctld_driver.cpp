@@ -315,10 +315,12 @@ bool RotctldDriver::Plausible(const Position& position) const {
 
 void RotctldDriver::OnPosition(const RotctldReply& reply, Millis now) {
   std::optional<Position> position = reply.code == 0 ? ParsePosition(reply.lines) : std::nullopt;
-  if (!position) {
-    ShowError("position query: " +
-                  (reply.code ? ReportText(reply.code) : "unreadable answer " + ReplyText(reply)),
-              ErrorSource::kPoll);
+  if (reply.code != 0) {
+    ShowError("position query: " + ReportText(reply.code), ErrorSource::kPoll);
+    return;
+  }
+  if (!position) {  // "Azimuth: inf", "Azimuth: nan", no number at all
+    ForgetReading("position query: unreadable answer " + ReplyText(reply));
     return;
   }
   if (!Plausible(*position)) {
