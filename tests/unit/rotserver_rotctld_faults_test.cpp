@@ -125,12 +125,8 @@ TEST(RotserverRotctldFaults, ImplausibleReadingsLeaveTheRotatorUnread) {
   struct Case {
     const char* azimuth;
     const char* range;
-  } cases[] = {{"1e308", "-180 450"},
-               {"1e10", "-180 450"},
-               {"5000", "0 360"},
-               {"-725.5", "-180 450"},
-               {"365.5", "0 360"},
-               {"inf", "0 360"},
+  } cases[] = {{"1e308", "-180 450"},  {"1e10", "-180 450"}, {"5000", "0 360"},
+               {"-725.5", "-180 450"}, {"365.5", "0 360"},   {"inf", "0 360"},
                {"nan", "0 360"}};
   for (const Case& c : cases) {
     RotctldBench bench;
