@@ -12,6 +12,7 @@ namespace rotserver {
 namespace {
 
 constexpr std::size_t kRecentMacros = 4;
+constexpr int kMaxTargetTenths = 3600;
 constexpr double kEpsilon = 1e-6;
 
 double Wrapped(double degrees) {
@@ -66,6 +67,10 @@ TurnOutcome FrontEnd::OnBridgeCommand(std::string_view bytes, Millis now) {
   if (IsGreeting(bytes)) return {TurnOutcome::Kind::kRefused, 0, "greeting"};
   std::optional<int> tenths = TargetFromCommand(bytes);
   if (!tenths) return Refuse("not a target command from the bridge: \"" + Printable(bytes) + "\"");
+  // The bridge sends nothing beyond a full turn either way: anything else is not its target.
+  if (*tenths < -kMaxTargetTenths || *tenths > kMaxTargetTenths)
+    return Refuse("target " + std::to_string(*tenths) + " tenths is beyond " +
+                  std::to_string(kMaxTargetTenths) + " either way: not a bearing");
   // The bridge's stop (its lime panel) sends back the azimuth it was shown: stop rather than
   // turn back to where the rotator was a moment ago.
   int direction = ((*tenths % 3600) + 3600) % 3600;
@@ -96,6 +101,7 @@ TurnOutcome FrontEnd::TurnTo(double compass_deg, Millis now) {
   }
   driver_.MoveTo(*azimuth, now);
   target_ = Wrapped(compass_deg);
+  target_rotator_ = *azimuth;
   refusal_.clear();
   return {TurnOutcome::Kind::kMove, *azimuth, ""};
 }
@@ -103,13 +109,22 @@ TurnOutcome FrontEnd::TurnTo(double compass_deg, Millis now) {
 void FrontEnd::Stop(Millis now) {
   driver_.Stop(now);
   target_.reset();
+  target_rotator_.reset();
   refusal_.clear();
 }
 
 void FrontEnd::Tick(Millis now) {
   driver_.Tick(now);
-  // A target is not carried over a lost connection, so it is not shown past one either.
-  if (driver_.Status().link != LinkState::kConnected) target_.reset();
+  DriverStatus status = driver_.Status();
+  // A target is not carried over a lost connection, so it is not shown past one either; nor
+  // one the rotator refused.
+  if (status.link != LinkState::kConnected) target_.reset();
+  if (status.refused_targets != refusals_seen_) {
+    refusals_seen_ = status.refused_targets;
+    if (target_rotator_ && std::fabs(*target_rotator_ - status.refused_azimuth) < kEpsilon)
+      target_.reset();
+  }
+  if (!target_) target_rotator_.reset();
 }
 
 std::string FrontEnd::StatusMacro(Millis now) {

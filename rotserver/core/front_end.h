@@ -42,8 +42,9 @@ class FrontEnd {
  public:
   FrontEnd(RotatorDriver& driver, FrontEndConfig config);
 
-  // A target command received on "RotServConv" (the bytes as executed). The greeting and
-  // anything that is no target command are ignored (kRefused with a reason).
+  // A target command received on "RotServConv" (the bytes as executed). The greeting, anything
+  // that is no target command, and targets beyond 3600 tenths either way are ignored (kRefused
+  // with a reason).
   TurnOutcome OnBridgeCommand(std::string_view bytes, Millis now);
   // The operator's click on the rose: a compass direction.
   TurnOutcome TurnTo(double compass_deg, Millis now);
@@ -62,9 +63,11 @@ class FrontEnd {
 
   RotatorDriver& driver_;
   FrontEndConfig config_;
-  std::deque<int> recent_tenths_;  // line 1 of the last status macros that had a reading
-  std::optional<double> target_;   // compass, the last one sent
-  std::string refusal_;            // why the last request was not carried out
+  std::deque<int> recent_tenths_;         // line 1 of the last status macros that had a reading
+  std::optional<double> target_;          // compass, the last one sent
+  std::optional<double> target_rotator_;  // the same in the rotator's frame, as sent
+  unsigned refusals_seen_ = 0;            // the driver's count of refused targets
+  std::string refusal_;                   // why the last request was not carried out
 };
 
 }  // namespace rotserver

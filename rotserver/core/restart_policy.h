@@ -1,5 +1,6 @@
 // When to start a supervised program (rotctld) again after it ended: soon after a first exit,
-// ever later while it keeps failing, soon again once it has run for a while. No Win32 here.
+// ever later while it keeps failing, soon again once it has run for a while. A start that
+// failed (no such program, a missing DLL) counts as a run that ended at once. No Win32 here.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +14,19 @@ class RestartPolicy {
   // A run this long counts as healthy: the next exit starts the backoff afresh.
   static constexpr std::int64_t kHealthyRunMs = 60000;
 
-  void Started(std::int64_t now) { started_at_ = now; }
-  // The program ended at `now`; returns when to start it again.
+  void Started(std::int64_t now) {
+    started_at_ = now;
+    running_ = true;
+  }
+  // The program ended at `now`; returns when to start it again. Without a Started before it,
+  // the start itself failed.
   std::int64_t Exited(std::int64_t now);
+  // The program could not be started at `now`; returns when to try again.
+  std::int64_t StartFailed(std::int64_t now);
 
  private:
   std::int64_t started_at_ = 0;
+  bool running_ = false;
   std::int64_t delay_ms_ = 0;
 };
 

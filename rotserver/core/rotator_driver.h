@@ -18,12 +18,16 @@ using Millis = std::int64_t;
 struct DriverStatus {
   LinkState link = LinkState::kConnecting;
   int reconnect_in_s = 0;
-  std::string last_error;           // in words; "RPRT -n" included where rotctld gave one
-  std::optional<double> azimuth;    // last reading, rotator frame
-  Millis reading_at = 0;            // when that reading arrived
-  std::optional<double> limits_min; // mechanical range, once known
+  std::string last_error;            // in words; "RPRT -n" included where rotctld gave one
+  std::optional<double> azimuth;     // last reading, rotator frame
+  Millis reading_at = 0;             // when that reading arrived
+  std::optional<double> limits_min;  // mechanical range, once known
   std::optional<double> limits_max;
-  int direction = 0;                // -1 turning left (anticlockwise), 1 right, 0 still
+  int direction = 0;  // -1 turning left (anticlockwise), 1 right, 0 still
+  // Targets the rotator refused, counted, and the last of them (rotator frame): the front end
+  // stops showing a target that was refused.
+  unsigned refused_targets = 0;
+  double refused_azimuth = 0;
 };
 
 class RotatorDriver {

@@ -4,12 +4,19 @@
 #include <cmath>
 #include <cstdio>
 
+#include "rotserver/core/bridge_macro.h"
+
 namespace rotserver {
 
 namespace {
 
 constexpr std::size_t kMaxInput = 64 * 1024;  // more without a report: not rotctld
+constexpr std::size_t kMaxLate = 4;           // given-up commands whose replies are awaited
 constexpr AzimuthLimits kAssumedLimits{0, 360};
+// Readings this far outside the range cannot be true. With the range only assumed, the widest
+// range a real rotator has (-180..540) is the measure.
+constexpr double kRangeMargin = 5;
+constexpr AzimuthLimits kWidestLimits{-180, 540};
 
 int SecondsUntil(Millis now, Millis then) {
   return then <= now ? 0 : static_cast<int>((then - now + 999) / 1000);
@@ -17,12 +24,17 @@ int SecondsUntil(Millis now, Millis then) {
 
 std::string Degrees(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.1f", value);
+  std::snprintf(text, sizeof text, std::fabs(value) < 1e6 ? "%.1f" : "%g", value);
   return text;
 }
 
 bool NotImplemented(int code) {
   return code == -4 || code == -11;
+}
+
+// A reply as it arrived, shortened, for the status line.
+std::string ReplyText(const RotctldReply& reply) {
+  return "\"" + Printable(reply.raw, 60) + "\"";
 }
 
 }  // namespace
@@ -35,6 +47,11 @@ Millis ReconnectDelay(unsigned failures) {
 
 RotctldDriver::RotctldDriver(ByteLink& link, RotctldTiming timing) : link_(link), timing_(timing) {}
 
+Millis RotctldDriver::ReplyLimit() const {
+  return std::clamp(3 * slowest_reply_ms_, timing_.reply_timeout_ms,
+                    std::max(timing_.reply_timeout_ms, timing_.reply_timeout_max_ms));
+}
+
 void RotctldDriver::Tick(Millis now) {
   switch (phase_) {
     case Phase::kWaiting:
@@ -45,14 +62,23 @@ void RotctldDriver::Tick(Millis now) {
       break;
     case Phase::kOpening:
       if (now - opened_at_ >= timing_.connect_timeout_ms)
-        LinkLost("no connection within " + std::to_string(timing_.connect_timeout_ms / 1000) + " s",
+        DropLink("no connection within " + std::to_string(timing_.connect_timeout_ms / 1000) + " s",
                  now);
       break;
     case Phase::kUp:
-      if (pending_ && now - pending_->sent_at >= timing_.reply_timeout_ms) OnTimeout(now);
+      NoteLinkUp(now);
+      if (pending_ && now - pending_->sent_at >= ReplyLimit()) OnTimeout(now);
       SendNext(now);
       break;
   }
+}
+
+void RotctldDriver::NoteLinkUp(Millis now) {
+  // Only a connection that stays up proves the daemon well: one good reading does not.
+  if (now - up_since_ < timing_.stable_link_ms) return;
+  failures_ = 0;
+  drops_ = 0;
+  if (error_source_ == ErrorSource::kDrops) ShowError("", ErrorSource::kNone);
 }
 
 void RotctldDriver::Open(Millis now) {
@@ -66,12 +92,21 @@ void RotctldDriver::Open(Millis now) {
 void RotctldDriver::OnOpened(Millis now) {
   if (phase_ != Phase::kOpening) return;
   phase_ = Phase::kUp;
+  up_since_ = now;
   input_.clear();
+  late_.clear();
+  // What the last connection learned may not hold for this one (another daemon, another
+  // controller behind it).
+  unsupported_.clear();
+  slowest_reply_ms_ = 0;
   limits_asked_ = false;
   last_poll_at_.reset();
+  link_reading_at_.reset();
   status_.link = LinkState::kConnected;
-  status_.last_error.clear();
-  error_from_poll_ = false;
+  if (drops_ >= 2)
+    ShowError(DropsText(now), ErrorSource::kDrops);
+  else
+    ShowError("", ErrorSource::kNone);
   SendNext(now);
 }
 
@@ -79,25 +114,45 @@ void RotctldDriver::OnClosed(std::string reason, Millis now) {
   if (phase_ == Phase::kWaiting) return;
   if (reason.empty()) reason = "rotctld closed the connection";
   if (pending_) reason += " (during " + pending_->command.name + ")";
-  LinkLost(reason, now);
+  LinkLost(std::move(reason), now, true);
 }
 
-void RotctldDriver::LinkLost(const std::string& reason, Millis now) {
+void RotctldDriver::DropLink(const std::string& reason, Millis now) {
+  if (on_dropped) on_dropped(reason);
+  LinkLost(reason, now, false);
+}
+
+void RotctldDriver::LinkLost(std::string reason, Millis now, bool by_peer) {
+  if (phase_ == Phase::kUp && now - up_since_ < timing_.stable_link_ms && by_peer) {
+    if (drops_ == 0) drops_since_ = up_since_;
+    ++drops_;
+  }
   phase_ = Phase::kWaiting;
   link_.Close();
   // Nothing asked before the loss is sent again: a target from then may be long out of date.
   pending_.reset();
+  late_.clear();
   queued_.reset();
   input_.clear();
   activity_at_.reset();
+  link_reading_at_.reset();
   direction_.Reset();
   status_.direction = 0;
   ++failures_;
   reconnect_at_ = now + ReconnectDelay(failures_);
   status_.link = LinkState::kReconnecting;
   status_.reconnect_in_s = SecondsUntil(now, reconnect_at_);
-  status_.last_error = reason;
-  error_from_poll_ = false;
+  if (drops_ >= 2) {
+    ShowError(DropsText(now) + ": " + reason, ErrorSource::kDrops);
+  } else {
+    ShowError(std::move(reason), ErrorSource::kOther);
+  }
+}
+
+std::string RotctldDriver::DropsText(Millis now) const {
+  Millis minutes = std::max<Millis>(1, (now - drops_since_ + 59999) / 60000);
+  return "rotctld keeps dropping the connection (" + std::to_string(drops_) + " times in " +
+         std::to_string(minutes) + " min)";
 }
 
 void RotctldDriver::MoveTo(double azimuth, Millis now) {
@@ -109,12 +164,21 @@ void RotctldDriver::MoveTo(double azimuth, Millis now) {
 
 void RotctldDriver::Stop(Millis now) {
   if (phase_ != Phase::kUp) return;
+  queued_.reset();  // a target still waiting for its turn is not sent after a stop
   if (!unsupported_.count("stop")) {
     queued_ = StopCommand();
-  } else if (status_.azimuth) {
-    queued_ = SetPosCommand(*status_.azimuth, elevation_);  // hold where it stands
+  } else if (link_reading_at_ && now - *link_reading_at_ <= timing_.poll_still_ms) {
+    // Hold where it stands; a reading just past an end (within the margin) holds at the end.
+    double hold = *status_.azimuth;
+    if (status_.limits_min && status_.limits_max)
+      hold = std::clamp(hold, *status_.limits_min, *status_.limits_max);
+    queued_ = SetPosCommand(hold, elevation_);
   } else {
-    queued_.reset();
+    // An older reading may be far from where the rotator is now: holding there would turn it.
+    ShowError(
+        "stop not done: rotctld cannot stop (S unsupported) and there is no fresh reading "
+        "to hold at",
+        ErrorSource::kStop);
   }
   SendNext(now);
 }
@@ -151,7 +215,9 @@ void RotctldDriver::OnBytes(std::string_view bytes, Millis now) {
   input_.append(bytes);
   TakeReplies(now);
   if (phase_ == Phase::kUp && input_.size() > kMaxInput) {
-    LinkLost("rotctld sends no readable replies", now);
+    DropLink("rotctld sends no readable replies (" + std::to_string(input_.size()) +
+                 " bytes without a report)",
+             now);
     return;
   }
   SendNext(now);
@@ -161,12 +227,46 @@ void RotctldDriver::TakeReplies(Millis now) {
   while (phase_ == Phase::kUp) {
     std::optional<RotctldReply> reply = TakeReply(input_);
     if (!reply) return;
-    // A late answer to a command given up on names another command: dropped.
-    if (!pending_ || reply->name != pending_->command.name) continue;
-    RotctldCommand command = std::move(pending_->command);
-    pending_.reset();
-    OnReply(command, *reply, now);
+    if (pending_ && reply->name == pending_->command.name) {
+      Pending done = std::move(*pending_);
+      pending_.reset();
+      slowest_reply_ms_ = std::max(slowest_reply_ms_, now - done.sent_at);
+      OnReply(done.command, *reply, now);
+    } else if (TakeLate(*reply, now)) {
+      continue;
+    } else if (!pending_) {
+      // rotctld answers each command once: more replies than commands is not rotctld, or a
+      // stream that would keep the window busy for as long as it flows.
+      DropLink("protocol fault: a reply with no command pending: " + ReplyText(*reply), now);
+    } else {
+      NotUnderstood(*reply);
+    }
   }
+}
+
+bool RotctldDriver::TakeLate(const RotctldReply& reply, Millis now) {
+  // Replies come in order: the oldest command given up on is the only one that can be meant.
+  if (late_.empty() || reply.name != late_.front().command.name) return false;
+  Pending late = std::move(late_.front());
+  late_.pop_front();
+  slowest_reply_ms_ = std::max(slowest_reply_ms_, now - late.sent_at);
+  if (late.command.verb == RotctldVerb::kDumpState || late.command.verb == RotctldVerb::kStop)
+    OnReply(late.command, reply, now);
+  return true;
+}
+
+void RotctldDriver::NotUnderstood(const RotctldReply& reply) {
+  // Not the pending command's reply, and no late one: say what came, and go on with the next
+  // command rather than wait for a reply that is not coming.
+  const RotctldCommand command = std::move(pending_->command);
+  pending_.reset();
+  std::string text = "answer to " + command.name + " not understood: " + ReplyText(reply);
+  if (command.verb == RotctldVerb::kDumpState)
+    OnLimits(std::nullopt, "not understood (" + ReplyText(reply) + ")");
+  else if (command.verb == RotctldVerb::kGetPos)
+    ShowError(text, ErrorSource::kPoll);
+  else
+    ShowError(text, command.verb == RotctldVerb::kStop ? ErrorSource::kStop : ErrorSource::kOther);
 }
 
 void RotctldDriver::OnReply(const RotctldCommand& command, const RotctldReply& reply, Millis now) {
@@ -180,68 +280,113 @@ void RotctldDriver::OnReply(const RotctldCommand& command, const RotctldReply& r
       OnPosition(reply, now);
       break;
     case RotctldVerb::kSetPos:
-      // Refused targets (out of range: RPRT -1 up to 4.5, -21 from 4.6) are shown, not retried.
-      if (reply.code == 0)
-        ShowError("", false);
-      else
-        ShowError("target " + Degrees(command.azimuth) + " refused: " + ReportText(reply.code),
-                  false);
+      OnSetPos(command, reply);
       break;
     case RotctldVerb::kStop:
-      ShowError(reply.code == 0 ? "" : "stop refused: " + ReportText(reply.code), false);
+      if (reply.code != 0)
+        ShowError("stop refused: " + ReportText(reply.code), ErrorSource::kStop);
+      else if (error_source_ == ErrorSource::kStop)
+        ShowError("", ErrorSource::kNone);
       break;
     case RotctldVerb::kGetInfo:
       break;
   }
 }
 
-void RotctldDriver::OnPosition(const RotctldReply& reply, Millis now) {
-  std::optional<Position> position = reply.code == 0 ? ParsePosition(reply.lines) : std::nullopt;
-  if (!position) {
-    ShowError("position query: " + (reply.code ? ReportText(reply.code) : "unreadable answer"),
-              true);
+void RotctldDriver::OnSetPos(const RotctldCommand& command, const RotctldReply& reply) {
+  // Refused targets (out of range: RPRT -1 up to 4.5, -21 from 4.6) are shown, not retried.
+  if (reply.code == 0) {
+    ShowError("", ErrorSource::kNone);
     return;
   }
-  failures_ = 0;  // a reading proves the whole chain works
-  if (error_from_poll_) ShowError("", false);
+  ++status_.refused_targets;
+  status_.refused_azimuth = command.azimuth;
+  ShowError("target " + Degrees(command.azimuth) + " refused: " + ReportText(reply.code),
+            ErrorSource::kOther);
+}
+
+bool RotctldDriver::Plausible(const Position& position) const {
+  AzimuthLimits range = kWidestLimits;
+  if (!limits_assumed_ && status_.limits_min && status_.limits_max)
+    range = {*status_.limits_min, *status_.limits_max};
+  return position.azimuth >= range.min_az - kRangeMargin &&
+         position.azimuth <= range.max_az + kRangeMargin && std::fabs(position.elevation) <= 360;
+}
+
+void RotctldDriver::OnPosition(const RotctldReply& reply, Millis now) {
+  std::optional<Position> position = reply.code == 0 ? ParsePosition(reply.lines) : std::nullopt;
+  if (reply.code != 0) {
+    ShowError("position query: " + ReportText(reply.code), ErrorSource::kPoll);
+    return;
+  }
+  if (!position) {  // "Azimuth: inf", "Azimuth: nan", no number at all
+    ForgetReading("position query: unreadable answer " + ReplyText(reply));
+    return;
+  }
+  if (!Plausible(*position)) {
+    std::string range = limits_assumed_ ? "any rotator's range"
+                                        : "the range " + Degrees(*status_.limits_min) + ".." +
+                                              Degrees(*status_.limits_max);
+    ForgetReading("implausible reading from rotctld: azimuth " + Degrees(position->azimuth) +
+                  ", elevation " + Degrees(position->elevation) + " (outside " + range + ")");
+    return;
+  }
+  if (error_source_ == ErrorSource::kPoll) ShowError("", ErrorSource::kNone);
   if (status_.azimuth && std::fabs(*status_.azimuth - position->azimuth) >= 0.05)
     activity_at_ = now;
   status_.azimuth = position->azimuth;
   status_.reading_at = now;
+  link_reading_at_ = now;
   elevation_ = position->elevation;
   status_.direction = direction_.Update(static_cast<int>(std::lround(position->azimuth * 10)));
 }
 
+void RotctldDriver::ForgetReading(std::string why) {
+  // Until a reading can be believed, the rotator counts as not read: no heading to the bridge,
+  // no target placed against it, no hold at it.
+  status_.azimuth.reset();
+  link_reading_at_.reset();
+  direction_.Reset();
+  status_.direction = 0;
+  ShowError(std::move(why), ErrorSource::kPoll);
+}
+
 void RotctldDriver::OnLimits(std::optional<AzimuthLimits> limits, const std::string& why) {
+  limits_assumed_ = !limits;
   if (!limits) {
     limits = kAssumedLimits;
-    ShowError("range from dump_state " + why + ": taken as 0..360", false);
+    ShowError("range from dump_state " + why + ": taken as 0..360", ErrorSource::kLimits);
+  } else if (error_source_ == ErrorSource::kLimits) {
+    ShowError("", ErrorSource::kNone);
   }
   status_.limits_min = limits->min_az;
   status_.limits_max = limits->max_az;
 }
 
 void RotctldDriver::OnTimeout(Millis now) {
-  const std::string name = pending_->command.name;
-  const RotctldVerb verb = pending_->command.verb;
-  std::string seconds = std::to_string(timing_.reply_timeout_ms / 1000) + " s";
-  if (verb == RotctldVerb::kGetPos || verb == RotctldVerb::kSetPos) {
+  Pending given_up = std::move(*pending_);
+  pending_.reset();
+  const RotctldCommand command = given_up.command;
+  std::string limit = "within " + std::to_string(ReplyLimit() / 1000) + " s";
+  if (command.verb == RotctldVerb::kGetPos || command.verb == RotctldVerb::kSetPos) {
     // Without these nothing works: the daemon or the link is hung.
-    LinkLost("no answer to " + name + " within " + seconds, now);
+    DropLink("no answer to " + command.name + " " + limit, now);
     return;
   }
-  // rotctld answers a command it does not know with nothing at all.
-  pending_.reset();
-  unsupported_.insert(name);
-  if (verb == RotctldVerb::kDumpState)
-    OnLimits(std::nullopt, "not answered");
+  // rotctld answers a command it does not know with nothing at all, and a busy controller
+  // late: neither proves the command unsupported. A reply that still comes is taken.
+  late_.push_back(std::move(given_up));
+  if (late_.size() > kMaxLate) late_.pop_front();
+  if (command.verb == RotctldVerb::kDumpState)
+    OnLimits(std::nullopt, "not answered " + limit);
   else
-    ShowError("rotctld does not answer " + name + ": taken as unsupported", false);
+    ShowError("rotctld did not answer " + command.name + " " + limit,
+              command.verb == RotctldVerb::kStop ? ErrorSource::kStop : ErrorSource::kOther);
 }
 
-void RotctldDriver::ShowError(std::string text, bool from_poll) {
+void RotctldDriver::ShowError(std::string text, ErrorSource source) {
   status_.last_error = std::move(text);
-  error_from_poll_ = from_poll && !status_.last_error.empty();
+  error_source_ = status_.last_error.empty() ? ErrorSource::kNone : source;
 }
 
 }  // namespace rotserver

@@ -73,6 +73,7 @@ std::optional<RotctldReply> TakeReply(std::string& buffer) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (auto code = ReportCode(line)) {
       reply.code = *code;
+      reply.raw = buffer.substr(0, nl + 1);
       buffer.erase(0, nl + 1);
       return reply;
     }
@@ -146,8 +147,10 @@ std::string ReportText(int code) {
       "access denied",
   };
   std::string text = "RPRT " + std::to_string(code);
-  int index = code < 0 ? -code : code;
-  if (index < static_cast<int>(std::size(kWords))) text += std::string(" (") + kWords[index] + ")";
+  // In 64 bits: the negation of INT_MIN does not fit an int.
+  long long index = code < 0 ? -static_cast<long long>(code) : code;
+  if (index < static_cast<long long>(std::size(kWords)))
+    text += std::string(" (") + kWords[index] + ")";
   return text;
 }
 

@@ -30,6 +30,7 @@ struct RotctldReply {
   std::string name;                // the header up to its ':'
   std::vector<std::string> lines;  // between the header and the report
   int code = 0;                    // the n of "RPRT n"
+  std::string raw;                 // the whole reply as it arrived, for messages
 };
 
 // Removes one complete reply from the front of `buffer`: the lines up to and including the

@@ -51,12 +51,18 @@ Backend::Backend(const Settings& settings, toolkit::LineLog& log, Millis now)
       driver->OnOpened(static_cast<Millis>(GetTickCount64()));
     };
     events.bytes = [this, driver](std::string_view bytes) {
-      if (log_.enabled()) log_.Line("rotctld < " + toolkit::EscapedText(bytes));
-      driver->OnBytes(bytes, static_cast<Millis>(GetTickCount64()));
+      auto now = static_cast<Millis>(GetTickCount64());
+      if (log_.enabled()) LogReceived(bytes, now);
+      driver->OnBytes(bytes, now);
     };
     events.closed = [this, driver](const std::string& why) {
+      auto now = static_cast<Millis>(GetTickCount64());
+      if (log_.enabled()) LogLeftOut(now);
       log_.Line("rotctld closed: " + why);
-      driver->OnClosed(why, static_cast<Millis>(GetTickCount64()));
+      driver->OnClosed(why, now);
+    };
+    driver->on_dropped = [this](const std::string& why) {
+      log_.Line("rotctld link dropped by RotServer: " + why);
     };
     socket_->SetEvents(std::move(events));
     socket_->on_sent = [this](std::string_view bytes) {
@@ -83,7 +89,19 @@ Backend::~Backend() {
   supervisor_.reset();
 }
 
+void Backend::LogReceived(std::string_view bytes, Millis now) {
+  LogLeftOut(now);
+  if (log_budget_.Allow(bytes.size(), now)) log_.Line("rotctld < " + toolkit::EscapedText(bytes));
+}
+
+void Backend::LogLeftOut(Millis now) {
+  if (std::size_t left_out = log_budget_.TakeLeftOut(now))
+    log_.Line("rotctld < (" + std::to_string(left_out) +
+              " bytes left out of this log: rotctld sent faster than the log takes)");
+}
+
 void Backend::Tick(Millis now) {
+  if (log_.enabled()) LogLeftOut(now);
   if (supervisor_) supervisor_->Tick(now);
   if (socket_) socket_->Poll();
   front_->Tick(now);  // ticks the driver

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "rotserver/core/byte_log_budget.h"
 #include "rotserver/core/front_end.h"
 #include "rotserver/core/rotator_driver.h"
 #include "rotserver/core/settings.h"
@@ -29,7 +30,11 @@ class Backend {
   ViewState View(Millis now) const;
 
  private:
+  void LogReceived(std::string_view bytes, Millis now);
+  void LogLeftOut(Millis now);
+
   toolkit::LineLog& log_;
+  ByteLogBudget log_budget_;
   // Declared in the order they depend on each other: destroyed the other way round.
   std::unique_ptr<Supervisor> supervisor_;
   std::unique_ptr<RotctldSocket> socket_;

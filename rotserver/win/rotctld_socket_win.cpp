@@ -9,6 +9,7 @@
 
 #include "rotserver/win/callback_errors_win.h"
 #include "winui/window_state_win.h"
+#include "winui/windows_error_text_win.h"
 
 namespace rotserver {
 
@@ -78,6 +79,10 @@ constexpr UINT kMsgSocketNotice = WM_APP + 1;
 constexpr char kNoticeClass[] = "RotServerSocketNotices";
 // Receives tried without a notice: one in 20 polls, once a second at the 50 ms timer.
 constexpr unsigned kPollsPerBlindReceive = 20;
+// Taken per poll at most: a peer that sends as fast as it can must not hold the window's
+// thread. The rest waits for the next turn of the message loop (Winsock posts a new notice
+// while data remains, and the next poll reads regardless).
+constexpr std::size_t kMaxBytesPerPoll = 16 * 1024;
 
 }  // namespace
 
@@ -132,7 +137,8 @@ void RotctldSocket::Fail(const std::string& what, int code) {
   socket_ = INVALID_SOCKET;
   output_.clear();
   lookup_.reset();
-  failure_ = code ? what + " (Winsock error " + std::to_string(code) + ")" : what;
+  failure_ =
+      code ? what + ": " + winui::ErrorText(static_cast<DWORD>(code), "Winsock error") : what;
   state_ = State::kFailed;
 }
 
@@ -249,9 +255,14 @@ void RotctldSocket::PollConnect() {
 
 void RotctldSocket::PollReceive() {
   char buffer[4096];
-  for (;;) {
+  for (std::size_t taken = 0;;) {
+    if (taken >= kMaxBytesPerPoll) {
+      readable_ = true;
+      return;
+    }
     int got = recv(socket_, buffer, sizeof buffer, 0);
     if (got > 0) {
+      taken += static_cast<std::size_t>(got);
       if (events_.bytes) events_.bytes(std::string_view(buffer, static_cast<std::size_t>(got)));
       if (state_ != State::kOpen) return;  // the driver closed the link on what it read
       continue;

@@ -47,7 +47,8 @@ class RotctldSocket : public ByteLink {
   void Write(std::string_view bytes) override;
   void Close() override;
 
-  // Completes a lookup or a connect, sends what is queued, reads what arrived, and reports.
+  // Completes a lookup or a connect, sends what is queued, reads what arrived (at most 16 KiB
+  // a call, so that a peer that streams cannot hold the window's thread), and reports.
   void Poll();
   // Polls that found the socket with nothing to read may skip the receive (the notice tells
   // when there is); a receive is still tried now and then in case a notice went missing.

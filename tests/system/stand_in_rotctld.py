@@ -15,7 +15,10 @@ Control lines (each answered by one line, "ok" or the value asked for):
   set KEY=VALUE ...   min_az max_az az speed (degrees, degrees a second), dump (new|old),
                       slow_p (ms before each position reply), silent (commands never
                       answered, comma-separated, e.g. "S,\\get_info"), rprt_P (RPRT code for
-                      P, 0 to obey), close_on (a command whose arrival closes the connection)
+                      P, 0 to obey), close_on (a command whose arrival closes the connection),
+                      stream (after the first command, send as fast as the socket takes:
+                      "rprt" for "RPRT 0" lines, "junk" for bytes without a line end, "" not),
+                      hangup_after (a command whose reply, once sent, closes the connection)
   received            every command line received since "clear", as "T_MS<TAB>LINE" items
                       joined by " | " (T_MS: ms since the stand-in started)
   clear               forgets the received lines
@@ -39,7 +42,8 @@ def now_ms():
 class Rotator:
     def __init__(self):
         self.config = {"min_az": -180.0, "max_az": 180.0, "speed": 30.0, "dump": "new",
-                       "slow_p": 0, "silent": "", "rprt_P": 0, "close_on": ""}
+                       "slow_p": 0, "silent": "", "rprt_P": 0, "close_on": "", "stream": "",
+                       "hangup_after": ""}
         self.az = 0.0
         self.target = 0.0
         self.moved_at = time.monotonic()
@@ -61,7 +65,7 @@ class Rotator:
             self.config[key] = float(value)
         elif key in ("slow_p", "rprt_P"):
             self.config[key] = int(value)
-        elif key in ("dump", "silent", "close_on"):
+        elif key in ("dump", "silent", "close_on", "stream", "hangup_after"):
             self.config[key] = value
         else:
             raise KeyError(key)
@@ -129,6 +133,8 @@ class StandIn:
         words = body.split()
         name = words[0] if words else ""
         cfg = self.rotator.config
+        if cfg["stream"]:
+            state["streaming"] = {"rprt": b"RPRT 0\n" * 8192, "junk": b"j" * 65536}[cfg["stream"]]
         if name and name == cfg["close_on"]:
             self.close_client(conn)
             return False
@@ -149,7 +155,7 @@ class StandIn:
             reply = self.dump_state(extended)
         else:
             return True  # rotctld says nothing at all to a command it does not know
-        state["pending"].append((time.monotonic() + delay, reply))
+        state["pending"].append((time.monotonic() + delay, reply, name == cfg["hangup_after"]))
         return True
 
     def position_reply(self, extended):
@@ -179,16 +185,32 @@ class StandIn:
                     "south_zero=0\nrot_type=AzEl\ndone\n" % (cfg["min_az"], cfg["max_az"]))
         return ("dump_state:\n" + body + "RPRT 0\n") if extended else body
 
+    def stream(self):
+        for conn, state in list(self.clients.items()):
+            if not state.get("streaming"):
+                continue
+            try:
+                conn.send(state["streaming"])
+            except BlockingIOError:
+                pass
+            except OSError:
+                self.close_client(conn)
+
     def flush_pending(self):
+        self.stream()
         t = time.monotonic()
         for conn, state in list(self.clients.items()):
+            if state.get("streaming"):
+                continue  # the stream is all it sends
             # Replies go out in order: a slow one holds up those behind it.
             while state["pending"] and state["pending"][0][0] <= t:
-                _, reply = state["pending"].pop(0)
+                _, reply, hangup = state["pending"].pop(0)
                 text = reply() if callable(reply) else reply
                 try:
                     conn.sendall(text.encode("latin-1"))
                 except OSError:
+                    hangup = True
+                if hangup:
                     self.close_client(conn)
                     break
 
@@ -248,7 +270,8 @@ class StandIn:
     def run(self, lifetime_s=3600):
         deadline = time.monotonic() + lifetime_s
         while self.running and time.monotonic() < deadline:
-            for key, _ in self.selector.select(timeout=0.01):
+            busy = any(state.get("streaming") for state in self.clients.values())
+            for key, _ in self.selector.select(timeout=0 if busy else 0.01):
                 key.data(key.fileobj)
             self.flush_pending()
 

@@ -143,6 +143,25 @@ TEST(RotserverFrontEnd, BridgeSendingBackAShownAzimuthStopsTheRotator) {
   EXPECT_FALSE(front.View(0).target);  // a stop clears the marker
 }
 
+TEST(RotserverFrontEnd, ATargetTheRotatorRefusedIsNoLongerShown) {
+  testing::RotctldBench bench;
+  bench.max_az = 80;  // the controller refuses what lies beyond
+  FrontEnd front(bench.driver, {});
+  bench.Run(100);
+  ASSERT_EQ(front.TurnTo(90, bench.now).kind, TurnOutcome::Kind::kMove);
+  front.TurnTo(45, bench.now);  // waits behind 90, and is obeyed
+  bench.Run(30);
+  front.Tick(bench.now);
+  ASSERT_EQ(bench.Count("+P"), 2);
+  EXPECT_DOUBLE_EQ(front.View(bench.now).target.value_or(-1), 45);
+  ASSERT_EQ(front.TurnTo(90, bench.now).kind, TurnOutcome::Kind::kMove);
+  bench.Run(30);
+  front.Tick(bench.now);
+  EXPECT_FALSE(front.View(bench.now).target);
+  EXPECT_EQ(front.View(bench.now).last_error,
+            "target 90.0 refused: RPRT -1 (invalid parameter or out of range)");
+}
+
 TEST(RotserverFrontEnd, BridgeCommandsAreReadStrictly) {
   FakeDriver driver(0, 0, 360);
   FrontEnd front(driver, {});
@@ -151,8 +170,17 @@ TEST(RotserverFrontEnd, BridgeCommandsAreReadStrictly) {
   EXPECT_EQ(front.View(0).last_error, "");  // the greeting is no fault
   EXPECT_EQ(front.OnBridgeCommand(Command("2450"), 0).azimuth, 245);
   EXPECT_EQ(front.OnBridgeCommand(Command("-50"), 0).azimuth, 355);
-  EXPECT_EQ(front.OnBridgeCommand(Command("9990"), 0).azimuth, 279);
-  EXPECT_EQ(driver.moves.size(), 3u);
+  EXPECT_EQ(front.OnBridgeCommand(Command("3600"), 0).azimuth, 0);
+  EXPECT_EQ(front.OnBridgeCommand(Command("-3600"), 0).azimuth, 0);
+  EXPECT_EQ(driver.moves.size(), 4u);
+  // The bridge never sends more than a full turn either way: these are no bearings.
+  for (const char* odd : {"-2147483648", "2147483647", "99999999", "3601", "-3601"}) {
+    TurnOutcome outcome = front.OnBridgeCommand(Command(odd), 0);
+    EXPECT_EQ(outcome.kind, TurnOutcome::Kind::kRefused) << odd;
+    EXPECT_EQ(outcome.reason,
+              "target " + std::string(odd) + " tenths is beyond 3600 either way: not a bearing");
+  }
+  EXPECT_EQ(driver.moves.size(), 4u);
   for (std::string bad : {"1230\r\n0\r\n\0"s, "12a\r\n0\r\n0\r\n\0"s, "1230\r\n0\r\n0\r\n1\r\n\0"s,
                           " 123\r\n0\r\n0\r\n\0"s, "1230\n0\n0\n\0"s, ""s}) {
     TurnOutcome outcome = front.OnBridgeCommand(bad, 0);
@@ -160,7 +188,7 @@ TEST(RotserverFrontEnd, BridgeCommandsAreReadStrictly) {
     EXPECT_EQ(outcome.reason.rfind("not a target command from the bridge: ", 0), 0u);
   }
   EXPECT_EQ(front.View(0).last_error, "not a target command from the bridge: \"\"");
-  EXPECT_EQ(driver.moves.size(), 3u);
+  EXPECT_EQ(driver.moves.size(), 4u);
 }
 
 TEST(RotserverFrontEnd, StaleReadingIsShownAsSuchAndNotReportedAsLive) {

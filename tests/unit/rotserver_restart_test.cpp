@@ -33,6 +33,22 @@ TEST(RotServerRestart, AHealthyRunStartsTheBackoffAfresh) {
   EXPECT_EQ(policy.Exited(130000), 131000);  // ran a minute
 }
 
+TEST(RotServerRestart, StartsThatFailAreRetriedEverLaterToo) {
+  // No such program: it never starts, so there is no run to call healthy.
+  RestartPolicy policy;
+  std::int64_t now = 100000;
+  std::vector<std::int64_t> pauses;
+  for (int i = 0; i < 7; ++i) {
+    std::int64_t due = i % 2 ? policy.StartFailed(now) : policy.Exited(now);
+    pauses.push_back(due - now);
+    now = due;
+  }
+  EXPECT_EQ(pauses, (std::vector<std::int64_t>{1000, 2000, 4000, 8000, 16000, 30000, 30000}));
+  // Once it does start and runs a minute, the next end is soon retried again.
+  policy.Started(now);
+  EXPECT_EQ(policy.Exited(now + 60000), now + 61000);
+}
+
 TEST(RotServerCommandLine, LogFileTakenAndWhatTheBridgePassesIgnored) {
   std::string error;
   auto parsed = ParseCommandLine({"RotServer", "RotServConv", "--log", "C:\\t\\rs.log"}, &error);
