@@ -12,4 +12,9 @@ std::int64_t RestartPolicy::Exited(std::int64_t now) {
   return now + delay_ms_;
 }
 
+std::int64_t RestartPolicy::StartFailed(std::int64_t now) {
+  started_at_ = now;  // a run of no length: never a healthy one
+  return Exited(now);
+}
+
 }  // namespace rotserver

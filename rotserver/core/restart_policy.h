@@ -16,6 +16,9 @@ class RestartPolicy {
   void Started(std::int64_t now) { started_at_ = now; }
   // The program ended at `now`; returns when to start it again.
   std::int64_t Exited(std::int64_t now);
+  // The program could not be started at all at `now` (missing file, missing DLL): a failure
+  // without a start; returns when to try again.
+  std::int64_t StartFailed(std::int64_t now);
 
  private:
   std::int64_t started_at_ = 0;
