@@ -20,18 +20,10 @@ TEST(RotServerRestart, FailedStartsDoubleThePauseUpToHalfAMinute) {
     now = due;
   }
   EXPECT_EQ(pauses, (std::vector<std::int64_t>{1000, 2000, 4000, 8000, 16000, 30000, 30000}));
-}
-
-TEST(RotServerRestart, FailedStartsAndQuickExitsShareOneBackoff) {
-  RestartPolicy policy;
-  EXPECT_EQ(policy.StartFailed(100000), 101000);
-  policy.Started(101000);
-  EXPECT_EQ(policy.Exited(101500), 103500);
-  EXPECT_EQ(policy.StartFailed(103500), 107500);
-  // A failed start long after a healthy run is still no healthy run.
-  policy.Started(107500);
-  EXPECT_EQ(policy.Exited(200000), 201000);
-  EXPECT_EQ(policy.StartFailed(201000), 203000);
+  // A failed start long after a healthy run is still no healthy run of its own.
+  policy.Started(now);
+  EXPECT_EQ(policy.Exited(now + 90000), now + 91000);
+  EXPECT_EQ(policy.StartFailed(now + 91000), now + 93000);
 }
 
 }  // namespace
