@@ -167,8 +167,10 @@ const StoredField kStoredFields[] = {
 // The stored text as a message quotes it: a long one by its start and its length.
 std::string Quoted(const std::string& text) {
   constexpr std::size_t kShown = 40;
-  if (text.size() <= kShown) return "\"" + text + "\"";
-  return "\"" + text.substr(0, kShown) + "...\" (" + std::to_string(text.size()) + " characters)";
+  std::string quoted(1, '"');
+  quoted.append(text, 0, kShown);
+  if (text.size() <= kShown) return quoted.append(1, '"');
+  return quoted.append("...\" (").append(std::to_string(text.size())).append(" characters)");
 }
 
 std::string WithoutFullStop(std::string message) {

@@ -114,5 +114,3 @@ TEST_F(RotServerProgram, UnknownStoredBackendDrivesNoRotatorAndOpensTheSettingsM
       5s))
       << "the backend field is not marked";
 }
-
-}  // namespace
