@@ -161,6 +161,9 @@ INT_PTR SettingsDialog::HandleMessage(UINT msg, WPARAM wp) {
       if (mark_) PostMessageA(dialog_, kMsgMarkField, 0, 0);
       return TRUE;
     case kMsgMarkField:
+      // A modal dialog shows itself only once its queue is empty: the box must not come first.
+      ShowWindow(dialog_, SW_SHOW);
+      UpdateWindow(dialog_);
       if (mark_) MarkField(*mark_);
       return TRUE;
     case WM_COMMAND:
