@@ -127,8 +127,12 @@ int App::Run() {
     Log("first start: settings dialog");
     window_->OpenSettings(settings_);
   } else if (!stored->problems.empty()) {
-    Log("settings dialog marking \"" + stored->problems.front().field + "\"");
-    window_->OpenSettings(stored->settings, &stored->problems.front());
+    // The first field is marked; the box names every value that cannot be used.
+    SettingsProblem mark = stored->problems.front();
+    for (std::size_t i = 1; i < stored->problems.size(); ++i)
+      mark.message += "\n" + stored->problems[i].message;
+    Log("settings dialog marking \"" + mark.field + "\"");
+    window_->OpenSettings(stored->settings, &mark);
   }
   MSG msg;
   // A plain loop: the window takes Esc as WM_KEYDOWN, which IsDialogMessage would swallow.

@@ -164,7 +164,11 @@ INT_PTR SettingsDialog::HandleMessage(UINT msg, WPARAM wp) {
       // A modal dialog shows itself only once its queue is empty: the box must not come first.
       ShowWindow(dialog_, SW_SHOW);
       UpdateWindow(dialog_);
-      if (mark_) MarkField(*mark_);
+      if (!mark_) return TRUE;
+      // No backend is shown chosen when the stored one is unusable: OK must not pick one.
+      if (mark_->field == kFieldBackend)
+        SendDlgItemMessageA(dialog_, kIdBackend, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+      MarkField(*mark_);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wp) == IDOK) {

@@ -104,6 +104,8 @@ TEST_F(RotServerProgram, UnknownStoredBackendDrivesNoRotatorAndOpensTheSettingsM
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   HWND dialog = FindWindowA("#32770", rotserver::kSettingsDialogTitle);
   ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(harness::WindowText(GetDlgItem(dialog, rotserver::kIdBackend)), "")
+      << "a backend is shown chosen";
   EXPECT_TRUE(WaitUntil(
       [&] {
         GUITHREADINFO info{};
