@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "bridge_support.h"
+#include "controls_input.h"
 #include "mends_support.h"
 #include "bridge/window/widget_ids.h"
 
@@ -82,12 +83,21 @@ class ErrorBox : public bridgetest::BridgeTest {
     ASSERT_TRUE(CloseBox(box));
   }
 
-  // Enter on the box's OK button, as the operator presses it: a keystroke through the box's
-  // own message loop, and no other message to the bridge.
+  // Enter, as the operator presses it: a real keystroke to the box in front, and no other
+  // message to the bridge.
   static void PressEnter(HWND box) {
-    HWND ok = GetDlgItem(box, IDOK);
-    PostMessageA(ok, WM_KEYDOWN, VK_RETURN, 1);
-    PostMessageA(ok, WM_KEYUP, VK_RETURN, 0xC0000001);
+    ASSERT_TRUE(controls::BringToFront(box, 5s));
+    controls::Stroke(VK_RETURN);
+  }
+
+  // The box has been painted: most of its pixels are its face colour, not an empty surface.
+  static bool Drawn(HWND box) {
+    logger_test::Picture picture = logger_test::CaptureWindow(box);
+    if (picture.pixels.empty()) return false;
+    const uint32_t face = logger_test::FromColorref(GetSysColor(COLOR_BTNFACE));
+    std::size_t on_face = 0;
+    for (uint32_t px : picture.pixels) on_face += px == face;
+    return on_face * 2 > picture.pixels.size();
   }
 
   std::unique_ptr<BridgeClient> client_;
@@ -175,6 +185,7 @@ TEST_F(ErrorBox, WaitingReportsFollowEachOtherWhenBoxesAreClosedWithEnter) {
     box = WaitForOneBox(BridgePid(), 10s);
     ASSERT_NE(box, nullptr) << "the waiting report's box did not open after Enter";
     EXPECT_EQ(BoxText(box), next + kNotInteger);
+    EXPECT_TRUE(harness::WaitUntil([&] { return Drawn(box); }, 5s)) << "the box is not drawn";
   }
   PressEnter(box);
   ASSERT_TRUE(harness::WaitUntil([&] { return !IsWindow(box); }, 5s));
