@@ -25,8 +25,8 @@ constexpr std::int64_t kDrainMs = 500;
 
 // The reader thread: owns the pipe's read end, ends when the pipe breaks.
 void ReadPipe(HANDLE read, std::shared_ptr<PipeInbox> inbox) noexcept {
+  KernelHandle owned(read);
   try {
-    KernelHandle owned(read);
     char buffer[4096];
     DWORD got = 0;
     while (ReadFile(read, buffer, sizeof buffer, &got, nullptr)) {
@@ -36,11 +36,11 @@ void ReadPipe(HANDLE read, std::shared_ptr<PipeInbox> inbox) noexcept {
       else
         inbox->left_out += got;
     }
+    std::lock_guard<std::mutex> lock(inbox->mutex);
+    inbox->ended = true;
   } catch (...) {
-    // Out of memory: the output is lost, the supervision goes on.
+    // Out of memory: the rest of the output is lost; the end is noticed after kDrainMs.
   }
-  std::lock_guard<std::mutex> lock(inbox->mutex);
-  inbox->ended = true;
 }
 
 // Starts `application` with `line`, suspended and without a window, its standard output and
