@@ -193,11 +193,12 @@ std::optional<SettingsProblem> CheckStored(const StoredField& field, const Store
   switch (value.kind) {
     case StoredValue::Kind::kMissing:
       if (field.stored == &StoredSettings::backend && others_stored)
-        return SettingsProblem{label, label + " is not stored: choose \"simulated\" or \"rotctld\"."};
+        return SettingsProblem{label,
+                               label + " is not stored: choose \"simulated\" or \"rotctld\"."};
       return std::nullopt;
     case StoredValue::Kind::kOtherType:
-      return SettingsProblem{label, label + " is stored as " + value.text +
-                                        "; it must be a string (REG_SZ)."};
+      return SettingsProblem{
+          label, label + " is stored as " + value.text + "; it must be a string (REG_SZ)."};
     case StoredValue::Kind::kString:
       break;
   }

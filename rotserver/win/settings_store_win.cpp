@@ -53,11 +53,16 @@ std::optional<RawValue> ReadRaw(HKEY key, const char* name) {
 
 std::string TypeName(DWORD type) {
   switch (type) {
-    case REG_DWORD: return "REG_DWORD";
-    case REG_QWORD: return "REG_QWORD";
-    case REG_BINARY: return "REG_BINARY";
-    case REG_MULTI_SZ: return "REG_MULTI_SZ";
-    case REG_NONE: return "REG_NONE";
+    case REG_DWORD:
+      return "REG_DWORD";
+    case REG_QWORD:
+      return "REG_QWORD";
+    case REG_BINARY:
+      return "REG_BINARY";
+    case REG_MULTI_SZ:
+      return "REG_MULTI_SZ";
+    case REG_NONE:
+      return "REG_NONE";
   }
   return "registry type " + std::to_string(type);
 }

@@ -60,16 +60,15 @@ bool Launch(const std::string& application, std::string line, HANDLE write,
   std::vector<char> storage(size);
   auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data());
   bool with_list = size > 0 && InitializeProcThreadAttributeList(list, 1, 0, &size);
-  if (with_list &&
-      UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &write, sizeof write,
-                                nullptr, nullptr)) {
+  if (with_list && UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &write,
+                                             sizeof write, nullptr, nullptr)) {
     si.lpAttributeList = list;
     flags |= EXTENDED_STARTUPINFO_PRESENT;
   } else {
     si.StartupInfo.cb = sizeof si.StartupInfo;
   }
-  BOOL ok = CreateProcessA(application.c_str(), line.data(), nullptr, nullptr, TRUE, flags,
-                           nullptr, nullptr, &si.StartupInfo, pi);
+  BOOL ok = CreateProcessA(application.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                           nullptr, &si.StartupInfo, pi);
   DWORD error = GetLastError();
   if (with_list) DeleteProcThreadAttributeList(list);
   SetLastError(error);
@@ -135,8 +134,8 @@ void Supervisor::Start(std::int64_t now) {
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
   HANDLE read = nullptr, write = nullptr;
   if (!CreatePipe(&read, &write, &inherited, 0)) {
-    StartFailed(now, "cannot start " + *path + ": no pipe for its output: " +
-                         WindowsErrorText(GetLastError()));
+    StartFailed(now, "cannot start " + *path +
+                         ": no pipe for its output: " + WindowsErrorText(GetLastError()));
     return;
   }
   KernelHandle read_end(read), write_end(write);

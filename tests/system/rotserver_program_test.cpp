@@ -91,12 +91,17 @@ TEST_F(RotServerProgram, UnknownStoredBackendDrivesNoRotatorAndOpensTheSettingsM
       "Backend must be one of \"simulated\" or \"rotctld\" (stored: \"rotctl\").";
   HWND box = nullptr;
   ASSERT_TRUE(WaitUntil(
-      [&] { return (box = FindWindowA("#32770", rotserver::kInvalidSettingTitle)) && IsWindowVisible(box); },
+      [&] {
+        return (box = FindWindowA("#32770", rotserver::kInvalidSettingTitle)) &&
+               IsWindowVisible(box);
+      },
       15s))
       << "the settings did not open with the bad field marked";
   EXPECT_EQ(harness::WindowText(GetDlgItem(box, 0xFFFF)), why);
   EXPECT_TRUE(WaitUntil(
-      [&] { return server.ChildText(rotserver::kIdStatusLine) == "no rotator: bad settings: " + why; },
+      [&] {
+        return server.ChildText(rotserver::kIdStatusLine) == "no rotator: bad settings: " + why;
+      },
       5s))
       << server.ChildText(rotserver::kIdStatusLine);
   EXPECT_TRUE(bridge_.WaitAzimuth(-100000, 10s)) << "the bridge was told of a rotator";

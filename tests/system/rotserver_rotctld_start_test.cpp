@@ -93,7 +93,8 @@ TEST_F(RotServerRotctldStart, MissingProgramIsNamedByItsPathAndTriedAfterGrowing
   ASSERT_TRUE(CopyFileA(StandInPath().c_str(), kDecoy.c_str(), FALSE));
   StoreCommand("C:\\Program Files\\No Hamlib\\rotctld.exe -m 1 -t 4591");
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
-  const std::string missing = "rotctld program not found: C:\\Program Files\\No Hamlib\\rotctld.exe";
+  const std::string missing =
+      "rotctld program not found: C:\\Program Files\\No Hamlib\\rotctld.exe";
   // Four attempts: at 0 s, then after 1, 2 and 4 s.
   ASSERT_TRUE(WaitUntil(
       [&] { return LinesWith(server.Log(), "supervisor: start failed: ").size() >= 4; }, 20s))
@@ -120,9 +121,7 @@ TEST_F(RotServerRotctldStart, RotctldsOwnWordsReachTheLogAndTheStatusLineWhenItE
   EXPECT_EQ(LinesWith(log, "rotctld says: rot_open: error = IO error").size(), 1u);
   const std::string ended = "rotctld ended (exit code 2): rot_open: error = IO error";
   EXPECT_TRUE(WaitUntil(
-      [&] {
-        return server.ChildText(rotserver::kIdStatusLine).find(ended) != std::string::npos;
-      },
+      [&] { return server.ChildText(rotserver::kIdStatusLine).find(ended) != std::string::npos; },
       5s))
       << server.ChildText(rotserver::kIdStatusLine);
 }

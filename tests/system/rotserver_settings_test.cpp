@@ -105,9 +105,9 @@ TEST_F(RotServerRegistry, AValueOfAnotherRegistryTypeIsAProblem) {
   ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "PollInterval", REG_DWORD, &poll, sizeof poll),
             ERROR_SUCCESS);
   const char multi[] = "127.0.0.1:4533\0\0";
-  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "RotctldAddress", REG_MULTI_SZ, multi,
-                            sizeof multi),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "RotctldAddress", REG_MULTI_SZ, multi, sizeof multi),
+      ERROR_SUCCESS);
   std::optional<rotserver::LoadedSettings> loaded = rotserver::LoadSettings();
   ASSERT_TRUE(loaded);
   ASSERT_EQ(loaded->problems.size(), 2u);
