@@ -45,9 +45,9 @@ void ReadPipe(HANDLE read, std::shared_ptr<PipeInbox> inbox) noexcept {
 
 // Starts `application` with `line`, suspended and without a window, its standard output and
 // error into `write`. Only that handle is inherited where the system can say so (a handle
-// list), so the child holds none of RotServer's sockets.
+// list, then `*listed`), so the child holds none of RotServer's sockets.
 bool Launch(const std::string& application, std::string line, HANDLE write,
-            PROCESS_INFORMATION* pi) {
+            PROCESS_INFORMATION* pi, bool* listed) {
   STARTUPINFOEXA si{};
   si.StartupInfo.cb = sizeof si;
   si.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
@@ -64,6 +64,7 @@ bool Launch(const std::string& application, std::string line, HANDLE write,
                                              sizeof write, nullptr, nullptr)) {
     si.lpAttributeList = list;
     flags |= EXTENDED_STARTUPINFO_PRESENT;
+    *listed = true;
   } else {
     si.StartupInfo.cb = sizeof si.StartupInfo;
   }
@@ -141,7 +142,8 @@ void Supervisor::Start(std::int64_t now) {
   KernelHandle read_end(read), write_end(write);
   SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
   PROCESS_INFORMATION pi{};
-  if (!Launch(*path, QuotedCommandLine({*path, command_->arguments}), write, &pi)) {
+  bool listed = false;
+  if (!Launch(*path, QuotedCommandLine({*path, command_->arguments}), write, &pi, &listed)) {
     StartFailed(now, "cannot start " + *path + ": " + WindowsErrorText(GetLastError()));
     return;
   }
@@ -161,6 +163,7 @@ void Supervisor::Start(std::int64_t now) {
   CloseHandle(pi.hThread);
   policy_.Started(now);
   Event("supervisor: started pid=" + std::to_string(pid_) + (in_job ? " job=yes" : " job=no") +
+        (listed ? " inherits=pipe" : " inherits=all") +
         " program=" + *path + " command=" + command_line_);
 }
 
