@@ -28,15 +28,21 @@ void ShowBox(const std::string& text_utf8) {
               MB_OK | MB_ICONERROR);
 }
 
-// Shows the waiting reports one box after the other. Inside an open box's own message loop
-// it does nothing: the call that opened that box shows the rest once it is closed, so boxes
-// never nest however fast reports come.
+HWND ReportWindow();
+
+// Shows the next waiting report. Inside an open box's own message loop it does nothing: the
+// call that opened that box passes the rest on once it is closed, so boxes never nest however
+// fast reports come. The next box opens from a freshly posted message, never straight after the
+// last one closed: one opened in the same call is not drawn after a box closed from the
+// keyboard until some other message reaches the thread (seen under Wine).
 void ShowWaitingReports() noexcept {
   try {
-    while (std::optional<std::string> text = Reports().TakeNext()) ShowBox(*text);
+    if (std::optional<std::string> text = Reports().TakeNext()) ShowBox(*text);
   } catch (...) {
     // Out of memory for a text: the reports that wait are shown with the next one.
   }
+  if (!Reports().BoxOpen() && Reports().Waiting() > 0)
+    PostMessageA(ReportWindow(), kMsgShowPending, 0, 0);
 }
 
 void AddReport(const std::string& text_utf8) noexcept {

@@ -15,8 +15,9 @@ std::string ApplicationTitle();
 std::string ApplicationTitleFrom(const std::string& module_path);
 
 // At most one box of the program is open at any time. ShowErrorBox shows the box now (modal:
-// it runs its own message loop until OK), followed by any reports that came meanwhile; while a
-// box is open it only queues the report, which the box after it shows (see ReportQueue).
+// it runs its own message loop until OK); while a box is open it only queues the report (see
+// ReportQueue). Each report still waiting when a box closes opens its box from a message posted
+// then, however the box was closed (mouse or keyboard).
 void ShowErrorBox(const std::string& text_utf8) noexcept;
 void ShowException(const std::exception& e) noexcept;
 

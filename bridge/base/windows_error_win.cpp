@@ -1,24 +1,12 @@
 #include "bridge/base/windows_error_win.h"
 
+#include "winui/windows_error_text_win.h"
+
 namespace vexal {
 
 std::string FormatWindowsError(DWORD code) {
-  char* text = nullptr;
-  DWORD n = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result;
-  if (n && text) {
-    result.assign(text, n);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' ||
-                               result.back() == ' ' || result.back() == '.'))
-      result.pop_back();
-    result += " (" + std::to_string(code) + ")";
-  } else {
-    result = "error " + std::to_string(code);
-  }
-  if (text) LocalFree(text);
-  return result;
+  std::string words = winui::ErrorWords(code);
+  return words.empty() ? "error " + std::to_string(code) : words + " (" + std::to_string(code) + ")";
 }
 
 std::wstring Utf8ToWide(const std::string& utf8) {

@@ -1,4 +1,4 @@
-// The one place that turns a Windows error code into text.
+// The bridge's form of a Windows error in words (the words themselves: winui::ErrorWords).
 #pragma once
 
 #include <windows.h>

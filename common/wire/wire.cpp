@@ -30,9 +30,10 @@ std::string RotatorServiceName(const std::string& program) {
 }
 
 std::string ProgramPath(const std::string& value) {
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-    return value.substr(1, value.size() - 2);
-  return value;
+  if (value.empty() || value.front() != '"') return value;
+  const std::size_t closing = value.find('"', 1);
+  if (closing == std::string::npos) return value;
+  return value.substr(1, closing - 1);
 }
 
 std::string ProgramCommandLine(const std::string& value) {

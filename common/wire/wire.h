@@ -57,8 +57,10 @@ inline constexpr char kPollValue[] = "PollInterval";
 // "C:\Tools\Roduv.exe" -> "Roduv"; "C:\Tools\Roduv.exe /min" -> "Roduv.exe ".
 std::string RotatorServiceName(const std::string& program);
 
-// The registry value "Program" without one pair of double quotes around the whole of it, for
-// the service-name rule: "\"C:\Program Files\Rot.exe\"" -> "C:\Program Files\Rot.exe".
+// The program's path in the registry value "Program", for the service-name rule. A value that
+// begins with a double quote names the program by the quoted part, and what follows the closing
+// quote are its arguments: "\"C:\X\Rot.exe\" /min" -> "C:\X\Rot.exe". A value that begins
+// otherwise, or whose opening quote is never closed, is the path as it stands.
 std::string ProgramPath(const std::string& value);
 
 // The command line that starts the rotator server from the registry value "Program": a value

@@ -21,7 +21,8 @@ class RestartPolicy {
   // The program ended at `now`; returns when to start it again. Without a Started before it,
   // the start itself failed.
   std::int64_t Exited(std::int64_t now);
-  // The program could not be started at `now`; returns when to try again.
+  // The program could not be started at all at `now` (missing file, missing DLL): a failure
+  // without a start; returns when to try again.
   std::int64_t StartFailed(std::int64_t now);
 
  private:

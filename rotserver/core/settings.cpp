@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "rotserver/core/program_command.h"
+
 namespace rotserver {
 
 namespace {
@@ -118,6 +120,11 @@ std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* e
     Fail(error, kFieldCommand, "one line of at most 1024 characters, or empty.");
     return std::nullopt;
   }
+  std::string split_error;
+  if (!command.empty() && !SplitProgramCommand(command, &split_error)) {
+    Fail(error, kFieldCommand, "the program's path, then its arguments (" + split_error + ").");
+    return std::nullopt;
+  }
   out.rotctld_command = std::string(command);
 
   if (!ParseNumber(text.offset_deg, kFieldOffset, kMinOffset, kMaxOffset,
@@ -138,6 +145,118 @@ SettingsText FormatSettings(const Settings& settings) {
   text.range_mode = std::to_string(settings.range_mode);
   text.poll_ms = std::to_string(settings.poll_ms);
   return text;
+}
+
+namespace {
+
+struct StoredField {
+  const char* label;
+  std::string SettingsText::*text;
+  StoredValue StoredSettings::*stored;
+};
+
+const StoredField kStoredFields[] = {
+    {kFieldBackend, &SettingsText::backend, &StoredSettings::backend},
+    {kFieldAddress, &SettingsText::rotctld_address, &StoredSettings::rotctld_address},
+    {kFieldCommand, &SettingsText::rotctld_command, &StoredSettings::rotctld_command},
+    {kFieldOffset, &SettingsText::offset_deg, &StoredSettings::offset_deg},
+    {kFieldRangeMode, &SettingsText::range_mode, &StoredSettings::range_mode},
+    {kFieldPoll, &SettingsText::poll_ms, &StoredSettings::poll_ms},
+};
+
+// The stored text as a message quotes it: a long one by its start and its length.
+std::string Quoted(const std::string& text) {
+  constexpr std::size_t kShown = 40;
+  std::string quoted(1, '"');
+  quoted.append(text, 0, kShown);
+  if (text.size() <= kShown) return quoted.append(1, '"');
+  return quoted.append("...\" (").append(std::to_string(text.size())).append(" characters)");
+}
+
+std::string WithoutFullStop(std::string message) {
+  if (!message.empty() && message.back() == '.') message.pop_back();
+  return message;
+}
+
+bool OthersStored(const StoredSettings& stored) {
+  for (const StoredField& field : kStoredFields)
+    if (field.stored != &StoredSettings::backend &&
+        (stored.*field.stored).kind != StoredValue::Kind::kMissing)
+      return true;
+  return false;
+}
+
+// The problem with one stored value, or nothing when it can be used (then `usable` has it).
+std::optional<SettingsProblem> CheckStored(const StoredField& field, const StoredValue& value,
+                                           bool others_stored, Settings& usable) {
+  const std::string label = field.label;
+  switch (value.kind) {
+    case StoredValue::Kind::kMissing:
+      if (field.stored == &StoredSettings::backend && others_stored)
+        return SettingsProblem{label,
+                               label + " is not stored: choose \"simulated\" or \"rotctld\"."};
+      return std::nullopt;
+    case StoredValue::Kind::kOtherType:
+      return SettingsProblem{
+          label, label + " is stored as " + value.text + "; it must be a string (REG_SZ)."};
+    case StoredValue::Kind::kString:
+      break;
+  }
+  SettingsText trial = FormatSettings(usable);
+  // "simulate" is what older versions stored for the simulated rotator.
+  trial.*field.text = field.stored == &StoredSettings::backend && value.text == "simulate"
+                          ? std::string("simulated")
+                          : value.text;
+  SettingsProblem problem;
+  if (std::optional<Settings> parsed = ParseSettings(trial, &problem)) {
+    usable = *parsed;
+    return std::nullopt;
+  }
+  problem.message = WithoutFullStop(problem.message) + " (stored: " + Quoted(value.text) + ").";
+  return problem;
+}
+
+}  // namespace
+
+LoadedSettings CheckStoredSettings(const StoredSettings& stored) {
+  LoadedSettings out;
+  Settings usable;
+  std::vector<const StoredField*> unusable;
+  const bool others_stored = OthersStored(stored);
+  for (const StoredField& field : kStoredFields) {
+    const StoredValue& value = stored.*field.stored;
+    if (std::optional<SettingsProblem> problem = CheckStored(field, value, others_stored, usable)) {
+      out.problems.push_back(std::move(*problem));
+      if (value.kind == StoredValue::Kind::kString) unusable.push_back(&field);
+    }
+  }
+  out.settings = usable;
+  for (const StoredField* field : unusable) {
+    const std::string& text = (stored.*field->stored).text;
+    if (field->text == &SettingsText::rotctld_address) out.settings.rotctld_address = text;
+    if (field->text == &SettingsText::rotctld_command) out.settings.rotctld_command = text;
+  }
+  return out;
+}
+
+std::string ProblemsText(const std::vector<SettingsProblem>& problems) {
+  std::string text = "bad settings:";
+  for (const SettingsProblem& problem : problems) text += " " + problem.message;
+  return text;
+}
+
+std::optional<std::string> WriteAllOrNone(
+    std::size_t count, const std::function<std::optional<std::string>(std::size_t)>& write,
+    const std::function<bool(std::size_t)>& restore) {
+  for (std::size_t i = 0; i < count; ++i) {
+    std::optional<std::string> failure = write(i);
+    if (!failure) continue;
+    bool all_back = true;
+    for (std::size_t back = i + 1; back-- > 0;) all_back = restore(back) && all_back;
+    return *failure + (all_back ? "; the settings stored before were put back"
+                                : "; the settings stored before could not all be put back");
+  }
+  return std::nullopt;
 }
 
 }  // namespace rotserver

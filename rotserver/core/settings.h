@@ -2,8 +2,11 @@
 // HKCU\Software\Vexal, beside the bridge's "Program". No Win32 here.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rotserver {
 
@@ -36,13 +39,50 @@ inline constexpr char kFieldOffset[] = "Calibration offset";
 inline constexpr char kFieldRangeMode[] = "Range mode";
 inline constexpr char kFieldPoll[] = "Poll interval";
 
-struct SettingsError {
+// A value that cannot be used: typed in the dialog, or found stored.
+struct SettingsProblem {
   std::string field;    // the field's label as the dialog shows it
-  std::string message;  // names the field and its allowed range
+  std::string message;  // begins with the label, names the allowed range
 };
+using SettingsError = SettingsProblem;
 
 // Checks every field; the first invalid one gives its error and no settings.
 std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* error);
 SettingsText FormatSettings(const Settings& settings);
+
+// One value as the registry holds it.
+struct StoredValue {
+  enum class Kind { kMissing, kString, kOtherType };
+  Kind kind = Kind::kMissing;
+  std::string text;  // kString: the string; kOtherType: the type's name ("REG_DWORD")
+};
+
+// The stored values, one for each field of SettingsText.
+struct StoredSettings {
+  StoredValue backend, rotctld_address, rotctld_command, offset_deg, range_mode, poll_ms;
+};
+
+struct LoadedSettings {
+  // The usable values; a default in place of each unusable number, the stored text of an
+  // unusable address or command (so that the dialog shows it and nothing is lost).
+  Settings settings;
+  std::vector<SettingsProblem> problems;  // in the dialog's order; empty when all can be used
+};
+
+// Checks each stored value alone. A missing value takes its default, except the backend when
+// other values are stored: the simulated rotator is used only when chosen. A value of another
+// type than a string, or one that does not parse, is a problem that quotes what is stored.
+LoadedSettings CheckStoredSettings(const StoredSettings& stored);
+
+// Saving writes all values or none: `write(i)` stores value i and gives the failure in words;
+// when one fails, `restore(i)` puts back what was stored before for each value written, last
+// first. Nothing when all were written; otherwise the failure, which also says whether the
+// earlier values are back.
+std::optional<std::string> WriteAllOrNone(
+    std::size_t count, const std::function<std::optional<std::string>(std::size_t)>& write,
+    const std::function<bool(std::size_t)>& restore);
+
+// The problems in one line for the status line: "bad settings: <message>; <message>".
+std::string ProblemsText(const std::vector<SettingsProblem>& problems);
 
 }  // namespace rotserver

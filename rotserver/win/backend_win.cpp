@@ -4,11 +4,14 @@
 
 #include "rotserver/core/rotctld_driver.h"
 #include "rotserver/core/simulated_driver.h"
+#include "rotserver/core/unusable_driver.h"
 #include "toolkit/byte_text.h"
 
 namespace rotserver {
 
 namespace {
+
+constexpr char kNoRotatorLabel[] = "no rotator";
 
 // The simulated rotator's range follows the range mode the bridge is told: -180..180 for
 // mode 0, 0..360 for mode 1; it turns at a real rotator's pace.
@@ -77,6 +80,14 @@ Backend::Backend(const Settings& settings, toolkit::LineLog& log, Millis now)
   config.range_mode = settings.range_mode;
   if (settings.backend == BackendKind::kRotctld)
     config.stale_after_ms = StaleAfterFor(settings.poll_ms);
+  config.backend_label = label_;
+  front_ = std::make_unique<FrontEnd>(*driver_, config);
+}
+
+Backend::Backend(toolkit::LineLog& log, const std::string& why)
+    : log_(log), label_(kNoRotatorLabel) {
+  driver_ = std::make_unique<UnusableDriver>(why);
+  FrontEndConfig config;
   config.backend_label = label_;
   front_ = std::make_unique<FrontEnd>(*driver_, config);
 }

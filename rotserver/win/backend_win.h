@@ -19,6 +19,8 @@ namespace rotserver {
 class Backend {
  public:
   Backend(const Settings& settings, toolkit::LineLog& log, Millis now);
+  // No rotator at all, while the settings cannot be used: the status line says `why`.
+  Backend(toolkit::LineLog& log, const std::string& why);
   ~Backend();
   Backend(const Backend&) = delete;
   Backend& operator=(const Backend&) = delete;

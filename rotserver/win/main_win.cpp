@@ -56,6 +56,8 @@ class App {
   void OnCommand(std::string_view bytes);
   void Report();
   void Rebuild(const Settings& settings);
+  // The stored settings cannot be used: no rotator until the operator mends them.
+  void UseNoRotator(const LoadedSettings& loaded);
   void Log(const std::string& text) { log_.Line(text); }
   // An error caught where Windows called us: logged, and shown in the status line a while.
   void OnCallbackError(const std::string& text);
@@ -96,8 +98,11 @@ int App::Run() {
   }
   Log("registered service=" + server_->service() + " topic=" + server_->topic());
 
-  std::optional<Settings> stored = LoadSettings();
-  Rebuild(stored.value_or(Settings{}));
+  std::optional<LoadedSettings> stored = LoadSettings();
+  if (stored && !stored->problems.empty())
+    UseNoRotator(*stored);
+  else
+    Rebuild(stored ? stored->settings : Settings{});
   WindowActions actions;
   actions.turn_to = [this](double compass) {
     TurnOutcome outcome = backend_->front().TurnTo(compass, Now());
@@ -121,6 +126,13 @@ int App::Run() {
   if (!stored) {
     Log("first start: settings dialog");
     window_->OpenSettings(settings_);
+  } else if (!stored->problems.empty()) {
+    // The first field is marked; the box names every value that cannot be used.
+    SettingsProblem mark = stored->problems.front();
+    for (std::size_t i = 1; i < stored->problems.size(); ++i)
+      mark.message += "\n" + stored->problems[i].message;
+    Log("settings dialog marking \"" + mark.field + "\"");
+    window_->OpenSettings(stored->settings, &mark);
   }
   MSG msg;
   // A plain loop: the window takes Esc as WM_KEYDOWN, which IsDialogMessage would swallow.
@@ -140,6 +152,16 @@ void App::Rebuild(const Settings& settings) {
       " range_mode=" + std::to_string(settings_.range_mode) +
       " poll_ms=" + std::to_string(settings_.poll_ms) +
       (settings_.rotctld_command.empty() ? "" : " command=" + settings_.rotctld_command));
+}
+
+void App::UseNoRotator(const LoadedSettings& loaded) {
+  settings_ = loaded.settings;
+  backend_.reset();
+  for (const SettingsProblem& problem : loaded.problems)
+    Log("settings problem field=\"" + problem.field + "\" " + problem.message);
+  const std::string why = ProblemsText(loaded.problems);
+  backend_ = std::make_unique<Backend>(log_, why);
+  Log("backend none: " + why);
 }
 
 void App::OnCommand(std::string_view bytes) {

@@ -71,7 +71,7 @@ class MainWindowImpl final : public MainWindow {
 
   HWND hwnd() const override { return hwnd_; }
   void Show(const ViewState& state) override;
-  void OpenSettings(const Settings& current) override;
+  void OpenSettings(const Settings& current, const SettingsProblem* mark = nullptr) override;
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -292,9 +292,12 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
     case IDCANCEL:  // Esc, where the message loop passes keys through IsDialogMessage
       if (actions_.stop) actions_.stop();
       break;
-    case kIdMenuSettings:
-      OpenSettings(LoadSettings().value_or(Settings{}));
+    case kIdMenuSettings: {
+      std::optional<LoadedSettings> stored = LoadSettings();
+      OpenSettings(stored ? stored->settings : Settings{},
+                   stored && !stored->problems.empty() ? &stored->problems.front() : nullptr);
       break;
+    }
     case kIdMenuExit:
       OnClose();
       break;
@@ -350,8 +353,8 @@ void MainWindowImpl::Show(const ViewState& state) {
   if (rose_changed) InvalidateRect(hwnd_, &rose_area_, FALSE);
 }
 
-void MainWindowImpl::OpenSettings(const Settings& current) {
-  if (std::optional<Settings> chosen = RunSettingsDialog(hwnd_, current))
+void MainWindowImpl::OpenSettings(const Settings& current, const SettingsProblem* mark) {
+  if (std::optional<Settings> chosen = RunSettingsDialog(hwnd_, current, mark))
     if (actions_.apply_settings) actions_.apply_settings(*chosen);
 }
 

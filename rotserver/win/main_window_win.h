@@ -38,8 +38,9 @@ class MainWindow {
   virtual HWND hwnd() const = 0;
   // Redraws only what changed.
   virtual void Show(const ViewState& state) = 0;
-  // Opens the settings dialog (modal) with `current`; on OK stores and calls apply_settings.
-  virtual void OpenSettings(const Settings& current) = 0;
+  // Opens the settings dialog (modal) with `current`, and `mark`'s field marked when given; on
+  // OK stores and calls apply_settings.
+  virtual void OpenSettings(const Settings& current, const SettingsProblem* mark = nullptr) = 0;
 };
 
 // `show` as WinMain got it: SW_SHOWMINNOACTIVE (as the bridge starts it) keeps it minimised.

@@ -113,7 +113,9 @@ int ControlOfField(const std::string& field) {
 
 class SettingsDialog {
  public:
-  explicit SettingsDialog(const Settings& current) : current_(current) {}
+  SettingsDialog(const Settings& current, const SettingsProblem* mark) : current_(current) {
+    if (mark) mark_ = *mark;
+  }
   std::optional<Settings> Run(HWND owner);
 
  private:
@@ -121,11 +123,16 @@ class SettingsDialog {
   INT_PTR HandleMessage(UINT msg, WPARAM wp);
   void OnInit();
   void OnOk();
+  void MarkField(const SettingsError& error);
 
   HWND dialog_ = nullptr;
   Settings current_;
   std::optional<Settings> result_;
+  std::optional<SettingsProblem> mark_;
 };
+
+// Marks the stored value that cannot be used once the dialog shows.
+constexpr UINT kMsgMarkField = WM_APP + 1;
 
 std::optional<Settings> SettingsDialog::Run(HWND owner) {
   DialogTemplate t = BuildTemplate();
@@ -151,6 +158,17 @@ INT_PTR SettingsDialog::HandleMessage(UINT msg, WPARAM wp) {
   switch (msg) {
     case WM_INITDIALOG:
       OnInit();
+      if (mark_) PostMessageA(dialog_, kMsgMarkField, 0, 0);
+      return TRUE;
+    case kMsgMarkField:
+      // A modal dialog shows itself only once its queue is empty: the box must not come first.
+      ShowWindow(dialog_, SW_SHOW);
+      UpdateWindow(dialog_);
+      if (!mark_) return TRUE;
+      // No backend is shown chosen when the stored one is unusable: OK must not pick one.
+      if (mark_->field == kFieldBackend)
+        SendDlgItemMessageA(dialog_, kIdBackend, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+      MarkField(*mark_);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wp) == IDOK) {
@@ -191,10 +209,7 @@ void SettingsDialog::OnOk() {
   SettingsError error;
   std::optional<Settings> settings = ParseSettings(text, &error);
   if (!settings) {
-    MessageBoxA(dialog_, error.message.c_str(), kInvalidSettingTitle, MB_OK | MB_ICONWARNING);
-    HWND field = GetDlgItem(dialog_, ControlOfField(error.field));
-    SendMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
-    SendMessageA(field, EM_SETSEL, 0, -1);
+    MarkField(error);
     return;
   }
   std::string store_error;
@@ -207,10 +222,18 @@ void SettingsDialog::OnOk() {
   EndDialog(dialog_, IDOK);
 }
 
+void SettingsDialog::MarkField(const SettingsError& error) {
+  MessageBoxA(dialog_, error.message.c_str(), kInvalidSettingTitle, MB_OK | MB_ICONWARNING);
+  HWND field = GetDlgItem(dialog_, ControlOfField(error.field));
+  SendMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+  SendMessageA(field, EM_SETSEL, 0, -1);
+}
+
 }  // namespace
 
-std::optional<Settings> RunSettingsDialog(HWND owner, const Settings& current) {
-  SettingsDialog dialog(current);
+std::optional<Settings> RunSettingsDialog(HWND owner, const Settings& current,
+                                          const SettingsProblem* mark) {
+  SettingsDialog dialog(current, mark);
   return dialog.Run(owner);
 }
 

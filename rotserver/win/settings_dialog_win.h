@@ -26,7 +26,10 @@ enum SettingsControlId : int {
 
 // Shows the dialog modally over `owner` with `current`. On OK with every field valid, stores
 // the settings and returns them; an invalid field is refused with a box that names it and its
-// allowed range, and the dialog stays open with the field focused. Nothing on Cancel.
-std::optional<Settings> RunSettingsDialog(HWND owner, const Settings& current);
+// allowed range, and the dialog stays open with the field focused. Nothing on Cancel. With
+// `mark` (a stored value that cannot be used), the dialog opens with that field marked the same
+// way.
+std::optional<Settings> RunSettingsDialog(HWND owner, const Settings& current,
+                                          const SettingsProblem* mark = nullptr);
 
 }  // namespace rotserver

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "winui/windows_error_text_win.h"
+
 namespace rotserver {
 
 namespace {
@@ -31,87 +33,116 @@ class RegKey {
   HKEY key_ = nullptr;
 };
 
-// A string value cut at its first NUL; nothing when it is missing or no string.
-std::optional<std::string> ReadString(HKEY key, const char* name) {
-  DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ))
+// A value's type and bytes as stored; nothing when it is missing.
+struct RawValue {
+  DWORD type = REG_NONE;
+  std::vector<BYTE> bytes;
+};
+
+std::optional<RawValue> ReadRaw(HKEY key, const char* name) {
+  RawValue raw;
+  DWORD size = 0;
+  if (RegQueryValueExA(key, name, nullptr, &raw.type, nullptr, &size) != ERROR_SUCCESS)
     return std::nullopt;
-  std::vector<char> data(size + 1, '\0');
-  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-      ERROR_SUCCESS)
+  raw.bytes.resize(size);
+  if (RegQueryValueExA(key, name, nullptr, &raw.type, raw.bytes.data(), &size) != ERROR_SUCCESS)
     return std::nullopt;
-  return std::string(data.data());
+  raw.bytes.resize(size);
+  return raw;
 }
 
-std::string WindowsError(LONG code) {
-  char* text = nullptr;
-  FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string words = text ? text : "";
-  if (text) LocalFree(text);
-  while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' '))
-    words.pop_back();
-  return words + " (" + std::to_string(code) + ")";
+std::string TypeName(DWORD type) {
+  switch (type) {
+    case REG_DWORD:
+      return "REG_DWORD";
+    case REG_QWORD:
+      return "REG_QWORD";
+    case REG_BINARY:
+      return "REG_BINARY";
+    case REG_MULTI_SZ:
+      return "REG_MULTI_SZ";
+    case REG_NONE:
+      return "REG_NONE";
+  }
+  return "registry type " + std::to_string(type);
+}
+
+// A string value cut at its first NUL; the type's name for any other type.
+StoredValue ReadStored(HKEY key, const char* name) {
+  std::optional<RawValue> raw = ReadRaw(key, name);
+  if (!raw) return {};
+  if (raw->type != REG_SZ && raw->type != REG_EXPAND_SZ)
+    return {StoredValue::Kind::kOtherType, TypeName(raw->type)};
+  std::string text(raw->bytes.begin(), raw->bytes.end());
+  return {StoredValue::Kind::kString, text.substr(0, text.find('\0'))};
 }
 
 struct Field {
   const char* value_name;
   std::string SettingsText::*text;
+  StoredValue StoredSettings::*stored;
 };
 
 const Field kFields[] = {
-    {kValueBackend, &SettingsText::backend},
-    {kValueAddress, &SettingsText::rotctld_address},
-    {kValueCommand, &SettingsText::rotctld_command},
-    {kValueOffset, &SettingsText::offset_deg},
-    {kValueRangeMode, &SettingsText::range_mode},
-    {kValuePoll, &SettingsText::poll_ms},
+    {kValueBackend, &SettingsText::backend, &StoredSettings::backend},
+    {kValueAddress, &SettingsText::rotctld_address, &StoredSettings::rotctld_address},
+    {kValueCommand, &SettingsText::rotctld_command, &StoredSettings::rotctld_command},
+    {kValueOffset, &SettingsText::offset_deg, &StoredSettings::offset_deg},
+    {kValueRangeMode, &SettingsText::range_mode, &StoredSettings::range_mode},
+    {kValuePoll, &SettingsText::poll_ms, &StoredSettings::poll_ms},
 };
+constexpr std::size_t kFieldCount = sizeof kFields / sizeof kFields[0];
+
+bool PutBack(HKEY key, const char* name, const std::optional<RawValue>& before) {
+  if (!before) {
+    LONG rc = RegDeleteValueA(key, name);
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+  }
+  return RegSetValueExA(key, name, 0, before->type, before->bytes.data(),
+                        static_cast<DWORD>(before->bytes.size())) == ERROR_SUCCESS;
+}
 
 }  // namespace
 
-std::optional<Settings> LoadSettings() {
+std::optional<LoadedSettings> LoadSettings() {
   RegKey key;
   if (key.Open(KEY_QUERY_VALUE) != ERROR_SUCCESS) return std::nullopt;
-  Settings settings;
+  StoredSettings stored;
   bool any = false;
   for (const Field& field : kFields) {
-    std::optional<std::string> stored = ReadString(key.get(), field.value_name);
-    if (!stored) continue;
-    any = true;
-    if (field.text == &SettingsText::backend && *stored == "simulate") *stored = "simulated";
-    // Each stored value is checked alone against the defaults, so one bad value costs only
-    // itself.
-    SettingsText trial = FormatSettings(settings);
-    trial.*field.text = *stored;
-    if (std::optional<Settings> parsed = ParseSettings(trial, nullptr)) settings = *parsed;
+    stored.*field.stored = ReadStored(key.get(), field.value_name);
+    any = any || (stored.*field.stored).kind != StoredValue::Kind::kMissing;
   }
   if (!any) return std::nullopt;
-  return settings;
+  return CheckStoredSettings(stored);
 }
 
 bool SaveSettings(const Settings& settings, std::string* error) {
   RegKey key;
   if (LONG rc = key.Create(); rc != ERROR_SUCCESS) {
     if (error)
-      *error =
-          "HKCU\\" + std::string(wire::kSettingsKey) + " cannot be opened: " + WindowsError(rc);
+      *error = "HKCU\\" + std::string(wire::kSettingsKey) +
+               " cannot be opened: " + winui::ErrorText(static_cast<DWORD>(rc));
     return false;
   }
+  std::vector<std::optional<RawValue>> before;
+  for (const Field& field : kFields) before.push_back(ReadRaw(key.get(), field.value_name));
   const SettingsText text = FormatSettings(settings);
-  for (const Field& field : kFields) {
-    const std::string& value = text.*field.text;
-    LONG rc = RegSetValueExA(key.get(), field.value_name, 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>(value.size() + 1));
-    if (rc != ERROR_SUCCESS) {
-      if (error) *error = std::string(field.value_name) + " cannot be stored: " + WindowsError(rc);
-      return false;
-    }
-  }
-  return true;
+  std::optional<std::string> failure = WriteAllOrNone(
+      kFieldCount,
+      [&](std::size_t i) -> std::optional<std::string> {
+        const std::string& value = text.*kFields[i].text;
+        LONG rc = RegSetValueExA(key.get(), kFields[i].value_name, 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>(value.size() + 1));
+        if (rc == ERROR_SUCCESS) return std::nullopt;
+        return std::string(kFields[i].value_name) +
+               " cannot be stored: " + winui::ErrorText(static_cast<DWORD>(rc));
+      },
+      [&](std::size_t i) { return PutBack(key.get(), kFields[i].value_name, before[i]); });
+  if (!failure) return true;
+  if (error) *error = *failure;
+  return false;
 }
 
 }  // namespace rotserver

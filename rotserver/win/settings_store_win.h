@@ -17,10 +17,11 @@ inline constexpr const char* kValueOffset = wire::kOffsetValue;
 inline constexpr const char* kValueRangeMode = wire::kRangeModeValue;
 inline constexpr const char* kValuePoll = wire::kPollValue;
 
-// Nothing when no RotServer setting is stored yet (the first start); stored values that do not
-// parse fall back to their defaults one by one.
-std::optional<Settings> LoadSettings();
-// False, with the reason, when the key cannot be written.
+// Nothing when no RotServer setting is stored yet (the first start). Otherwise the settings
+// with every stored value that cannot be used named as a problem (see CheckStoredSettings).
+std::optional<LoadedSettings> LoadSettings();
+// Writes every value or none: false, with the reason, when the key or a value cannot be
+// written; the values stored before are then put back, and the reason says so.
 bool SaveSettings(const Settings& settings, std::string* error);
 
 }  // namespace rotserver

@@ -1,49 +1,91 @@
 // Keeps the configured rotctld command running beside RotServer: starts it, starts it again
-// with growing pauses when it ends, and ends it when RotServer ends. The process is in a job
-// that kills it when the job's last handle closes, so it goes with RotServer even when RotServer
-// is killed.
+// with growing pauses when it ends or cannot be started, and ends it when RotServer ends. The
+// process is in a job that kills it when the job's last handle closes, so it goes with RotServer
+// even when RotServer is killed. What it prints is read through a pipe by a thread of its own,
+// so the window never waits on it.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "rotserver/core/child_output.h"
+#include "rotserver/core/program_command.h"
 #include "rotserver/core/restart_policy.h"
 
 namespace rotserver {
 
+// A kernel handle, closed when the object goes.
+class KernelHandle {
+ public:
+  KernelHandle() = default;
+  explicit KernelHandle(HANDLE handle) : handle_(handle) {}
+  ~KernelHandle() { Reset(); }
+  KernelHandle(const KernelHandle&) = delete;
+  KernelHandle& operator=(const KernelHandle&) = delete;
+  HANDLE get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+  void Reset(HANDLE handle = nullptr) {
+    if (handle_) CloseHandle(handle_);
+    handle_ = handle;
+  }
+  HANDLE Release() {
+    HANDLE handle = handle_;
+    handle_ = nullptr;
+    return handle;
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+struct PipeInbox;  // bytes the reader thread has read, under a lock
+
 class Supervisor {
  public:
-  // `command_line`: program path first, as typed in the settings.
+  // `command_line`: as typed in the settings, program first (see SplitProgramCommand).
   explicit Supervisor(std::string command_line);
   ~Supervisor();  // ends the process
   Supervisor(const Supervisor&) = delete;
   Supervisor& operator=(const Supervisor&) = delete;
 
-  // Starts the program when it is due, notices its end. Never waits.
+  // Starts the program when it is due, takes what it printed, notices its end. Never waits.
   void Tick(std::int64_t now);
 
-  bool running() const { return process_ != nullptr; }
+  bool running() const { return static_cast<bool>(process_); }
   DWORD pid() const { return pid_; }
-  // Why it is not running and when it starts again, in words; empty while it runs.
+  // In words: why it is not running and when it starts again, or, while it runs, the last
+  // error it printed; empty when there is nothing to say.
   std::string Situation(std::int64_t now) const;
 
-  // Every start, exit and failure, in words, for the log.
+  // Every start, exit and failure, and every line the program printed, for the log.
   std::function<void(const std::string&)> on_event;
 
  private:
+  std::optional<std::string> ProgramPath();
   void Start(std::int64_t now);
+  void StartFailed(std::int64_t now, const std::string& why);
   void Stop();
+  void TakeOutput();
+  void NoticeEnd(std::int64_t now);
   void Event(const std::string& text) {
     if (on_event) on_event(text);
   }
 
   std::string command_line_;
-  HANDLE job_ = nullptr;
-  HANDLE process_ = nullptr;
+  std::optional<ProgramCommand> command_;
+  std::string command_error_;  // why the command names no program
+  bool command_error_logged_ = false;
+  KernelHandle job_;
+  KernelHandle process_;
   DWORD pid_ = 0;
+  std::shared_ptr<PipeInbox> inbox_;
+  ChildOutput output_;
+  std::int64_t ended_at_ = -1;  // when its end was first seen, while the pipe still drains
   RestartPolicy policy_;
   std::int64_t next_start_ = 0;
   std::string last_end_;

@@ -1,6 +1,7 @@
 // The bridge's error box as the operator and the rotator server see it: a server that keeps
 // sending malformed status macros gets every one answered at once, while the operator sees one
-// box at a time, with repeated reports folded; the box quotes a partner's text only in part,
+// box at a time, with repeated reports folded, the next one as soon as the last is closed with
+// the mouse or the keyboard; the box quotes a partner's text only in part,
 // and no DDE client can open a conversation on a box's caption.
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <thread>
 
 #include "bridge_support.h"
+#include "controls_input.h"
 #include "mends_support.h"
 #include "bridge/window/widget_ids.h"
 
@@ -81,6 +83,23 @@ class ErrorBox : public bridgetest::BridgeTest {
     ASSERT_TRUE(CloseBox(box));
   }
 
+  // Enter, as the operator presses it: a real keystroke to the box in front, and no other
+  // message to the bridge.
+  static void PressEnter(HWND box) {
+    ASSERT_TRUE(controls::BringToFront(box, 5s));
+    controls::Stroke(VK_RETURN);
+  }
+
+  // The box has been painted: most of its pixels are its face colour, not an empty surface.
+  static bool Drawn(HWND box) {
+    logger_test::Picture picture = logger_test::CaptureWindow(box);
+    if (picture.pixels.empty()) return false;
+    const uint32_t face = logger_test::FromColorref(GetSysColor(COLOR_BTNFACE));
+    std::size_t on_face = 0;
+    for (uint32_t px : picture.pixels) on_face += px == face;
+    return on_face * 2 > picture.pixels.size();
+  }
+
   std::unique_ptr<BridgeClient> client_;
 };
 
@@ -150,6 +169,29 @@ TEST_F(ErrorBox, ClientCannotNameAnErrorBoxOrTheImeWindowAsTopic) {
   ASSERT_FALSE(ime_caption.empty());
   EXPECT_FALSE(BridgeClient(ime_caption).Connected()) << "IME window taken as a topic";
   ASSERT_TRUE(CloseBox(box));
+}
+
+// Three reports, the last two waiting behind the first box; each box closed with Enter. Nothing
+// reaches the bridge in between, so each next box must come from the bridge itself.
+TEST_F(ErrorBox, WaitingReportsFollowEachOtherWhenBoxesAreClosedWithEnter) {
+  EXPECT_EQ(client_->Execute(StatusText("x")), Answer::NotProcessed);
+  HWND box = WaitForOneBox(BridgePid(), 5s);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(client_->Execute(StatusText("y")), Answer::NotProcessed);
+  EXPECT_EQ(client_->Execute(StatusText("z")), Answer::NotProcessed);
+  for (const wchar_t* next : {L"'y", L"'z"}) {
+    PressEnter(box);
+    ASSERT_TRUE(harness::WaitUntil([&] { return !IsWindow(box); }, 5s)) << "Enter did not close";
+    box = WaitForOneBox(BridgePid(), 10s);
+    ASSERT_NE(box, nullptr) << "the waiting report's box did not open after Enter";
+    EXPECT_EQ(BoxText(box), next + kNotInteger);
+    EXPECT_TRUE(harness::WaitUntil([&] { return Drawn(box); }, 5s)) << "the box is not drawn";
+  }
+  PressEnter(box);
+  ASSERT_TRUE(harness::WaitUntil([&] { return !IsWindow(box); }, 5s));
+  // Nothing else waited: the next box is a new report's.
+  EXPECT_EQ(client_->Execute(StatusText("w")), Answer::NotProcessed);
+  ExpectBoxAndClose(L"'w" + kNotInteger);
 }
 
 }  // namespace

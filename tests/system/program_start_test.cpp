@@ -1,6 +1,7 @@
 // The bridge starts the rotator server named by the registry value "Program" when it does not
 // answer. A path with blanks, quoted or not, starts that program and never a decoy placed at
-// C:\Program.exe, which Windows would try first for an unquoted "C:\Program Files\...".
+// C:\Program.exe, which Windows would try first for an unquoted "C:\Program Files\...". A
+// quoted path may be followed by the server's own arguments.
 #include <gtest/gtest.h>
 
 #include "bridge_support.h"
@@ -15,6 +16,8 @@ namespace {
 const std::string kDecoy = "C:\\Program.exe";
 const std::string kServerDir = "C:\\Program Files\\Vexal Test";
 const std::string kServer = kServerDir + "\\RotSim.exe";
+const std::string kShortDir = "C:\\X";
+const std::string kShortServer = kShortDir + "\\Rot.exe";
 
 class ProgramStart : public bridgetest::BridgeTest {
  protected:
@@ -25,6 +28,8 @@ class ProgramStart : public bridgetest::BridgeTest {
     // Both are the simulated rotator server; each registers its own file name as service.
     ASSERT_TRUE(CopyFileA(ddetest::SimPath().c_str(), kServer.c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(ddetest::SimPath().c_str(), kDecoy.c_str(), FALSE));
+    CreateDirectoryA(kShortDir.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(ddetest::SimPath().c_str(), kShortServer.c_str(), FALSE));
   }
 
   void TearDown() override {
@@ -38,6 +43,8 @@ class ProgramStart : public bridgetest::BridgeTest {
     DeleteFileA(kDecoy.c_str());
     DeleteFileA(kServer.c_str());
     RemoveDirectoryA(kServerDir.c_str());
+    DeleteFileA(kShortServer.c_str());
+    RemoveDirectoryA(kShortDir.c_str());
   }
 
   // The registry names the server; whichever program starts logs to the test's rotator log,
@@ -75,6 +82,21 @@ TEST_F(ProgramStart, QuotedPathWithBlanksStartsTheNamedProgram) {
 TEST_F(ProgramStart, UnquotedPathWithBlanksIsQuotedBeforeItIsStarted) {
   StartWithProgramValue(kServer);
   ExpectTheServerStartedAndGreeted();
+}
+
+// The value docs/operating.md suggests: the service is named by the quoted path alone ("Rot"),
+// and the arguments reach the server.
+TEST_F(ProgramStart, QuotedPathWithArgumentsLinksToTheServerItStarts) {
+  StartWithProgramValue("\"C:\\X\\Rot.exe\" /min");
+  ASSERT_TRUE(WaitReceived(1, 15s)) << "the bridge never linked to the server it started";
+  EXPECT_EQ(Received()[0], bridgetest::kGreetingHex);
+  auto log = harness::ReadLines(rotator_log_);
+  auto starts = LinesWith(log, " start pid=");
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].substr(starts[0].find(" cmdline=") + 9), "\"C:\\X\\Rot.exe\" /min");
+  auto registered = LinesWith(log, " registered ");
+  ASSERT_EQ(registered.size(), 1u);
+  EXPECT_EQ(Field(registered[0], "service"), "Rot");
 }
 
 }  // namespace

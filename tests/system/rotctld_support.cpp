@@ -94,6 +94,14 @@ std::size_t RotctldChain::Count(const std::string& needle) const {
   return ddetest::LinesWith(Log(), needle).size();
 }
 
+std::vector<std::string> RotctldChain::SetPositions() const {
+  const std::string sent = " rotctld > ";
+  std::vector<std::string> commands;
+  for (const std::string& line : ddetest::LinesWith(Log(), sent + "+P "))
+    commands.push_back(line.substr(line.find(sent) + sent.size()));
+  return commands;
+}
+
 void RotctldChain::SetUp() {
   ASSERT_NE(rotctld_.port(), 0u)
       << "no rotctld: run through ctest (fixture rotctld) or scripts/rotctld-fixture start "

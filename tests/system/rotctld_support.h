@@ -44,6 +44,8 @@ class RotctldChain : public ::testing::Test {
   std::vector<std::string> Log() const { return harness::ReadLines(log_); }
   // RotServer's log lines that contain `needle`.
   std::size_t Count(const std::string& needle) const;
+  // Every set-position command sent to rotctld, as logged: "+P 5.00 0.00\\n".
+  std::vector<std::string> SetPositions() const;
   std::string Text(int id) const { return bridge_->Text(id); }
   bool WaitText(int id, const std::string& text, harness::Millis timeout) const;
   bool WaitPanel(int id, unsigned color, harness::Millis timeout) const;

@@ -1,5 +1,6 @@
 // RotServer.exe as an operator meets it: the first start opens the settings with the simulated
-// rotator chosen while the DDE side already answers, and Esc on its window stops the rotator.
+// rotator chosen while the DDE side already answers, stored settings that cannot be used are
+// named and drive no rotator, and Esc on its window stops the rotator.
 // This process plays the bridge's DDE side.
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include "rotserver/win/main_window_win.h"
 #include "rotserver/win/settings_dialog_win.h"
 #include "rotserver/win/settings_store_win.h"
+#include "toolkit/registry_win.h"
 
 using namespace std::chrono_literals;
 using harness::WaitUntil;
@@ -54,7 +56,7 @@ TEST_F(RotServerProgram, FirstStartOpensTheSettingsWithTheSimulatedRotatorWhileD
 
   SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitUntil([] { return rotserver::LoadSettings().has_value(); }, 5s));
-  EXPECT_EQ(rotserver::LoadSettings()->backend, rotserver::BackendKind::kSimulated);
+  EXPECT_EQ(rotserver::LoadSettings()->settings.backend, rotserver::BackendKind::kSimulated);
 }
 
 TEST_F(RotServerProgram, EscOnTheWindowStopsTheRotator) {
@@ -76,4 +78,46 @@ TEST_F(RotServerProgram, EscOnTheWindowStopsTheRotator) {
   std::size_t seen = bridge_.macros().size();
   ASSERT_TRUE(WaitUntil([&] { return bridge_.macros().size() >= seen + 6; }, 5s));
   EXPECT_EQ(bridge_.LatestAzimuth(), stopped);
+}
+
+// An unknown backend (a typing slip for "rotctld") is no choice of the simulated rotator: no
+// rotator at all, the reason in the status line, the rotator off for the bridge, and the
+// settings opened with the backend marked.
+TEST_F(RotServerProgram, UnknownStoredBackendDrivesNoRotatorAndOpensTheSettingsMarked) {
+  toolkit::SetUserString("Software\\Vexal", "RotatorBackend", "rotctl");
+  toolkit::SetUserString("Software\\Vexal", "RotctldAddress", "127.0.0.1:9");
+  rstest::RotServer server(job_, dir_ + "\\rotserver.log");
+  const std::string why =
+      "Backend must be one of \"simulated\" or \"rotctld\" (stored: \"rotctl\").";
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return (box = FindWindowA("#32770", rotserver::kInvalidSettingTitle)) &&
+               IsWindowVisible(box);
+      },
+      15s))
+      << "the settings did not open with the bad field marked";
+  EXPECT_EQ(harness::WindowText(GetDlgItem(box, 0xFFFF)), why);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return server.ChildText(rotserver::kIdStatusLine) == "no rotator: bad settings: " + why;
+      },
+      5s))
+      << server.ChildText(rotserver::kIdStatusLine);
+  EXPECT_TRUE(bridge_.WaitAzimuth(-100000, 10s)) << "the bridge was told of a rotator";
+  for (const auto& macro : bridge_.macros()) EXPECT_EQ(macro[0], "-100000");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  HWND dialog = FindWindowA("#32770", rotserver::kSettingsDialogTitle);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(harness::WindowText(GetDlgItem(dialog, rotserver::kIdBackend)), "")
+      << "a backend is shown chosen";
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) &&
+               info.hwndFocus == GetDlgItem(dialog, rotserver::kIdBackend);
+      },
+      5s))
+      << "the backend field is not marked";
 }

@@ -70,27 +70,52 @@ TEST_F(RotServerRegistry, SavedSettingsLoadBackAsStoredStrings) {
   EXPECT_EQ(StoredValue("PollInterval"), "750");
   EXPECT_EQ(StoredValue("Program"), "C:\\RotServer\\RotServer.exe") << "the bridge's value stays";
 
-  std::optional<Settings> back = rotserver::LoadSettings();
-  ASSERT_TRUE(back);
-  EXPECT_EQ(back->backend, BackendKind::kRotctld);
-  EXPECT_EQ(back->rotctld_address, "10.0.0.7:4533");
-  EXPECT_EQ(back->rotctld_command, "C:\\Hamlib\\rotctld.exe -m 603 -r COM3");
-  EXPECT_EQ(back->offset_deg, -15);
-  EXPECT_EQ(back->range_mode, 0);
-  EXPECT_EQ(back->poll_ms, 750);
+  std::optional<rotserver::LoadedSettings> loaded = rotserver::LoadSettings();
+  ASSERT_TRUE(loaded);
+  EXPECT_TRUE(loaded->problems.empty());
+  const Settings& back = loaded->settings;
+  EXPECT_EQ(back.backend, BackendKind::kRotctld);
+  EXPECT_EQ(back.rotctld_address, "10.0.0.7:4533");
+  EXPECT_EQ(back.rotctld_command, "C:\\Hamlib\\rotctld.exe -m 603 -r COM3");
+  EXPECT_EQ(back.offset_deg, -15);
+  EXPECT_EQ(back.range_mode, 0);
+  EXPECT_EQ(back.poll_ms, 750);
   RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Vexal", "Program");
 }
 
-TEST_F(RotServerRegistry, OlderBackendNameAndBadValuesLoadOneByOne) {
-  SetValue("RotatorBackend", "simulate");
-  SetValue("CalibrationOffset", "400");  // out of range: its default instead
+// A stored value that cannot be used is named, with what is stored; the others still load.
+TEST_F(RotServerRegistry, BadStoredValuesAreNamedNotReplacedSilently) {
+  SetValue("RotatorBackend", "simulate");  // what older versions stored
+  SetValue("CalibrationOffset", "400");
   SetValue("PollInterval", "2000");
-  std::optional<Settings> s = rotserver::LoadSettings();
-  ASSERT_TRUE(s);
-  EXPECT_EQ(s->backend, BackendKind::kSimulated);
-  EXPECT_EQ(s->offset_deg, 0);
-  EXPECT_EQ(s->poll_ms, 2000);
-  EXPECT_EQ(s->rotctld_address, "127.0.0.1:4533");
+  std::optional<rotserver::LoadedSettings> loaded = rotserver::LoadSettings();
+  ASSERT_TRUE(loaded);
+  ASSERT_EQ(loaded->problems.size(), 1u);
+  EXPECT_EQ(loaded->problems[0].field, "Calibration offset");
+  EXPECT_EQ(loaded->problems[0].message,
+            "Calibration offset must be a whole number of degrees from -180 to 180 (stored: "
+            "\"400\").");
+  EXPECT_EQ(loaded->settings.backend, BackendKind::kSimulated);
+  EXPECT_EQ(loaded->settings.poll_ms, 2000);
+}
+
+TEST_F(RotServerRegistry, AValueOfAnotherRegistryTypeIsAProblem) {
+  SetValue("RotatorBackend", "rotctld");
+  const DWORD poll = 500;
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "PollInterval", REG_DWORD, &poll, sizeof poll),
+            ERROR_SUCCESS);
+  const char multi[] = "127.0.0.1:4533\0\0";
+  ASSERT_EQ(
+      RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "RotctldAddress", REG_MULTI_SZ, multi, sizeof multi),
+      ERROR_SUCCESS);
+  std::optional<rotserver::LoadedSettings> loaded = rotserver::LoadSettings();
+  ASSERT_TRUE(loaded);
+  ASSERT_EQ(loaded->problems.size(), 2u);
+  EXPECT_EQ(loaded->problems[0].message,
+            "rotctld address is stored as REG_MULTI_SZ; it must be a string (REG_SZ).");
+  EXPECT_EQ(loaded->problems[1].message,
+            "Poll interval is stored as REG_DWORD; it must be a string (REG_SZ).");
+  EXPECT_EQ(loaded->settings.backend, BackendKind::kRotctld);
 }
 
 // What the second thread saw of one refused OK.
@@ -124,6 +149,10 @@ class DialogDriver {
   // Presses OK and, when a box refuses a field, records and closes it.
   void PressOkExpectingRefusal(int field_id) {
     PostMessageA(GetDlgItem(dialog_, IDOK), BM_CLICK, 0, 0);
+    TakeRefusal(field_id);
+  }
+  // Records and closes the box that refuses a field, and where the focus went.
+  void TakeRefusal(int field_id) {
     HWND box = WaitForWindow("Invalid setting");
     Refusal r;
     if (box) {
@@ -271,6 +300,36 @@ TEST_F(RotServerSettingsDialog, MenuOpensTheDialogWithTheStoredSettings) {
   EXPECT_EQ(offset_shown, "33");
   EXPECT_EQ(backend_shown, "rotctld");
   EXPECT_TRUE(applied_.empty()) << "Cancel applies nothing";
+}
+
+// A stored value that cannot be used: the dialog opens with its field marked, the stored text
+// of the command shown whole (nothing is lost), and OK refuses it until it is mended.
+TEST_F(RotServerSettingsDialog, OpensWithTheStoredProblemMarked) {
+  Settings stored;
+  stored.rotctld_command = "C:\\rotctld.exe " + std::string(1020, 'x');
+  const rotserver::SettingsProblem problem{"rotctld command line",
+                                           "rotctld command line must be short (stored: ...)."};
+  std::string command_shown;
+  DialogDriver driver([&](DialogDriver& d) {
+    d.TakeRefusal(rotserver::kIdCommand);
+    HWND edit = GetDlgItem(FindWindowA("#32770", "RotServer settings"), rotserver::kIdCommand);
+    command_shown.resize(static_cast<size_t>(GetWindowTextLengthA(edit)) + 1);
+    command_shown.resize(static_cast<size_t>(
+        GetWindowTextA(edit, command_shown.data(), static_cast<int>(command_shown.size()))));
+    d.PressOkExpectingRefusal(rotserver::kIdCommand);
+    d.Cancel();
+  });
+  window_->OpenSettings(stored, &problem);
+  driver.Join();
+
+  ASSERT_TRUE(driver.found);
+  ASSERT_EQ(driver.refusals.size(), 2u);
+  EXPECT_EQ(driver.refusals[0].box_text, "rotctld command line must be short (stored: ...).");
+  EXPECT_TRUE(driver.refusals[0].focus_on_field);
+  EXPECT_EQ(command_shown, stored.rotctld_command);
+  EXPECT_EQ(driver.refusals[1].box_text,
+            "rotctld command line must be one line of at most 1024 characters, or empty.");
+  EXPECT_TRUE(applied_.empty());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "rotserver/core/settings.h"
 
@@ -75,6 +77,8 @@ TEST(RotServerSettings, EachInvalidFieldIsNamedWithItsAllowedRange) {
       {&SettingsText::rotctld_address, "h:+45", "rotctld address", "host:port"},
       {&SettingsText::rotctld_command, long_command.c_str(), "rotctld command line", "1024"},
       {&SettingsText::rotctld_command, "rotctld\n-m 1", "rotctld command line", "one line"},
+      {&SettingsText::rotctld_command, "\"C:\\Program Files\\rotctld.exe -m 1",
+       "rotctld command line", "never closed"},
       {&SettingsText::offset_deg, "181", "Calibration offset", "-180 to 180"},
       {&SettingsText::offset_deg, "-181", "Calibration offset", "-180 to 180"},
       {&SettingsText::offset_deg, "12.5", "Calibration offset", "-180 to 180"},
@@ -126,6 +130,147 @@ TEST(RotServerSettings, FormattedSettingsParseBackToTheSame) {
   EXPECT_EQ(back->range_mode, original.range_mode);
   EXPECT_EQ(back->poll_ms, original.poll_ms);
   EXPECT_EQ(rotserver::FormatSettings(Settings{}).backend, "simulated");
+}
+
+using rotserver::CheckStoredSettings;
+using rotserver::LoadedSettings;
+using rotserver::StoredSettings;
+using rotserver::StoredValue;
+
+StoredValue Text(const std::string& text) {
+  return {StoredValue::Kind::kString, text};
+}
+
+StoredSettings AllStored() {
+  StoredSettings stored;
+  stored.backend = Text("rotctld");
+  stored.rotctld_address = Text("10.0.0.7:4533");
+  stored.rotctld_command = Text("C:\\Hamlib\\rotctld.exe -m 603");
+  stored.offset_deg = Text("-15");
+  stored.range_mode = Text("0");
+  stored.poll_ms = Text("750");
+  return stored;
+}
+
+TEST(RotServerStoredSettings, OlderNameOfTheSimulatedBackendStillMeansIt) {
+  StoredSettings older;
+  older.backend = Text("simulate");
+  LoadedSettings loaded = CheckStoredSettings(older);
+  EXPECT_TRUE(loaded.problems.empty());
+  EXPECT_EQ(loaded.settings.backend, BackendKind::kSimulated);
+}
+
+// Every value that cannot be used is a problem that names its field and what is stored; none
+// falls back silently to a default.
+TEST(RotServerStoredSettings, EachUnusableValueIsAProblemThatQuotesIt) {
+  struct Case {
+    StoredValue StoredSettings::*field;
+    StoredValue value;
+    const char* message;
+  };
+  const std::string long_command = "C:\\rotctld.exe " + std::string(1020, 'x');
+  const Case cases[] = {
+      {&StoredSettings::poll_ms, Text("0"),
+       "Poll interval must be a whole number of milliseconds from 250 to 10000 (stored: \"0\")."},
+      {&StoredSettings::poll_ms, Text("abc"),
+       "Poll interval must be a whole number of milliseconds from 250 to 10000 (stored: \"abc\")."},
+      {&StoredSettings::poll_ms,
+       {StoredValue::Kind::kOtherType, "REG_DWORD"},
+       "Poll interval is stored as REG_DWORD; it must be a string (REG_SZ)."},
+      {&StoredSettings::rotctld_address, Text("host:"),
+       "rotctld address must be host:port, with a port from 1 to 65535 (e.g. 127.0.0.1:4533) "
+       "(stored: \"host:\")."},
+      {&StoredSettings::offset_deg, Text("nan"),
+       "Calibration offset must be a whole number of degrees from -180 to 180 (stored: \"nan\")."},
+      {&StoredSettings::backend, Text("rotctl"),
+       "Backend must be one of \"simulated\" or \"rotctld\" (stored: \"rotctl\")."},
+      {&StoredSettings::rotctld_command, Text(long_command),
+       "rotctld command line must be one line of at most 1024 characters, or empty (stored: "
+       "\"C:\\rotctld.exe xxxxxxxxxxxxxxxxxxxxxxxxx...\" (1035 characters))."},
+  };
+  for (const Case& c : cases) {
+    StoredSettings stored = AllStored();
+    stored.*c.field = c.value;
+    LoadedSettings loaded = CheckStoredSettings(stored);
+    ASSERT_EQ(loaded.problems.size(), 1u) << c.message;
+    EXPECT_EQ(loaded.problems[0].message, c.message);
+    EXPECT_EQ(loaded.problems[0].message.rfind(loaded.problems[0].field, 0), 0u);
+    EXPECT_EQ(loaded.settings.range_mode, 0) << "the other values are still read";
+  }
+}
+
+TEST(RotServerStoredSettings, UnusableTextIsKeptForTheDialogAndProblemsComeInDialogOrder) {
+  StoredSettings stored = AllStored();
+  const std::string long_command = "C:\\rotctld.exe " + std::string(1020, 'x');
+  stored.poll_ms = {StoredValue::Kind::kOtherType, "REG_BINARY"};
+  stored.rotctld_command = Text(long_command);
+  stored.rotctld_address = Text("host:");
+  stored.backend = Text("rotctl");
+  LoadedSettings loaded = CheckStoredSettings(stored);
+  ASSERT_EQ(loaded.problems.size(), 4u);
+  EXPECT_EQ(loaded.problems[0].field, "Backend");
+  EXPECT_EQ(loaded.problems[1].field, "rotctld address");
+  EXPECT_EQ(loaded.problems[2].field, "rotctld command line");
+  EXPECT_EQ(loaded.problems[3].field, "Poll interval");
+  EXPECT_EQ(loaded.settings.rotctld_command, long_command) << "the long command is not dropped";
+  EXPECT_EQ(loaded.settings.rotctld_address, "host:");
+  EXPECT_EQ(loaded.settings.offset_deg, -15);
+  EXPECT_EQ(rotserver::ProblemsText({loaded.problems[0], loaded.problems[3]}),
+            "bad settings: Backend must be one of \"simulated\" or \"rotctld\" (stored: "
+            "\"rotctl\"). Poll interval is stored as REG_BINARY; it must be a string (REG_SZ).");
+}
+
+TEST(RotServerStoredSettings, AMissingBackendBesideOtherValuesIsNoChoiceOfTheSimulatedOne) {
+  StoredSettings stored = AllStored();
+  stored.backend = {};
+  LoadedSettings loaded = CheckStoredSettings(stored);
+  ASSERT_EQ(loaded.problems.size(), 1u);
+  EXPECT_EQ(loaded.problems[0].message,
+            "Backend is not stored: choose \"simulated\" or \"rotctld\".");
+  EXPECT_TRUE(CheckStoredSettings(StoredSettings{}).problems.empty()) << "nothing stored at all";
+}
+
+// A store of six values whose write of one value fails: the save leaves what was there.
+struct FlakyStore {
+  std::vector<std::string> values{"a0", "a1", "a2", "a3", "a4", "a5"};
+  std::size_t failing = 99;
+  bool restore_works = true;
+
+  std::optional<std::string> Save(const std::vector<std::string>& next) {
+    const std::vector<std::string> before = values;
+    return rotserver::WriteAllOrNone(
+        next.size(),
+        [&](std::size_t i) -> std::optional<std::string> {
+          if (i == failing) return "value " + std::to_string(i) + " cannot be stored";
+          values[i] = next[i];
+          return std::nullopt;
+        },
+        [&](std::size_t i) {
+          if (!restore_works && i == 0) return false;
+          values[i] = before[i];
+          return true;
+        });
+  }
+};
+
+TEST(RotServerSettingsSave, AFailedWriteLeavesTheValuesStoredBefore) {
+  const std::vector<std::string> next{"b0", "b1", "b2", "b3", "b4", "b5"};
+  FlakyStore store;
+  EXPECT_EQ(store.Save(next), std::nullopt);
+  EXPECT_EQ(store.values, next);
+
+  FlakyStore failing;
+  failing.failing = 3;
+  EXPECT_EQ(failing.Save(next),
+            "value 3 cannot be stored; the settings stored before were put back");
+  EXPECT_EQ(failing.values, (std::vector<std::string>{"a0", "a1", "a2", "a3", "a4", "a5"}));
+
+  FlakyStore stuck;
+  stuck.failing = 2;
+  stuck.restore_works = false;
+  EXPECT_EQ(stuck.Save(next),
+            "value 2 cannot be stored; the settings stored before could not all be put back");
+  EXPECT_EQ(stuck.values[1], "a1") << "every other value is still put back";
 }
 
 }  // namespace

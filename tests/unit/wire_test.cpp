@@ -43,12 +43,23 @@ TEST(ProgramPath, OnePairOfSurroundingQuotesGoesBeforeTheServiceRule) {
   EXPECT_EQ(ServiceOf("C:\\Program Files\\Vexal\\RotServer.exe"), "RotServer");
   EXPECT_EQ(ServiceOf("\"C:\\Tools\\roduv.ex\""), "rodu");
   EXPECT_EQ(ServiceOf("C:\\Tools\\roduv.ex"), "rodu");
-  // Only one pair, and only around the whole value.
-  EXPECT_EQ(ProgramPath("\"\"C:\\R\\Rot.exe\"\""), "\"C:\\R\\Rot.exe\"");
-  EXPECT_EQ(ProgramPath("\"C:\\R\\Rot.exe\" /min"), "\"C:\\R\\Rot.exe\" /min");
+  // An opening quote that is never closed is part of the path.
   EXPECT_EQ(ProgramPath("\"C:\\R\\Rot.exe"), "\"C:\\R\\Rot.exe");
   EXPECT_EQ(ProgramPath("\""), "\"");
   EXPECT_EQ(ProgramPath("\"\""), "");
+  EXPECT_EQ(ProgramPath("\"\"C:\\R\\Rot.exe\"\""), "") << "the first pair is empty";
+}
+
+// The value that docs/operating.md suggests: a quoted path, then the server's own arguments.
+TEST(ProgramPath, QuotedPathFollowedByArgumentsNamesTheServiceByThePathAlone) {
+  EXPECT_EQ(ProgramPath("\"C:\\X\\Rot.exe\" /min"), "C:\\X\\Rot.exe");
+  EXPECT_EQ(ServiceOf("\"C:\\X\\Rot.exe\" /min"), "Rot");
+  EXPECT_EQ(ServiceOf("\"C:\\Program Files\\Vexal\\RotServer.exe\" --log \"C:\\a b.log\""),
+            "RotServer");
+  EXPECT_EQ(ServiceOf("\"C:\\X\\Rot.exe\"/min"), "Rot");
+  // Unquoted, the rule is today's: the whole value, arguments included.
+  EXPECT_EQ(ServiceOf("C:\\X\\Rot.exe /min"), "Rot.exe ");
+  EXPECT_EQ(ProgramCommandLine("\"\" /min"), "") << "an empty quoted part names no program";
 }
 
 TEST(ProgramCommandLine, PathWithBlanksIsQuotedOnce) {
