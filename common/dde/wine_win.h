@@ -7,7 +7,7 @@
 //    WM_DDE_TERMINATE, uninitialises or is killed), Wine only marks it not connected.
 //    - ConversationUp reads that mark: the one test of "is the partner still there" for every
 //      client (Client::Up, the bridge's link, rotator-sim's status link)
-//      (DdeClient.PartnerExitEndsTheLinkWithoutAnyExecute).
+//      (DdeServerHelper.ServerEndsOneConversationTheClientSeesItDownAndFailuresAreReported).
 //    - PartnerGoneWatch, for a program with its own DDE callback and message loop (the bridge),
 //      has it look at its client conversations
 //      a. at the start of every DDE callback: a new server's first status macro shows that the
@@ -31,7 +31,8 @@
 //    (DdeServer.TwoClientsAtOnceAreBothServed and every test with a conversation).
 // 6. DdeDisconnect on a server's side of a conversation does nothing ("not implemented"):
 //    TerminateFromServer posts WM_DDE_TERMINATE to the client, as DDEML itself would
-//    (rotator-sim's --end-mode terminate; DdeClient.PartnerTerminateEndsTheLinkWithOneClose).
+//    (Server::End; DdeServerHelper.ServerEndsOneConversationTheClientSeesItDownAnd...; and
+//    rotator-sim's --end-mode terminate in DdeClient.PartnerTerminateEndsTheLinkWithOneClose).
 #pragma once
 
 #include <windows.h>
