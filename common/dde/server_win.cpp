@@ -105,8 +105,7 @@ HDDEDATA CALLBACK Server::Callback(UINT type, UINT format, HCONV conv, HSZ hsz1,
   return type == XTYP_EXECUTE ? Flags(DDE_FNOTPROCESSED) : nullptr;
 }
 
-HDDEDATA Server::Dispatch(UINT type, UINT format, HCONV conv, HSZ hsz1, HSZ hsz2,
-                          HDDEDATA data) {
+HDDEDATA Server::Dispatch(UINT type, UINT format, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data) {
   switch (type) {
     case XTYP_CONNECT:  // hsz1 the topic, hsz2 the service
       return Flags(ServiceMatches(hsz2) && TopicMatches(hsz1));

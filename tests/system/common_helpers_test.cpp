@@ -36,8 +36,8 @@ TEST_F(RegistryHelper, ValuesComeBackAsStoredAndMissingOnesAreTold) {
   ASSERT_TRUE(winui::SetUserValue(kKey, "Two", REG_EXPAND_SZ, "%A%\0B\0", 7));
 
   // A leading backslash names the key from the root, as the bridge's setting is documented.
-  winui::RegKey key = winui::RegKey::Open(HKEY_CURRENT_USER, "\\Software\\VexalHelperTest",
-                                          KEY_READ);
+  winui::RegKey key =
+      winui::RegKey::Open(HKEY_CURRENT_USER, "\\Software\\VexalHelperTest", KEY_READ);
   ASSERT_TRUE(key);
   winui::RegValue value;
   ASSERT_EQ(key.Value("Program", &value), winui::RegKey::Read::kRead);

@@ -22,8 +22,8 @@ using namespace std::chrono_literals;
 namespace {
 
 using ddeml::Client;
-using ddeml::Server;
 using ddeml::ExecuteAnswer;
+using ddeml::Server;
 
 constexpr DWORD kWaitMs = 10000;
 constexpr UINT kMsgRun = WM_APP + 1;

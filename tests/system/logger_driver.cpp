@@ -26,9 +26,9 @@ std::vector<SimEvent> ParseSimLog(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) {
     long long seconds = 0, micros = 0;
     int text_at = 0;
-    if (std::sscanf(line.c_str(), "%*u:%*u:%*u.%*u t=%lld.%lld %n", &seconds, &micros,
-                    &text_at) != 2 || text_at == 0)
-      continue;
+    const int read =
+        std::sscanf(line.c_str(), "%*u:%*u:%*u.%*u t=%lld.%lld %n", &seconds, &micros, &text_at);
+    if (read != 2 || text_at == 0) continue;
     const long long ms = seconds * 1000 + micros / 1000;
     if (!have_start) start_ms = ms;
     have_start = true;

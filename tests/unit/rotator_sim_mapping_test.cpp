@@ -52,15 +52,15 @@ TEST(RotatorSimUnits, TargetIsLineOneOfThreeIntegerLinesWithTheNulOptional) {
   EXPECT_EQ(rotsim::CommandTarget("99999\r\n0\r\n0\r\n\0"s), 99999);  // planning judges it
   EXPECT_EQ(rotsim::CommandTarget("HS \r\n\0"s), std::nullopt);
   EXPECT_EQ(rotsim::CommandTarget(""s), std::nullopt);
-  EXPECT_EQ(rotsim::CommandTarget("1200\r\n0\r\n\0"s), std::nullopt);          // two lines
+  EXPECT_EQ(rotsim::CommandTarget("1200\r\n0\r\n\0"s), std::nullopt);            // two lines
   EXPECT_EQ(rotsim::CommandTarget("1200\r\n0\r\n0\r\n0\r\n\0"s), std::nullopt);  // four
   EXPECT_EQ(rotsim::CommandTarget("1200\n0\n0\n\0"s), std::nullopt);
-  EXPECT_EQ(rotsim::CommandTarget("\r\n0\r\n0\r\n\0"s), std::nullopt);   // empty line
+  EXPECT_EQ(rotsim::CommandTarget("\r\n0\r\n0\r\n\0"s), std::nullopt);      // empty line
   EXPECT_EQ(rotsim::CommandTarget("+120\r\n0\r\n0\r\n\0"s), std::nullopt);  // sign
   EXPECT_EQ(rotsim::CommandTarget("12 0\r\n0\r\n0\r\n\0"s), std::nullopt);
   EXPECT_EQ(rotsim::CommandTarget("1200\r\n0\r\n0x\r\n\0"s), std::nullopt);
   EXPECT_EQ(rotsim::CommandTarget("9999999999\r\n0\r\n0\r\n\0"s), std::nullopt);  // no int
-  EXPECT_EQ(rotsim::CommandTarget("1200\r\n0\r\n0\r\n\0\0"s), std::nullopt);  // two NULs
+  EXPECT_EQ(rotsim::CommandTarget("1200\r\n0\r\n0\r\n\0\0"s), std::nullopt);      // two NULs
 }
 
 TEST(RotatorSimTargets, ReducedIntoTheFrameOfTheRangeMode) {

@@ -38,10 +38,9 @@ void CreateWidgets(HWND parent) {
       style |= ES_LEFT | ES_AUTOHSCROLL | (w.enabled ? WS_TABSTOP : 0);
       ex_style = WS_EX_CLIENTEDGE;
     }
-    HWND child = CreateWindowExA(ex_style, cls, w.text, style, margin + w.left96,
-                                 margin + w.top96, w.width96, w.height96, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(w.id)), nullptr,
-                                 nullptr);
+    HWND child = CreateWindowExA(
+        ex_style, cls, w.text, style, margin + w.left96, margin + w.top96, w.width96, w.height96,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(w.id)), nullptr, nullptr);
     // One font per widget, as the bridge's widgets hold theirs; they live as long as the program.
     HFONT font = vexal::CreateFontFor(*w.font, vexal::kDesignDpi);
     SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -58,8 +57,8 @@ LRESULT ColorStatic(HDC dc, HWND child) {
     const bool on_form = w.color == vexal::kParentColor;
     SetBkColor(dc, vexal::ToColorRef(on_form ? kForm6Layout.color : w.color));
     SetTextColor(dc, vexal::ToColorRef(w.font->color));
-    return reinterpret_cast<LRESULT>(
-        on_form ? g_form_brush : GetSysColorBrush(static_cast<int>(w.color & 0xFF)));
+    return reinterpret_cast<LRESULT>(on_form ? g_form_brush
+                                             : GetSysColorBrush(static_cast<int>(w.color & 0xFF)));
   }
   return 0;
 }
@@ -104,10 +103,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int show) {
   wc.hbrBackground = widgets ? g_form_brush : reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = "BenchWindow";
   if (!RegisterClassA(&wc)) return 1;
-  HWND hwnd =
-      CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                      CW_USEDEFAULT, kForm6Layout.width96, kForm6Layout.height96, nullptr,
-                      nullptr, instance, nullptr);
+  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW,
+                              CW_USEDEFAULT, CW_USEDEFAULT, kForm6Layout.width96,
+                              kForm6Layout.height96, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 1;
   if (widgets) CreateWidgets(hwnd);
   if (pause_ms) Sleep(pause_ms);

@@ -94,7 +94,7 @@ class ProgramValue {
   ~ProgramValue() {
     if (saved_)
       winui::SetUserValue(kKey, "Program", saved_->type, saved_->bytes.data(),
-                            static_cast<DWORD>(saved_->bytes.size()));
+                          static_cast<DWORD>(saved_->bytes.size()));
     else
       winui::DeleteUserValue(kKey, "Program");
   }
