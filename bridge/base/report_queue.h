@@ -1,6 +1,6 @@
 // The error reports of the program and its one error box: a report that comes while the box is
 // open waits here, identical waiting reports are folded into one with a count, and at most
-// kCapacity different ones wait. The box itself is the shell's (error_report.cpp).
+// kCapacity different ones wait. The box itself is the shell's (error_report_win.cpp).
 #pragma once
 
 #include <cstddef>

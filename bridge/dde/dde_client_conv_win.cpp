@@ -6,7 +6,6 @@
 #include "bridge/base/error_report_win.h"
 #include "bridge/dde/dde_mgr_win.h"
 #include "bridge/dde/macro_text.h"
-#include "bridge/dde/wine_win.h"
 
 namespace vexal::dde {
 
@@ -54,9 +53,8 @@ bool TDdeClientConv::TryConnect() {
   if (conv_ || !inst) return false;
   if (service_.empty() && topic_.empty()) return false;
   if (service_.size() > kMaxDdeNameLength || topic_.size() > kMaxDdeNameLength) return false;
-  if (!service_handle_)
-    service_handle_ = DdeCreateStringHandleA(inst, service_.c_str(), CP_WINANSI);
-  if (!topic_handle_) topic_handle_ = DdeCreateStringHandleA(inst, topic_.c_str(), CP_WINANSI);
+  if (!service_handle_) service_handle_ = ddeml::StringHandle(inst, service_);
+  if (!topic_handle_) topic_handle_ = ddeml::StringHandle(inst, topic_);
 
   bool connected = ConnectAttempt();
   if (!connected && (!service_.empty() || !ServiceApplication.empty())) {
@@ -67,10 +65,7 @@ bool TDdeClientConv::TryConnect() {
       connected = ConnectAttempt();
   }
   if (!connected) return false;
-  CONVINFO info{};
-  info.cb = sizeof info;
-  DdeQueryConvInfo(conv_, QID_SYNC, &info);
-  data_format_ = info.wFmt ? info.wFmt : CF_TEXT;
+  data_format_ = ddeml::ConversationFormat(conv_);
   if (OnOpen) OnOpen(*this);
   return true;
 }
@@ -79,14 +74,13 @@ bool TDdeClientConv::ConnectAttempt() {
   CONVCONTEXT context{};
   context.cb = sizeof context;
   context.iCodePage = CP_WINANSI;
-  conv_ = DdeConnect(InstanceId(), service_handle_, topic_handle_, &context);
+  conv_ = ddeml::Connect(InstanceId(), service_handle_.get(), topic_handle_.get(), &context);
   if (!conv_) return false;
-  DdeSetUserHandle(conv_, QID_SYNC, user_handle_);
+  ddeml::SetConversationUserHandle(conv_, user_handle_);
   return true;
 }
 
 void TDdeClientConv::Unlink() {
-  DWORD inst = InstanceId();
   std::exception_ptr close_error;
   if (conv_) {
     HCONV kept = conv_;
@@ -95,17 +89,11 @@ void TDdeClientConv::Unlink() {
     } catch (...) {
       close_error = std::current_exception();  // the conversation is ended all the same
     }
-    DdeSetUserHandle(kept, QID_SYNC, 0);
+    ddeml::SetConversationUserHandle(kept, 0);
     DdeDisconnect(kept);
   }
-  if (service_handle_) {
-    if (inst) DdeFreeStringHandle(inst, service_handle_);
-    service_handle_ = nullptr;
-  }
-  if (topic_handle_) {
-    if (inst) DdeFreeStringHandle(inst, topic_handle_);
-    topic_handle_ = nullptr;
-  }
+  service_handle_.Reset();
+  topic_handle_.Reset();
   service_.clear();
   topic_.clear();
   if (close_error) std::rethrow_exception(close_error);
@@ -123,43 +111,27 @@ void TDdeClientConv::ServerGone() {
   conv_ = nullptr;
 }
 
-void TDdeClientConv::TransactionDone() {
-  waiting_ = false;
-}
-
 void TDdeClientConv::ManagerGone() {
   conv_ = nullptr;
-  service_handle_ = nullptr;
-  topic_handle_ = nullptr;
+  service_handle_.Forget();
+  topic_handle_.Forget();
   user_handle_ = 0;
 }
 
-bool TDdeClientConv::ExecuteLines(const std::vector<std::string>& lines, bool wait) {
-  if (!conv_ || waiting_) return false;
-  return ExecuteText(MacroText(lines).c_str(), wait);
+bool TDdeClientConv::ExecuteLines(const std::vector<std::string>& lines) {
+  if (!conv_) return false;
+  return ExecuteText(MacroText(lines).c_str());
 }
 
-bool TDdeClientConv::ExecuteText(const char* text, bool wait) {
+bool TDdeClientConv::ExecuteText(const char* text) {
   DWORD inst = InstanceId();
-  if (!conv_ || waiting_ || !inst) return false;
-  HDDEDATA data =
-      DdeCreateDataHandle(inst, reinterpret_cast<LPBYTE>(const_cast<char*>(text)),
-                          static_cast<DWORD>(std::strlen(text) + 1), 0, nullptr, data_format_, 0);
-  if (!data) return false;
-  if (wait) waiting_ = true;
-  DWORD transaction = 0;
-  HCONV conv = conv_;
-  HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(data), 0xFFFFFFFF, conv, nullptr,
-                                         data_format_, XTYP_EXECUTE, TIMEOUT_ASYNC, &transaction);
-  ReleaseSentExecuteData(data);
-  if (!result) {
-    waiting_ = false;
-    // Refused: perhaps because the partner has gone without telling us.
-    if (TDdeMgr* mgr = TDdeMgr::Instance()) mgr->PartnerGone().ExecuteRefused();
-    return false;
-  }
-  if (!wait) AbandonCompletedExecutes(inst, conv);
-  return true;
+  if (!conv_ || !inst) return false;
+  // The text and its terminating zero, in the format the server answered with.
+  std::string_view bytes(text, std::strlen(text) + 1);
+  if (ddeml::ExecuteAsync(inst, conv_, bytes, data_format_)) return true;
+  // Refused: perhaps because the partner has gone without telling us.
+  if (TDdeMgr* mgr = TDdeMgr::Instance()) mgr->PartnerGone().ExecuteRefused();
+  return false;
 }
 
 }  // namespace vexal::dde

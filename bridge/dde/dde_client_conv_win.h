@@ -1,6 +1,8 @@
 // The client side: at most one conversation with a server named by service and topic, opened
 // on demand (starting the server program once when nobody answers), carrying macros as
-// asynchronous executes.
+// asynchronous executes. The bridge's component over common/dde: the conversation's calls are
+// the common layer's; the server-program start, the macro text and the open and close events
+// are the bridge's own.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +11,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "dde/instance_win.h"
 
 namespace vexal::dde {
 
@@ -32,18 +36,16 @@ class TDdeClientConv {
 
   // Both send asynchronously; true means DDEML took the transaction, not that the server
   // acknowledged it.
-  bool ExecuteLines(const std::vector<std::string>& lines, bool wait);
-  bool ExecuteText(const char* text, bool wait);
+  bool ExecuteLines(const std::vector<std::string>& lines);
+  bool ExecuteText(const char* text);
 
-  void ServerGone();       // the partner ended the conversation
-  void TransactionDone();  // a waited-for execute has completed
+  void ServerGone();  // the partner ended the conversation
 
   bool Connected() const { return conv_ != nullptr; }
   HCONV ConvHandle() const { return conv_; }
   const std::string& DdeService() const { return service_; }
   const std::string& DdeTopic() const { return topic_; }
   UINT DataFormat() const { return data_format_; }
-  bool Waiting() const { return waiting_; }
 
  private:
   friend class TDdeMgr;
@@ -54,12 +56,11 @@ class TDdeClientConv {
 
   DWORD user_handle_ = 0;
   HCONV conv_ = nullptr;
-  HSZ service_handle_ = nullptr;
-  HSZ topic_handle_ = nullptr;
+  ddeml::StringHandle service_handle_;
+  ddeml::StringHandle topic_handle_;
   std::string service_;
   std::string topic_;
   UINT data_format_ = 0;
-  bool waiting_ = false;
 };
 
 }  // namespace vexal::dde

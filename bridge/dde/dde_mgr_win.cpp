@@ -10,7 +10,6 @@
 #include "bridge/dde/dde_client_conv_win.h"
 #include "bridge/dde/dde_server_conv_win.h"
 #include "bridge/dde/macro_text.h"
-#include "bridge/dde/wine_win.h"
 
 namespace vexal::dde {
 
@@ -32,32 +31,26 @@ bool SameName(const std::string& a, const std::string& b) {
                         b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
-DWORD QueryUserHandle(HCONV conv, DWORD transaction, bool* ok) {
-  CONVINFO info{};
-  info.cb = sizeof info;
-  *ok = DdeQueryConvInfo(conv, transaction, &info) != 0;
-  return static_cast<DWORD>(info.hUser);
+void ReportCallbackError(const char* what) {
+  PostErrorReport(what ? what : error_text::kUnknownDdeError);
 }
 
 }  // namespace
 
 TDdeMgr::TDdeMgr() {
   if (instance) throw std::logic_error("a second DDE instance");
-  partner_gone_ = std::make_unique<PartnerGoneWatch>([this] { CheckClients(); },
-                                                     [this] { return AnyClientOpen(); });
-  UINT result = DdeInitializeA(&id_, &TDdeMgr::InstanceCallback, APPCLASS_STANDARD, 0);
-  if (result != DMLERR_NO_ERROR) {
-    UINT error = id_ ? DdeGetLastError(id_) : result;
-    if (error == DMLERR_NO_ERROR) error = result;
-    if (id_) DdeUninitialize(id_);
+  partner_gone_ = std::make_unique<ddeml::PartnerGoneWatch>(
+      [this] { CheckClients(); }, [this] { return AnyClientOpen(); }, &ReportCallbackError);
+  instance_ = std::make_unique<ddeml::Instance>(&TDdeMgr::InstanceCallback, APPCLASS_STANDARD);
+  if (UINT error = instance_->error())
     throw EDdeError(error_text::DdeInitFailed(FailureOf(error), error));
-  }
+  id_ = instance_->id();
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
   service_name_ = ServiceNameFromPath(std::string_view(path, n));
   instance = this;
-  service_handle_ = DdeCreateStringHandleA(id_, service_name_.c_str(), CP_WINANSI);
-  DdeNameService(id_, service_handle_, nullptr, DNS_REGISTER);
+  service_handle_ = ddeml::StringHandle(id_, service_name_);
+  instance_->RegisterService(service_handle_.get());
 }
 
 TDdeMgr::~TDdeMgr() {
@@ -66,9 +59,9 @@ TDdeMgr::~TDdeMgr() {
   for (auto& [id, target] : user_handles_)
     if (target.client) target.client->ManagerGone();
   user_handles_.clear();
-  DdeNameService(id_, service_handle_, nullptr, DNS_UNREGISTER);
-  DdeFreeStringHandle(id_, service_handle_);
-  DdeUninitialize(id_);
+  instance_->WithdrawService(service_handle_.get());
+  service_handle_.Reset();
+  instance_.reset();
   instance = nullptr;
 }
 
@@ -106,10 +99,7 @@ void TDdeMgr::CheckClients() {
   for (DWORD id : ids) {
     auto it = user_handles_.find(id);  // an OnClose handler may have removed it meanwhile
     if (it == user_handles_.end() || !it->second.client->ConvHandle()) continue;
-    CONVINFO info{};
-    info.cb = sizeof info;
-    bool known = DdeQueryConvInfo(it->second.client->ConvHandle(), QID_SYNC, &info) != 0;
-    if (!known || !(info.wStatus & ST_CONNECTED)) it->second.client->ServerGone();
+    if (!ddeml::ConversationUp(it->second.client->ConvHandle())) it->second.client->ServerGone();
   }
   checking_clients_ = false;
 }
@@ -147,13 +137,7 @@ HDDEDATA TDdeMgr::Dispatch(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA d
     case XTYP_UNREGISTER:
       partner_gone_->PartnerUnregistered();
       return nullptr;
-    case XTYP_XACT_COMPLETE:
-      // No user handle is set per transaction: the conversation names the client.
-      for (auto& [id, target] : user_handles_)
-        if (target.client && conv && target.client->ConvHandle() == conv) {
-          target.client->TransactionDone();
-          break;
-        }
+    case XTYP_XACT_COMPLETE:  // nobody waits for an execute: each is abandoned once sent
       return nullptr;
     default:
       break;
@@ -164,7 +148,7 @@ HDDEDATA TDdeMgr::Dispatch(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA d
 
 HDDEDATA TDdeMgr::DispatchConversation(UINT type, HCONV conv, HDDEDATA data) {
   bool ok = false;
-  DWORD handle = QueryUserHandle(conv, QID_SYNC, &ok);
+  DWORD handle = ddeml::ConversationUserHandle(conv, &ok);
   if (!ok) return nullptr;
   auto it = user_handles_.find(handle);
   if (handle == 0 || it == user_handles_.end()) return nullptr;
@@ -185,9 +169,7 @@ HDDEDATA TDdeMgr::DispatchConversation(UINT type, HCONV conv, HDDEDATA data) {
 }
 
 std::string TDdeMgr::QueryTopic(HSZ topic) const {
-  char buf[kTopicBufferSize];
-  DWORD n = DdeQueryStringA(id_, topic, buf, kTopicBufferSize, CP_WINANSI);
-  return std::string(buf, std::min<DWORD>(n, kTopicBufferSize - 1));
+  return instance_->Text(topic);
 }
 
 TDdeServerConv* TDdeMgr::FindTopicComponent(const std::string& topic) const {
@@ -208,7 +190,7 @@ HWND TDdeMgr::FindTopicWindow(const std::string& topic) const {
 }
 
 bool TDdeMgr::ConnectTest(HSZ service, HSZ topic) {
-  if (service && DdeCmpStringHandles(service, service_handle_) != 0) return false;
+  if (service && !service_handle_.Matches(service)) return false;
   if (!topic) return false;
   std::string name = QueryTopic(topic);
   return FindTopicComponent(name) || FindTopicWindow(name);
@@ -216,9 +198,7 @@ bool TDdeMgr::ConnectTest(HSZ service, HSZ topic) {
 
 HDDEDATA TDdeMgr::WildConnect(HSZ service, HSZ topic) {
   if (!topic || !ConnectTest(service, topic)) return nullptr;
-  HSZPAIR pairs[2] = {{service_handle_, topic}, {nullptr, nullptr}};
-  return DdeCreateDataHandle(id_, reinterpret_cast<LPBYTE>(pairs), sizeof pairs, 0, nullptr,
-                             CF_TEXT, 0);
+  return instance_->WildConnectAnswer(service_handle_.get(), topic);
 }
 
 void TDdeMgr::Confirm(HCONV conv, HSZ topic) {
@@ -229,7 +209,7 @@ void TDdeMgr::Confirm(HCONV conv, HSZ topic) {
   record->conv = conv;
   record->id = next_user_handle_++;
   user_handles_[record->id].server = record.get();
-  DdeSetUserHandle(conv, QID_SYNC, record->id);
+  ddeml::SetConversationUserHandle(conv, record->id);
   TDdeServerConv* component = record->component;
   server_convs_.push_back(std::move(record));
   if (component && component->OnOpen) component->OnOpen(*component);
@@ -239,7 +219,7 @@ void TDdeMgr::Disconnect(TDdeSrvrConv* record) {
   if (record->component && record->component->OnClose)
     record->component->OnClose(*record->component);
   if (record->conv) {
-    DdeSetUserHandle(record->conv, QID_SYNC, 0);
+    ddeml::SetConversationUserHandle(record->conv, 0);
     record->conv = nullptr;
   }
   DestroyRecord(record);
@@ -247,7 +227,7 @@ void TDdeMgr::Disconnect(TDdeSrvrConv* record) {
 
 void TDdeMgr::DestroyRecord(TDdeSrvrConv* record) {
   if (record->conv) {
-    DdeSetUserHandle(record->conv, QID_SYNC, 0);
+    ddeml::SetConversationUserHandle(record->conv, 0);
     DdeDisconnect(record->conv);
   }
   user_handles_.erase(record->id);
@@ -255,22 +235,16 @@ void TDdeMgr::DestroyRecord(TDdeSrvrConv* record) {
 }
 
 HDDEDATA TDdeMgr::Execute(TDdeSrvrConv& record, HDDEDATA data) {
-  ReceivedExecuteData release(data);
+  ddeml::ReceivedExecute received(data);
   const auto not_processed = reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
   if (!record.component) return not_processed;
-  DWORD size = 0;
-  const BYTE* bytes = DdeAccessData(data, &size);
-  if (!bytes) return not_processed;
+  if (!received.readable()) return not_processed;
   TDdeServerConv& component = *record.component;
-  if (!component.OnExecuteMacro) {
-    DdeUnaccessData(data);
-    return reinterpret_cast<HDDEDATA>(DDE_FACK);
-  }
+  if (!component.OnExecuteMacro) return reinterpret_cast<HDDEDATA>(DDE_FACK);
   // Only within the size DDEML reports: the data need not end in a zero.
-  const char* text = reinterpret_cast<const char*>(bytes);
-  std::string_view view(text, std::find(text, text + size, '\0') - text);
-  std::vector<std::string> lines = SplitMacroLines(view);
-  DdeUnaccessData(data);
+  std::string_view bytes = received.bytes();
+  std::vector<std::string> lines = SplitMacroLines(bytes.substr(0, bytes.find('\0')));
+  received.Release();
   try {
     component.OnExecuteMacro(component, lines);
   } catch (const std::exception& e) {

@@ -1,5 +1,9 @@
 // The one DDEML instance of the process: registers the program's service name, offers the
 // server topics and routes every DDE transaction, client side included, through one callback.
+// The bridge's component over common/dde, which holds the instance, the handles and every Wine
+// compensation (dde/wine_win.h). Its own callback stays here rather than in the common server:
+// besides its topic components it serves a topic named after any of the program's forms, and
+// its client conversations share the one instance, so that one callback sees both sides.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "bridge/dde/wine_win.h"
+#include "dde/instance_win.h"
+#include "dde/wine_win.h"
 
 namespace vexal::dde {
 
@@ -52,8 +57,8 @@ class TDdeMgr {
   // Wine never tells a client that its partner ended the conversation: look at every open
   // client conversation and end those that DDEML no longer reports connected.
   void CheckClients();
-  // When to call CheckClients under Wine (see wine_win.h).
-  PartnerGoneWatch& PartnerGone() { return *partner_gone_; }
+  // When to call CheckClients under Wine (see dde/wine_win.h).
+  ddeml::PartnerGoneWatch& PartnerGone() { return *partner_gone_; }
   // To be called by the message loop after each message it dispatched.
   void MessageDispatched(const MSG& msg) { partner_gone_->MessageDispatched(msg); }
 
@@ -80,15 +85,16 @@ class TDdeMgr {
   void DestroyRecord(TDdeSrvrConv* record);
   bool AnyClientOpen() const;
 
+  std::unique_ptr<ddeml::Instance> instance_;
   DWORD id_ = 0;
   std::string service_name_;
-  HSZ service_handle_ = nullptr;
+  ddeml::StringHandle service_handle_;
   std::vector<std::unique_ptr<TDdeSrvrConv>> server_convs_;
   std::vector<TDdeServerConv*> topic_components_;
   std::map<DWORD, UserHandleTarget> user_handles_;
   DWORD next_user_handle_ = 1;
   bool checking_clients_ = false;
-  std::unique_ptr<PartnerGoneWatch> partner_gone_;  // exists whenever Instance() is this
+  std::unique_ptr<ddeml::PartnerGoneWatch> partner_gone_;  // exists whenever Instance() is this
 };
 
 }  // namespace vexal::dde

@@ -32,6 +32,10 @@ const WidgetLayout kWidgets[] = {
 
 const FormLayout kForm6Layout{"Logger32-Vexal", clBlue, 212, 236, 20};
 
+std::span<const WidgetLayout> AllWidgetLayouts() {
+  return kWidgets;
+}
+
 const WidgetLayout& LayoutOf(WidgetId id) {
   for (const WidgetLayout& w : kWidgets)
     if (w.id == id) return w;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "bridge/window/colors.h"
 #include "bridge/window/widget_ids.h"
@@ -64,5 +65,7 @@ extern const FormLayout kForm6Layout;
 
 // The row of the widget with this id; every id of widget_ids.h has one.
 const WidgetLayout& LayoutOf(WidgetId id);
+// Every row, in the table's order.
+std::span<const WidgetLayout> AllWidgetLayouts();
 
 }  // namespace vexal

@@ -9,34 +9,6 @@
 
 namespace vexal {
 
-COLORREF ToColorRef(TColor color) {
-  if (IsSystemColor(color)) return GetSysColor(static_cast<int>(color & 0xFF));
-  return static_cast<COLORREF>(color & 0x00FFFFFF);
-}
-
-HFONT CreateFontFor(const FontSpec& spec, int dpi) {
-  return CreateFontA(-Scale(spec.height96, dpi), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                     FALSE, FALSE, spec.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face);
-}
-
-int ScreenDpi() {
-  HDC dc = GetDC(nullptr);
-  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : kDesignDpi;
-}
-
-int WindowDpi(HWND hwnd) {
-  // Looked up at run time: the program still starts on systems whose user32 lacks it.
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-  if (get_dpi_for_window)
-    if (UINT dpi = get_dpi_for_window(hwnd)) return static_cast<int>(dpi);
-  return ScreenDpi();
-}
-
 Placement PlacementOf(const WidgetLayout& layout, int dpi, int origin) {
   return {origin + Scale(layout.left96, dpi), origin + Scale(layout.top96, dpi),
           Scale(layout.width96, dpi), Scale(layout.height96, dpi)};

@@ -1,12 +1,13 @@
 // Small pieces shared by the main window and its widgets: the state object attached to each
-// window at WM_NCCREATE, RAII for GDI objects (common/winui), colour numbers, DPI scaling and
-// the placement of a widget from its row of the layout table.
+// window at WM_NCCREATE, RAII for GDI objects and DPI scaling (both common/winui), colour
+// numbers and the placement of a widget from its row of the layout table.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "winui/dpi_win.h"
 #include "winui/gdi_objects_win.h"
 #include "bridge/window/colors.h"
 #include "bridge/window/layout.h"
@@ -14,18 +15,21 @@
 namespace vexal {
 
 // The colour number as GDI draws it: system colours are looked up, others used as they are.
-COLORREF ToColorRef(TColor color);
+inline COLORREF ToColorRef(TColor color) {
+  if (IsSystemColor(color)) return GetSysColor(static_cast<int>(color & 0xFF));
+  return static_cast<COLORREF>(color & 0x00FFFFFF);
+}
 
-HFONT CreateFontFor(const FontSpec& spec, int dpi);
+// DPI scaling is common/winui's: the layout table's design units are its 96-dpi measures.
+static_assert(kDesignDpi == winui::kDesignDpi);
+using winui::Scale;
+using winui::ScreenDpi;
+using winui::WindowDpi;
 
-// Pixels per inch of the screen; the layout is designed at kDesignDpi.
-int ScreenDpi();
-// Pixels per inch of the monitor the window is on, where the system tells it (Windows 10
-// 1607 and later); the screen's otherwise.
-int WindowDpi(HWND hwnd);
-// A measure in design units (a name ending in 96) in pixels at `dpi`.
-inline int Scale(int value96, int dpi) {
-  return MulDiv(value96, dpi, kDesignDpi);
+inline HFONT CreateFontFor(const FontSpec& spec, int dpi) {
+  return CreateFontA(-Scale(spec.height96, dpi), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                     FALSE, FALSE, spec.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face);
 }
 
 std::string GetText(HWND hwnd);

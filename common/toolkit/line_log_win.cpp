@@ -4,16 +4,9 @@
 
 namespace toolkit {
 
-LineLog::LineLog(const std::string& path) {
-  if (!path.empty()) file_ = std::fopen(path.c_str(), "ab");
-}
+namespace {
 
-LineLog::~LineLog() {
-  if (file_) std::fclose(file_);
-}
-
-void LineLog::Line(const std::string& text) {
-  if (!file_) return;
+std::string Stamped(const std::string& text) {
   SYSTEMTIME local;
   GetLocalTime(&local);
   LARGE_INTEGER count, frequency;
@@ -23,10 +16,30 @@ void LineLog::Line(const std::string& text) {
   // ticks, which a 10 MHz counter (Wine's, and most Windows machines') reaches after 10.7 days.
   long long micros = count.QuadPart / frequency.QuadPart * 1000000 +
                      count.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-  std::fprintf(file_, "%02u:%02u:%02u.%03u t=%lld.%06lld %s\r\n", local.wHour, local.wMinute,
-               local.wSecond, local.wMilliseconds, micros / 1000000, micros % 1000000,
-               text.c_str());
-  std::fflush(file_);
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%02u:%02u:%02u.%03u t=%lld.%06lld ", local.wHour,
+                local.wMinute, local.wSecond, local.wMilliseconds, micros / 1000000,
+                micros % 1000000);
+  return stamp + text;
+}
+
+}  // namespace
+
+LineLog::LineLog(const std::string& path, Open open) {
+  if (!path.empty()) file_ = std::fopen(path.c_str(), open == Open::kAppend ? "ab" : "wb");
+}
+
+LineLog::~LineLog() {
+  if (file_) std::fclose(file_);
+}
+
+std::string LineLog::Line(const std::string& text) {
+  std::string line = Stamped(text);
+  if (file_) {
+    std::fprintf(file_, "%s\r\n", line.c_str());
+    std::fflush(file_);
+  }
+  return line;
 }
 
 }  // namespace toolkit

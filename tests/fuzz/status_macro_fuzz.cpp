@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../unit/fake_bridge_view.h"
+#include "fakes/fake_bridge_view.h"
 #include "bridge/base/errors.h"
 #include "bridge/rotator/number_text.h"
 #include "bridge/rotator/status_macro.h"

@@ -13,7 +13,7 @@
 #include "harness.h"
 #include "logger_bridge.h"
 #include "logger_driver.h"
-#include "toolkit/dde_client_win.h"
+#include "dde/client_win.h"
 #include "bridge/window/colors.h"
 #include "bridge/window/widget_ids.h"
 
@@ -35,7 +35,7 @@ class StatusClient {
   bool Execute(const std::vector<std::string>& lines);
 
  private:
-  toolkit::DdeClient dde_;
+  ddeml::Client dde_;
 };
 
 enum class Bevel { Raised, Lowered, Unclear };

@@ -61,13 +61,12 @@ TEST_F(DdeClient, RunningServerIsLinkedWithoutStartAndGetsExactBytes) {
   EXPECT_EQ(conv_.DataFormat(), static_cast<UINT>(CF_TEXT));
   EXPECT_EQ(conv_.DdeService(), "rotator-sim");
 
-  EXPECT_TRUE(conv_.ExecuteLines({"HS "}, false));
-  EXPECT_TRUE(conv_.ExecuteLines({}, false));
-  EXPECT_TRUE(conv_.ExecuteLines({"2450", "0", "0"}, false));
-  EXPECT_TRUE(conv_.ExecuteLines({"A", std::string("B\0C", 3), "D"}, false));
+  EXPECT_TRUE(conv_.ExecuteLines({"HS "}));
+  EXPECT_TRUE(conv_.ExecuteLines({}));
+  EXPECT_TRUE(conv_.ExecuteLines({"2450", "0", "0"}));
+  EXPECT_TRUE(conv_.ExecuteLines({"A", std::string("B\0C", 3), "D"}));
   // Two bytes whose second is zero would look like UTF-16 to Wine: use three.
-  EXPECT_TRUE(conv_.ExecuteText("Te", false));
-  EXPECT_FALSE(conv_.Waiting());
+  EXPECT_TRUE(conv_.ExecuteText("Te"));
   ASSERT_TRUE(ServerGot(5));
   EXPECT_EQ(ReceivedHex(ServerLog()),
             (Lines{"48 53 20 0D 0A 00", "00", "32 34 35 30 0D 0A 30 0D 0A 30 0D 0A 00",
@@ -78,7 +77,7 @@ TEST_F(DdeClient, RunningServerIsLinkedWithoutStartAndGetsExactBytes) {
 TEST_F(DdeClient, ManyAsynchronousExecutesAllArriveInOrder) {
   auto server = StartSimServer(job_, "", dir_ + "\\server.log");
   ASSERT_TRUE(conv_.LinkTo("rotator-sim", "RotServConv"));
-  for (int i = 0; i < 40; ++i) ASSERT_TRUE(conv_.ExecuteLines({std::to_string(i % 10)}, false));
+  for (int i = 0; i < 40; ++i) ASSERT_TRUE(conv_.ExecuteLines({std::to_string(i % 10)}));
   ASSERT_TRUE(ServerGot(40));
   auto hex = ReceivedHex(ServerLog());
   for (int i = 0; i < 40; ++i)
@@ -97,7 +96,7 @@ TEST_F(DdeClient, UnlinkRaisesCloseBeforeDisconnectingAndOnlyOnce) {
   EXPECT_EQ(conv_.DdeService(), "");
   conv_.Unlink();
   EXPECT_EQ(events_.size(), 4u);
-  EXPECT_FALSE(conv_.ExecuteLines({"x"}, false));
+  EXPECT_FALSE(conv_.ExecuteLines({"x"}));
   EXPECT_TRUE(WaitUntil([&] { return LinesWith(ServerLog(), "disconnect").size() == 2; }, 15s));
 }
 
@@ -118,7 +117,7 @@ TEST_F(DdeClient, ServerTooLateToAnswerLeavesTheLinkDown) {
   EXPECT_FALSE(conv_.LinkTo("vexal-slow", "RotServConv"));
   EXPECT_TRUE(events_.empty());
   EXPECT_EQ(conv_.DdeService(), "");
-  EXPECT_FALSE(conv_.ExecuteLines({"x"}, false));
+  EXPECT_FALSE(conv_.ExecuteLines({"x"}));
   auto log = ReadLines(dir_ + "\\start.log");
   EXPECT_EQ(LinesWith(log, " start ").size(), 1u);
   // The started server is left running: it registers later all the same.
@@ -158,15 +157,15 @@ TEST_F(DdeClient, OverlongNamesAndCommandLinesAreRefusedNotCut) {
 TEST_F(DdeClient, PartnerTerminateEndsTheLinkWithOneClose) {
   auto server = StartSimServer(job_, "--end-after 1", dir_ + "\\server.log");
   ASSERT_TRUE(conv_.LinkTo("rotator-sim", "RotServConv"));
-  ASSERT_TRUE(conv_.ExecuteLines({"HS "}, false));
+  ASSERT_TRUE(conv_.ExecuteLines({"HS "}));
   ASSERT_TRUE(WaitUntil([&] { return !LinesWith(ServerLog(), "end terminate").empty(); }, 15s));
   WaitUntil([] { return false; }, 300ms);  // let the terminate arrive
   // Wine tells the client nothing; the refused execute shows the conversation has gone.
-  EXPECT_FALSE(conv_.ExecuteLines({"x"}, false));
+  EXPECT_FALSE(conv_.ExecuteLines({"x"}));
   EXPECT_EQ(events_, (Lines{"open", "close"}));
   EXPECT_FALSE(conv_.Connected());
   EXPECT_EQ(conv_.DdeService(), "rotator-sim");  // names stay until Unlink
-  EXPECT_FALSE(conv_.ExecuteLines({"y"}, false));
+  EXPECT_FALSE(conv_.ExecuteLines({"y"}));
   conv_.Unlink();
   EXPECT_EQ(events_.size(), 2u);
   EXPECT_EQ(ReceivedHex(ServerLog()).size(), 1u);
@@ -175,7 +174,7 @@ TEST_F(DdeClient, PartnerTerminateEndsTheLinkWithOneClose) {
 TEST_F(DdeClient, PartnerExitEndsTheLinkWithoutAnyExecute) {
   auto server = StartSimServer(job_, "--end-after 1 --end-mode exit", dir_ + "\\server.log");
   ASSERT_TRUE(conv_.LinkTo("rotator-sim", "RotServConv"));
-  ASSERT_TRUE(conv_.ExecuteLines({"HS "}, false));
+  ASSERT_TRUE(conv_.ExecuteLines({"HS "}));
   EXPECT_TRUE(WaitUntil([&] { return events_.size() == 2; }, 15s));
   EXPECT_EQ(events_, (Lines{"open", "close"}));
   EXPECT_TRUE(server->WaitExit(10s));

@@ -57,16 +57,16 @@ TEST_F(DdeLoop, RotatorTurnsToEachTargetAndReportsOnTheWay) {
   EXPECT_EQ(macros_.back(), (Lines{"100", "0", "0", "0", "0", "0", "1", "0", "0", "0"}));
 
   ASSERT_TRUE(command_.LinkTo("rotator-sim", "RotServConv"));
-  ASSERT_TRUE(command_.ExecuteLines({"HS "}, false));
+  ASSERT_TRUE(command_.ExecuteLines({"HS "}));
   std::size_t before_right = macros_.size();
-  ASSERT_TRUE(command_.ExecuteLines({"900", "0", "0"}, false));
+  ASSERT_TRUE(command_.ExecuteLines({"900", "0", "0"}));
   ASSERT_TRUE(SawAzimuth("900"));
   auto right = DirectionsSince(before_right);
   EXPECT_NE(std::find(right.begin(), right.end(), "1"), right.end());
   EXPECT_EQ(std::find(right.begin(), right.end(), "-1"), right.end());
 
   std::size_t before_left = macros_.size();
-  ASSERT_TRUE(command_.ExecuteLines({"450", "0", "0"}, false));
+  ASSERT_TRUE(command_.ExecuteLines({"450", "0", "0"}));
   ASSERT_TRUE(SawAzimuth("450"));
   auto left = DirectionsSince(before_left);
   EXPECT_NE(std::find(left.begin(), left.end(), "-1"), left.end());
@@ -79,7 +79,7 @@ TEST_F(DdeLoop, RotatorSwitchedOffReportsTheOffMark) {
   StartRotator("--off --rate 10");
   ASSERT_TRUE(SawAzimuth("-100000"));
   ASSERT_TRUE(command_.LinkTo("rotator-sim", "RotServConv"));
-  ASSERT_TRUE(command_.ExecuteLines({"900", "0", "0"}, false));
+  ASSERT_TRUE(command_.ExecuteLines({"900", "0", "0"}));
   std::size_t after = macros_.size();
   WaitUntil([&] { return macros_.size() >= after + 5; }, 10s);
   for (std::size_t i = after; i < macros_.size(); ++i) EXPECT_EQ(macros_[i][0], "-100000");

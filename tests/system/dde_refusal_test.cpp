@@ -9,7 +9,7 @@
 
 #include "harness.h"
 #include "logger_bridge.h"
-#include "toolkit/dde_client_win.h"
+#include "dde/client_win.h"
 #include "bridge/window/widget_ids.h"
 
 using namespace std::chrono_literals;
@@ -37,19 +37,19 @@ class AntDatenClient {
   };
   Outcome Transact(UINT type, const std::string& data = "") {
     std::string bytes = data.empty() ? std::string() : data + '\0';
-    toolkit::DdeClient::Reply reply = dde_.Transact(type, "Azimut", bytes, kTimeoutMs);
+    ddeml::Client::Reply reply = dde_.Transact(type, "Azimut", bytes, kTimeoutMs);
     return {reply.returned, reply.status, reply.error};
   }
   Outcome Request() { return Transact(XTYP_REQUEST); }
   Outcome Poke(const std::string& data) { return Transact(XTYP_POKE, data); }
   Outcome AdviseStart() { return Transact(XTYP_ADVSTART); }
   Outcome Execute(const std::string& data) {
-    toolkit::DdeClient::Answer answer = dde_.Execute(data + '\0', kTimeoutMs);
+    ddeml::Client::Answer answer = dde_.Execute(data + '\0', kTimeoutMs);
     return {answer.returned, answer.status, answer.error};
   }
 
  private:
-  toolkit::DdeClient dde_;
+  ddeml::Client dde_;
 };
 
 const char kStatus1234Left[] = "1234\r\n0\r\n-1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n1\r\n";

@@ -1,4 +1,4 @@
-// The stand-in DDE server helper (common/toolkit) with the toolkit's client: the answers a
+// The DDE server of common/dde with its client: the answers a
 // handler gives reach the client, a handler that throws leaves the server serving, names and
 // topics are matched as set up, and a process holds one server at a time. The server runs on
 // a thread of its own, as it does in a program of its own, so that this thread's synchronous
@@ -14,16 +14,16 @@
 #include <vector>
 
 #include "harness.h"
-#include "toolkit/dde_client_win.h"
-#include "toolkit/dde_server_win.h"
+#include "dde/client_win.h"
+#include "dde/server_win.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-using toolkit::DdeClient;
-using toolkit::DdeServer;
-using toolkit::ExecuteAnswer;
+using ddeml::Client;
+using ddeml::ExecuteAnswer;
+using ddeml::Server;
 
 constexpr DWORD kWaitMs = 10000;
 constexpr UINT kMsgRun = WM_APP + 1;
@@ -44,7 +44,7 @@ bool WaitServing(HANDLE handle) {
 
 class ServerThread {
  public:
-  ServerThread(toolkit::DdeServerSetup setup, toolkit::DdeServerHandlers handlers)
+  ServerThread(ddeml::ServerSetup setup, ddeml::ServerHandlers handlers)
       : setup_(std::move(setup)), handlers_(std::move(handlers)) {
     thread_ = CreateThread(nullptr, 0, &Main, this, 0, &thread_id_);
     if (thread_) WaitServing(done_);
@@ -62,7 +62,7 @@ class ServerThread {
   bool started() const { return started_; }
   const std::string& error() const { return error_; }
   // Runs `call` on the server's thread and waits for it.
-  bool Run(std::function<void(DdeServer&)> call) {
+  bool Run(std::function<void(Server&)> call) {
     call_ = std::move(call);
     return PostThreadMessageA(thread_id_, kMsgRun, 0, 0) && WaitServing(done_);
   }
@@ -75,7 +75,7 @@ class ServerThread {
   void Serve() {
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue, before anyone posts to it
-    auto server = DdeServer::Start(setup_, handlers_, &error_);
+    auto server = Server::Start(setup_, handlers_, &error_);
     started_ = server != nullptr;
     SetEvent(done_);
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -88,9 +88,9 @@ class ServerThread {
     }
   }
 
-  toolkit::DdeServerSetup setup_;
-  toolkit::DdeServerHandlers handlers_;
-  std::function<void(DdeServer&)> call_;
+  ddeml::ServerSetup setup_;
+  ddeml::ServerHandlers handlers_;
+  std::function<void(Server&)> call_;
   std::string error_;
   bool started_ = false;
   HANDLE done_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -106,9 +106,9 @@ struct Seen {
   std::vector<HCONV> disconnected;
 };
 
-toolkit::DdeServerHandlers Recording(Seen& seen) {
-  toolkit::DdeServerHandlers handlers;
-  handlers.execute = [&seen](const toolkit::DdeExecute& execute) {
+ddeml::ServerHandlers Recording(Seen& seen) {
+  ddeml::ServerHandlers handlers;
+  handlers.execute = [&seen](const ddeml::IncomingExecute& execute) {
     std::string bytes(execute.bytes);
     {
       std::lock_guard<std::mutex> lock(seen.mutex);
@@ -136,15 +136,15 @@ TEST(DdeServerHelper, HandlerAnswersReachTheClientAndAThrowingHandlerLeavesItSer
   Seen seen;
   ServerThread thread({"HelperSvc", "Cmd"}, Recording(seen));
   ASSERT_TRUE(thread.started()) << thread.error();
-  DdeClient client("HelperSvc", "cmd");  // topics match whatever the letter case
+  Client client("HelperSvc", "cmd");  // topics match whatever the letter case
   ASSERT_TRUE(client.Connect());
 
-  DdeClient::Answer ack = client.Execute({"ok\0", 3}, kWaitMs);
+  Client::Answer ack = client.Execute({"ok\0", 3}, kWaitMs);
   EXPECT_TRUE(ack.returned);
   EXPECT_EQ(ack.status & DDE_FACK, static_cast<DWORD>(DDE_FACK));
   // Windows reports DMLERR_BUSY; Wine takes every negative acknowledgement as "not processed"
   // and keeps the busy flag in the status word.
-  DdeClient::Answer busy = client.Execute("busy", kWaitMs);
+  Client::Answer busy = client.Execute("busy", kWaitMs);
   EXPECT_FALSE(busy.returned);
   EXPECT_EQ(busy.status & DDE_FBUSY, static_cast<DWORD>(DDE_FBUSY)) << std::hex << busy.status;
   EXPECT_EQ(client.Execute("no", kWaitMs).error, static_cast<UINT>(DMLERR_NOTPROCESSED));
@@ -152,10 +152,10 @@ TEST(DdeServerHelper, HandlerAnswersReachTheClientAndAThrowingHandlerLeavesItSer
   EXPECT_TRUE(client.Execute({"X\0Y", 3}, kWaitMs).returned) << "no longer serving";
 
   // Only executes are taken.
-  DdeClient::Reply request = client.Transact(XTYP_REQUEST, "Azimut", "", kWaitMs);
+  Client::Reply request = client.Transact(XTYP_REQUEST, "Azimut", "", kWaitMs);
   EXPECT_FALSE(request.returned);
   EXPECT_EQ(request.error, static_cast<UINT>(DMLERR_NOTPROCESSED));
-  DdeClient::Reply poke = client.Transact(XTYP_POKE, "Azimut", {"1\0", 2}, kWaitMs);
+  Client::Reply poke = client.Transact(XTYP_POKE, "Azimut", {"1\0", 2}, kWaitMs);
   EXPECT_TRUE(!poke.returned || (poke.status & DDE_FACK) == 0) << "a poke was taken";
   EXPECT_FALSE(client.Transact(XTYP_ADVSTART, "Azimut", "", kWaitMs).returned);
 
@@ -173,24 +173,59 @@ TEST(DdeServerHelper, HandlerAnswersReachTheClientAndAThrowingHandlerLeavesItSer
   EXPECT_EQ(seen.disconnected, seen.connected) << "notices name another conversation";
 }
 
+TEST(DdeServerHelper, ServerEndsOneConversationTheClientSeesItDownAndFailuresAreReported) {
+  Seen seen;
+  std::vector<std::string> failures;  // written on the server's thread inside a transaction
+  ddeml::ServerHandlers handlers = Recording(seen);
+  handlers.failed = [&failures](const char* what) { failures.push_back(what ? what : "?"); };
+  ServerThread thread({"HelperEnd", "Cmd"}, handlers);
+  ASSERT_TRUE(thread.started()) << thread.error();
+  Client ended("HelperEnd", "Cmd");
+  ASSERT_TRUE(ended.Connect());
+  EXPECT_EQ(ended.Execute("throw", kWaitMs).error, static_cast<UINT>(DMLERR_NOTPROCESSED));
+  EXPECT_EQ(failures, std::vector<std::string>{"handler failed"});
+  Client kept("HelperEnd", "Cmd");
+  ASSERT_TRUE(kept.Connect());
+  HCONV server_side = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(seen.mutex);
+    ASSERT_EQ(seen.connected.size(), 2u);
+    server_side = seen.connected[0];
+  }
+
+  bool ended_ok = false;
+  ASSERT_TRUE(thread.Run([&](Server& s) {
+    ended_ok = s.End(server_side);
+    EXPECT_FALSE(s.End(nullptr));
+  }));
+  EXPECT_TRUE(ended_ok);
+  // The client hears of it only through its conversation's status under Wine.
+  EXPECT_TRUE(harness::WaitUntil([&] { return !ended.Up(); }, 10s)) << "still up after the end";
+  EXPECT_FALSE(ended.ExecuteAsync({"late\0", 5}).queued);
+  EXPECT_TRUE(kept.Up());
+  EXPECT_TRUE(kept.Execute({"marker\0", 7}, kWaitMs).returned) << "the other one was ended too";
+  std::lock_guard<std::mutex> lock(seen.mutex);
+  EXPECT_EQ(seen.executes, (std::vector<std::string>{"throw", {"marker\0", 7}}));
+}
+
 TEST(DdeServerHelper, ServiceAndTopicsAreOfferedOnlyAsSetUp) {
   Seen seen;
   {
     ServerThread thread({"HelperLate", "Only", /*register_now=*/false}, Recording(seen));
     ASSERT_TRUE(thread.started()) << thread.error();
-    EXPECT_FALSE(DdeClient("HelperLate", "Only").Connect()) << "offered before Register()";
-    ASSERT_TRUE(thread.Run([](DdeServer& s) { EXPECT_TRUE(s.Register()); }));
-    EXPECT_TRUE(DdeClient("HelperLate", "Only").Connect());
-    EXPECT_FALSE(DdeClient("HelperLate", "Other").Connect()) << "a topic it does not serve";
-    EXPECT_FALSE(DdeClient(std::nullopt, "Only").Connect()) << "answered a wild connect";
-    ASSERT_TRUE(thread.Run([](DdeServer& s) { s.Withdraw(); }));
-    EXPECT_FALSE(DdeClient("HelperLate", "Only").Connect()) << "offered after Withdraw()";
+    EXPECT_FALSE(Client("HelperLate", "Only").Connect()) << "offered before Register()";
+    ASSERT_TRUE(thread.Run([](Server& s) { EXPECT_TRUE(s.Register()); }));
+    EXPECT_TRUE(Client("HelperLate", "Only").Connect());
+    EXPECT_FALSE(Client("HelperLate", "Other").Connect()) << "a topic it does not serve";
+    EXPECT_FALSE(Client(std::nullopt, "Only").Connect()) << "answered a wild connect";
+    ASSERT_TRUE(thread.Run([](Server& s) { s.Withdraw(); }));
+    EXPECT_FALSE(Client("HelperLate", "Only").Connect()) << "offered after Withdraw()";
   }
   ServerThread every({"HelperAny", std::nullopt, true, /*answer_wild_connects=*/true},
                      Recording(seen));
   ASSERT_TRUE(every.started()) << every.error();
-  EXPECT_TRUE(DdeClient("HelperAny", "Whatever").Connect());
-  DdeClient wild(std::nullopt, "HelperWildTopic");
+  EXPECT_TRUE(Client("HelperAny", "Whatever").Connect());
+  Client wild(std::nullopt, "HelperWildTopic");
   ASSERT_TRUE(wild.Connect());
   EXPECT_EQ(wild.PartnerNames().service, "HelperAny");
   EXPECT_EQ(wild.PartnerNames().topic, "HelperWildTopic");
@@ -202,13 +237,13 @@ TEST(DdeServerHelper, OneServerPerProcessAndTheSlotIsFreedWithIt) {
   {
     ServerThread first({"HelperOne", "T"}, Recording(seen));
     ASSERT_TRUE(first.started()) << first.error();
-    EXPECT_FALSE(DdeServer::Start({"HelperTwo", "T"}, {}, &error));
+    EXPECT_FALSE(Server::Start({"HelperTwo", "T"}, {}, &error));
     EXPECT_NE(error.find("one per process"), std::string::npos) << error;
-    EXPECT_TRUE(DdeClient("HelperOne", "T").Connect()) << "the first one suffered";
+    EXPECT_TRUE(Client("HelperOne", "T").Connect()) << "the first one suffered";
   }
-  auto again = DdeServer::Start({"HelperTwo", "T"}, {}, &error);
+  auto again = Server::Start({"HelperTwo", "T"}, {}, &error);
   EXPECT_TRUE(again) << error;
   again.reset();
-  EXPECT_FALSE(DdeServer::Start({std::string(300, 'x'), "T"}, {}, &error));
+  EXPECT_FALSE(Server::Start({std::string(300, 'x'), "T"}, {}, &error));
   EXPECT_NE(error.find("DDE names"), std::string::npos) << error;
 }

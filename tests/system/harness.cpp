@@ -5,7 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "toolkit/registry_win.h"
+#include "winui/registry_win.h"
 
 namespace harness {
 
@@ -145,7 +145,7 @@ std::vector<std::string> ReadLines(const std::string& path) {
 }
 
 void SetProgramValueRaw(const void* data, DWORD size, DWORD type) {
-  if (!toolkit::SetUserValue("Software\\Vexal", "Program", type, data, size))
+  if (!winui::SetUserValue("Software\\Vexal", "Program", type, data, size))
     throw std::runtime_error("cannot set HKCU\\Software\\Vexal Program");
 }
 
@@ -154,7 +154,7 @@ void SetProgramValue(const std::string& value, DWORD type) {
 }
 
 void DeleteVexalKey() {
-  toolkit::DeleteUserKey("Software\\Vexal");
+  winui::DeleteUserKey("Software\\Vexal");
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {

@@ -19,13 +19,25 @@ std::string SimCommandLine(const std::string& log_path, const std::string& args)
 }  // namespace
 
 std::vector<SimEvent> ParseSimLog(const std::vector<std::string>& lines) {
+  // Lines are "HH:MM:SS.mmm t=SECONDS.MICROS text"; times count from the log's first line.
   std::vector<SimEvent> events;
+  bool have_start = false;
+  long long start_ms = 0;
   for (const std::string& line : lines) {
+    long long seconds = 0, micros = 0;
+    int text_at = 0;
+    const int read =
+        std::sscanf(line.c_str(), "%*u:%*u:%*u.%*u t=%lld.%lld %n", &seconds, &micros, &text_at);
+    if (read != 2 || text_at == 0) continue;
+    const long long ms = seconds * 1000 + micros / 1000;
+    if (!have_start) start_ms = ms;
+    have_start = true;
     SimEvent e;
     char kind[8] = {};
-    if (std::sscanf(line.c_str(), "%ld %7s \"Logger32 %d\" wParam=%ld lParam=%ld", &e.ms, kind,
-                    &e.name, &e.wparam, &e.lparam) != 5)
+    if (std::sscanf(line.c_str() + text_at, "%7s \"Logger32 %d\" wParam=%ld lParam=%ld", kind,
+                    &e.name, &e.wparam, &e.lparam) != 4)
       continue;
+    e.ms = static_cast<long>(ms - start_ms);
     e.kind = kind;
     events.push_back(e);
   }

@@ -13,7 +13,7 @@ namespace logger_test {
 
 // One "recv", "post" or "send" line of the simulator's log.
 struct SimEvent {
-  long ms = 0;  // since the simulator started
+  long ms = 0;  // since the log's first line
   std::string kind;
   int name = 0;  // attempt number of "Logger32 K"
   long wparam = 0;

@@ -57,7 +57,7 @@ Answer BridgeClient::Execute(const std::string& text, DWORD* took_ms) {
   if (!Connected()) return Answer::NoAnswer;
   std::string data = text + '\0';
   auto start = std::chrono::steady_clock::now();
-  toolkit::DdeClient::Answer answer = dde_.Execute(data, kExecuteTimeoutMs);
+  ddeml::Client::Answer answer = dde_.Execute(data, kExecuteTimeoutMs);
   if (took_ms)
     *took_ms = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                       std::chrono::steady_clock::now() - start)

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "harness.h"
-#include "toolkit/dde_client_win.h"
+#include "dde/client_win.h"
 
 namespace mends {
 
@@ -29,7 +29,7 @@ class BridgeClient {
   Answer Execute(const std::string& text, DWORD* took_ms = nullptr);
 
  private:
-  toolkit::DdeClient dde_;
+  ddeml::Client dde_;
 };
 
 // A ten-line status macro with CR LF after each line: azimuth in tenths, then zeros, line 10 "1".

@@ -126,8 +126,8 @@ TEST_F(RotatorSimTool, ExitStatusSaysWhetherThePartnerBehaved) {
   Start("--rate 10 --speed 90");
   TDdeClientConv command;
   ASSERT_TRUE(command.LinkTo("rotator-sim", "RotServConv"));
-  ASSERT_TRUE(command.ExecuteLines({"HS "}, false));
-  ASSERT_TRUE(command.ExecuteLines({"1200", "0", "0"}, false));
+  ASSERT_TRUE(command.ExecuteLines({"HS "}));
+  ASSERT_TRUE(command.ExecuteLines({"1200", "0", "0"}));
   ASSERT_TRUE(SawAzimuth("1200"));
   ASSERT_TRUE(Control("quit"));
   DWORD code = 99;
@@ -138,12 +138,12 @@ TEST_F(RotatorSimTool, ExitStatusSaysWhetherThePartnerBehaved) {
   // A command of two lines is not what a bridge sends; "end" ends the conversation.
   Start("--rate 10");
   ASSERT_TRUE(command.LinkTo("rotator-sim", "RotServConv"));
-  ASSERT_TRUE(command.ExecuteLines({"1200", "0"}, false));
+  ASSERT_TRUE(command.ExecuteLines({"1200", "0"}));
   ASSERT_TRUE(Control("end"));
   std::string log = dir_ + "\\rotator" + std::to_string(starts_) + ".log";
   ASSERT_TRUE(WaitUntil([&] { return !LinesWith(ReadLines(log), "end terminate").empty(); }, 10s));
   WaitUntil([] { return false; }, 300ms);  // let the terminate arrive
-  EXPECT_FALSE(command.ExecuteLines({"HS "}, false));
+  EXPECT_FALSE(command.ExecuteLines({"HS "}));
   ASSERT_TRUE(Control("quit"));
   ASSERT_TRUE(ExitCode(&code));
   EXPECT_EQ(code, 3u);

@@ -13,7 +13,7 @@
 #include "rotserver/win/main_window_win.h"
 #include "rotserver/win/settings_dialog_win.h"
 #include "rotserver/win/settings_store_win.h"
-#include "toolkit/registry_win.h"
+#include "winui/registry_win.h"
 
 using namespace harness;
 using namespace std::chrono_literals;
@@ -28,16 +28,16 @@ const char* const kValueNames[] = {"RotatorBackend", "CalibrationOffset", "Range
 constexpr char kKey[] = "Software\\Vexal";
 
 void DeleteRotServerValues() {
-  for (const char* name : kValueNames) toolkit::DeleteUserValue(kKey, name);
+  for (const char* name : kValueNames) winui::DeleteUserValue(kKey, name);
 }
 
 void SetValue(const char* name, const std::string& value) {
-  toolkit::SetUserString(kKey, name, value);
+  winui::SetUserString(kKey, name, value);
 }
 
 // The stored string, or "(none)".
 std::string StoredValue(const char* name) {
-  std::optional<toolkit::UserValue> value = toolkit::GetUserValue(kKey, name);
+  std::optional<winui::RegValue> value = winui::GetUserValue(kKey, name);
   if (!value) return "(none)";
   return value->type == REG_SZ ? std::string(value->bytes.c_str()) : "(not REG_SZ)";
 }

@@ -143,7 +143,7 @@ StandInRotctld::StandInRotctld(const std::string& dir) {
   WSAStartup(MAKEWORD(2, 2), &data);
   std::string port_file = dir + "\\stand-in.ports";
   DeleteFileA(port_file.c_str());
-  std::string script = UnixPath(harness::BinPath("stand_in_rotctld.py"));
+  const std::string script = VEXAL_STAND_IN_ROTCTLD;  // its Unix path, in the source tree
   std::string ports = UnixPath(port_file);
   // Wine runs a Linux program given by its path; the process handle it gives back is of no
   // use, so the stand-in is ended by a control line, or ends when its control link closes.

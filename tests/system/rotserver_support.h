@@ -15,7 +15,7 @@
 
 #include "rotserver/core/settings.h"
 #include "harness.h"
-#include "toolkit/dde_client_win.h"
+#include "dde/client_win.h"
 #include "rotserver/win/dde_link_win.h"
 
 namespace rstest {
@@ -67,7 +67,7 @@ class FakeBridge {
  private:
   std::unique_ptr<rotserver::CommandServer> status_;
   std::vector<std::vector<std::string>> macros_;
-  toolkit::DdeClient client_{"RotServer", "RotServConv"};
+  ddeml::Client client_{"RotServer", "RotServConv"};
 };
 
 // One command line the stand-in received: when (ms since it started) and what.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <optional>
 #include <string>
 
 #include "sim_mapping.h"
@@ -41,6 +42,25 @@ TEST(RotatorSimUnits, WellFormedCommandsAreTheGreetingAndThreeIntegerLines) {
   EXPECT_FALSE(rotsim::IsWellFormedCommand("2450\n0\n0\n\0"s));
   EXPECT_FALSE(rotsim::IsWellFormedCommand("-\r\n0\r\n0\r\n\0"s));
   EXPECT_FALSE(rotsim::IsWellFormedCommand("HS\r\n\0"s));
+}
+
+TEST(RotatorSimUnits, TargetIsLineOneOfThreeIntegerLinesWithTheNulOptional) {
+  using namespace std::string_literals;
+  EXPECT_EQ(rotsim::CommandTarget("2450\r\n0\r\n0\r\n\0"s), 2450);
+  EXPECT_EQ(rotsim::CommandTarget("2450\r\n0\r\n0\r\n"s), 2450);  // NUL missing
+  EXPECT_EQ(rotsim::CommandTarget("-1790\r\n1\r\n-2\r\n\0"s), -1790);
+  EXPECT_EQ(rotsim::CommandTarget("99999\r\n0\r\n0\r\n\0"s), 99999);  // planning judges it
+  EXPECT_EQ(rotsim::CommandTarget("HS \r\n\0"s), std::nullopt);
+  EXPECT_EQ(rotsim::CommandTarget(""s), std::nullopt);
+  EXPECT_EQ(rotsim::CommandTarget("1200\r\n0\r\n\0"s), std::nullopt);            // two lines
+  EXPECT_EQ(rotsim::CommandTarget("1200\r\n0\r\n0\r\n0\r\n\0"s), std::nullopt);  // four
+  EXPECT_EQ(rotsim::CommandTarget("1200\n0\n0\n\0"s), std::nullopt);
+  EXPECT_EQ(rotsim::CommandTarget("\r\n0\r\n0\r\n\0"s), std::nullopt);      // empty line
+  EXPECT_EQ(rotsim::CommandTarget("+120\r\n0\r\n0\r\n\0"s), std::nullopt);  // sign
+  EXPECT_EQ(rotsim::CommandTarget("12 0\r\n0\r\n0\r\n\0"s), std::nullopt);
+  EXPECT_EQ(rotsim::CommandTarget("1200\r\n0\r\n0x\r\n\0"s), std::nullopt);
+  EXPECT_EQ(rotsim::CommandTarget("9999999999\r\n0\r\n0\r\n\0"s), std::nullopt);  // no int
+  EXPECT_EQ(rotsim::CommandTarget("1200\r\n0\r\n0\r\n\0\0"s), std::nullopt);      // two NULs
 }
 
 TEST(RotatorSimTargets, ReducedIntoTheFrameOfTheRangeMode) {

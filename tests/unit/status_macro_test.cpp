@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "bridge/base/errors.h"
-#include "fake_bridge_view.h"
+#include "fakes/fake_bridge_view.h"
 #include "bridge/rotator/status_macro.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "bridge/app/turn_controls.h"
 #include "bridge/base/errors.h"
-#include "fake_bridge_view.h"
+#include "fakes/fake_bridge_view.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "fake_bridge_view.h"
+#include "fakes/fake_bridge_view.h"
 #include "bridge/logger/turn_request.h"
 
 namespace {

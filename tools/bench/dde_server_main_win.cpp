@@ -17,7 +17,7 @@
 
 #include "toolkit/options.h"
 #include "status_window_win.h"
-#include "toolkit/dde_server_win.h"
+#include "dde/server_win.h"
 
 namespace {
 
@@ -41,14 +41,14 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // Every topic of `service`; each execute shown (with --show) and answered.
-std::unique_ptr<toolkit::DdeServer> StartServer(const std::string& service) {
-  toolkit::DdeServerHandlers handlers;
-  handlers.execute = [](const toolkit::DdeExecute& execute) {
+std::unique_ptr<ddeml::Server> StartServer(const std::string& service) {
+  ddeml::ServerHandlers handlers;
+  handlers.execute = [](const ddeml::IncomingExecute& execute) {
     if (g_window) ShowMacro(execute.bytes);
-    return g_refuse ? toolkit::ExecuteAnswer::kNotProcessed : toolkit::ExecuteAnswer::kAck;
+    return g_refuse ? ddeml::ExecuteAnswer::kNotProcessed : ddeml::ExecuteAnswer::kAck;
   };
   std::string error;
-  auto server = toolkit::DdeServer::Start({service, std::nullopt}, std::move(handlers), &error);
+  auto server = ddeml::Server::Start({service, std::nullopt}, std::move(handlers), &error);
   if (!server) throw std::runtime_error(error);
   return server;
 }

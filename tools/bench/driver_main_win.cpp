@@ -1,6 +1,6 @@
 // Measures DDE execute round trips, start-up time and memory, and program sizes (kUsage says
-// how). Prints one "key value" line per figure on standard output; errors go to standard error
-// with exit code 2, a bad command line included.
+// how). Prints one "key value" line per figure on standard output; errors go to standard error,
+// with exit code 2 for a failed measurement and 64 for a bad command line.
 #include <windows.h>
 
 #include <cstdio>

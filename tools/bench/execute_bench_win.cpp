@@ -29,7 +29,7 @@ class Measured {
       if (measured) ++result_.failed;
       if (++consecutive_failures_ >= 3)
         throw std::runtime_error("executes on DDE service '" + target_.service +
-                                 "' keep failing (" + DdeErrorName(error) + ")");
+                                 "' keep failing (" + ErrorName(error) + ")");
       // A late answer would be credited to the next execute: start a fresh conversation.
       Connect();
       return;
@@ -46,12 +46,12 @@ class Measured {
   void Connect() {
     if (!client_.Connect(settings_.connect_ms))
       throw std::runtime_error("cannot connect to DDE service '" + target_.service + "' topic '" +
-                               target_.topic + "' (" + DdeErrorName(client_.LastError()) + ")");
+                               target_.topic + "' (" + ErrorName(client_.LastError()) + ")");
   }
 
   ExecuteTarget target_;
   const ExecuteSettings& settings_;
-  DdeClient client_;
+  Client client_;
   ExecuteResult result_;
   int consecutive_failures_ = 0;
 };

@@ -8,15 +8,15 @@ RotatorStandIn::RotatorStandIn(const std::string& service, const std::string& to
                                const Timer& timer)
     : timer_(timer) {
   arrivals_.reserve(4096);
-  toolkit::DdeServerHandlers handlers;
-  handlers.execute = [this](const toolkit::DdeExecute& execute) {
+  ddeml::ServerHandlers handlers;
+  handlers.execute = [this](const ddeml::IncomingExecute& execute) {
     LONGLONG now = timer_.Now();
     arrivals_.push_back({now, std::string(execute.bytes)});
-    return toolkit::ExecuteAnswer::kAck;
+    return ddeml::ExecuteAnswer::kAck;
   };
   handlers.connected = [this](HCONV) { ++conversations_; };
   std::string error;
-  server_ = toolkit::DdeServer::Start({service, topic}, std::move(handlers), &error);
+  server_ = ddeml::Server::Start({service, topic}, std::move(handlers), &error);
   if (!server_) throw std::runtime_error(error);
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "workload_win.h"
-#include "toolkit/dde_server_win.h"
+#include "dde/server_win.h"
 
 namespace bench {
 
@@ -18,7 +18,7 @@ struct Arrival {
   std::string bytes;  // the execute's data, exactly as many bytes as were sent
 };
 
-// Only one per process (it is the process's toolkit::DdeServer).
+// Only one per process (it is the process's ddeml::Server).
 class RotatorStandIn {
  public:
   // Registers `service` and accepts conversations on `topic` (letter case ignored). Throws
@@ -36,7 +36,7 @@ class RotatorStandIn {
   const Timer& timer_;
   std::vector<Arrival> arrivals_;
   int conversations_ = 0;
-  std::unique_ptr<toolkit::DdeServer> server_;  // last: gone before what its handlers use
+  std::unique_ptr<ddeml::Server> server_;  // last: gone before what its handlers use
 };
 
 }  // namespace bench

@@ -1,5 +1,5 @@
 // Measures RotServer.exe. Prints one "key value" line per figure on standard output; errors go
-// to standard error with exit code 2, a bad command line included.
+// to standard error, with exit code 2 for a failed measurement and 64 for a bad command line.
 //
 //   bench-rotserver command [--count N] [--rotserver PATH]
 //       plays the bridge: a target command executed on "RotServConv" until "P" reaches the
@@ -33,9 +33,9 @@
 #include "rotserver/win/dde_link_win.h"
 #include "rotserver/win/settings_store_win.h"
 #include "wire/wire.h"
-#include "toolkit/dde_client_win.h"
+#include "dde/client_win.h"
 #include "toolkit/options.h"
-#include "toolkit/registry_win.h"
+#include "winui/registry_win.h"
 
 namespace {
 
@@ -202,7 +202,7 @@ int CommandMode(const std::string& exe, long count) {
   if (!PumpUntil([&] { return !rotctld.With("+p").empty(); }, 15000))
     throw std::runtime_error("RotServer did not reach the rotctld peer");
 
-  toolkit::DdeClient client("RotServer", std::string(wire::kCommandTopic));
+  ddeml::Client client("RotServer", std::string(wire::kCommandTopic));
   if (!client.Connect()) throw std::runtime_error("cannot connect to RotServer's RotServConv");
   std::vector<double> end_to_end;
   int missing = 0;
@@ -229,7 +229,7 @@ int CommandMode(const std::string& exe, long count) {
 int TurnMode(const std::string& exe, long count, DWORD bridge_ms) {
   bench::RotctldPeer rotctld;
   StoreRotctldSettings(rotctld.port(), 1000);
-  toolkit::SetUserString(wire::kSettingsKey, wire::kProgramValue, exe);
+  winui::SetUserString(wire::kSettingsKey, wire::kProgramValue, exe);
   std::string log = TempLog();
   RotServerRun server(exe, log);
   std::printf("server_ready 1\n");

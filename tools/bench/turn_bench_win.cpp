@@ -64,7 +64,7 @@ HWND AwaitWindow(const std::string& title, DWORD ms) {
 class Sampler {
  public:
   Sampler(const TurnSettings& settings, const Timer& timer, const RotatorStandIn& rotator,
-          DdeClient& client, HWND bridge)
+          Client& client, HWND bridge)
       : settings_(settings),
         timer_(timer),
         rotator_(rotator),
@@ -131,7 +131,7 @@ class Sampler {
     if (measured) ++result_.unanswered;
     if (++consecutive_unanswered_ >= 3)
       throw std::runtime_error("status macros to '" + settings_.bridge_service +
-                               "' keep going unanswered (" + DdeErrorName(error) + ")");
+                               "' keep going unanswered (" + ErrorName(error) + ")");
     // A late answer would be credited to the next execute: start a fresh conversation.
     if (!client_.Connect(settings_.connect_ms))
       throw std::runtime_error("cannot reconnect to '" + settings_.bridge_service + "'");
@@ -140,7 +140,7 @@ class Sampler {
   const TurnSettings& settings_;
   const Timer& timer_;
   const RotatorStandIn& rotator_;
-  DdeClient& client_;
+  Client& client_;
   HWND bridge_;
   UINT message_;
   TurnResult result_;
@@ -174,10 +174,10 @@ void RunTurnBench(const TurnSettings& settings, const TurnReport& report) {
 
   AwaitGreeting(rotator, settings.greeting_ms);
   HWND bridge = AwaitWindow(settings.bridge_title, settings.greeting_ms);
-  DdeClient client(settings.bridge_service, wire::kStatusTopic);
+  Client client(settings.bridge_service, wire::kStatusTopic);
   if (!client.Connect(settings.connect_ms))
     throw std::runtime_error("cannot connect to DDE service '" + settings.bridge_service +
-                             "' topic 'AntDaten' (" + DdeErrorName(client.LastError()) + ")");
+                             "' topic 'AntDaten' (" + ErrorName(client.LastError()) + ")");
 
   Sampler sampler(settings, timer, rotator, client, bridge);
   for (int i = 0; i < settings.warmup + settings.count; ++i) {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "toolkit/dde_client_win.h"
+#include "dde/client_win.h"
 
 namespace bench {
 
@@ -31,14 +31,14 @@ struct Timer {
   }
 };
 
-using toolkit::DdeClient;
-using toolkit::DdeErrorName;
+using ddeml::Client;
+using ddeml::ErrorName;
 
 enum class Answer { kAck, kNack, kNone };
 
 // The status macro, with its terminating zero, executed synchronously.
-Answer ExecuteStatusMacro(DdeClient& client, DWORD timeout_ms);
+Answer ExecuteStatusMacro(Client& client, DWORD timeout_ms);
 // Any macro text, with its terminating zero, executed synchronously.
-Answer ExecuteMacro(DdeClient& client, const std::string& macro, DWORD timeout_ms);
+Answer ExecuteMacro(Client& client, const std::string& macro, DWORD timeout_ms);
 
 }  // namespace bench

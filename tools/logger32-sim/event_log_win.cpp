@@ -1,14 +1,11 @@
 #include "event_log_win.h"
 
+#include <cstdio>
+
 namespace logger32sim {
 
-EventLog::EventLog(const std::string& path) : path_(path), start_ms_(GetTickCount64()) {
-  if (!path.empty()) file_ = std::fopen(path.c_str(), "w");
-}
-
-EventLog::~EventLog() {
-  if (file_) std::fclose(file_);
-}
+EventLog::EventLog(const std::string& path)
+    : path_(path), file_(path, toolkit::LineLog::Open::kTruncate) {}
 
 void EventLog::Message(const char* kind, int name, WPARAM wparam, LPARAM lparam) {
   // Both numbers are 32-bit on the wire of this protocol; show them as signed.
@@ -24,13 +21,9 @@ void EventLog::Info(const std::string& text) {
 }
 
 void EventLog::Write(const std::string& line) {
-  std::string stamped = std::to_string(GetTickCount64() - start_ms_) + " " + line;
+  std::string stamped = file_.Line(line);
   std::printf("%s\n", stamped.c_str());
   std::fflush(stdout);
-  if (file_) {
-    std::fprintf(file_, "%s\n", stamped.c_str());
-    std::fflush(file_);
-  }
   if (listener_) listener_(stamped);
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "toolkit/byte_text.h"
-#include "toolkit/dde_client_win.h"
+#include "dde/client_win.h"
 #include "wire/wire.h"
 
 namespace rotsim {
@@ -62,7 +62,7 @@ std::string ReadStdin() {
   return text;
 }
 
-std::string ResultName(const toolkit::DdeClient::Answer& answer) {
+std::string ResultName(const ddeml::Client::Answer& answer) {
   if (answer.returned) return "ack";
   UINT error = answer.error;
   if (error == DMLERR_NOTPROCESSED) return "notprocessed";
@@ -93,7 +93,7 @@ int RunClient(const Options& options, toolkit::LineLog& log) {
   std::string topic = options.topic.value_or(wire::kStatusTopic);
   // An empty name asks for any service or topic: a wild connect.
   auto or_any = [](const std::string& s) { return s.empty() ? std::nullopt : std::optional(s); };
-  toolkit::DdeClient dde(or_any(service), or_any(topic));
+  ddeml::Client dde(or_any(service), or_any(topic));
   if (const char* setup = dde.SetupError()) {
     log.Line(std::string(setup) == "no-instance" ? "error DdeInitialize failed"
                                                  : "error service or topic is no DDE name");
@@ -107,7 +107,7 @@ int RunClient(const Options& options, toolkit::LineLog& log) {
              " error=" + Hex(dde.LastError()));
     return 1;
   }
-  toolkit::DdeClient::Partner partner = dde.PartnerNames();
+  ddeml::Client::Partner partner = dde.PartnerNames();
   log.Line("connect ok service=" + service + " topic=" + topic + " partner=" + partner.service +
            " partner-topic=" + partner.topic);
   int status = 0;

@@ -1,14 +1,13 @@
 #include "server_mode_win.h"
 
 #include <windows.h>
-#include <dde.h>
 
 #include <memory>
 #include <string>
 
 #include "toolkit/byte_text.h"
 #include "sim_mapping.h"
-#include "toolkit/dde_server_win.h"
+#include "dde/server_win.h"
 #include "wire/wire.h"
 
 namespace rotsim {
@@ -32,14 +31,14 @@ std::string ConvName(HCONV conv) {
   return std::to_string(reinterpret_cast<ULONG_PTR>(conv));
 }
 
-toolkit::ExecuteAnswer AnswerFor(Ack ack) {
+ddeml::ExecuteAnswer AnswerFor(Ack ack) {
   switch (ack) {
     case Ack::kBusy:
-      return toolkit::ExecuteAnswer::kBusy;
+      return ddeml::ExecuteAnswer::kBusy;
     case Ack::kNotProcessed:
-      return toolkit::ExecuteAnswer::kNotProcessed;
+      return ddeml::ExecuteAnswer::kNotProcessed;
     default:
-      return toolkit::ExecuteAnswer::kAck;
+      return ddeml::ExecuteAnswer::kAck;
   }
 }
 
@@ -52,13 +51,13 @@ class RotServer {
   }
 
   int Run() {
-    toolkit::DdeServerSetup setup;
+    ddeml::ServerSetup setup;
     setup.service = service_;
     setup.topic = topic_;
     setup.register_now = options_.register_delay_ms == 0;
     setup.answer_wild_connects = true;
     std::string error;
-    server_ = toolkit::DdeServer::Start(std::move(setup), Handlers(), &error);
+    server_ = ddeml::Server::Start(std::move(setup), Handlers(), &error);
     if (!server_) {
       log_.Line("error " + error);
       return 1;
@@ -96,9 +95,9 @@ class RotServer {
   }
 
  private:
-  toolkit::DdeServerHandlers Handlers() {
-    toolkit::DdeServerHandlers handlers;
-    handlers.execute = [this](const toolkit::DdeExecute& e) { return Execute(e); };
+  ddeml::ServerHandlers Handlers() {
+    ddeml::ServerHandlers handlers;
+    handlers.execute = [this](const ddeml::IncomingExecute& e) { return Execute(e); };
     handlers.connected = [this](HCONV conv) {
       current_ = conv;
       log_.Line("connect conv=" + ConvName(conv));
@@ -130,19 +129,15 @@ class RotServer {
       log_.Line("end exit");
       return true;
     }
-    // DdeDisconnect does nothing on a server under Wine: terminate as DDE itself would.
-    CONVINFO info{};
-    info.cb = sizeof info;
-    if (!DdeQueryConvInfo(conv, QID_SYNC, &info)) {
+    if (!server_->End(conv)) {
       log_.Line("end terminate failed: no conversation " + ConvName(conv));
       return false;
     }
-    PostMessageA(info.hwndPartner, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(info.hwnd), 0);
     log_.Line("end terminate conv=" + ConvName(conv));
     return false;
   }
 
-  toolkit::ExecuteAnswer Execute(const toolkit::DdeExecute& execute) {
+  ddeml::ExecuteAnswer Execute(const ddeml::IncomingExecute& execute) {
     const std::string_view received = execute.bytes;
     ++executes_;
     log_.Line("execute " + std::to_string(executes_) + " conv=" + ConvName(execute.conv) +
@@ -165,7 +160,7 @@ class RotServer {
   CommandSink* sink_;
   std::string service_;
   std::string topic_;
-  std::unique_ptr<toolkit::DdeServer> server_;
+  std::unique_ptr<ddeml::Server> server_;
   unsigned executes_ = 0;
   unsigned malformed_ = 0;
   HCONV current_ = nullptr;

@@ -1,6 +1,7 @@
 #include "sim_mapping.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,23 @@ int TenthsFromDegrees(double degrees) {
 
 int RangeModeFor(const AzimuthLimits& limits) {
   return limits.min_az < 0 ? 0 : 1;
+}
+
+std::optional<int> CommandTarget(std::string_view bytes) {
+  if (!bytes.empty() && bytes.back() == '\0') bytes.remove_suffix(1);
+  std::optional<int> first;
+  for (int line = 0; line < 3; ++line) {
+    std::size_t end = bytes.find("\r\n");
+    if (end == std::string_view::npos) return std::nullopt;
+    const char* begin = bytes.data();
+    int value = 0;
+    auto [stop, error] = std::from_chars(begin, begin + end, value);
+    if (end == 0 || error != std::errc() || stop != begin + end) return std::nullopt;
+    if (!first) first = value;
+    bytes.remove_prefix(end + 2);
+  }
+  if (!bytes.empty()) return std::nullopt;
+  return first;
 }
 
 bool IsWellFormedCommand(std::string_view bytes) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "rotserver/core/bridge_macro.h"
 #include "sim_mapping.h"
 #include "wire/wire.h"
 
@@ -51,7 +50,7 @@ void RotatorSim::Start() {
 
 void RotatorSim::Command(std::string_view bytes) {
   // Line 1 of a target command is the target in tenths; the greeting has none.
-  if (auto target = rotserver::TargetFromCommand(bytes)) Turn(*target);
+  if (auto target = CommandTarget(bytes)) Turn(*target);
 }
 
 void RotatorSim::Turn(int target_tenths) {

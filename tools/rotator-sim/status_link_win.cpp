@@ -53,7 +53,7 @@ StatusLink::Result StatusLink::Send(const std::string& text) {
   // With its terminating zero: c_str() holds one past size().
   std::string_view data(text.c_str(), text.size() + 1);
   if (confirm_) {
-    toolkit::DdeClient::Answer answer = dde_.Execute(data, kConfirmTimeoutMs);
+    ddeml::Client::Answer answer = dde_.Execute(data, kConfirmTimeoutMs);
     if (answer.returned) return Result::kAcknowledged;
     if (answer.error == DMLERR_EXECACKTIMEOUT) Disconnect();
     return Result::kRefused;

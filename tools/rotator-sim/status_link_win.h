@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "toolkit/line_log_win.h"
-#include "toolkit/dde_client_win.h"
+#include "dde/client_win.h"
 
 namespace rotsim {
 
@@ -34,7 +34,7 @@ class StatusLink {
   std::optional<std::string> service_;
   toolkit::LineLog& log_;
   bool confirm_;
-  toolkit::DdeClient dde_;
+  ddeml::Client dde_;
 };
 
 // "sent", "ack", "refused", "nobridge": as the log writes a result.

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "payload.h"
-#include "toolkit/dde_client_win.h"
+#include "dde/client_win.h"
 #include "turn_flood_win.h"
 #include "wire/wire.h"
 
@@ -43,7 +43,7 @@ class Client {
 
   // "ack", "notprocessed", "busy" or "error 0x...".
   std::string Execute(const std::string& data, DWORD timeout_ms) {
-    toolkit::DdeClient::Answer answer = dde_.Execute(data, timeout_ms);
+    ddeml::Client::Answer answer = dde_.Execute(data, timeout_ms);
     if (answer.returned) return "ack";
     if (answer.error == DMLERR_NOTPROCESSED) return "notprocessed";
     if (answer.error == DMLERR_BUSY) return "busy";
@@ -51,7 +51,7 @@ class Client {
   }
 
  private:
-  toolkit::DdeClient dde_;
+  ddeml::Client dde_;
 };
 
 std::string Service(const Options& options) {

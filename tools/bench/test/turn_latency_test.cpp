@@ -14,7 +14,7 @@
 #include "startup_bench_win.h"
 #include "test_support.h"
 #include "turn_bench_win.h"
-#include "toolkit/registry_win.h"
+#include "winui/registry_win.h"
 
 namespace {
 
@@ -88,22 +88,22 @@ class BackgroundDriver {
 // HKCU\Software\Vexal "Program" for the test's length, restored afterwards.
 class ProgramValue {
  public:
-  explicit ProgramValue(const std::string& value) : saved_(toolkit::GetUserValue(kKey, "Program")) {
-    toolkit::SetUserString(kKey, "Program", value);
+  explicit ProgramValue(const std::string& value) : saved_(winui::GetUserValue(kKey, "Program")) {
+    winui::SetUserString(kKey, "Program", value);
   }
   ~ProgramValue() {
     if (saved_)
-      toolkit::SetUserValue(kKey, "Program", saved_->type, saved_->bytes.data(),
-                            static_cast<DWORD>(saved_->bytes.size()));
+      winui::SetUserValue(kKey, "Program", saved_->type, saved_->bytes.data(),
+                          static_cast<DWORD>(saved_->bytes.size()));
     else
-      toolkit::DeleteUserValue(kKey, "Program");
+      winui::DeleteUserValue(kKey, "Program");
   }
   ProgramValue(const ProgramValue&) = delete;
   ProgramValue& operator=(const ProgramValue&) = delete;
 
  private:
   static constexpr char kKey[] = "Software\\Vexal";
-  std::optional<toolkit::UserValue> saved_;
+  std::optional<winui::RegValue> saved_;
 };
 
 bool WaitForWindow(const std::string& title, DWORD ms) {

@@ -1,7 +1,8 @@
-// The client side of one DDE conversation from a DDE instance of its own: what the tools and the
-// tests use to execute macros on the bridge or on a rotator server, and to try the other
-// transactions on it. It reports what DDEML answered; what counts as success is the caller's
-// judgement.
+// The client side of one DDE conversation from a client-only DDE instance of its own: what the
+// tools and the tests use to execute macros on the bridge or on a rotator server, and to try
+// the other transactions on it; a program's status link to a partner fits it too (connect when
+// needed, Up, ExecuteAsync). It reports what DDEML answered; what counts as success is the
+// caller's judgement.
 #pragma once
 
 #include <windows.h>
@@ -11,16 +12,19 @@
 #include <string>
 #include <string_view>
 
-namespace toolkit {
+#include "dde/instance_win.h"
+#include "dde/wine_win.h"
 
-class DdeClient {
+namespace ddeml {
+
+class Client {
  public:
   // A client-only instance and the two names; never throws. SetupError says what failed. No
   // service or no topic: Connect takes whichever server answers first (a wild connect).
-  DdeClient(std::optional<std::string> service, std::optional<std::string> topic);
-  ~DdeClient();
-  DdeClient(const DdeClient&) = delete;
-  DdeClient& operator=(const DdeClient&) = delete;
+  Client(std::optional<std::string> service, std::optional<std::string> topic);
+  ~Client();
+  Client(const Client&) = delete;
+  Client& operator=(const Client&) = delete;
 
   // Why no conversation can be tried: "no-instance" (DdeInitialize failed), "no-string-handle"
   // (a name DDE cannot carry, such as one over 255 characters); nullptr when both are ready.
@@ -31,8 +35,8 @@ class DdeClient {
   bool Connect(DWORD retry_ms = 0, const CONVCONTEXT* context = nullptr);
   void Disconnect();
   // True while the conversation is connected: the partner may have ended it, which DDEML
-  // under Wine does not report to the client in any other way.
-  bool Up() const;
+  // under Wine does not report to the client in any other way (dde/wine_win.h, quirk 1).
+  bool Up() const { return ConversationUp(conv_); }
 
   // The names the partner answered with (a wild connect learns them here); empty when none.
   struct Partner {
@@ -70,19 +74,14 @@ class DdeClient {
                  UINT format = CF_TEXT);
 
   HCONV conv() const { return conv_; }
-  UINT LastError() const { return inst_ ? DdeGetLastError(inst_) : DMLERR_DLL_NOT_INITIALIZED; }
+  UINT LastError() const { return instance_.LastError(); }
 
  private:
-  std::string Name(HSZ hsz) const;
-
-  DWORD inst_ = 0;
+  Instance instance_;
   bool names_ok_ = false;
-  HSZ service_ = nullptr;  // nullptr: any service
-  HSZ topic_ = nullptr;    // nullptr: any topic
+  StringHandle service_;  // null: any service
+  StringHandle topic_;    // null: any topic
   HCONV conv_ = nullptr;
 };
 
-// DDEML's error codes in words, for messages: "server died", "DDEML error 0x4009".
-std::string DdeErrorName(UINT code);
-
-}  // namespace toolkit
+}  // namespace ddeml
