@@ -26,10 +26,11 @@ std::string HexBytes(std::string_view bytes) {
   return out;
 }
 
-std::string EscapedText(std::string_view bytes) {
+std::string EscapedText(std::string_view bytes, std::size_t max_chars) {
   std::string out;
   char buf[8];
   for (unsigned char c : bytes) {
+    if (out.size() >= max_chars) return out + "...";
     switch (c) {
       case '\r':
         out += "\\r";

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace rotserver {
 
@@ -33,28 +32,6 @@ std::optional<int> TargetFromCommand(std::string_view bytes) {
 int CompassTenths(double compass_deg) {
   long tenths = std::lround(compass_deg * 10.0) % 3600;
   return static_cast<int>(tenths < 0 ? tenths + 3600 : tenths);
-}
-
-std::string Printable(std::string_view bytes, std::size_t max_chars) {
-  std::string text;
-  for (char c : bytes) {
-    if (text.size() >= max_chars) return text + "...";
-    unsigned char u = static_cast<unsigned char>(c);
-    if (c == '\r')
-      text += "\\r";
-    else if (c == '\n')
-      text += "\\n";
-    else if (c == '\0')
-      text += "\\0";
-    else if (u < 0x20 || u == 0x7f) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", u);
-      text += hex;
-    } else {
-      text += c;
-    }
-  }
-  return text;
 }
 
 }  // namespace rotserver

@@ -18,7 +18,4 @@ std::optional<int> TargetFromCommand(std::string_view bytes);
 // Compass degrees to the tenths of line 1: rounded, halves away from zero, within 0..3599.
 int CompassTenths(double compass_deg);
 
-// Bytes as readable text for messages: CR, LF and NUL as \r, \n, \0, other controls as \xNN.
-std::string Printable(std::string_view bytes, std::size_t max_chars = 40);
-
 }  // namespace rotserver

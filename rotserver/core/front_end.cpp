@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "rotserver/core/bridge_macro.h"
+#include "toolkit/byte_text.h"
 #include "wire/wire.h"
 
 namespace rotserver {
@@ -66,7 +67,7 @@ TurnOutcome FrontEnd::Refuse(std::string reason) {
 TurnOutcome FrontEnd::OnBridgeCommand(std::string_view bytes, Millis now) {
   if (IsGreeting(bytes)) return {TurnOutcome::Kind::kRefused, 0, "greeting"};
   std::optional<int> tenths = TargetFromCommand(bytes);
-  if (!tenths) return Refuse("not a target command from the bridge: \"" + Printable(bytes) + "\"");
+  if (!tenths) return Refuse("not a target command from the bridge: \"" + toolkit::EscapedText(bytes, 40) + "\"");
   // The bridge sends nothing beyond a full turn either way: anything else is not its target.
   if (*tenths < -kMaxTargetTenths || *tenths > kMaxTargetTenths)
     return Refuse("target " + std::to_string(*tenths) + " tenths is beyond " +

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "rotserver/core/bridge_macro.h"
+#include "toolkit/byte_text.h"
 
 namespace rotserver {
 
@@ -34,7 +35,7 @@ bool NotImplemented(int code) {
 
 // A reply as it arrived, shortened, for the status line.
 std::string ReplyText(const RotctldReply& reply) {
-  return "\"" + Printable(reply.raw, 60) + "\"";
+  return "\"" + toolkit::EscapedText(reply.raw, 60) + "\"";
 }
 
 }  // namespace
@@ -287,8 +288,6 @@ void RotctldDriver::OnReply(const RotctldCommand& command, const RotctldReply& r
         ShowError("stop refused: " + ReportText(reply.code), ErrorSource::kStop);
       else if (error_source_ == ErrorSource::kStop)
         ShowError("", ErrorSource::kNone);
-      break;
-    case RotctldVerb::kGetInfo:
       break;
   }
 }

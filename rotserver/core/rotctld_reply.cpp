@@ -48,9 +48,6 @@ std::optional<double> Labelled(const std::vector<std::string>& lines, std::strin
 RotctldCommand DumpStateCommand() {
   return {RotctldVerb::kDumpState, "dump_state", "+\\dump_state\n"};
 }
-RotctldCommand GetInfoCommand() {
-  return {RotctldVerb::kGetInfo, "get_info", "+\\get_info\n"};
-}
 RotctldCommand GetPosCommand() {
   return {RotctldVerb::kGetPos, "get_pos", "+p\n"};
 }

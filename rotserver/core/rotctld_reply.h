@@ -10,7 +10,7 @@
 
 namespace rotserver {
 
-enum class RotctldVerb { kDumpState, kGetInfo, kGetPos, kSetPos, kStop };
+enum class RotctldVerb { kDumpState, kGetPos, kSetPos, kStop };
 
 struct RotctldCommand {
   RotctldVerb verb = RotctldVerb::kGetPos;
@@ -20,7 +20,6 @@ struct RotctldCommand {
 };
 
 RotctldCommand DumpStateCommand();
-RotctldCommand GetInfoCommand();
 RotctldCommand GetPosCommand();
 // Azimuth to a hundredth of a degree, elevation as last read.
 RotctldCommand SetPosCommand(double azimuth, double elevation);

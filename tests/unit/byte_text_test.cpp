@@ -24,6 +24,11 @@ TEST(ByteText, EscapingKeepsPrintableTextAndNamesTheRest) {
   EXPECT_EQ(EscapedText(" ~"), " ~");
 }
 
+TEST(ByteText, ShortenedEscapingSaysThatItLeftSomethingOutAndKeepsEscapesWhole) {
+  EXPECT_EQ(EscapedText("RPRT 0\nRPRT 0\n", 8), "RPRT 0\\n...");
+  EXPECT_EQ(EscapedText("RPRT 0", 6), "RPRT 0");  // all of it fitted: nothing to say
+}
+
 TEST(ByteText, UnescapeReversesEscapingForEveryByte) {
   std::string every;
   for (int b = 0; b < 256; ++b) every += static_cast<char>(b);

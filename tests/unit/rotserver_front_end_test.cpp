@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "rotserver/core/front_end.h"
-#include "rotserver_rotctld_bench.h"
+#include "fakes/fake_rotctld.h"
 
 namespace rotserver {
 namespace {
@@ -46,14 +46,14 @@ TEST(RotserverFrontEnd, OverlapTakesTheEquivalentNearestTheRotatorOnTheWire) {
       {-170, "1800", "+P -180.00 0.00\n"},
   };
   for (const Case& c : cases) {
-    testing::RotctldBench bench;  // -180..450, as Hamlib's dummy rotator
-    bench.azimuth = c.standing;
-    FrontEnd front(bench.driver, {});
-    bench.Run(100);
-    TurnOutcome outcome = front.OnBridgeCommand(Command(c.target_tenths), bench.now);
+    testing::FakeRotctld fake;  // -180..450, as Hamlib's dummy rotator
+    fake.azimuth = c.standing;
+    FrontEnd front(fake.driver, {});
+    fake.Run(100);
+    TurnOutcome outcome = front.OnBridgeCommand(Command(c.target_tenths), fake.now);
     EXPECT_EQ(outcome.kind, TurnOutcome::Kind::kMove) << c.standing << " " << c.target_tenths;
-    bench.Run(20);
-    EXPECT_EQ(bench.written.back().line, c.sent) << c.standing << " " << c.target_tenths;
+    fake.Run(20);
+    EXPECT_EQ(fake.written.back().line, c.sent) << c.standing << " " << c.target_tenths;
   }
 }
 
@@ -144,21 +144,21 @@ TEST(RotserverFrontEnd, BridgeSendingBackAShownAzimuthStopsTheRotator) {
 }
 
 TEST(RotserverFrontEnd, ATargetTheRotatorRefusedIsNoLongerShown) {
-  testing::RotctldBench bench;
-  bench.max_az = 80;  // the controller refuses what lies beyond
-  FrontEnd front(bench.driver, {});
-  bench.Run(100);
-  ASSERT_EQ(front.TurnTo(90, bench.now).kind, TurnOutcome::Kind::kMove);
-  front.TurnTo(45, bench.now);  // waits behind 90, and is obeyed
-  bench.Run(30);
-  front.Tick(bench.now);
-  ASSERT_EQ(bench.Count("+P"), 2);
-  EXPECT_DOUBLE_EQ(front.View(bench.now).target.value_or(-1), 45);
-  ASSERT_EQ(front.TurnTo(90, bench.now).kind, TurnOutcome::Kind::kMove);
-  bench.Run(30);
-  front.Tick(bench.now);
-  EXPECT_FALSE(front.View(bench.now).target);
-  EXPECT_EQ(front.View(bench.now).last_error,
+  testing::FakeRotctld fake;
+  fake.max_az = 80;  // the controller refuses what lies beyond
+  FrontEnd front(fake.driver, {});
+  fake.Run(100);
+  ASSERT_EQ(front.TurnTo(90, fake.now).kind, TurnOutcome::Kind::kMove);
+  front.TurnTo(45, fake.now);  // waits behind 90, and is obeyed
+  fake.Run(30);
+  front.Tick(fake.now);
+  ASSERT_EQ(fake.Count("+P"), 2);
+  EXPECT_DOUBLE_EQ(front.View(fake.now).target.value_or(-1), 45);
+  ASSERT_EQ(front.TurnTo(90, fake.now).kind, TurnOutcome::Kind::kMove);
+  fake.Run(30);
+  front.Tick(fake.now);
+  EXPECT_FALSE(front.View(fake.now).target);
+  EXPECT_EQ(front.View(fake.now).last_error,
             "target 90.0 refused: RPRT -1 (invalid parameter or out of range)");
 }
 
@@ -233,26 +233,26 @@ TEST(RotserverFrontEnd, SlowPollingStretchesWhatCountsAsLive) {
 }
 
 TEST(RotserverFrontEnd, SilentControllerGoesStaleWithTheErrorInWords) {
-  testing::RotctldBench bench;
-  bench.azimuth = 75;
-  FrontEnd front(bench.driver, {});
-  bench.Run(1500);
-  EXPECT_FALSE(front.View(bench.now).stale);
-  bench.script = [](const std::string& line) -> std::optional<std::string> {
+  testing::FakeRotctld fake;
+  fake.azimuth = 75;
+  FrontEnd front(fake.driver, {});
+  fake.Run(1500);
+  EXPECT_FALSE(front.View(fake.now).stale);
+  fake.script = [](const std::string& line) -> std::optional<std::string> {
     if (line == "+p") return "get_pos:\nRPRT -5\n";  // the controller behind rotctld is silent
     return std::nullopt;
   };
-  bench.Run(4000);
-  ViewState view = front.View(bench.now);
+  fake.Run(4000);
+  ViewState view = front.View(fake.now);
   EXPECT_TRUE(view.stale);
   EXPECT_GE(view.seconds_since_reading, 3);
   EXPECT_EQ(view.link, LinkState::kConnected);
   EXPECT_EQ(view.last_error, "position query: RPRT -5 (communication timed out)");
-  EXPECT_EQ(front.StatusMacro(bench.now).substr(0, 9), "-100000\r\n");
-  bench.script = nullptr;
-  bench.Run(1100);
-  EXPECT_FALSE(front.View(bench.now).stale);
-  EXPECT_EQ(front.View(bench.now).last_error, "");
+  EXPECT_EQ(front.StatusMacro(fake.now).substr(0, 9), "-100000\r\n");
+  fake.script = nullptr;
+  fake.Run(1100);
+  EXPECT_FALSE(front.View(fake.now).stale);
+  EXPECT_EQ(front.View(fake.now).last_error, "");
 }
 
 }  // namespace

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "rotserver/core/rotctld_reply.h"
-#include "rotserver_rotctld_bench.h"
+#include "fakes/fake_rotctld.h"
 
 namespace rotserver {
 namespace {
 
-using testing::RotctldBench;
+using testing::FakeRotctld;
 using Lines = std::vector<std::string>;
 
 // What `rotctld -m 1` (Hamlib 4.5.4) answers to "+\dump_state" and to "\dump_state".
@@ -94,14 +94,14 @@ TEST(RotserverRotctldReply, LimitsFromEveryDumpStateLayout) {
 }
 
 TEST(RotserverRotctld, AsksTheRangeThenPollsInExtendedMode) {
-  RotctldBench bench;
-  bench.azimuth = 42.5;
-  bench.chunk = 1;  // every reply arrives a byte at a time
-  bench.Run(100);
-  ASSERT_GE(bench.written.size(), 2u);
-  EXPECT_EQ(bench.written[0].line, "+\\dump_state\n");
-  EXPECT_EQ(bench.written[1].line, "+p\n");
-  DriverStatus s = bench.driver.Status();
+  FakeRotctld fake;
+  fake.azimuth = 42.5;
+  fake.chunk = 1;  // every reply arrives a byte at a time
+  fake.Run(100);
+  ASSERT_GE(fake.written.size(), 2u);
+  EXPECT_EQ(fake.written[0].line, "+\\dump_state\n");
+  EXPECT_EQ(fake.written[1].line, "+p\n");
+  DriverStatus s = fake.driver.Status();
   EXPECT_EQ(s.link, LinkState::kConnected);
   EXPECT_EQ(s.limits_min, -180);
   EXPECT_EQ(s.limits_max, 450);
@@ -111,38 +111,38 @@ TEST(RotserverRotctld, AsksTheRangeThenPollsInExtendedMode) {
 }
 
 TEST(RotserverRotctld, UnansweredDumpStateAssumesAFullTurnAndTheLinkGoesOn) {
-  RotctldBench bench;
-  bench.script = [](const std::string& line) -> std::optional<std::string> {
+  FakeRotctld fake;
+  fake.script = [](const std::string& line) -> std::optional<std::string> {
     if (line == "+\\dump_state") return "";  // an old daemon that does not know it
     return std::nullopt;
   };
-  bench.Run(5900);
-  EXPECT_EQ(bench.Lines(), Lines{"+\\dump_state\n"});  // nothing else while it is out
-  bench.Run(200);
+  fake.Run(5900);
+  EXPECT_EQ(fake.Lines(), Lines{"+\\dump_state\n"});  // nothing else while it is out
+  fake.Run(200);
   // No answer is no proof: asked again on the next connection.
-  EXPECT_FALSE(bench.driver.unsupported().count("dump_state"));
-  DriverStatus s = bench.driver.Status();
+  EXPECT_FALSE(fake.driver.unsupported().count("dump_state"));
+  DriverStatus s = fake.driver.Status();
   EXPECT_EQ(s.limits_min, 0);
   EXPECT_EQ(s.limits_max, 360);
   EXPECT_EQ(s.last_error, "range from dump_state not answered within 6 s: taken as 0..360");
-  bench.Run(2000);
-  EXPECT_GE(bench.Count("+p"), 2);
-  EXPECT_EQ(bench.opens, 1);
-  EXPECT_EQ(bench.driver.Status().link, LinkState::kConnected);
+  fake.Run(2000);
+  EXPECT_GE(fake.Count("+p"), 2);
+  EXPECT_EQ(fake.opens, 1);
+  EXPECT_EQ(fake.driver.Status().link, LinkState::kConnected);
 }
 
 TEST(RotserverRotctld, OutOfRangeAnswersAreShownAndNotRetried) {
   for (int code : {-1, -21}) {
-    RotctldBench bench;
-    bench.script = [code](const std::string& line) -> std::optional<std::string> {
+    FakeRotctld fake;
+    fake.script = [code](const std::string& line) -> std::optional<std::string> {
       if (line.rfind("+P ", 0) == 0) return "set_pos: 500 0\nRPRT " + std::to_string(code) + "\n";
       return std::nullopt;
     };
-    bench.Run(100);
-    bench.driver.MoveTo(500, bench.now);
-    bench.Run(10000);
-    EXPECT_EQ(bench.Count("+P"), 1) << code;
-    DriverStatus s = bench.driver.Status();
+    fake.Run(100);
+    fake.driver.MoveTo(500, fake.now);
+    fake.Run(10000);
+    EXPECT_EQ(fake.Count("+P"), 1) << code;
+    DriverStatus s = fake.driver.Status();
     EXPECT_EQ(s.link, LinkState::kConnected);
     std::string expected = code == -1
                                ? "target 500.0 refused: RPRT -1 (invalid parameter or out of range)"
@@ -152,27 +152,27 @@ TEST(RotserverRotctld, OutOfRangeAnswersAreShownAndNotRetried) {
 }
 
 TEST(RotserverRotctld, ClosedMidCommandReconnectsWithBackoffAndNeverReplaysTheTarget) {
-  RotctldBench bench;
-  bench.Run(100);
-  bench.latency_ms = 400;
-  bench.driver.MoveTo(200, bench.now);
-  bench.Run(100);
-  ASSERT_EQ(bench.written.back().line, "+P 200.00 0.00\n");
-  bench.driver.MoveTo(210, bench.now);  // waits for the answer to the first
-  bench.accept_connections = false;
-  Millis dropped = bench.now;
-  bench.DropConnection();
-  DriverStatus s = bench.driver.Status();
+  FakeRotctld fake;
+  fake.Run(100);
+  fake.latency_ms = 400;
+  fake.driver.MoveTo(200, fake.now);
+  fake.Run(100);
+  ASSERT_EQ(fake.written.back().line, "+P 200.00 0.00\n");
+  fake.driver.MoveTo(210, fake.now);  // waits for the answer to the first
+  fake.accept_connections = false;
+  Millis dropped = fake.now;
+  fake.DropConnection();
+  DriverStatus s = fake.driver.Status();
   EXPECT_EQ(s.link, LinkState::kReconnecting);
   EXPECT_EQ(s.reconnect_in_s, 1);
   EXPECT_EQ(s.last_error, "rotctld closed the connection (during set_pos)");
-  bench.Run(12000);
-  ASSERT_GE(bench.opens_at.size(), 7u);
+  fake.Run(12000);
+  ASSERT_GE(fake.opens_at.size(), 7u);
   std::vector<Millis> pauses;
   Millis failed = dropped;
   for (std::size_t i = 1; i < 7; ++i) {
-    pauses.push_back(bench.opens_at[i] - failed);
-    failed = bench.opens_at[i] + 1;  // each attempt is refused a millisecond later
+    pauses.push_back(fake.opens_at[i] - failed);
+    failed = fake.opens_at[i] + 1;  // each attempt is refused a millisecond later
   }
   // Ticks come every 10 ms, so an attempt starts on the first tick after its pause.
   std::vector<Millis> expected = {250, 500, 1000, 2000, 4000, 4000};
@@ -180,42 +180,42 @@ TEST(RotserverRotctld, ClosedMidCommandReconnectsWithBackoffAndNeverReplaysTheTa
     EXPECT_GE(pauses[i], expected[i]) << i;
     EXPECT_LT(pauses[i], expected[i] + 10) << i;
   }
-  bench.Run(1000);
-  EXPECT_EQ(bench.driver.Status().reconnect_in_s, 3);  // 4 s pause, partly over
+  fake.Run(1000);
+  EXPECT_EQ(fake.driver.Status().reconnect_in_s, 3);  // 4 s pause, partly over
 
-  bench.latency_ms = 5;
-  bench.accept_connections = true;
-  std::size_t before = bench.written.size();
-  bench.Run(8000);
-  ASSERT_GT(bench.written.size(), before + 2);
-  EXPECT_EQ(bench.written[before].line, "+\\dump_state\n");
-  EXPECT_EQ(bench.Count("+P"), 1);  // the target from before the loss is not sent again
-  EXPECT_EQ(bench.driver.Status().link, LinkState::kConnected);
-  EXPECT_EQ(bench.driver.Status().last_error, "");
+  fake.latency_ms = 5;
+  fake.accept_connections = true;
+  std::size_t before = fake.written.size();
+  fake.Run(8000);
+  ASSERT_GT(fake.written.size(), before + 2);
+  EXPECT_EQ(fake.written[before].line, "+\\dump_state\n");
+  EXPECT_EQ(fake.Count("+P"), 1);  // the target from before the loss is not sent again
+  EXPECT_EQ(fake.driver.Status().link, LinkState::kConnected);
+  EXPECT_EQ(fake.driver.Status().last_error, "");
 
   // A connection that stays up half a minute ends the backoff: the next loss starts again
   // from a quarter second.
-  bench.Run(30000);
-  bench.DropConnection();
-  Millis second = bench.now;
-  bench.Run(400);
-  EXPECT_EQ(bench.opens_at.back() - second, 250);
+  fake.Run(30000);
+  fake.DropConnection();
+  Millis second = fake.now;
+  fake.Run(400);
+  EXPECT_EQ(fake.opens_at.back() - second, 250);
 }
 
 TEST(RotserverRotctld, HungDaemonOrConnectIsGivenUp) {
-  RotctldBench bench;
-  bench.script = [](const std::string& line) -> std::optional<std::string> {
+  FakeRotctld fake;
+  fake.script = [](const std::string& line) -> std::optional<std::string> {
     if (line == "+p") return "";
     return std::nullopt;
   };
   std::vector<std::string> dropped;
-  bench.driver.on_dropped = [&](const std::string& why) { dropped.push_back(why); };
-  bench.Run(6100);
-  EXPECT_EQ(bench.driver.Status().last_error, "no answer to get_pos within 6 s");
+  fake.driver.on_dropped = [&](const std::string& why) { dropped.push_back(why); };
+  fake.Run(6100);
+  EXPECT_EQ(fake.driver.Status().last_error, "no answer to get_pos within 6 s");
   EXPECT_EQ(dropped, Lines{"no answer to get_pos within 6 s"});
-  EXPECT_EQ(bench.closes, 1);
+  EXPECT_EQ(fake.closes, 1);
 
-  RotctldBench silent;
+  FakeRotctld silent;
   silent.answer_connect = false;
   silent.Run(3050);
   EXPECT_EQ(silent.driver.Status().link, LinkState::kReconnecting);
@@ -224,13 +224,13 @@ TEST(RotserverRotctld, HungDaemonOrConnectIsGivenUp) {
 }
 
 TEST(RotserverRotctld, PollsFastWhileTurningAndSlowWhenStill) {
-  RotctldBench bench;
-  bench.azimuth = 0;
-  bench.Run(5000);
-  bench.driver.MoveTo(30, bench.now);  // 5 s at 6 degrees a second
-  Millis moved = bench.now;
-  bench.Run(15000);
-  std::vector<Millis> polls = bench.TimesOf("+p\n");
+  FakeRotctld fake;
+  fake.azimuth = 0;
+  fake.Run(5000);
+  fake.driver.MoveTo(30, fake.now);  // 5 s at 6 degrees a second
+  Millis moved = fake.now;
+  fake.Run(15000);
+  std::vector<Millis> polls = fake.TimesOf("+p\n");
   for (Millis gap : Gaps(polls, 100, moved)) EXPECT_EQ(gap, 1000);
   std::vector<Millis> turning = Gaps(polls, moved, moved + 5000);
   ASSERT_GE(turning.size(), 15u);
@@ -239,27 +239,27 @@ TEST(RotserverRotctld, PollsFastWhileTurningAndSlowWhenStill) {
     EXPECT_LE(gap, 260);  // a poll waits for the target's answer
   }
   // Still again two seconds after the last change.
-  std::vector<Millis> settled = Gaps(polls, moved + 8000, bench.now);
+  std::vector<Millis> settled = Gaps(polls, moved + 8000, fake.now);
   ASSERT_GE(settled.size(), 5u);
   for (Millis gap : settled) EXPECT_EQ(gap, 1000);
-  EXPECT_EQ(bench.driver.Status().direction, 0);
+  EXPECT_EQ(fake.driver.Status().direction, 0);
 }
 
 TEST(RotserverRotctld, SlowControllerSetsThePaceWithOneCommandOutstanding) {
-  RotctldBench bench;
-  bench.latency_ms = 1000;
-  bench.Run(3000);
-  ASSERT_EQ(bench.outstanding, 1);  // a position query
-  bench.driver.MoveTo(60, bench.now);
-  bench.driver.MoveTo(90, bench.now);  // replaces the one still waiting for its turn
-  bench.Run(20000);
-  EXPECT_EQ(bench.max_outstanding, 1);
-  for (Millis gap : Gaps(bench.TimesOf("+p\n"), 0, bench.now)) EXPECT_GE(gap, 1000);
-  EXPECT_EQ(bench.Count("+P"), 1);
-  EXPECT_EQ(bench.Count("+P 90.00"), 1);
-  DriverStatus s = bench.driver.Status();
+  FakeRotctld fake;
+  fake.latency_ms = 1000;
+  fake.Run(3000);
+  ASSERT_EQ(fake.outstanding, 1);  // a position query
+  fake.driver.MoveTo(60, fake.now);
+  fake.driver.MoveTo(90, fake.now);  // replaces the one still waiting for its turn
+  fake.Run(20000);
+  EXPECT_EQ(fake.max_outstanding, 1);
+  for (Millis gap : Gaps(fake.TimesOf("+p\n"), 0, fake.now)) EXPECT_GE(gap, 1000);
+  EXPECT_EQ(fake.Count("+P"), 1);
+  EXPECT_EQ(fake.Count("+P 90.00"), 1);
+  DriverStatus s = fake.driver.Status();
   EXPECT_NEAR(*s.azimuth, 90, 0.01);
-  EXPECT_GT(s.reading_at, bench.now - 2100);
+  EXPECT_GT(s.reading_at, fake.now - 2100);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ struct Written {
   std::string line;
 };
 
-class RotctldBench : public ByteLink {
+class FakeRotctld : public ByteLink {
  public:
   // The rotator behind the daemon.
   double azimuth = 0;
@@ -50,7 +50,7 @@ class RotctldBench : public ByteLink {
   int outstanding = 0;  // commands written and not answered (answers scheduled count)
   int max_outstanding = 0;
 
-  explicit RotctldBench(RotctldTiming timing = {}) : driver(*this, timing) {}
+  explicit FakeRotctld(RotctldTiming timing = {}) : driver(*this, timing) {}
 
   void Open() override {
     ++opens;
