@@ -73,30 +73,63 @@ std::optional<LandRings> DecodeLand(std::string_view bytes, std::string* error) 
   return land;
 }
 
+namespace {
+
+// A ring with continuous longitudes: an edge that crosses the antimeridian (179° to -180°)
+// goes on to 181° instead. A ring around a pole (Antarctica) then ends 360° from where it
+// began; it is closed over the pole.
+std::vector<LatLon> Unwrapped(const std::vector<LatLon>& ring) {
+  std::vector<LatLon> out;
+  out.reserve(ring.size() + 2);
+  for (const LatLon& p : ring) {
+    LatLon q = p;
+    if (!out.empty()) {
+      const double step = std::remainder(p.lon - out.back().lon, 360.0);
+      q.lon = out.back().lon + step;
+    }
+    out.push_back(q);
+  }
+  const double around = out.back().lon - out.front().lon +
+                        std::remainder(out.front().lon - out.back().lon, 360.0);
+  if (std::fabs(around) > 180.0) {
+    const double pole = out.front().lat < 0 ? -90.0 : 90.0;
+    out.push_back({pole, out.back().lon});
+    out.push_back({pole, out.front().lon});
+  }
+  return out;
+}
+
+}  // namespace
+
 LandGrid::LandGrid(const LandRings& land, int cells_per_degree)
     : per_degree_(std::max(1, cells_per_degree)),
       columns_(360 * per_degree_),
       rows_(180 * per_degree_),
       bits_((static_cast<size_t>(columns_) * rows_ + 63) / 64, 0) {
+  // Ring by ring, each flips the cells it encloses: holes (lakes) and islands in them come out
+  // right by the even-odd rule.
   std::vector<double> crossings;
-  for (int row = 0; row < rows_; ++row) {
-    const double lat = 90.0 - (row + 0.5) / per_degree_;
-    crossings.clear();
-    for (const auto& ring : land.rings)
+  for (const auto& original : land.rings) {
+    const std::vector<LatLon> ring = Unwrapped(original);
+    for (int row = 0; row < rows_; ++row) {
+      const double lat = 90.0 - (row + 0.5) / per_degree_;
+      crossings.clear();
       for (size_t i = 0; i < ring.size(); ++i) {
         const LatLon& a = ring[i];
         const LatLon& b = ring[(i + 1) % ring.size()];
         if ((a.lat > lat) == (b.lat > lat)) continue;
         crossings.push_back(a.lon + (lat - a.lat) / (b.lat - a.lat) * (b.lon - a.lon));
       }
-    std::sort(crossings.begin(), crossings.end());
-    // Between the 1st and 2nd crossing is land, between the 3rd and 4th, and so on.
-    for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
-      const int from = static_cast<int>(std::ceil((crossings[i] + 180.0) * per_degree_ - 0.5));
-      const int to = static_cast<int>(std::floor((crossings[i + 1] + 180.0) * per_degree_ - 0.5));
-      for (int col = std::max(0, from); col <= std::min(columns_ - 1, to); ++col) {
-        const size_t bit = static_cast<size_t>(row) * columns_ + col;
-        bits_[bit / 64] |= uint64_t{1} << (bit % 64);
+      std::sort(crossings.begin(), crossings.end());
+      for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
+        const int from = static_cast<int>(std::ceil((crossings[i] + 180.0) * per_degree_ - 0.5));
+        const int to =
+            static_cast<int>(std::floor((crossings[i + 1] + 180.0) * per_degree_ - 0.5));
+        for (int col = from; col <= to && col < from + columns_; ++col) {
+          const size_t bit =
+              static_cast<size_t>(row) * columns_ + ((col % columns_) + columns_) % columns_;
+          bits_[bit / 64] ^= uint64_t{1} << (bit % 64);
+        }
       }
     }
   }

@@ -46,10 +46,11 @@ struct SettingsText {
   std::string offset_deg;
   std::string range_mode;
   std::string poll_ms;
-  std::string station;
-  std::string presets;
-  std::string window_box;
-  std::string stay_on_top;
+  // Kept by other dialogs than the settings dialog: empty is their default.
+  std::string station{};
+  std::string presets{};
+  std::string window_box{};
+  std::string stay_on_top{};
 };
 
 // The fields' labels as the dialog shows them; error messages begin with them.

@@ -68,6 +68,10 @@ const Field kFields[] = {
     {kValueOffset, &SettingsText::offset_deg},
     {kValueRangeMode, &SettingsText::range_mode},
     {kValuePoll, &SettingsText::poll_ms},
+    {kValueStation, &SettingsText::station},
+    {kValuePresets, &SettingsText::presets},
+    {kValueWindowBox, &SettingsText::window_box},
+    {kValueStayOnTop, &SettingsText::stay_on_top},
 };
 
 }  // namespace

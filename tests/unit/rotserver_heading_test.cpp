@@ -6,6 +6,7 @@
 
 #include "rotserver/core/heading_text.h"
 #include "rotserver/core/settings.h"
+#include "rotserver/core/turn_choice.h"
 
 namespace {
 
@@ -152,6 +153,40 @@ TEST(WindowSettings, BadPresetsAndPlacementsAreRefusedByName) {
     EXPECT_EQ(error.field, c.field);
     EXPECT_EQ(error.message.rfind(c.starts, 0), 0u) << error.message;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TurnChoice, LongPathReversesTheLastShortPathAndStaysThere) {
+  rotserver::TurnChoice choice;
+  ViewState s;
+  EXPECT_FALSE(choice.LongPath(s)) << "nothing known yet";
+  s.azimuth = 10;
+  EXPECT_EQ(choice.LongPath(s), 190.0) << "from the heading when nothing else is known";
+  EXPECT_EQ(choice.Turn(300, false), 300.0);
+  EXPECT_EQ(choice.Turn(300, true), 120.0) << "Shift+click: the long path at once";
+  s.target = 120;
+  choice.SawTarget(s.target);  // the long path just sent comes back as the target
+  EXPECT_EQ(choice.LongPath(s), 120.0) << "LP again stays on the long path of 300";
+  s.target = 45;  // the bridge asks for 45
+  choice.SawTarget(s.target);
+  EXPECT_EQ(choice.LongPath(s), 225.0) << "LP reverses the bridge's bearing";
+}
+
+TEST(TurnChoice, NudgeFromWhereTheRotatorGoesOrPoints) {
+  rotserver::TurnChoice choice;
+  ViewState s;
+  EXPECT_FALSE(choice.Nudge(s, 5));
+  s.azimuth = 100;
+  s.target = 200;
+  EXPECT_EQ(choice.Nudge(s, 5), 105.0) << "still: from the heading";
+  s.direction = 1;
+  EXPECT_EQ(choice.Nudge(s, -5), 195.0) << "turning: from the target";
+  s.direction = 0;
+  s.azimuth = 358;
+  EXPECT_EQ(choice.Nudge(s, 5), 3.0);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ namespace {
 
 using rotserver::LatLon;
 
+constexpr double kPi = 3.14159265358979323846;
 const LatLon kLondon{51.5074, -0.1278};
 const LatLon kNewYork{40.7128, -74.0060};
 const LatLon kSydney{-33.8688, 151.2093};
@@ -117,8 +118,8 @@ TEST(Projection, KnownPointsLieWhereTheirBearingAndDistanceSay) {
   EXPECT_NEAR(std::hypot(antipode.x, antipode.y), 1.0, 1e-9) << "the antipode on the rim";
   // New York from London: 5570.2 km (0.27831 of half the circumference) at 288.33°.
   rotserver::MapPoint ny = rotserver::Project(kLondon, kNewYork);
-  EXPECT_NEAR(ny.x, 0.27831 * std::sin(288.33 * M_PI / 180), 2e-4);
-  EXPECT_NEAR(ny.y, -0.27831 * std::cos(288.33 * M_PI / 180), 2e-4);
+  EXPECT_NEAR(ny.x, 0.27831 * std::sin(288.33 * kPi / 180), 2e-4);
+  EXPECT_NEAR(ny.y, -0.27831 * std::cos(288.33 * kPi / 180), 2e-4);
 
   auto spot = rotserver::Unproject(kLondon, ny.x, ny.y);
   ASSERT_TRUE(spot);
@@ -143,10 +144,15 @@ TEST(LandData, TheEmbeddedFileDecodesAndKnowsLandFromSea) {
   EXPECT_GT(land->rings.size(), 100u);
   rotserver::LandGrid grid(*land);
   for (LatLon place : {kLondon, kTokyo, kSydney, LatLon{48.15, 11.6}, LatLon{0, 20},
-                       LatLon{-80, 0}, LatLon{40, -100}, LatLon{-15, -50}})
+                       LatLon{-80, 0}, LatLon{40, -100}, LatLon{-15, -50},
+                       LatLon{-89, 0} /* the pole inside Antarctica's ring */,
+                       LatLon{66, -172} /* Chukotka, east of the antimeridian */,
+                       LatLon{-17.8, 177.9} /* Fiji, whose ring crosses it */})
     EXPECT_TRUE(grid.IsLand(place)) << place.lat << ", " << place.lon;
   for (LatLon place : {LatLon{0, -30}, LatLon{0, -150}, LatLon{-40, 80}, LatLon{42, 5},
-                       LatLon{42, 50} /* the Caspian Sea, a hole in Asia */, LatLon{85, 0}})
+                       LatLon{42, 50} /* the Caspian Sea, a hole in Asia */, LatLon{85, 0},
+                       LatLon{-16.2, 0} /* level with Fiji, far from it */,
+                       LatLon{-58, -60} /* the Drake Passage */})
     EXPECT_FALSE(grid.IsLand(place)) << place.lat << ", " << place.lon;
 }
 
