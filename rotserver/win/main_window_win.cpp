@@ -1,5 +1,7 @@
 #include "rotserver/win/main_window_win.h"
 
+#include "rotserver/win/main_window_impl_win.h"
+
 #include <commctrl.h>
 
 #include <cmath>
@@ -27,8 +29,7 @@ namespace {
 
 constexpr char kClassName[] = "RotServerWindow";
 constexpr COLORREF kWarningTextColour = RGB(176, 0, 0);
-constexpr COLORREF kMarkColours[] = {RGB(0, 160, 64), RGB(232, 160, 0), RGB(208, 0, 0)};
-constexpr int kNudgeDeg = 5;
+constexpr COLORREF kMarkColours[] = {RGB(0, 160, 64), RGB(232, 160, 0), RGB(224, 32, 32)};
 
 int Scale(int value, int dpi) {
   return MulDiv(value, dpi, 96);
@@ -75,62 +76,8 @@ HMENU BuildMenu() {
   return menu;
 }
 
-class MainWindowImpl final : public MainWindow {
- public:
-  MainWindowImpl(HINSTANCE instance, int show, WindowActions actions);
-  ~MainWindowImpl() override;
 
-  HWND hwnd() const override { return hwnd_; }
-  void Show(const ViewState& state) override;
-  void OpenSettings(const Settings& current) override;
-
- private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-  bool HandleInput(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
-
-  void OnCreate();
-  void OnPaint();
-  void OnSize();
-  void OnLeftButtonDown(LPARAM lp, WPARAM wp);
-  void OnMouseMove(LPARAM lp);
-  LRESULT OnMouseActivate(WPARAM wp, LPARAM lp);
-  void OnKeyDown(WPARAM key);
-  void OnChar(WPARAM ch);
-  void OnCommand(WPARAM wp);
-  void OnDpiChanged(int dpi, const RECT* suggested);
-  void OnMinMaxInfo(MINMAXINFO* info) const;
-  void OnClose();
-  LRESULT OnCtlColorStatic(HDC dc, HWND control);
-
-  void UseSettings(const Settings& settings);
-  void TurnTo(double bearing, bool long_path);
-  void TurnToEntry();
-  void LongPath();
-  void Nudge(int step);
-  void OnPreset(int index);
-  void Warn(const std::string& words);
-  void Layout();
-  void ApplyFonts();
-  void PaintClient(HDC dc, const RECT& client);
-  std::string PointerWords(int x, int y) const;
-  Rose RoseNow() const;
-
-  HWND hwnd_ = nullptr;
-  WindowActions actions_;
-  int dpi_ = 96;
-  GdiObject<HFONT> font_, heading_font_, target_font_;
-  WindowLayout layout_;
-  RECT rose_area_{};
-  ViewState state_;
-  Settings settings_;
-  std::optional<LatLon> station_;
-  MapLayer map_;
-  std::optional<double> last_bearing_;  // the short path LP reverses
-  std::optional<double> long_path_to_;  // the LP target sent last, not a new short path
-  bool warning_shown_ = false;          // the pointer line tells why a bearing was refused
-  bool tracking_leave_ = false;
-};
+}  // namespace
 
 MainWindowImpl::MainWindowImpl(HINSTANCE instance, int show, WindowActions actions)
     : actions_(std::move(actions)), dpi_(SystemDpi()) {
@@ -183,36 +130,6 @@ LRESULT CALLBACK MainWindowImpl::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
   }
   return CallGuarded("error in the window", LRESULT{0},
                      [&] { return self->HandleMessage(msg, wp, lp); });
-}
-
-// The mouse and the keyboard.
-bool MainWindowImpl::HandleInput(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
-  *result = 0;
-  switch (msg) {
-    case WM_MOUSEACTIVATE:
-      *result = OnMouseActivate(wp, lp);
-      return true;
-    case WM_LBUTTONDOWN:
-      OnLeftButtonDown(lp, wp);
-      return true;
-    case WM_MOUSEMOVE:
-      OnMouseMove(lp);
-      return true;
-    case WM_MOUSELEAVE:
-      tracking_leave_ = false;
-      if (!warning_shown_) SetChildText(hwnd_, kIdPointer, "");
-      return true;
-    case WM_KEYDOWN:
-      OnKeyDown(wp);
-      return true;
-    case WM_CHAR:
-      OnChar(wp);
-      return true;
-    case WM_SETFOCUS:
-      SetFocus(GetDlgItem(hwnd_, kIdEntry));  // digits typed at once go into the entry
-      return true;
-  }
-  return false;
 }
 
 LRESULT MainWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -330,125 +247,6 @@ Rose MainWindowImpl::RoseNow() const {
   return RoseIn(rose_area_, dpi_);
 }
 
-// A click that only brings RotServer to the front must not turn the antenna.
-LRESULT MainWindowImpl::OnMouseActivate(WPARAM wp, LPARAM lp) {
-  if (LOWORD(lp) == HTCLIENT && HIWORD(lp) == WM_LBUTTONDOWN) {
-    const DWORD at = GetMessagePos();
-    POINT p{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-    ScreenToClient(hwnd_, &p);
-    if (PtInRect(&rose_area_, p)) return MA_ACTIVATEANDEAT;
-  }
-  return DefWindowProcA(hwnd_, WM_MOUSEACTIVATE, wp, lp);
-}
-
-void MainWindowImpl::OnLeftButtonDown(LPARAM lp, WPARAM wp) {
-  SetFocus(hwnd_);  // so that Esc reaches the window after a click
-  const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
-  if (std::optional<int> compass = CompassAt(RoseNow(), x, y))
-    TurnTo(*compass, (wp & MK_SHIFT) != 0);
-}
-
-std::string MainWindowImpl::PointerWords(int x, int y) const {
-  const Rose rose = RoseNow();
-  if (station_ && map_.available()) {
-    const Rose disc = MapDisc(rose);
-    if (disc.radius > 0)
-      if (auto spot = Unproject(*station_, (x - disc.cx) / disc.radius, (y - disc.cy) / disc.radius))
-        if (CompassAt(rose, x, y)) return SpotWords(*spot);
-  }
-  std::optional<int> compass = CompassAt(rose, x, y);
-  return compass ? BearingWords(*compass) : std::string();
-}
-
-void MainWindowImpl::OnMouseMove(LPARAM lp) {
-  if (!tracking_leave_) {
-    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
-    tracking_leave_ = TrackMouseEvent(&track) != FALSE;
-  }
-  const std::string words = PointerWords(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
-  if (words.empty() && warning_shown_) return;
-  warning_shown_ = false;
-  SetChildText(hwnd_, kIdPointer, words);
-}
-
-void MainWindowImpl::OnKeyDown(WPARAM key) {
-  switch (key) {
-    case VK_ESCAPE:
-      if (actions_.stop) actions_.stop();
-      break;
-    case VK_RETURN:
-      TurnToEntry();
-      break;
-    case VK_LEFT:
-      Nudge(-kNudgeDeg);
-      break;
-    case VK_RIGHT:
-      Nudge(kNudgeDeg);
-      break;
-  }
-}
-
-void MainWindowImpl::OnChar(WPARAM ch) {
-  if (ch == 'l' || ch == 'L') return LongPath();
-  if (ch >= '0' && ch <= '9') {
-    HWND entry = GetDlgItem(hwnd_, kIdEntry);
-    if (GetFocus() != entry) {
-      SetFocus(entry);
-      SendMessageW(entry, EM_SETSEL, 0, -1);  // a new bearing replaces the last one
-    }
-    SendMessageW(entry, WM_CHAR, ch, 0);
-  }
-}
-
-void MainWindowImpl::Warn(const std::string& words) {
-  warning_shown_ = true;
-  SetChildText(hwnd_, kIdPointer, words);
-}
-
-void MainWindowImpl::TurnTo(double bearing, bool long_path) {
-  last_bearing_ = NormalizeCompass(bearing);
-  long_path_to_.reset();
-  const double to = long_path ? LongPathBearing(bearing) : NormalizeCompass(bearing);
-  if (long_path) long_path_to_ = to;
-  if (actions_.turn_to) actions_.turn_to(to);
-}
-
-void MainWindowImpl::TurnToEntry() {
-  std::string why;
-  std::optional<int> bearing = ParseBearing(ChildText(hwnd_, kIdEntry), &why);
-  HWND entry = GetDlgItem(hwnd_, kIdEntry);
-  SendMessageW(entry, EM_SETSEL, 0, -1);
-  if (!bearing) return Warn(why);
-  if (warning_shown_) Warn("");
-  warning_shown_ = false;
-  TurnTo(*bearing, false);
-}
-
-void MainWindowImpl::LongPath() {
-  std::optional<double> from = last_bearing_ ? last_bearing_ : state_.target ? state_.target : state_.azimuth;
-  if (!from) return Warn("No bearing yet to take the long path of.");
-  TurnTo(*from, true);
-}
-
-void MainWindowImpl::Nudge(int step) {
-  // From where the rotator is going while it turns, else from where it points.
-  std::optional<double> from = state_.direction != 0 && state_.target ? state_.target : state_.azimuth;
-  if (!from) return Warn("No heading yet to nudge from.");
-  TurnTo(Nudged(*from, step), false);
-}
-
-void MainWindowImpl::OnPreset(int index) {
-  Preset& preset = settings_.presets[static_cast<size_t>(index)];
-  if (GetKeyState(VK_CONTROL) >= 0) return TurnTo(preset.bearing_deg, false);
-  if (!state_.azimuth) return Warn("No heading yet to store in a preset.");
-  Settings stored = LoadSettings().value_or(settings_);
-  stored.presets[static_cast<size_t>(index)].bearing_deg = Nudged(*state_.azimuth, 0);
-  std::string error;
-  if (!SaveSettings(stored, &error)) return Warn("The preset cannot be stored: " + error);
-  UseSettings(stored);
-  Warn(preset.label + " now turns to " + BearingWords(preset.bearing_deg) + ".");
-}
-
 void MainWindowImpl::OnCommand(WPARAM wp) {
   const int id = LOWORD(wp);
   if (id >= kIdPreset1 && id < kIdPreset1 + kPresetCount) {
@@ -526,10 +324,7 @@ void MainWindowImpl::Show(const ViewState& state) {
   if (!hwnd_) return;
   const bool rose_changed = RoseDiffers(state_, state);
   const bool mark_changed = MarkOf(state_.link) != MarkOf(state.link);
-  // A new target from elsewhere (the bridge, Logger32) is the short path LP reverses next.
-  if (state.target && state.target != state_.target &&
-      !(long_path_to_ && std::fabs(NormalizeCompass(*state.target - *long_path_to_ + 180) - 180) < 1))
-    last_bearing_ = NormalizeCompass(*state.target);
+  choice_.SawTarget(state.target);
   state_ = state;
   SetChildText(hwnd_, kIdHeading, HeadingDegrees(state));
   SetChildText(hwnd_, kIdTarget, TargetWords(state));
@@ -554,8 +349,6 @@ void MainWindowImpl::OpenSettings(const Settings& current) {
     if (actions_.apply_settings) actions_.apply_settings(*chosen);
   }
 }
-
-}  // namespace
 
 std::unique_ptr<MainWindow> CreateMainWindow(HINSTANCE instance, int show, WindowActions actions) {
   return std::make_unique<MainWindowImpl>(instance, show, std::move(actions));
