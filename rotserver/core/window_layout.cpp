@@ -25,8 +25,8 @@ WindowLayout LayOut(int w, int h, int dpi) {
   l.heading = {m, m, m + Scale(kHeadingWidth96, dpi), heading_bottom};
   l.target = {l.heading.right + gap, m, w - m, heading_bottom};
   l.activity = {m, heading_bottom, w - m, heading_bottom + row};
-  // Bottom up: status (two rows), bridge, presets (two rows), entry row, pointer read-out.
-  const int status_top = h - m - 2 * row;
+  // Bottom up: status (three rows), bridge, presets (two rows), entry row, pointer read-out.
+  const int status_top = h - m - 3 * row;
   const int mark = Scale(kMark96, dpi);
   l.mark = {m, status_top + (row - mark) / 2, m + mark, status_top + (row - mark) / 2 + mark};
   l.status = {l.mark.right + gap, status_top, w - m, h - m};

@@ -10,7 +10,6 @@ namespace rotserver {
 namespace {
 
 constexpr UINT_PTR kKeysSubclassId = 1;
-constexpr char kTipProperty[] = "RotServerStatusTip";
 
 HMENU IdOf(int id) {
   return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
@@ -56,8 +55,8 @@ void CreateChildren(HWND parent) {
   Make(parent, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, kIdHeading);
   Make(parent, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, kIdTarget);
   for (int id : {kIdActivity, kIdPointer, kIdBridgeLine}) Make(parent, L"STATIC", L"", line, id);
-  HWND status = Make(parent, L"STATIC", L"", SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX | SS_NOTIFY,
-                     kIdStatusLine);
+  // Three rows: a long reason (a Winsock error in words) is read whole at the default width.
+  Make(parent, L"STATIC", L"", SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX, kIdStatusLine);
   Make(parent, L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kIdEntry);
   SendMessageW(GetDlgItem(parent, kIdEntry), EM_SETLIMITTEXT, 8, 0);
   const DWORD push = WS_TABSTOP | BS_PUSHBUTTON;
@@ -65,19 +64,6 @@ void CreateChildren(HWND parent) {
   Make(parent, L"BUTTON", L"LP", push, kIdLongPath);
   Make(parent, L"BUTTON", L"Stop", push, kIdStopButton);
   for (int i = 0; i < 6; ++i) Make(parent, L"BUTTON", L"", push, kIdPreset1 + i);
-
-  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0,
-                             0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!tip) return;
-  TOOLINFOW info{};
-  info.cbSize = sizeof info;
-  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  info.hwnd = parent;
-  info.uId = reinterpret_cast<UINT_PTR>(status);
-  info.lpszText = const_cast<wchar_t*>(L"");
-  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-  SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 400);
-  SetPropA(parent, kTipProperty, tip);
 }
 
 void SetChildFonts(HWND parent, HFONT text, HFONT heading, HFONT target) {
@@ -115,19 +101,6 @@ std::string ChildText(HWND parent, int id) {
 void SetChildText(HWND parent, int id, const std::string& utf8) {
   if (ChildText(parent, id) != utf8)
     SetWindowTextW(GetDlgItem(parent, id), winui::Utf8ToWide(utf8).c_str());
-}
-
-void SetStatusTip(HWND parent, const std::string& text) {
-  HWND tip = static_cast<HWND>(GetPropA(parent, kTipProperty));
-  if (!tip) return;
-  std::wstring wide = winui::Utf8ToWide(text);
-  TOOLINFOW info{};
-  info.cbSize = sizeof info;
-  info.uFlags = TTF_IDISHWND;
-  info.hwnd = parent;
-  info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(parent, kIdStatusLine));
-  info.lpszText = wide.data();
-  SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 }  // namespace rotserver

@@ -16,7 +16,5 @@ void PlaceChildren(HWND parent, const WindowLayout& layout);
 // A child's text as UTF-8; set only when it differs (so nothing repaints for nothing).
 std::string ChildText(HWND parent, int id);
 void SetChildText(HWND parent, int id, const std::string& utf8);
-// The status line's tooltip shows the whole text wherever two rows are not enough.
-void SetStatusTip(HWND parent, const std::string& text);
 
 }  // namespace rotserver

@@ -330,11 +330,7 @@ void MainWindowImpl::Show(const ViewState& state) {
   SetChildText(hwnd_, kIdTarget, TargetWords(state));
   SetChildText(hwnd_, kIdActivity, ActivityWords(state));
   SetChildText(hwnd_, kIdBridgeLine, BridgeWords(state));
-  const std::string status = StatusLine(state);
-  if (ChildText(hwnd_, kIdStatusLine) != status) {
-    SetChildText(hwnd_, kIdStatusLine, status);
-    SetStatusTip(hwnd_, status);
-  }
+  SetChildText(hwnd_, kIdStatusLine, StatusLine(state));
   if (rose_changed) InvalidateRect(hwnd_, &rose_area_, FALSE);
   if (mark_changed) {
     const RECT mark{layout_.mark.left, layout_.mark.top, layout_.mark.right + 1,

@@ -44,7 +44,7 @@ class RotServerWindow : public ::testing::Test {
     };
     window_ = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL, actions);
     hwnd_ = window_->hwnd();
-    SetWindowPos(hwnd_, HWND_TOPMOST, 40, 40, 320, 600, SWP_SHOWWINDOW);
+    SetWindowPos(hwnd_, HWND_TOPMOST, 40, 40, 320, 620, SWP_SHOWWINDOW);
   }
 
   static rotserver::ViewState Live(double azimuth) {
@@ -206,13 +206,13 @@ TEST_F(RotServerWindow, SameViewAgainPaintsNothing) {
 }
 
 TEST_F(RotServerWindow, DpiChangeTakesTheSuggestedRectangleAndScalesTheButton) {
-  RECT suggested{100, 80, 100 + 420, 80 + 510};
+  RECT suggested{100, 60, 100 + 480, 60 + 930};  // 320 x 620 at 144 dpi
   SendMessageA(hwnd_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
   RECT now;
   GetWindowRect(hwnd_, &now);
   EXPECT_EQ(now.left, 100);
-  EXPECT_EQ(now.right - now.left, 420);
-  EXPECT_EQ(now.bottom - now.top, 510);
+  EXPECT_EQ(now.right - now.left, 480);
+  EXPECT_EQ(now.bottom - now.top, 930);
   RECT stop;
   GetWindowRect(GetDlgItem(hwnd_, rotserver::kIdStopButton), &stop);
   EXPECT_EQ(stop.bottom - stop.top, 36) << "24 at 96 dpi";
@@ -250,9 +250,7 @@ TEST_F(RotServerWindow, StatusLineShowsItsWholeReasonAndAColouredMark) {
   rotserver::ViewState state = Live(10);
   state.link = rotserver::LinkState::kReconnecting;
   state.reconnect_in_s = 4;
-  state.last_error =
-      "connect to 192.168.100.200:4533 failed: No connection could be made because the "
-      "target machine actively refused it (WSAECONNREFUSED)";
+  state.last_error = "connection refused: nothing listens at 127.0.0.1:4533 (WSAECONNREFUSED)";
   const uint32_t green = Rgb(0, 160, 64), amber = Rgb(232, 160, 0), red = Rgb(224, 32, 32);
   RosePicture trying = ShowAndCapture(state);
   HWND status = GetDlgItem(hwnd_, rotserver::kIdStatusLine);
@@ -355,7 +353,7 @@ TEST(RotServerScreenshots, DISABLED_TurningWindowAndSettingsDialog) {
   ASSERT_TRUE(rotserver::SaveSettings(stored, nullptr));
   auto window = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL, {});
   HWND hwnd = window->hwnd();
-  SetWindowPos(hwnd, HWND_TOPMOST, 20, 20, 320, 600, SWP_SHOWWINDOW);
+  SetWindowPos(hwnd, HWND_TOPMOST, 20, 20, 320, 620, SWP_SHOWWINDOW);
 
   rotserver::ViewState turning;
   turning.backend_label = "rotctld 127.0.0.1:4533";
