@@ -57,7 +57,7 @@ class MainWindowImpl final : public MainWindow {
   void Layout();
   void ApplyFonts();
   void PaintClient(HDC dc, const RECT& client);
-  std::string PointerWords(int x, int y) const;
+  std::string PointerWords(int x, int y);
   Rose RoseNow() const;
 
   HWND hwnd_ = nullptr;

@@ -61,7 +61,7 @@ void MainWindowImpl::OnLeftButtonDown(LPARAM lp, WPARAM wp) {
     TurnTo(*compass, (wp & MK_SHIFT) != 0);
 }
 
-std::string MainWindowImpl::PointerWords(int x, int y) const {
+std::string MainWindowImpl::PointerWords(int x, int y) {
   const Rose rose = RoseNow();
   if (station_ && map_.available()) {
     const Rose disc = MapDisc(rose);

@@ -40,7 +40,11 @@ bool HighContrast() {
          (hc.dwFlags & HCF_HIGHCONTRASTON);
 }
 
-MapLayer::MapLayer() {
+MapLayer::MapLayer() = default;
+
+bool MapLayer::available() {
+  if (loaded_) return land_ != nullptr;
+  loaded_ = true;
   HMODULE module = GetModuleHandleA(nullptr);
   HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(ROTSERVER_LAND_DATA),
                               MAKEINTRESOURCEA(10) /* RT_RCDATA */);
@@ -48,17 +52,18 @@ MapLayer::MapLayer() {
   const void* data = loaded ? LockResource(loaded) : nullptr;
   if (!data) {
     problem_ = "this program holds no map data";
-    return;
+    return false;
   }
   std::string_view bytes(static_cast<const char*>(data), SizeofResource(module, found));
   if (std::optional<LandRings> rings = DecodeLand(bytes, &problem_))
     land_ = std::make_unique<LandGrid>(*rings);
+  return land_ != nullptr;
 }
 
 MapLayer::~MapLayer() = default;
 
 void MapLayer::Paint(HDC dc, const Rose& disc, const LatLon& station) {
-  if (!land_) return;
+  if (!available()) return;
   const int size = static_cast<int>(std::lround(disc.radius * 2));
   if (size < 4) return;
   const MapColours colours = ColoursNow();

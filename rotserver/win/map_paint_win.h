@@ -30,9 +30,10 @@ class MapLayer {
   MapLayer(const MapLayer&) = delete;
   MapLayer& operator=(const MapLayer&) = delete;
 
-  // False, with the reason, when the program holds no usable land data (a test program that
-  // hosts the window has none): then the plain rose is drawn.
-  bool available() const { return land_ != nullptr; }
+  // False, with the reason, when the program holds no usable land data: then the plain rose
+  // is drawn. The land is read at the first call, so that a window without a station pays
+  // nothing for it.
+  bool available();
   const std::string& problem() const { return problem_; }
 
   // Copies the map for `station` into the disc `disc` of `dc`.
@@ -43,6 +44,7 @@ class MapLayer {
  private:
   void Draw(HDC dc, int size, const LatLon& station, const MapColours& colours);
 
+  bool loaded_ = false;
   std::unique_ptr<LandGrid> land_;
   std::string problem_;
   vexal::GdiObject<HBITMAP> bitmap_;
