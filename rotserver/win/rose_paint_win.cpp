@@ -105,7 +105,7 @@ void PaintSimulated(HDC dc, const Rose& rose) {
 // A triangle on the rim pointing inwards at the target heading, and a thin line from the
 // centre: where the beam will go, across the map.
 void PaintTarget(HDC dc, const Rose& rose, double target, int dpi) {
-  GdiObject<HPEN> line(CreatePen(PS_DOT, 1, kTargetColour));
+  GdiObject<HPEN> line(CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), kTargetColour));
   {
     SelectedObject p(dc, line.get());
     SetBkMode(dc, TRANSPARENT);
