@@ -49,6 +49,8 @@ class RotServerMap : public ::testing::Test {
     auto server = std::make_unique<rstest::RotServer>(job_, dir_ + "\\rotserver.log");
     window_ = nullptr;
     WaitUntil([&] { return (window_ = server->window()) && IsWindowVisible(window_); }, 10s);
+    // Painted: the rose's ring is on screen.
+    if (window_) WaitUntil([&] { return rstest::RosePicture(window_).found(); }, 10s);
     return server;
   }
 
