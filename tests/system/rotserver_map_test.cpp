@@ -13,6 +13,7 @@
 #include "controls_input.h"
 #include "rose_picture.h"
 #include "rotserver/win/main_window_win.h"
+#include "rotserver/win/resource_ids.h"
 #include "rotserver/win/settings_store_win.h"
 #include "rotserver_support.h"
 
@@ -257,6 +258,59 @@ TEST_F(RotServerMap, PlacementAndStayOnTopAreRememberedAcrossARestart) {
   EXPECT_TRUE(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) << "stays on top";
   EXPECT_TRUE(GetMenuState(GetMenu(window_), rotserver::kIdMenuStayOnTop, MF_BYCOMMAND) &
               MF_CHECKED);
+}
+
+// A message box of RotServer's with `title` (it has the static text of id 0xFFFF).
+HWND MessageBoxOf(DWORD pid, const char* title) {
+  struct Find {
+    DWORD pid;
+    const char* title;
+    HWND found;
+  } find{pid, title, nullptr};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* f = reinterpret_cast<Find*>(lp);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == f->pid && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 0xFFFF) &&
+            harness::WindowText(hwnd) == f->title)
+          f->found = hwnd;
+        return f->found == nullptr;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
+// The station typed in its dialog: a bad locator is refused in words and nothing is stored; a
+// good one is stored and the map appears.
+TEST_F(RotServerMap, StationDialogRefusesABadLocatorAndShowsTheMapForAGoodOne) {
+  auto server = Start("");
+  ASSERT_NE(window_, nullptr);
+  PostMessageA(window_, WM_COMMAND, rotserver::kIdMenuStation, 0);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    return (dialog = FindWindowA("#32770", "Station and presets")) && IsWindowVisible(dialog);
+  }, 10s));
+  HWND field = GetDlgItem(dialog, ROTSERVER_STATION_FIELD);
+  ASSERT_NE(field, nullptr);
+  SetWindowTextA(field, "JS58td");  // S is beyond the last field letter, R
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (box = MessageBoxOf(server->pid(), "Station and presets")); }, 10s));
+  const std::string why = harness::WindowText(GetDlgItem(box, 0xFFFF));
+  EXPECT_NE(why.find("Station must be a locator"), std::string::npos) << why;
+  EXPECT_NE(why.find("4, 6 or 8 characters"), std::string::npos) << why;
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10s));
+  ASSERT_TRUE(rotserver::LoadSettings());
+  EXPECT_EQ(rotserver::LoadSettings()->station, "") << "a refused station is not stored";
+
+  SetWindowTextA(field, "jn58td");
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10s)) << "the dialog stays open";
+  EXPECT_EQ(rotserver::LoadSettings()->station, "JN58td");
+  ASSERT_TRUE(WaitUntil([&] { return rstest::RosePicture(window_).Count(Rgb(214, 232, 246)) > 1000; }, 10s))
+      << "no map after the station was set";
 }
 
 }  // namespace
