@@ -1,3 +1,7 @@
+// RotServer's window, its mouse and keyboard half: clicks and the pointer over the map or rose,
+// the bearing entry, LP, the nudge keys, Esc and the presets, and the turns they ask for.
+// The buttons act on their first click; only a click on the map or rose that activates the
+// window is eaten, since it is where a stray click would turn the antenna.
 #include <cmath>
 
 #include "rotserver/core/heading_text.h"

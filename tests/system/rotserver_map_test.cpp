@@ -313,4 +313,28 @@ TEST_F(RotServerMap, StationDialogRefusesABadLocatorAndShowsTheMapForAGoodOne) {
       << "no map after the station was set";
 }
 
+// The settings dialog edits the rotator, not the station: OK there keeps the station, the
+// presets and the placement as they were.
+TEST_F(RotServerMap, SettingsDialogKeepsTheStationAndThePresets) {
+  auto server = Start();
+  ASSERT_NE(window_, nullptr);
+  rotserver::Settings stored = *rotserver::LoadSettings();
+  stored.presets[2] = {"JA", 330};
+  rstest::StoreSettings(stored);
+  PostMessageA(window_, WM_COMMAND, rotserver::kIdMenuSettings, 0);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    return (dialog = FindWindowA("#32770", "RotServer settings")) && IsWindowVisible(dialog);
+  }, 10s));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10s));
+  const rotserver::Settings after = *rotserver::LoadSettings();
+  EXPECT_EQ(after.station, "JN58td");
+  EXPECT_EQ(after.presets[2].label, "JA");
+  EXPECT_EQ(after.presets[2].bearing_deg, 330);
+  ASSERT_TRUE(after.window_box);
+  EXPECT_EQ(after.window_box->width, 320);
+  EXPECT_EQ(rstest::WideText(GetDlgItem(window_, rotserver::kIdPreset1 + 2)), L"JA 330\u00b0");
+}
+
 }  // namespace
