@@ -258,6 +258,17 @@ TEST_F(RotServerMap, PlacementAndStayOnTopAreRememberedAcrossARestart) {
   EXPECT_TRUE(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) << "stays on top";
   EXPECT_TRUE(GetMenuState(GetMenu(window_), rotserver::kIdMenuStayOnTop, MF_BYCOMMAND) &
               MF_CHECKED);
+  ASSERT_TRUE(again.Close(10s));
+
+  // A place on a monitor that is gone (this screen is 1280 x 1024) is not taken.
+  rotserver::Settings gone = *rotserver::LoadSettings();
+  gone.window_box = rotserver::WindowBox{5000, 4000, 320, 620};
+  rstest::StoreSettings(gone);
+  rstest::RotServer third(job_, dir_ + "\\rotserver3.log");
+  ASSERT_TRUE(WaitUntil([&] { return (window_ = third.window()) && IsWindowVisible(window_); }, 10s));
+  GetWindowRect(window_, &r);
+  EXPECT_LT(r.left, GetSystemMetrics(SM_CXVIRTUALSCREEN)) << "off every monitor";
+  EXPECT_LT(r.top, GetSystemMetrics(SM_CYVIRTUALSCREEN)) << "off every monitor";
 }
 
 // A message box of RotServer's with `title` (it has the static text of id 0xFFFF).
