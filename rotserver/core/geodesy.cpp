@@ -69,9 +69,9 @@ std::optional<double> Decimal(std::string_view text) {
 double AngleRad(const LatLon& from, const LatLon& to) {
   // The haversine form stays accurate for points close together.
   const double dlat = Rad(to.lat - from.lat), dlon = Rad(to.lon - from.lon);
-  const double h = std::sin(dlat / 2) * std::sin(dlat / 2) +
-                   std::cos(Rad(from.lat)) * std::cos(Rad(to.lat)) * std::sin(dlon / 2) *
-                       std::sin(dlon / 2);
+  const double h =
+      std::sin(dlat / 2) * std::sin(dlat / 2) +
+      std::cos(Rad(from.lat)) * std::cos(Rad(to.lat)) * std::sin(dlon / 2) * std::sin(dlon / 2);
   return 2 * std::atan2(std::sqrt(h), std::sqrt(std::max(0.0, 1 - h)));
 }
 

@@ -57,7 +57,8 @@ std::optional<LandRings> DecodeLand(std::string_view bytes, std::string* error) 
   if (!in.U16(&rings)) return Bad(error, "the ring count is missing");
   for (unsigned r = 0; r < rings; ++r) {
     unsigned count = 0;
-    if (!in.U16(&count) || count < 3) return Bad(error, "ring " + std::to_string(r) + " is cut short");
+    if (!in.U16(&count) || count < 3)
+      return Bad(error, "ring " + std::to_string(r) + " is cut short");
     std::vector<LatLon> ring(count);
     for (LatLon& p : ring) {
       int lon = 0, lat = 0;
@@ -89,8 +90,8 @@ std::vector<LatLon> Unwrapped(const std::vector<LatLon>& ring) {
     }
     out.push_back(q);
   }
-  const double around = out.back().lon - out.front().lon +
-                        std::remainder(out.front().lon - out.back().lon, 360.0);
+  const double around =
+      out.back().lon - out.front().lon + std::remainder(out.front().lon - out.back().lon, 360.0);
   if (std::fabs(around) > 180.0) {
     const double pole = out.front().lat < 0 ? -90.0 : 90.0;
     out.push_back({pole, out.back().lon});
@@ -123,8 +124,7 @@ LandGrid::LandGrid(const LandRings& land, int cells_per_degree)
       std::sort(crossings.begin(), crossings.end());
       for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
         const int from = static_cast<int>(std::ceil((crossings[i] + 180.0) * per_degree_ - 0.5));
-        const int to =
-            static_cast<int>(std::floor((crossings[i + 1] + 180.0) * per_degree_ - 0.5));
+        const int to = static_cast<int>(std::floor((crossings[i + 1] + 180.0) * per_degree_ - 0.5));
         for (int col = from; col <= to && col < from + columns_; ++col) {
           const size_t bit =
               static_cast<size_t>(row) * columns_ + ((col % columns_) + columns_) % columns_;

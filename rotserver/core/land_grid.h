@@ -14,7 +14,7 @@
 namespace rotserver {
 
 struct LandRings {
-  std::string source;                    // the file's note on where its data came from
+  std::string source;                      // the file's note on where its data came from
   std::vector<std::vector<LatLon>> rings;  // closed implicitly; holes are rings too
 };
 

@@ -162,7 +162,7 @@ bool ParseWindowBoxField(std::string_view text, Settings& out, SettingsError* er
 }  // namespace
 
 Presets DefaultPresets() {
-  return {Preset{"N", 0}, Preset{"NE", 45}, Preset{"E", 90},
+  return {Preset{"N", 0},   Preset{"NE", 45},  Preset{"E", 90},
           Preset{"S", 180}, Preset{"SW", 225}, Preset{"W", 270}};
 }
 
@@ -176,8 +176,9 @@ std::optional<Preset> ParsePreset(std::string_view text, int number, std::string
   if (label.empty() || label.size() > kMaxPresetLabel || label.find(';') != std::string::npos ||
       HasControlCharacter(label) || !bearing) {
     if (error)
-      *error = name + " must be a label of 1 to 6 characters (no ';') and a bearing from 0 to "
-                      "359, e.g. \"EU 45\".";
+      *error = name +
+               " must be a label of 1 to 6 characters (no ';') and a bearing from 0 to "
+               "359, e.g. \"EU 45\".";
     return std::nullopt;
   }
   return Preset{label, *bearing};

@@ -33,7 +33,7 @@ struct Settings {
   int range_mode = 1;           // "RangeMode": line 7 of the status macro (0 or 1)
   int poll_ms = 1000;           // "PollInterval": ms between position queries while still
   std::string station;          // "Station": a locator or "lat, lon"; empty: no map
-  Presets presets = DefaultPresets();  // "Presets": "EU 45;JA 330;..."
+  Presets presets = DefaultPresets();   // "Presets": "EU 45;JA 330;..."
   std::optional<WindowBox> window_box;  // "WindowPlacement": "x y width height"
   bool stay_on_top = false;             // "StayOnTop": "0" / "1"
 };

@@ -27,7 +27,8 @@ double TurnChoice::Turn(double bearing, bool long_path) {
 void TurnChoice::SawTarget(const std::optional<double>& target) {
   const bool changed = target && (!seen_target_ || !Near(*target, *seen_target_));
   seen_target_ = target;
-  if (changed && !(long_path_to_ && Near(*target, *long_path_to_))) last_ = NormalizeCompass(*target);
+  if (changed && !(long_path_to_ && Near(*target, *long_path_to_)))
+    last_ = NormalizeCompass(*target);
 }
 
 std::optional<double> TurnChoice::LongPath(const ViewState& state) {
@@ -37,8 +38,7 @@ std::optional<double> TurnChoice::LongPath(const ViewState& state) {
 }
 
 std::optional<double> TurnChoice::Nudge(const ViewState& state, int step) {
-  std::optional<double> from =
-      state.direction != 0 && state.target ? state.target : state.azimuth;
+  std::optional<double> from = state.direction != 0 && state.target ? state.target : state.azimuth;
   if (!from) return std::nullopt;
   return Turn(Nudged(*from, step), false);
 }

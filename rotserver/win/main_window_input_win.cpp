@@ -70,7 +70,8 @@ std::string MainWindowImpl::PointerWords(int x, int y) {
   if (station_ && map_.available()) {
     const Rose disc = MapDisc(rose);
     if (disc.radius > 0)
-      if (auto spot = Unproject(*station_, (x - disc.cx) / disc.radius, (y - disc.cy) / disc.radius))
+      if (auto spot =
+              Unproject(*station_, (x - disc.cx) / disc.radius, (y - disc.cy) / disc.radius))
         if (CompassAt(rose, x, y)) return SpotWords(*spot);
   }
   std::optional<int> compass = CompassAt(rose, x, y);
@@ -82,7 +83,8 @@ void MainWindowImpl::OnMouseMove(LPARAM lp) {
     TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
     tracking_leave_ = TrackMouseEvent(&track) != FALSE;
   }
-  const std::string words = PointerWords(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+  const std::string words =
+      PointerWords(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
   if (words.empty() && warning_shown_) return;
   warning_shown_ = false;
   SetChildText(hwnd_, kIdPointer, words);

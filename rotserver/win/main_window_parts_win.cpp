@@ -20,8 +20,8 @@ HMENU IdOf(int id) {
 LRESULT CALLBACK ChildKeysProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
   const bool entry = GetDlgCtrlID(hwnd) == kIdEntry;
   HWND parent = GetParent(hwnd);
-  if (msg == WM_KEYDOWN && (wp == VK_ESCAPE || wp == VK_LEFT || wp == VK_RIGHT ||
-                            (entry && wp == VK_RETURN))) {
+  if (msg == WM_KEYDOWN &&
+      (wp == VK_ESCAPE || wp == VK_LEFT || wp == VK_RIGHT || (entry && wp == VK_RETURN))) {
     SendMessageW(parent, WM_KEYDOWN, wp, lp);
     return 0;
   }
@@ -94,7 +94,8 @@ void PlaceChildren(HWND parent, const WindowLayout& l) {
 std::string ChildText(HWND parent, int id) {
   HWND child = GetDlgItem(parent, id);
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(child)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(child, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(child, text.data(), static_cast<int>(text.size()))));
   return winui::WideToUtf8(text);
 }
 

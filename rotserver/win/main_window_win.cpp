@@ -76,7 +76,6 @@ HMENU BuildMenu() {
   return menu;
 }
 
-
 }  // namespace
 
 MainWindowImpl::MainWindowImpl(HINSTANCE instance, int show, WindowActions actions)

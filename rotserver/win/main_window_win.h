@@ -24,11 +24,11 @@ enum MainWindowId : int {
   kIdActivity,       // "turning right", "stopped", "no reading for 7 s"
   kIdStatusLine,     // backend, address and link, wrapped to two rows
   kIdStopButton,
-  kIdPointer,     // what lies under the pointer, or why a typed bearing was refused
-  kIdEntry,       // the bearing to turn to
+  kIdPointer,  // what lies under the pointer, or why a typed bearing was refused
+  kIdEntry,    // the bearing to turn to
   kIdGo,
-  kIdLongPath,    // "LP"
-  kIdBridgeLine,  // "Logger32-Vexal: linked"
+  kIdLongPath,       // "LP"
+  kIdBridgeLine,     // "Logger32-Vexal: linked"
   kIdPreset1 = 121,  // .. kIdPreset1 + 5
   kIdMenuSettings = 201,
   kIdMenuExit,

@@ -155,8 +155,8 @@ Rose RoseIn(const RECT& area, int dpi) {
   return {area.left + width / 2.0, area.top + height / 2.0, radius};
 }
 
-void PaintRose(HDC dc, const RECT& area, const ViewState& state, int dpi, HFONT font,
-               MapLayer* map, const std::optional<LatLon>& station) {
+void PaintRose(HDC dc, const RECT& area, const ViewState& state, int dpi, HFONT font, MapLayer* map,
+               const std::optional<LatLon>& station) {
   FillRect(dc, &area, GetSysColorBrush(COLOR_WINDOW));
   const Rose rose = RoseIn(area, dpi);
   if (rose.radius < 8) return;

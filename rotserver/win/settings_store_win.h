@@ -16,10 +16,10 @@ inline constexpr const char* kValueCommand = wire::kRotctldCommandValue;
 inline constexpr const char* kValueOffset = wire::kOffsetValue;
 inline constexpr const char* kValueRangeMode = wire::kRangeModeValue;
 inline constexpr const char* kValuePoll = wire::kPollValue;
-inline constexpr const char* kValueStation = "Station";          // locator or "lat, lon"
-inline constexpr const char* kValuePresets = "Presets";          // "EU 45;JA 330;..."
+inline constexpr const char* kValueStation = "Station";            // locator or "lat, lon"
+inline constexpr const char* kValuePresets = "Presets";            // "EU 45;JA 330;..."
 inline constexpr const char* kValueWindowBox = "WindowPlacement";  // "x y width height"
-inline constexpr const char* kValueStayOnTop = "StayOnTop";      // "0" / "1"
+inline constexpr const char* kValueStayOnTop = "StayOnTop";        // "0" / "1"
 
 // Nothing when no RotServer setting is stored yet (the first start); stored values that do not
 // parse fall back to their defaults one by one.

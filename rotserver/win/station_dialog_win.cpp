@@ -37,9 +37,9 @@ class StationDialog {
 };
 
 std::optional<Settings> StationDialog::Run(HWND owner) {
-  INT_PTR rc = DialogBoxParamA(GetModuleHandleA(nullptr),
-                               MAKEINTRESOURCEA(ROTSERVER_STATION_DIALOG), owner, DialogProc,
-                               reinterpret_cast<LPARAM>(this));
+  INT_PTR rc =
+      DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ROTSERVER_STATION_DIALOG), owner,
+                      DialogProc, reinterpret_cast<LPARAM>(this));
   if (rc == -1) throw std::runtime_error("the station dialog cannot be shown");
   return rc == IDOK ? result_ : std::nullopt;
 }

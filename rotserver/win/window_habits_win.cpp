@@ -10,8 +10,7 @@ void RestorePlacement(HWND hwnd, const Settings& settings) {
   const WindowBox& box = *settings.window_box;
   RECT r{box.x, box.y, box.x + box.width, box.y + box.height};
   if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;  // that monitor is gone
-  SetWindowPos(hwnd, nullptr, box.x, box.y, box.width, box.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool StorePlacement(HWND hwnd, bool stay_on_top) {

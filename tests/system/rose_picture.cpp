@@ -31,7 +31,6 @@ RosePicture::RosePicture(HWND hwnd) : hwnd_(hwnd), picture_(logger_test::Capture
   radius_ = (right - left) / 2.0;
 }
 
-
 POINT RosePicture::Along(double deg, double fraction) const {
   const double a = deg * kPi / 180.0;
   return {static_cast<LONG>(std::lround(cx_ + radius_ * fraction * std::sin(a))),
@@ -70,7 +69,8 @@ uint32_t RosePicture::At(int x, int y) const {
 
 std::wstring WideText(HWND hwnd) {
   std::wstring text(512, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 

@@ -110,9 +110,8 @@ TEST_F(RotServerMap, ClickOnACountryTurnsThereShiftTakesTheLongPathAndThePointer
   ASSERT_TRUE(WaitUntil([&] { return !(pointer = Wide(rotserver::kIdPointer)).empty(); }, 5s));
   int bearing = 0, thousands = 0, units = 0;
   wchar_t field[3] = {};
-  ASSERT_EQ(swscanf(pointer.c_str(), L"%d\u00b0  %d,%d km  %2ls", &bearing, &thousands, &units,
-                    field),
-            4)
+  ASSERT_EQ(
+      swscanf(pointer.c_str(), L"%d\u00b0  %d,%d km  %2ls", &bearing, &thousands, &units, field), 4)
       << std::string(pointer.begin(), pointer.end());
   EXPECT_NEAR(bearing, 297, 1);
   // One pixel of this map is about 170 km.
@@ -187,7 +186,8 @@ TEST_F(RotServerMap, TypedBearingEnterLongPathPresetNudgeAndEsc) {
   controls::Stroke(VK_RETURN);
   controls::Stroke(VK_ESCAPE);
   ASSERT_TRUE(server->WaitLog("operator stop", 5s));
-  EXPECT_EQ(Text(rotserver::kIdPointer), "Type a bearing as a whole number of degrees from 0 to 360.");
+  EXPECT_EQ(Text(rotserver::kIdPointer),
+            "Type a bearing as a whole number of degrees from 0 to 360.");
   ASSERT_TRUE(WaitUntil([&] { return Text(rotserver::kIdActivity) == "stopped"; }, 5s));
 
   // The preset "NE 45°" (a default) turns to 45.
@@ -228,11 +228,14 @@ TEST_F(RotServerMap, TypedBearingEnterLongPathPresetNudgeAndEsc) {
   const std::wstring stored = L"W " + std::to_wstring(now) + L"\u00b0";
   ASSERT_TRUE(WaitUntil([&] { return rstest::WideText(west) == stored; }, 5s));
   controls::Stroke(VK_ESCAPE);
-  ASSERT_TRUE(WaitUntil([&] {
-    int stops = 0;
-    for (const std::string& line : server->Log()) stops += line.find("operator stop") != std::string::npos;
-    return stops == 4;
-  }, 5s));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        int stops = 0;
+        for (const std::string& line : server->Log())
+          stops += line.find("operator stop") != std::string::npos;
+        return stops == 4;
+      },
+      5s));
   EXPECT_EQ(Turns(*server).size(), 4u) << "Ctrl+click turned";
   ASSERT_TRUE(rotserver::LoadSettings());
   EXPECT_EQ(rotserver::LoadSettings()->presets[5].bearing_deg, now) << "kept in the registry";
@@ -248,7 +251,8 @@ TEST_F(RotServerMap, PlacementAndStayOnTopAreRememberedAcrossARestart) {
     ASSERT_TRUE(server->Close(10s));
   }
   rstest::RotServer again(job_, dir_ + "\\rotserver2.log");
-  ASSERT_TRUE(WaitUntil([&] { return (window_ = again.window()) && IsWindowVisible(window_); }, 10s));
+  ASSERT_TRUE(
+      WaitUntil([&] { return (window_ = again.window()) && IsWindowVisible(window_); }, 10s));
   RECT r;
   GetWindowRect(window_, &r);
   EXPECT_EQ(r.left, 210);
@@ -265,7 +269,8 @@ TEST_F(RotServerMap, PlacementAndStayOnTopAreRememberedAcrossARestart) {
   gone.window_box = rotserver::WindowBox{5000, 4000, 320, 620};
   rstest::StoreSettings(gone);
   rstest::RotServer third(job_, dir_ + "\\rotserver3.log");
-  ASSERT_TRUE(WaitUntil([&] { return (window_ = third.window()) && IsWindowVisible(window_); }, 10s));
+  ASSERT_TRUE(
+      WaitUntil([&] { return (window_ = third.window()) && IsWindowVisible(window_); }, 10s));
   GetWindowRect(window_, &r);
   EXPECT_LT(r.left, GetSystemMetrics(SM_CXVIRTUALSCREEN)) << "off every monitor";
   EXPECT_LT(r.top, GetSystemMetrics(SM_CYVIRTUALSCREEN)) << "off every monitor";
@@ -299,15 +304,18 @@ TEST_F(RotServerMap, StationDialogRefusesABadLocatorAndShowsTheMapForAGoodOne) {
   ASSERT_NE(window_, nullptr);
   PostMessageA(window_, WM_COMMAND, rotserver::kIdMenuStation, 0);
   HWND dialog = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    return (dialog = FindWindowA("#32770", "Station and presets")) && IsWindowVisible(dialog);
-  }, 10s));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return (dialog = FindWindowA("#32770", "Station and presets")) && IsWindowVisible(dialog);
+      },
+      10s));
   HWND field = GetDlgItem(dialog, ROTSERVER_STATION_FIELD);
   ASSERT_NE(field, nullptr);
   SetWindowTextA(field, "JS58td");  // S is beyond the last field letter, R
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   HWND box = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (box = MessageBoxOf(server->pid(), "Station and presets")); }, 10s));
+  ASSERT_TRUE(
+      WaitUntil([&] { return (box = MessageBoxOf(server->pid(), "Station and presets")); }, 10s));
   const std::string why = harness::WindowText(GetDlgItem(box, 0xFFFF));
   EXPECT_NE(why.find("Station must be a locator"), std::string::npos) << why;
   EXPECT_NE(why.find("4, 6 or 8 characters"), std::string::npos) << why;
@@ -320,7 +328,8 @@ TEST_F(RotServerMap, StationDialogRefusesABadLocatorAndShowsTheMapForAGoodOne) {
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10s)) << "the dialog stays open";
   EXPECT_EQ(rotserver::LoadSettings()->station, "JN58td");
-  ASSERT_TRUE(WaitUntil([&] { return rstest::RosePicture(window_).Count(Rgb(214, 232, 246)) > 1000; }, 10s))
+  ASSERT_TRUE(
+      WaitUntil([&] { return rstest::RosePicture(window_).Count(Rgb(214, 232, 246)) > 1000; }, 10s))
       << "no map after the station was set";
 }
 
@@ -334,9 +343,11 @@ TEST_F(RotServerMap, SettingsDialogKeepsTheStationAndThePresets) {
   rstest::StoreSettings(stored);
   PostMessageA(window_, WM_COMMAND, rotserver::kIdMenuSettings, 0);
   HWND dialog = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    return (dialog = FindWindowA("#32770", "RotServer settings")) && IsWindowVisible(dialog);
-  }, 10s));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return (dialog = FindWindowA("#32770", "RotServer settings")) && IsWindowVisible(dialog);
+      },
+      10s));
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10s));
   const rotserver::Settings after = *rotserver::LoadSettings();

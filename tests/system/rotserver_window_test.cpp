@@ -313,7 +313,8 @@ TEST_F(RotServerWindow, ClosingWhileTheBridgeIsLinkedAsksFirst) {
     std::string question;
     std::thread answerer([&] {
       HWND box = nullptr;
-      harness::WaitUntil([&] { return (box = FindWindowA("#32770", "RotServer")) != nullptr; }, 10s);
+      harness::WaitUntil([&] { return (box = FindWindowA("#32770", "RotServer")) != nullptr; },
+                         10s);
       if (!box) return;
       question = harness::WindowText(GetDlgItem(box, 0xFFFF));
       PostMessageA(box, WM_COMMAND, answer, 0);

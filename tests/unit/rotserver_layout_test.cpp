@@ -17,10 +17,10 @@ bool Overlap(const Box& a, const Box& b) {
 
 std::vector<std::pair<std::string, Box>> Parts(const rotserver::WindowLayout& l) {
   std::vector<std::pair<std::string, Box>> parts = {
-      {"heading", l.heading}, {"target", l.target}, {"activity", l.activity},
+      {"heading", l.heading}, {"target", l.target},   {"activity", l.activity},
       {"rose", l.rose},       {"pointer", l.pointer}, {"entry", l.entry},
-      {"go", l.go},           {"lp", l.long_path},  {"stop", l.stop},
-      {"bridge", l.bridge},   {"mark", l.mark},     {"status", l.status}};
+      {"go", l.go},           {"lp", l.long_path},    {"stop", l.stop},
+      {"bridge", l.bridge},   {"mark", l.mark},       {"status", l.status}};
   for (size_t i = 0; i < l.presets.size(); ++i)
     parts.push_back({"preset " + std::to_string(i + 1), l.presets[i]});
   return parts;

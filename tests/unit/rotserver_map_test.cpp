@@ -61,10 +61,10 @@ TEST(Locator, FourSixAndEightCharactersGiveTheCentreOfTheirSquare) {
   };
   // JN58: field J (lon -180 + 9*20 = 0), N (lat -90 + 13*10 = 40); square 5 (+10), 8 (+8);
   // subsquare t (+19 * 5'), d (+3 * 2.5'); extended 2 (+2 * 30"), 5 (+5 * 15").
-  for (const Case& c : {Case{"JN58", 48.5, 11.0}, Case{"JN58td", 48.1458333, 11.625},
-                        Case{"jn58TD", 48.1458333, 11.625}, Case{"JN58td25", 48.1479167, 11.6041667},
-                        Case{"AA00aa", -89.9791667, -179.9583333},
-                        Case{"RR99xx", 89.9791667, 179.9583333}}) {
+  for (const Case& c :
+       {Case{"JN58", 48.5, 11.0}, Case{"JN58td", 48.1458333, 11.625},
+        Case{"jn58TD", 48.1458333, 11.625}, Case{"JN58td25", 48.1479167, 11.6041667},
+        Case{"AA00aa", -89.9791667, -179.9583333}, Case{"RR99xx", 89.9791667, 179.9583333}}) {
     std::string error;
     auto got = rotserver::ParseLocator(c.text, &error);
     ASSERT_TRUE(got) << c.text << ": " << error;
@@ -79,8 +79,8 @@ TEST(Locator, FourSixAndEightCharactersGiveTheCentreOfTheirSquare) {
 }
 
 TEST(Locator, BadLocatorsAreRefusedInWords) {
-  for (const char* bad : {"", "JN5", "JN58t", "JN58td2", "JS58", "JN58ty", "1N58", "JNA8",
-                          "JN58td2x", "JN58 td"}) {
+  for (const char* bad :
+       {"", "JN5", "JN58t", "JN58td2", "JS58", "JN58ty", "1N58", "JNA8", "JN58td2x", "JN58 td"}) {
     std::string error;
     EXPECT_FALSE(rotserver::ParseLocator(bad, &error)) << bad;
     EXPECT_NE(error.find("4, 6 or 8 characters"), std::string::npos) << bad << ": " << error;
@@ -143,11 +143,11 @@ TEST(LandData, TheEmbeddedFileDecodesAndKnowsLandFromSea) {
   EXPECT_NE(land->source.find("world-atlas 2.0.2"), std::string::npos);
   EXPECT_GT(land->rings.size(), 100u);
   rotserver::LandGrid grid(*land);
-  for (LatLon place : {kLondon, kTokyo, kSydney, LatLon{48.15, 11.6}, LatLon{0, 20},
-                       LatLon{-80, 0}, LatLon{40, -100}, LatLon{-15, -50},
-                       LatLon{-89, 0} /* the pole inside Antarctica's ring */,
-                       LatLon{66, -172} /* Chukotka, east of the antimeridian */,
-                       LatLon{-17.8, 177.9} /* Fiji, whose ring crosses it */})
+  for (LatLon place :
+       {kLondon, kTokyo, kSydney, LatLon{48.15, 11.6}, LatLon{0, 20}, LatLon{-80, 0},
+        LatLon{40, -100}, LatLon{-15, -50}, LatLon{-89, 0} /* the pole inside Antarctica's ring */,
+        LatLon{66, -172} /* Chukotka, east of the antimeridian */,
+        LatLon{-17.8, 177.9} /* Fiji, whose ring crosses it */})
     EXPECT_TRUE(grid.IsLand(place)) << place.lat << ", " << place.lon;
   for (LatLon place : {LatLon{0, -30}, LatLon{0, -150}, LatLon{-40, 80}, LatLon{42, 5},
                        LatLon{42, 50} /* the Caspian Sea, a hole in Asia */, LatLon{85, 0},
@@ -162,13 +162,13 @@ TEST(LandData, DamagedFilesAreRefusedInWords) {
     std::string bytes;
     const char* words;
   };
-  for (const Case& c : {Case{"", "VXLAND1"}, Case{"VXLAND2\nx\n", "VXLAND1"},
-                        Case{"VXLAND1\nno end", "source note"},
-                        Case{good.substr(0, good.size() - 3), "cut short"},
-                        Case{good + "x", "follow the last ring"},
-                        Case{std::string("VXLAND1\n\n\x01\x00\x03\x00", 13) +
-                                 std::string("\xFF\x7F\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00", 12),
-                             "leaves the globe"}}) {
+  for (const Case& c :
+       {Case{"", "VXLAND1"}, Case{"VXLAND2\nx\n", "VXLAND1"},
+        Case{"VXLAND1\nno end", "source note"}, Case{good.substr(0, good.size() - 3), "cut short"},
+        Case{good + "x", "follow the last ring"},
+        Case{std::string("VXLAND1\n\n\x01\x00\x03\x00", 13) +
+                 std::string("\xFF\x7F\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00", 12),
+             "leaves the globe"}}) {
     std::string error;
     EXPECT_FALSE(rotserver::DecodeLand(c.bytes, &error)) << c.words;
     EXPECT_NE(error.find(c.words), std::string::npos) << error;

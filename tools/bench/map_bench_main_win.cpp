@@ -34,8 +34,8 @@ double NowMicros() {
 
 void PrintSummary(const char* prefix, const std::vector<double>& micros) {
   bench::Summary s = bench::Summarize(micros);
-  std::printf("%s_count %zu\n%s_median_us %.1f\n%s_p90_us %.1f\n%s_max_us %.1f\n", prefix,
-              s.count, prefix, s.median, prefix, s.p90, prefix, s.max);
+  std::printf("%s_count %zu\n%s_median_us %.1f\n%s_p90_us %.1f\n%s_max_us %.1f\n", prefix, s.count,
+              prefix, s.median, prefix, s.p90, prefix, s.max);
 }
 
 int Run(long count, int size) {
@@ -76,7 +76,8 @@ int Run(long count, int size) {
   const RECT rect{0, 0, area, area};
   for (long i = 0; i < count; ++i) {
     start = NowMicros();
-    rotserver::PaintRose(dc.get(), rect, state, 96, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), &map, station);
+    rotserver::PaintRose(dc.get(), rect, state, 96,
+                         static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), &map, station);
     GdiFlush();
     whole.push_back(NowMicros() - start);
   }
