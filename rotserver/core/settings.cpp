@@ -1,5 +1,7 @@
 #include "rotserver/core/settings.h"
 
+#include "rotserver/core/geodesy.h"
+
 #include <cctype>
 #include <cstdint>
 #include <string_view>
@@ -102,7 +104,91 @@ bool ParseNumber(std::string_view text, const char* field, int min, int max, con
   return true;
 }
 
+constexpr size_t kMaxPresetLabel = 6;
+constexpr int kMaxWindowCoordinate = 100000;
+
+bool ParseStationField(std::string_view text, Settings& out, SettingsError* error) {
+  text = Trimmed(text);
+  out.station.clear();
+  if (text.empty()) return true;
+  std::string why;
+  std::optional<LatLon> position = ParseStation(text, &why);
+  if (!position) return Fail(error, kFieldStation, "a locator or latitude and longitude. " + why);
+  // A locator is kept in its usual form: field upper case, subsquare lower case.
+  std::string kept(text);
+  if (text.find_first_of(", ") == std::string_view::npos)
+    for (size_t i = 0; i < kept.size(); ++i)
+      kept[i] = static_cast<char>(i < 2 ? std::toupper(static_cast<unsigned char>(kept[i]))
+                                        : std::tolower(static_cast<unsigned char>(kept[i])));
+  out.station = kept;
+  return true;
+}
+
+bool ParsePresetsField(std::string_view text, Settings& out, SettingsError* error) {
+  text = Trimmed(text);
+  if (text.empty()) return true;  // the defaults
+  for (int i = 0; i < kPresetCount; ++i) {
+    const size_t end = text.find(';');
+    if ((end == std::string_view::npos) != (i == kPresetCount - 1))
+      return Fail(error, kFieldPresets, "six presets separated by ';'.");
+    std::string why;
+    std::optional<Preset> preset = ParsePreset(text.substr(0, end), i + 1, &why);
+    if (!preset) {
+      if (error) *error = SettingsError{kFieldPresets, why};
+      return false;
+    }
+    out.presets[static_cast<size_t>(i)] = *preset;
+    if (end != std::string_view::npos) text.remove_prefix(end + 1);
+  }
+  return true;
+}
+
+bool ParseWindowBoxField(std::string_view text, Settings& out, SettingsError* error) {
+  text = Trimmed(text);
+  out.window_box.reset();
+  if (text.empty()) return true;
+  int values[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    const size_t end = text.find(' ');
+    std::optional<int> v =
+        WholeNumber(text.substr(0, end), i < 2 ? -kMaxWindowCoordinate : 1, kMaxWindowCoordinate);
+    if (!v || (end == std::string_view::npos) != (i == 3))
+      return Fail(error, kFieldWindowBox, "four whole numbers: x y width height.");
+    values[i] = *v;
+    if (end != std::string_view::npos) text = Trimmed(text.substr(end + 1));
+  }
+  out.window_box = WindowBox{values[0], values[1], values[2], values[3]};
+  return true;
+}
+
 }  // namespace
+
+Presets DefaultPresets() {
+  return {Preset{"N", 0},   Preset{"NE", 45},  Preset{"E", 90},
+          Preset{"S", 180}, Preset{"SW", 225}, Preset{"W", 270}};
+}
+
+std::optional<Preset> ParsePreset(std::string_view text, int number, std::string* error) {
+  text = Trimmed(text);
+  const size_t blank = text.rfind(' ');
+  const std::string name = "Preset " + std::to_string(number);
+  const std::string label(blank == std::string_view::npos ? "" : Trimmed(text.substr(0, blank)));
+  std::optional<int> bearing =
+      blank == std::string_view::npos ? std::nullopt : WholeNumber(text.substr(blank + 1), 0, 359);
+  if (label.empty() || label.size() > kMaxPresetLabel || label.find(';') != std::string::npos ||
+      HasControlCharacter(label) || !bearing) {
+    if (error)
+      *error = name +
+               " must be a label of 1 to 6 characters (no ';') and a bearing from 0 to "
+               "359, e.g. \"EU 45\".";
+    return std::nullopt;
+  }
+  return Preset{label, *bearing};
+}
+
+std::string FormatPreset(const Preset& preset) {
+  return preset.label + " " + std::to_string(preset.bearing_deg);
+}
 
 std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* error) {
   Settings out;
@@ -133,6 +219,14 @@ std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* e
       !ParseNumber(text.poll_ms, kFieldPoll, kMinPollMs, kMaxPollMs,
                    "a whole number of milliseconds from 250 to 10000.", out.poll_ms, error))
     return std::nullopt;
+  int on_top = 0;
+  if (!ParseStationField(text.station, out, error) ||
+      !ParsePresetsField(text.presets, out, error) ||
+      !ParseWindowBoxField(text.window_box, out, error) ||
+      !ParseNumber(text.stay_on_top.empty() ? "0" : text.stay_on_top, kFieldStayOnTop, 0, 1,
+                   "0 or 1.", on_top, error))
+    return std::nullopt;
+  out.stay_on_top = on_top == 1;
   return out;
 }
 
@@ -144,6 +238,13 @@ SettingsText FormatSettings(const Settings& settings) {
   text.offset_deg = std::to_string(settings.offset_deg);
   text.range_mode = std::to_string(settings.range_mode);
   text.poll_ms = std::to_string(settings.poll_ms);
+  text.station = settings.station;
+  for (const Preset& preset : settings.presets)
+    text.presets += (text.presets.empty() ? "" : ";") + FormatPreset(preset);
+  if (const auto& box = settings.window_box)
+    text.window_box = std::to_string(box->x) + " " + std::to_string(box->y) + " " +
+                      std::to_string(box->width) + " " + std::to_string(box->height);
+  text.stay_on_top = settings.stay_on_top ? "1" : "0";
   return text;
 }
 
@@ -162,6 +263,10 @@ const StoredField kStoredFields[] = {
     {kFieldOffset, &SettingsText::offset_deg, &StoredSettings::offset_deg},
     {kFieldRangeMode, &SettingsText::range_mode, &StoredSettings::range_mode},
     {kFieldPoll, &SettingsText::poll_ms, &StoredSettings::poll_ms},
+    {kFieldStation, &SettingsText::station, &StoredSettings::station},
+    {kFieldPresets, &SettingsText::presets, &StoredSettings::presets},
+    {kFieldWindowBox, &SettingsText::window_box, &StoredSettings::window_box},
+    {kFieldStayOnTop, &SettingsText::stay_on_top, &StoredSettings::stay_on_top},
 };
 
 // The stored text as a message quotes it: a long one by its start and its length.
@@ -178,11 +283,13 @@ std::string WithoutFullStop(std::string message) {
   return message;
 }
 
+// Whether any other value of the rotator is stored. The station, presets and window values
+// are stored on their own (the window's place at every close), so they say nothing about it.
 bool OthersStored(const StoredSettings& stored) {
-  for (const StoredField& field : kStoredFields)
-    if (field.stored != &StoredSettings::backend &&
-        (stored.*field.stored).kind != StoredValue::Kind::kMissing)
-      return true;
+  for (const StoredValue StoredSettings::*value :
+       {&StoredSettings::rotctld_address, &StoredSettings::rotctld_command,
+        &StoredSettings::offset_deg, &StoredSettings::range_mode, &StoredSettings::poll_ms})
+    if ((stored.*value).kind != StoredValue::Kind::kMissing) return true;
   return false;
 }
 

@@ -2,15 +2,31 @@
 // HKCU\Software\Vexal, beside the bridge's "Program". No Win32 here.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace rotserver {
 
 enum class BackendKind { kSimulated, kRotctld };
+
+// A favourite heading on one of the window's six buttons ("EU 45").
+struct Preset {
+  std::string label;  // 1..6 characters, no ';'
+  int bearing_deg = 0;
+};
+inline constexpr int kPresetCount = 6;
+using Presets = std::array<Preset, kPresetCount>;
+Presets DefaultPresets();
+
+// The window's outer rectangle where the operator left it (screen pixels).
+struct WindowBox {
+  int x = 0, y = 0, width = 0, height = 0;
+};
 
 struct Settings {
   BackendKind backend = BackendKind::kSimulated;  // "RotatorBackend": "simulated" / "rotctld"
@@ -19,6 +35,10 @@ struct Settings {
   int offset_deg = 0;           // "CalibrationOffset": -180..180
   int range_mode = 1;           // "RangeMode": line 7 of the status macro (0 or 1)
   int poll_ms = 1000;           // "PollInterval": ms between position queries while still
+  std::string station;          // "Station": a locator or "lat, lon"; empty: no map
+  Presets presets = DefaultPresets();   // "Presets": "EU 45;JA 330;..."
+  std::optional<WindowBox> window_box;  // "WindowPlacement": "x y width height"
+  bool stay_on_top = false;             // "StayOnTop": "0" / "1"
 };
 
 // The dialog's fields as typed, before checking.
@@ -29,6 +49,11 @@ struct SettingsText {
   std::string offset_deg;
   std::string range_mode;
   std::string poll_ms;
+  // Kept by other dialogs than the settings dialog: empty is their default.
+  std::string station{};
+  std::string presets{};
+  std::string window_box{};
+  std::string stay_on_top{};
 };
 
 // The fields' labels as the dialog shows them; error messages begin with them.
@@ -38,6 +63,10 @@ inline constexpr char kFieldCommand[] = "rotctld command line";
 inline constexpr char kFieldOffset[] = "Calibration offset";
 inline constexpr char kFieldRangeMode[] = "Range mode";
 inline constexpr char kFieldPoll[] = "Poll interval";
+inline constexpr char kFieldStation[] = "Station";
+inline constexpr char kFieldPresets[] = "Presets";
+inline constexpr char kFieldWindowBox[] = "Window placement";
+inline constexpr char kFieldStayOnTop[] = "Stay on top";
 
 // A value that cannot be used: typed in the dialog, or found stored.
 struct SettingsProblem {
@@ -50,6 +79,11 @@ using SettingsError = SettingsProblem;
 std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* error);
 SettingsText FormatSettings(const Settings& settings);
 
+// One preset as typed: a label and a bearing separated by a blank ("EU 45"); `number` (1..6)
+// names it in the error.
+std::optional<Preset> ParsePreset(std::string_view text, int number, std::string* error);
+std::string FormatPreset(const Preset& preset);
+
 // One value as the registry holds it.
 struct StoredValue {
   enum class Kind { kMissing, kString, kOtherType };
@@ -60,6 +94,7 @@ struct StoredValue {
 // The stored values, one for each field of SettingsText.
 struct StoredSettings {
   StoredValue backend, rotctld_address, rotctld_command, offset_deg, range_mode, poll_ms;
+  StoredValue station, presets, window_box, stay_on_top;
 };
 
 struct LoadedSettings {

@@ -23,10 +23,6 @@ std::string LinkWords(const ViewState& state) {
   return {};
 }
 
-std::string WholeDegrees(double deg) {
-  return std::to_string(static_cast<int>(std::lround(NormalizeCompass(deg))) % 360);
-}
-
 }  // namespace
 
 std::string StatusLine(const ViewState& state) {
@@ -44,12 +40,6 @@ std::string StaleText(const ViewState& state) {
   if (!state.stale) return {};
   return "no reading for " +
          std::to_string(state.seconds_since_reading < 0 ? 0 : state.seconds_since_reading) + " s";
-}
-
-std::string HeadingText(const ViewState& state) {
-  std::string text = "azimuth " + (state.azimuth ? WholeDegrees(*state.azimuth) : "---");
-  if (state.target) text += "  target " + WholeDegrees(*state.target);
-  return text;
 }
 
 }  // namespace rotserver

@@ -16,8 +16,4 @@ std::string StatusLine(const ViewState& state);
 // readings arrive.
 std::string StaleText(const ViewState& state);
 
-// The headings above the rose in whole degrees: "azimuth 123  target 245", "azimuth ---" before
-// the first reading; the target only while there is one.
-std::string HeadingText(const ViewState& state);
-
 }  // namespace rotserver

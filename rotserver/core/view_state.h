@@ -30,6 +30,8 @@ struct ViewState {
   double max_az = 360;
   // The calibration offset: compass = rotator azimuth + offset (mod 360), to draw the range.
   int offset_deg = 0;
+  bool bridge_linked = false;  // Logger32-Vexal holds its status link to RotServer
+  bool simulated = false;      // the simulated rotator, not a real one, is turning
 };
 
 }  // namespace rotserver

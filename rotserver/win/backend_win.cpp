@@ -120,6 +120,7 @@ void Backend::Tick(Millis now) {
 
 ViewState Backend::View(Millis now) const {
   ViewState view = front_->View(now);
+  view.simulated = socket_ == nullptr;  // only rotctld has a socket
   if (supervisor_ && view.link != LinkState::kConnected) {
     std::string situation = supervisor_->Situation(now);
     if (!situation.empty())

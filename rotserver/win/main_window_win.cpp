@@ -1,16 +1,26 @@
 #include "rotserver/win/main_window_win.h"
 
+#include "rotserver/win/main_window_impl_win.h"
+
 #include <commctrl.h>
 
+#include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "rotserver/core/heading_text.h"
 #include "rotserver/core/rose_geometry.h"
 #include "rotserver/core/status_text.h"
+#include "rotserver/core/window_layout.h"
 #include "rotserver/win/callback_errors_win.h"
+#include "rotserver/win/main_window_parts_win.h"
+#include "rotserver/win/map_paint_win.h"
 #include "rotserver/win/rose_paint_win.h"
 #include "rotserver/win/settings_dialog_win.h"
 #include "rotserver/win/settings_store_win.h"
+#include "rotserver/win/station_dialog_win.h"
+#include "rotserver/win/window_habits_win.h"
 #include "winui/window_state_win.h"
 
 namespace rotserver {
@@ -18,12 +28,8 @@ namespace rotserver {
 namespace {
 
 constexpr char kClassName[] = "RotServerWindow";
-// Design units at 96 dpi.
-constexpr int kWidth96 = 280, kHeight96 = 340;
-constexpr int kMinWidth96 = 200, kMinHeight96 = 240;
-constexpr int kMargin96 = 8, kRow96 = 18, kButtonWidth96 = 64, kButtonHeight96 = 24;
-constexpr int kFontHeight96 = 12;
-constexpr COLORREF kStaleTextColour = RGB(176, 0, 0);
+constexpr COLORREF kWarningTextColour = RGB(176, 0, 0);
+constexpr COLORREF kMarkColours[] = {RGB(0, 160, 64), RGB(232, 160, 0), RGB(224, 32, 32)};
 
 int Scale(int value, int dpi) {
   return MulDiv(value, dpi, 96);
@@ -49,59 +55,28 @@ int WindowDpi(HWND hwnd) {
 bool RoseDiffers(const ViewState& a, const ViewState& b) {
   return a.azimuth != b.azimuth || a.stale != b.stale || a.target != b.target ||
          a.direction != b.direction || a.min_az != b.min_az || a.max_az != b.max_az ||
-         a.offset_deg != b.offset_deg;
+         a.offset_deg != b.offset_deg || a.simulated != b.simulated;
 }
 
-constexpr UINT_PTR kStopSubclassId = 1;
-
-// Esc on the focused Stop button stops too.
-LRESULT CALLBACK StopButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
-    SendMessageA(GetParent(hwnd), WM_KEYDOWN, wp, lp);
-    return 0;
-  }
-  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, StopButtonProc, kStopSubclassId);
-  return DefSubclassProc(hwnd, msg, wp, lp);
+HFONT MakeFont(int height, int weight) {
+  return CreateFontA(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                     DEFAULT_PITCH | FF_SWISS, "Tahoma");
 }
 
-class MainWindowImpl final : public MainWindow {
- public:
-  MainWindowImpl(HINSTANCE instance, int show, WindowActions actions);
-  ~MainWindowImpl() override;
+HMENU BuildMenu() {
+  HMENU menu = CreateMenu();
+  HMENU file = CreatePopupMenu();
+  AppendMenuA(file, MF_STRING, kIdMenuSettings, "&Settings...");
+  AppendMenuA(file, MF_STRING, kIdMenuStation, "Station and &presets...");
+  AppendMenuA(file, MF_STRING, kIdMenuStayOnTop, "Stay on &top");
+  AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(file, MF_STRING, kIdMenuExit, "E&xit");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  return menu;
+}
 
-  HWND hwnd() const override { return hwnd_; }
-  void Show(const ViewState& state) override;
-  void OpenSettings(const Settings& current, const SettingsProblem* mark = nullptr) override;
-
- private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-
-  void OnCreate();
-  void OnPaint();
-  void OnPrintClient(HDC dc);
-  void OnSize();
-  void OnLeftButtonDown(LPARAM lp);
-  void OnKeyDown(WPARAM key);
-  void OnCommand(WPARAM wp);
-  void OnDpiChanged(int dpi, const RECT* suggested);
-  void OnMinMaxInfo(MINMAXINFO* info) const;
-  void OnClose();
-  LRESULT OnCtlColorStatic(HDC dc, HWND control);
-
-  void Layout();
-  void ApplyFont();
-  void PaintClient(HDC dc, const RECT& client);
-  void SetTextIfChanged(int id, const std::string& text);
-  HWND Child(int id) const { return GetDlgItem(hwnd_, id); }
-
-  HWND hwnd_ = nullptr;
-  WindowActions actions_;
-  int dpi_ = 96;
-  GdiObject<HFONT> font_;
-  RECT rose_area_{};
-  ViewState state_;
-};
+}  // namespace
 
 MainWindowImpl::MainWindowImpl(HINSTANCE instance, int show, WindowActions actions)
     : actions_(std::move(actions)), dpi_(SystemDpi()) {
@@ -117,15 +92,10 @@ MainWindowImpl::MainWindowImpl(HINSTANCE instance, int show, WindowActions actio
     wc.lpszClassName = kClassName;
     if (!RegisterClassExA(&wc)) throw std::runtime_error("RegisterClass RotServerWindow failed");
   }
-  HMENU menu = CreateMenu();
-  HMENU file = CreatePopupMenu();
-  AppendMenuA(file, MF_STRING, kIdMenuSettings, "&Settings...");
-  AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(file, MF_STRING, kIdMenuExit, "E&xit");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  HMENU menu = BuildMenu();
   CreateWindowExA(0, kClassName, kMainWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                  CW_USEDEFAULT, CW_USEDEFAULT, Scale(kWidth96, dpi_), Scale(kHeight96, dpi_),
-                  nullptr, menu, instance, this);
+                  CW_USEDEFAULT, CW_USEDEFAULT, Scale(kLayoutWidth96, dpi_),
+                  Scale(kLayoutHeight96, dpi_), nullptr, menu, instance, this);
   if (!hwnd_) {
     DestroyMenu(menu);
     throw std::runtime_error("CreateWindow RotServerWindow failed: " +
@@ -134,10 +104,13 @@ MainWindowImpl::MainWindowImpl(HINSTANCE instance, int show, WindowActions actio
   // Per monitor, the window's monitor may have another setting than the system's.
   if (int dpi = WindowDpi(hwnd_); dpi != dpi_) {
     dpi_ = dpi;
-    ApplyFont();
-    SetWindowPos(hwnd_, nullptr, 0, 0, Scale(kWidth96, dpi_), Scale(kHeight96, dpi_),
+    ApplyFonts();
+    SetWindowPos(hwnd_, nullptr, 0, 0, Scale(kLayoutWidth96, dpi_), Scale(kLayoutHeight96, dpi_),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  const Settings stored = LoadUsableSettings();
+  RestorePlacement(hwnd_, stored);
+  UseSettings(stored);
   Show(state_);
   ShowWindow(hwnd_, show);
 }
@@ -159,6 +132,7 @@ LRESULT CALLBACK MainWindowImpl::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
 }
 
 LRESULT MainWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (LRESULT result; HandleInput(msg, wp, lp, &result)) return result;
   switch (msg) {
     case WM_CREATE:
       OnCreate();
@@ -168,18 +142,23 @@ LRESULT MainWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT:
       OnPaint();
       return 0;
-    case WM_PRINTCLIENT:
-      OnPrintClient(reinterpret_cast<HDC>(wp));
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(hwnd_, &client);
+      PaintClient(reinterpret_cast<HDC>(wp), client);
       return 0;
+    }
     case WM_SIZE:
       OnSize();
       return 0;
-    case WM_LBUTTONDOWN:
-      OnLeftButtonDown(lp);
+    case WM_EXITSIZEMOVE:
+      StorePlacement(hwnd_, settings_.stay_on_top);
       return 0;
-    case WM_KEYDOWN:
-      OnKeyDown(wp);
-      return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:  // high contrast on or off
+      map_.Forget();
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      break;
     case WM_COMMAND:
       OnCommand(wp);
       return 0;
@@ -199,43 +178,34 @@ LRESULT MainWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void MainWindowImpl::OnCreate() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  const DWORD text_style = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS | SS_NOPREFIX;
-  for (int id : {kIdHeading, kIdStaleText, kIdStatusLine})
-    CreateWindowExA(0, "STATIC", "", text_style, 0, 0, 0, 0, hwnd_,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-  HWND stop = CreateWindowExA(
-      0, "BUTTON", "Stop", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStopButton)), instance, nullptr);
-  SetWindowSubclass(stop, StopButtonProc, kStopSubclassId, 0);
-  ApplyFont();
+  CreateChildren(hwnd_);
+  ApplyFonts();
 }
 
-void MainWindowImpl::ApplyFont() {
-  font_.Reset(CreateFontA(-Scale(kFontHeight96, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_SWISS, "Tahoma"));
-  for (int id : {kIdHeading, kIdStaleText, kIdStatusLine, kIdStopButton})
-    SendMessageA(Child(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+void MainWindowImpl::ApplyFonts() {
+  font_.Reset(MakeFont(Scale(kTextFont96, dpi_), FW_NORMAL));
+  heading_font_.Reset(MakeFont(Scale(kHeadingFont96, dpi_), FW_BOLD));
+  target_font_.Reset(MakeFont(Scale(kTargetFont96, dpi_), FW_NORMAL));
+  SetChildFonts(hwnd_, font_.get(), heading_font_.get(), target_font_.get());
+}
+
+void MainWindowImpl::UseSettings(const Settings& settings) {
+  settings_ = settings;
+  station_ = settings.station.empty() ? std::nullopt : ParseStation(settings.station, nullptr);
+  for (int i = 0; i < kPresetCount; ++i) {
+    const Preset& preset = settings.presets[static_cast<size_t>(i)];
+    SetChildText(hwnd_, kIdPreset1 + i, preset.label + " " + BearingWords(preset.bearing_deg));
+  }
+  KeepOnTop(hwnd_, settings.stay_on_top);
+  InvalidateRect(hwnd_, &rose_area_, FALSE);
 }
 
 void MainWindowImpl::Layout() {
   RECT client;
   GetClientRect(hwnd_, &client);
-  const int m = Scale(kMargin96, dpi_), row = Scale(kRow96, dpi_);
-  const int bw = Scale(kButtonWidth96, dpi_), bh = Scale(kButtonHeight96, dpi_);
-  const int w = client.right, h = client.bottom;
-  // Top down: the headings, the rose, the stale words beside the Stop button, the status line
-  // across the whole width (it is the longest text).
-  const int status_top = h - m - row;
-  const int button_top = status_top - m / 2 - bh;
-  MoveWindow(Child(kIdHeading), m, m, w - 2 * m, row, TRUE);
-  MoveWindow(Child(kIdStaleText), m, button_top + (bh - row) / 2, w - 3 * m - bw, row, TRUE);
-  MoveWindow(Child(kIdStopButton), w - m - bw, button_top, bw, bh, TRUE);
-  MoveWindow(Child(kIdStatusLine), m, status_top, w - 2 * m, row, TRUE);
-  rose_area_ = {m, m + row, w - m, button_top - m / 2};
-  if (rose_area_.right < rose_area_.left) rose_area_.right = rose_area_.left;
-  if (rose_area_.bottom < rose_area_.top) rose_area_.bottom = rose_area_.top;
+  layout_ = LayOut(client.right, client.bottom, dpi_);
+  PlaceChildren(hwnd_, layout_);
+  rose_area_ = {layout_.rose.left, layout_.rose.top, layout_.rose.right, layout_.rose.bottom};
 }
 
 void MainWindowImpl::OnSize() {
@@ -246,7 +216,12 @@ void MainWindowImpl::OnSize() {
 
 void MainWindowImpl::PaintClient(HDC dc, const RECT& client) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-  PaintRose(dc, rose_area_, state_, dpi_, font_.get());
+  PaintRose(dc, rose_area_, state_, dpi_, font_.get(), &map_, station_);
+  const Box& m = layout_.mark;
+  GdiObject<HBRUSH> brush(CreateSolidBrush(kMarkColours[static_cast<int>(MarkOf(state_.link))]));
+  SelectedObject b(dc, brush.get());
+  SelectedObject p(dc, GetStockObject(NULL_PEN));
+  Ellipse(dc, m.left, m.top, m.right + 1, m.bottom + 1);
 }
 
 void MainWindowImpl::OnPaint() {
@@ -267,27 +242,25 @@ void MainWindowImpl::OnPaint() {
   EndPaint(hwnd_, &ps);
 }
 
-void MainWindowImpl::OnPrintClient(HDC dc) {
-  RECT client;
-  GetClientRect(hwnd_, &client);
-  PaintClient(dc, client);
-}
-
-void MainWindowImpl::OnLeftButtonDown(LPARAM lp) {
-  SetFocus(hwnd_);  // so that Esc reaches the window after a click
-  const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
-  std::optional<int> compass = CompassAt(RoseIn(rose_area_, dpi_), x, y);
-  if (compass && actions_.turn_to) actions_.turn_to(*compass);
-}
-
-void MainWindowImpl::OnKeyDown(WPARAM key) {
-  if (key == VK_ESCAPE && actions_.stop) actions_.stop();
+Rose MainWindowImpl::RoseNow() const {
+  return RoseIn(rose_area_, dpi_);
 }
 
 void MainWindowImpl::OnCommand(WPARAM wp) {
-  switch (LOWORD(wp)) {
+  const int id = LOWORD(wp);
+  if (id >= kIdPreset1 && id < kIdPreset1 + kPresetCount) {
+    if (HIWORD(wp) == BN_CLICKED) OnPreset(id - kIdPreset1);
+    return;
+  }
+  switch (id) {
     case kIdStopButton:
       if (HIWORD(wp) == BN_CLICKED && actions_.stop) actions_.stop();
+      break;
+    case kIdGo:
+      if (HIWORD(wp) == BN_CLICKED) TurnToEntry();
+      break;
+    case kIdLongPath:
+      if (HIWORD(wp) == BN_CLICKED) LongPath();
       break;
     case IDCANCEL:  // Esc, where the message loop passes keys through IsDialogMessage
       if (actions_.stop) actions_.stop();
@@ -298,6 +271,18 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
                    stored && !stored->problems.empty() ? &stored->problems.front() : nullptr);
       break;
     }
+    case kIdMenuStation: {
+      std::optional<LoadedSettings> stored = LoadSettings();
+      if (std::optional<Settings> chosen =
+              RunStationDialog(hwnd_, stored ? stored->settings : settings_))
+        UseSettings(*chosen);
+      break;
+    }
+    case kIdMenuStayOnTop:
+      settings_.stay_on_top = !settings_.stay_on_top;
+      KeepOnTop(hwnd_, settings_.stay_on_top);
+      StorePlacement(hwnd_, settings_.stay_on_top);
+      break;
     case kIdMenuExit:
       OnClose();
       break;
@@ -307,7 +292,7 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
 void MainWindowImpl::OnDpiChanged(int dpi, const RECT* suggested) {
   if (dpi <= 0) return;
   dpi_ = dpi;
-  ApplyFont();
+  ApplyFonts();
   if (suggested)
     SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -317,11 +302,13 @@ void MainWindowImpl::OnDpiChanged(int dpi, const RECT* suggested) {
 }
 
 void MainWindowImpl::OnMinMaxInfo(MINMAXINFO* info) const {
-  info->ptMinTrackSize.x = Scale(kMinWidth96, dpi_);
-  info->ptMinTrackSize.y = Scale(kMinHeight96, dpi_);
+  info->ptMinTrackSize.x = Scale(kLayoutMinWidth96, dpi_);
+  info->ptMinTrackSize.y = Scale(kLayoutMinHeight96, dpi_);
 }
 
 void MainWindowImpl::OnClose() {
+  if (!ConfirmClose(hwnd_, state_.bridge_linked)) return;
+  StorePlacement(hwnd_, settings_.stay_on_top);
   if (actions_.closed)
     actions_.closed();
   else
@@ -329,36 +316,39 @@ void MainWindowImpl::OnClose() {
 }
 
 LRESULT MainWindowImpl::OnCtlColorStatic(HDC dc, HWND control) {
+  const int id = GetDlgCtrlID(control);
+  const bool warning = (id == kIdActivity && (state_.stale || !state_.azimuth)) ||
+                       (id == kIdPointer && warning_shown_);
   SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-  SetTextColor(dc,
-               control == Child(kIdStaleText) ? kStaleTextColour : GetSysColor(COLOR_WINDOWTEXT));
+  SetTextColor(dc, warning && !HighContrast() ? kWarningTextColour : GetSysColor(COLOR_WINDOWTEXT));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-}
-
-void MainWindowImpl::SetTextIfChanged(int id, const std::string& text) {
-  HWND control = Child(id);
-  std::string current(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  current.resize(static_cast<size_t>(
-      GetWindowTextA(control, current.data(), static_cast<int>(current.size()))));
-  if (text != current) SetWindowTextA(control, text.c_str());
 }
 
 void MainWindowImpl::Show(const ViewState& state) {
   if (!hwnd_) return;
   const bool rose_changed = RoseDiffers(state_, state);
+  const bool mark_changed = MarkOf(state_.link) != MarkOf(state.link);
+  choice_.SawTarget(state.target);
   state_ = state;
-  SetTextIfChanged(kIdHeading, HeadingText(state));
-  SetTextIfChanged(kIdStaleText, StaleText(state));
-  SetTextIfChanged(kIdStatusLine, StatusLine(state));
+  SetChildText(hwnd_, kIdHeading, HeadingDegrees(state));
+  SetChildText(hwnd_, kIdTarget, TargetWords(state));
+  SetChildText(hwnd_, kIdActivity, ActivityWords(state));
+  SetChildText(hwnd_, kIdBridgeLine, BridgeWords(state));
+  SetChildText(hwnd_, kIdStatusLine, StatusLine(state));
   if (rose_changed) InvalidateRect(hwnd_, &rose_area_, FALSE);
+  if (mark_changed) {
+    const RECT mark{layout_.mark.left, layout_.mark.top, layout_.mark.right + 1,
+                    layout_.mark.bottom + 1};
+    InvalidateRect(hwnd_, &mark, FALSE);
+  }
 }
 
 void MainWindowImpl::OpenSettings(const Settings& current, const SettingsProblem* mark) {
-  if (std::optional<Settings> chosen = RunSettingsDialog(hwnd_, current, mark))
+  if (std::optional<Settings> chosen = RunSettingsDialog(hwnd_, current, mark)) {
+    UseSettings(*chosen);
     if (actions_.apply_settings) actions_.apply_settings(*chosen);
+  }
 }
-
-}  // namespace
 
 std::unique_ptr<MainWindow> CreateMainWindow(HINSTANCE instance, int show, WindowActions actions) {
   return std::make_unique<MainWindowImpl>(instance, show, std::move(actions));

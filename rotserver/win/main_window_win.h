@@ -1,6 +1,8 @@
-// RotServer's window: a compass rose with the actual azimuth, the target, the range and a
-// status line; the operator can turn the rotator by a click on the rose and stop it with the
-// Stop button or Esc. The menu opens the settings dialog.
+// RotServer's window: the heading large with the target and what the rotator does, a compass
+// rose with the great-circle map of the station's world behind it, a bearing entry with Go, LP
+// and Stop, six preset buttons, the bridge's line and the status line with its coloured mark.
+// The operator turns the rotator by a click on the map or rose (Shift: the long path), by a
+// typed bearing, by LP or by a preset, and stops it with Stop or Esc.
 #pragma once
 
 #include <windows.h>
@@ -17,16 +19,25 @@ inline constexpr char kMainWindowTitle[] = "RotServer";
 
 // The window's children and menu commands.
 enum MainWindowId : int {
-  kIdHeading = 101,  // "azimuth 123  target 245"
-  kIdStaleText,      // "no reading for 7 s", empty while readings arrive
-  kIdStatusLine,     // backend, address and link
+  kIdHeading = 101,  // "245°", large
+  kIdTarget,         // "→ 272°", empty without a target
+  kIdActivity,       // "turning right", "stopped", "no reading for 7 s"
+  kIdStatusLine,     // backend, address and link, wrapped to two rows
   kIdStopButton,
+  kIdPointer,  // what lies under the pointer, or why a typed bearing was refused
+  kIdEntry,    // the bearing to turn to
+  kIdGo,
+  kIdLongPath,       // "LP"
+  kIdBridgeLine,     // "Logger32-Vexal: linked"
+  kIdPreset1 = 121,  // .. kIdPreset1 + 5
   kIdMenuSettings = 201,
   kIdMenuExit,
+  kIdMenuStation,
+  kIdMenuStayOnTop,
 };
 
 struct WindowActions {
-  std::function<void(double compass_deg)> turn_to;      // a click on the rose
+  std::function<void(double compass_deg)> turn_to;      // map, rose, entry, LP, preset, nudge
   std::function<void()> stop;                           // Stop button, Esc
   std::function<void(const Settings&)> apply_settings;  // settings stored; rebuild the backend
   std::function<void()> closed;                         // the window was closed: end the program
@@ -44,6 +55,7 @@ class MainWindow {
 };
 
 // `show` as WinMain got it: SW_SHOWMINNOACTIVE (as the bridge starts it) keeps it minimised.
+// The station, presets, placement and stay-on-top come from the stored settings.
 std::unique_ptr<MainWindow> CreateMainWindow(HINSTANCE instance, int show, WindowActions actions);
 
 }  // namespace rotserver

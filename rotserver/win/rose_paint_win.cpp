@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
+
+#include "rotserver/win/map_paint_win.h"
 
 namespace rotserver {
 
@@ -34,6 +37,12 @@ void FillPolygon(HDC dc, const std::vector<RosePoint>& points, HBRUSH brush) {
   SelectedObject b(dc, brush);
   SelectedObject pen(dc, GetStockObject(NULL_PEN));
   Polygon(dc, px.data(), static_cast<int>(px.size()));
+}
+
+RECT Box(const Rose& rose, double fraction) {
+  POINT tl = Px({rose.cx - rose.radius * fraction, rose.cy - rose.radius * fraction});
+  POINT br = Px({rose.cx + rose.radius * fraction, rose.cy + rose.radius * fraction});
+  return {tl.x, tl.y, br.x, br.y};
 }
 
 void Line(HDC dc, const RosePoint& from, const RosePoint& to) {
@@ -69,17 +78,39 @@ void PaintScale(HDC dc, const Rose& rose, int dpi, HFONT font) {
   }
   SelectedObject f(dc, font);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, kScaleColour);
+  SetTextColor(dc, HighContrast() ? GetSysColor(COLOR_WINDOWTEXT) : kScaleColour);
   static const char* const kLetters[] = {"N", "E", "S", "W"};
-  for (int i = 0; i < 4; ++i) {
-    POINT at = Px(PointAt(rose, i * 90, kLetterRadius));
+  for (int deg = 0; deg < 360; deg += 30) {
+    const std::string text = deg % 90 == 0 ? kLetters[deg / 90] : std::to_string(deg);
+    POINT at = Px(PointAt(rose, deg, kLetterRadius));
     RECT r{at.x - 20, at.y - 20, at.x + 20, at.y + 20};
-    DrawTextA(dc, kLetters[i], 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
   }
 }
 
-// A triangle on the rim pointing inwards at the target heading.
+// Across the rose, large and light, so that nobody takes the simulation for the antenna.
+void PaintSimulated(HDC dc, const Rose& rose) {
+  GdiObject<HFONT> font(CreateFontA(-static_cast<int>(rose.radius / 4), 0, 0, 0, FW_LIGHT, FALSE,
+                                    FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                                    DEFAULT_PITCH | FF_SWISS, "Arial"));
+  SelectedObject f(dc, font.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, kSimulatedColour);
+  RECT r = Box(rose, 1.0);
+  DrawTextA(dc, "SIMULATED", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+}
+
+// A triangle on the rim pointing inwards at the target heading, and a thin line from the
+// centre: where the beam will go, across the map.
 void PaintTarget(HDC dc, const Rose& rose, double target, int dpi) {
+  GdiObject<HPEN> line(CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), kTargetColour));
+  {
+    SelectedObject p(dc, line.get());
+    SetBkMode(dc, TRANSPARENT);
+    Line(dc, {rose.cx, rose.cy}, PointAt(rose, target, 0.80));
+  }
   // Half the marker's width at the rim, as an angle.
   const double half =
       Scale(kTargetHalfWidth96, dpi) / std::max(rose.radius, 1.0) * kDegreesPerRadian;
@@ -124,12 +155,15 @@ Rose RoseIn(const RECT& area, int dpi) {
   return {area.left + width / 2.0, area.top + height / 2.0, radius};
 }
 
-void PaintRose(HDC dc, const RECT& area, const ViewState& state, int dpi, HFONT font) {
+void PaintRose(HDC dc, const RECT& area, const ViewState& state, int dpi, HFONT font, MapLayer* map,
+               const std::optional<LatLon>& station) {
   FillRect(dc, &area, GetSysColorBrush(COLOR_WINDOW));
   const Rose rose = RoseIn(area, dpi);
   if (rose.radius < 8) return;
+  if (map && station) map->Paint(dc, MapDisc(rose), *station);
   PaintRange(dc, rose, state);
   PaintScale(dc, rose, dpi, font);
+  if (state.simulated) PaintSimulated(dc, rose);
   if (state.target) PaintTarget(dc, rose, *state.target, dpi);
   if (state.azimuth) {
     if (!state.stale) PaintArrow(dc, rose, state, dpi);

@@ -199,7 +199,7 @@ void SettingsDialog::OnInit() {
 }
 
 void SettingsDialog::OnOk() {
-  SettingsText text;
+  SettingsText text = FormatSettings(current_);  // keeps what other dialogs edit
   text.backend = ControlText(dialog_, kIdBackend);
   text.rotctld_address = ControlText(dialog_, kIdAddress);
   text.rotctld_command = ControlText(dialog_, kIdCommand);

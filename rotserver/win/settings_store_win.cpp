@@ -90,8 +90,13 @@ const Field kFields[] = {
     {kValueOffset, &SettingsText::offset_deg, &StoredSettings::offset_deg},
     {kValueRangeMode, &SettingsText::range_mode, &StoredSettings::range_mode},
     {kValuePoll, &SettingsText::poll_ms, &StoredSettings::poll_ms},
+    {kValueStation, &SettingsText::station, &StoredSettings::station},
+    {kValuePresets, &SettingsText::presets, &StoredSettings::presets},
+    {kValueWindowBox, &SettingsText::window_box, &StoredSettings::window_box},
+    {kValueStayOnTop, &SettingsText::stay_on_top, &StoredSettings::stay_on_top},
 };
 constexpr std::size_t kFieldCount = sizeof kFields / sizeof kFields[0];
+constexpr std::size_t kFirstWindowField = 6;  // kValueStation
 
 bool PutBack(HKEY key, const char* name, const std::optional<RawValue>& before) {
   if (!before) {
@@ -117,7 +122,12 @@ std::optional<LoadedSettings> LoadSettings() {
   return CheckStoredSettings(stored);
 }
 
-bool SaveSettings(const Settings& settings, std::string* error) {
+Settings LoadUsableSettings() {
+  std::optional<LoadedSettings> stored = LoadSettings();
+  return stored ? stored->settings : Settings{};
+}
+
+bool SaveSettings(const Settings& settings, std::string* error, SettingsScope scope) {
   RegKey key;
   if (LONG rc = key.Create(); rc != ERROR_SUCCESS) {
     if (error)
@@ -125,21 +135,25 @@ bool SaveSettings(const Settings& settings, std::string* error) {
                " cannot be opened: " + winui::ErrorText(static_cast<DWORD>(rc));
     return false;
   }
+  // The window's own values follow the rotator's in kFields.
+  const std::size_t first = scope == SettingsScope::kWindowOnly ? kFirstWindowField : 0;
+  std::vector<const Field*> fields;
+  for (std::size_t i = first; i < kFieldCount; ++i) fields.push_back(&kFields[i]);
   std::vector<std::optional<RawValue>> before;
-  for (const Field& field : kFields) before.push_back(ReadRaw(key.get(), field.value_name));
+  for (const Field* field : fields) before.push_back(ReadRaw(key.get(), field->value_name));
   const SettingsText text = FormatSettings(settings);
   std::optional<std::string> failure = WriteAllOrNone(
-      kFieldCount,
+      fields.size(),
       [&](std::size_t i) -> std::optional<std::string> {
-        const std::string& value = text.*kFields[i].text;
-        LONG rc = RegSetValueExA(key.get(), kFields[i].value_name, 0, REG_SZ,
+        const std::string& value = text.*fields[i]->text;
+        LONG rc = RegSetValueExA(key.get(), fields[i]->value_name, 0, REG_SZ,
                                  reinterpret_cast<const BYTE*>(value.c_str()),
                                  static_cast<DWORD>(value.size() + 1));
         if (rc == ERROR_SUCCESS) return std::nullopt;
-        return std::string(kFields[i].value_name) +
+        return std::string(fields[i]->value_name) +
                " cannot be stored: " + winui::ErrorText(static_cast<DWORD>(rc));
       },
-      [&](std::size_t i) { return PutBack(key.get(), kFields[i].value_name, before[i]); });
+      [&](std::size_t i) { return PutBack(key.get(), fields[i]->value_name, before[i]); });
   if (!failure) return true;
   if (error) *error = *failure;
   return false;

@@ -16,12 +16,25 @@ inline constexpr const char* kValueCommand = wire::kRotctldCommandValue;
 inline constexpr const char* kValueOffset = wire::kOffsetValue;
 inline constexpr const char* kValueRangeMode = wire::kRangeModeValue;
 inline constexpr const char* kValuePoll = wire::kPollValue;
+inline constexpr const char* kValueStation = "Station";            // locator or "lat, lon"
+inline constexpr const char* kValuePresets = "Presets";            // "EU 45;JA 330;..."
+inline constexpr const char* kValueWindowBox = "WindowPlacement";  // "x y width height"
+inline constexpr const char* kValueStayOnTop = "StayOnTop";        // "0" / "1"
 
 // Nothing when no RotServer setting is stored yet (the first start). Otherwise the settings
 // with every stored value that cannot be used named as a problem (see CheckStoredSettings).
 std::optional<LoadedSettings> LoadSettings();
-// Writes every value or none: false, with the reason, when the key or a value cannot be
-// written; the values stored before are then put back, and the reason says so.
-bool SaveSettings(const Settings& settings, std::string* error);
+// The usable settings, or the defaults on the first start.
+Settings LoadUsableSettings();
+
+// What a save writes: the settings dialog writes all; the window (its place, stay on top,
+// station and presets) writes only its own values, so that a rotator value stored wrongly
+// stays as it is until the operator corrects it in the settings.
+enum class SettingsScope { kAll, kWindowOnly };
+
+// Writes every value of `scope` or none: false, with the reason, when the key or a value
+// cannot be written; the values stored before are then put back, and the reason says so.
+bool SaveSettings(const Settings& settings, std::string* error,
+                  SettingsScope scope = SettingsScope::kAll);
 
 }  // namespace rotserver

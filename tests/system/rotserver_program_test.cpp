@@ -9,7 +9,7 @@
 #include "rotserver/win/main_window_win.h"
 #include "rotserver/win/settings_dialog_win.h"
 #include "rotserver/win/settings_store_win.h"
-#include "toolkit/registry_win.h"
+#include "winui/registry_win.h"
 
 using namespace std::chrono_literals;
 using harness::WaitUntil;
@@ -84,8 +84,8 @@ TEST_F(RotServerProgram, EscOnTheWindowStopsTheRotator) {
 // rotator at all, the reason in the status line, the rotator off for the bridge, and the
 // settings opened with the backend marked.
 TEST_F(RotServerProgram, UnknownStoredBackendDrivesNoRotatorAndOpensTheSettingsMarked) {
-  toolkit::SetUserString("Software\\Vexal", "RotatorBackend", "rotctl");
-  toolkit::SetUserString("Software\\Vexal", "RotctldAddress", "127.0.0.1:9");
+  winui::SetUserString("Software\\Vexal", "RotatorBackend", "rotctl");
+  winui::SetUserString("Software\\Vexal", "RotctldAddress", "127.0.0.1:9");
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   const std::string why =
       "Backend must be one of \"simulated\" or \"rotctld\" (stored: \"rotctl\").";

@@ -12,91 +12,23 @@
 #include <vector>
 
 #include "controls_input.h"
+#include "rose_picture.h"
 #include "harness.h"
 #include "logger_bridge.h"
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/main_window_win.h"
+#include "rotserver/win/settings_store_win.h"
 
 using namespace harness;
 using namespace std::chrono_literals;
-using logger_test::Picture;
 using logger_test::Rgb;
+using rstest::RosePicture;
 
 namespace {
 
-// The colours an operator is told about: a red needle while live, grey when stale, and the
-// pale green ring of the reachable headings.
+// The colours an operator is told about: a red needle while live, grey when stale.
 const uint32_t kRed = Rgb(208, 0, 0);
 const uint32_t kGrey = Rgb(150, 150, 150);
-const uint32_t kRingGreen = Rgb(214, 234, 214);
-
-constexpr double kPi = 3.14159265358979323846;
-
-// The window's picture in client coordinates, and the rose found in it by its green ring.
-class RosePicture {
- public:
-  explicit RosePicture(HWND hwnd) : picture_(logger_test::CaptureWindow(hwnd)) {
-    RECT window;
-    GetWindowRect(hwnd, &window);
-    POINT origin{0, 0};
-    ClientToScreen(hwnd, &origin);
-    dx_ = origin.x - window.left;
-    dy_ = origin.y - window.top;
-    int left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
-    for (int y = 0; y < picture_.height; ++y)
-      for (int x = 0; x < picture_.width; ++x)
-        if (picture_.At(x, y) == kRingGreen) {
-          left = std::min(left, x), right = std::max(right, x);
-          top = std::min(top, y), bottom = std::max(bottom, y);
-        }
-    found_ = right > left + 40 && bottom > top + 40;
-    cx_ = (left + right) / 2.0 - dx_;
-    cy_ = (top + bottom) / 2.0 - dy_;
-    radius_ = (right - left) / 2.0;
-  }
-
-  bool found() const { return found_; }
-  double radius() const { return radius_; }
-
-  // The client point at `fraction` of the radius towards compass `deg` (0 up, clockwise).
-  POINT Along(double deg, double fraction) const {
-    const double a = deg * kPi / 180.0;
-    return {static_cast<LONG>(std::lround(cx_ + radius_ * fraction * std::sin(a))),
-            static_cast<LONG>(std::lround(cy_ - radius_ * fraction * std::cos(a)))};
-  }
-
-  // How many of the points between 30 % and 70 % of the radius along `deg` have the colour
-  // (or one next to them does: the needle is a few pixels wide).
-  int HitsAlong(double deg, uint32_t colour) const {
-    int hits = 0;
-    for (int i = 0; i <= 8; ++i) {
-      POINT p = Along(deg, 0.3 + 0.05 * i);
-      bool hit = false;
-      for (int oy = -1; oy <= 1 && !hit; ++oy)
-        for (int ox = -1; ox <= 1 && !hit; ++ox) hit = At(p.x + ox, p.y + oy) == colour;
-      hits += hit;
-    }
-    return hits;
-  }
-
-  int Count(uint32_t colour) const {
-    int n = 0;
-    for (uint32_t px : picture_.pixels) n += px == colour;
-    return n;
-  }
-
- private:
-  uint32_t At(int x, int y) const {
-    x += dx_, y += dy_;
-    if (x < 0 || y < 0 || x >= picture_.width || y >= picture_.height) return 0xFF000000;
-    return picture_.At(x, y);
-  }
-
-  Picture picture_;
-  int dx_ = 0, dy_ = 0;
-  bool found_ = false;
-  double cx_ = 0, cy_ = 0, radius_ = 0;
-};
 
 class RotServerWindow : public ::testing::Test {
  protected:
@@ -112,7 +44,7 @@ class RotServerWindow : public ::testing::Test {
     };
     window_ = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL, actions);
     hwnd_ = window_->hwnd();
-    SetWindowPos(hwnd_, HWND_TOPMOST, 40, 40, 300, 360, SWP_SHOWWINDOW);
+    SetWindowPos(hwnd_, HWND_TOPMOST, 40, 40, 320, 620, SWP_SHOWWINDOW);
   }
 
   static rotserver::ViewState Live(double azimuth) {
@@ -150,8 +82,8 @@ TEST_F(RotServerWindow, NeedlePointsAtTheAzimuth) {
   ASSERT_TRUE(south_west.found());
   EXPECT_GE(south_west.HitsAlong(225, kRed), 8) << "needle along south-west";
   EXPECT_EQ(south_west.HitsAlong(90, kRed), 0) << "the old needle is gone";
-  EXPECT_EQ(Text(rotserver::kIdHeading), "azimuth 225");
-  EXPECT_EQ(Text(rotserver::kIdStaleText), "");
+  EXPECT_EQ(rstest::WideText(GetDlgItem(hwnd_, rotserver::kIdHeading)), L"225\u00b0");
+  EXPECT_EQ(Text(rotserver::kIdActivity), "stopped");
   EXPECT_EQ(Text(rotserver::kIdStatusLine), "rotctld 127.0.0.1:4533: connected");
 }
 
@@ -166,14 +98,14 @@ TEST_F(RotServerWindow, StaleReadingIsGreyAndSaysSince) {
   ASSERT_TRUE(picture.found());
   EXPECT_GE(picture.HitsAlong(90, kGrey), 8) << "grey needle along east";
   EXPECT_EQ(picture.Count(kRed), 0) << "no live needle anywhere";
-  EXPECT_EQ(Text(rotserver::kIdStaleText), "no reading for 12 s");
+  EXPECT_EQ(Text(rotserver::kIdActivity), "no reading for 12 s");
   EXPECT_EQ(Text(rotserver::kIdStatusLine),
             "rotctld 127.0.0.1:4533: reconnecting in 3 s (connection closed by rotctld)");
 
   // Fresh again: red, and the stale words go.
   RosePicture live = ShowAndCapture(Live(90));
   EXPECT_GE(live.HitsAlong(90, kRed), 8);
-  EXPECT_EQ(Text(rotserver::kIdStaleText), "");
+  EXPECT_EQ(Text(rotserver::kIdActivity), "stopped");
 }
 
 TEST_F(RotServerWindow, ClickOnTheRoseTurnsThere) {
@@ -274,17 +206,124 @@ TEST_F(RotServerWindow, SameViewAgainPaintsNothing) {
 }
 
 TEST_F(RotServerWindow, DpiChangeTakesTheSuggestedRectangleAndScalesTheButton) {
-  RECT suggested{100, 80, 100 + 420, 80 + 510};
+  RECT suggested{100, 60, 100 + 480, 60 + 930};  // 320 x 620 at 144 dpi
   SendMessageA(hwnd_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
   RECT now;
   GetWindowRect(hwnd_, &now);
   EXPECT_EQ(now.left, 100);
-  EXPECT_EQ(now.right - now.left, 420);
-  EXPECT_EQ(now.bottom - now.top, 510);
+  EXPECT_EQ(now.right - now.left, 480);
+  EXPECT_EQ(now.bottom - now.top, 930);
   RECT stop;
   GetWindowRect(GetDlgItem(hwnd_, rotserver::kIdStopButton), &stop);
   EXPECT_EQ(stop.bottom - stop.top, 36) << "24 at 96 dpi";
   EXPECT_EQ(stop.right - stop.left, 96) << "64 at 96 dpi";
+}
+
+TEST_F(RotServerWindow, HeadingPanelIsLargeWithTargetActivityAndTheBridgesLine) {
+  rotserver::ViewState state = Live(244.6);
+  state.target = 272;
+  state.direction = 1;
+  window_->Show(state);
+  HWND heading = GetDlgItem(hwnd_, rotserver::kIdHeading);
+  EXPECT_EQ(rstest::WideText(heading), L"245\u00b0");
+  EXPECT_EQ(rstest::WideText(GetDlgItem(hwnd_, rotserver::kIdTarget)), L"\u2192 272\u00b0");
+  EXPECT_EQ(Text(rotserver::kIdActivity), "turning right");
+  EXPECT_EQ(Text(rotserver::kIdBridgeLine), "Logger32-Vexal: not running");
+  // Read from across the room: at least 24 px high at 96 dpi.
+  LOGFONTA font{};
+  ASSERT_TRUE(GetObjectA(reinterpret_cast<HFONT>(SendMessageA(heading, WM_GETFONT, 0, 0)),
+                         sizeof font, &font));
+  EXPECT_GE(std::abs(font.lfHeight), 24);
+
+  state.bridge_linked = true;
+  state.target.reset();
+  state.direction = 0;
+  window_->Show(state);
+  EXPECT_EQ(Text(rotserver::kIdBridgeLine), "Logger32-Vexal: linked");
+  EXPECT_EQ(rstest::WideText(GetDlgItem(hwnd_, rotserver::kIdTarget)), L"");
+  EXPECT_EQ(Text(rotserver::kIdActivity), "stopped");
+}
+
+// The status line's whole reason is readable at the default width, and the mark beside it
+// tells the link's state by its colour.
+TEST_F(RotServerWindow, StatusLineShowsItsWholeReasonAndAColouredMark) {
+  rotserver::ViewState state = Live(10);
+  state.link = rotserver::LinkState::kReconnecting;
+  state.reconnect_in_s = 4;
+  state.last_error = "connection refused: nothing listens at 127.0.0.1:4533 (WSAECONNREFUSED)";
+  const uint32_t green = Rgb(0, 160, 64), amber = Rgb(232, 160, 0), red = Rgb(224, 32, 32);
+  RosePicture trying = ShowAndCapture(state);
+  HWND status = GetDlgItem(hwnd_, rotserver::kIdStatusLine);
+  const std::string text = Text(rotserver::kIdStatusLine);
+  EXPECT_NE(text.find("(WSAECONNREFUSED)"), std::string::npos) << text;
+  // What the text needs, wrapped in the control's width with its font, fits the control.
+  RECT box;
+  GetClientRect(status, &box);
+  HDC dc = GetDC(status);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(status, WM_GETFONT, 0, 0)));
+  RECT need = box;
+  DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
+  SelectObject(dc, old);
+  ReleaseDC(status, dc);
+  EXPECT_LE(need.bottom - need.top, box.bottom - box.top) << "the reason is cut off";
+  EXPECT_LE(need.right - need.left, box.right - box.left);
+
+  EXPECT_GT(trying.Count(amber), 30) << "amber while trying";
+  EXPECT_EQ(trying.Count(green), 0);
+  state.link = rotserver::LinkState::kConnected;
+  state.last_error.clear();
+  RosePicture connected = ShowAndCapture(state);
+  EXPECT_GT(connected.Count(green), 30) << "green while connected";
+  EXPECT_EQ(connected.Count(amber), 0);
+  state.link = rotserver::LinkState::kFailed;
+  state.last_error = "limit exceeded (RPRT -21)";
+  RosePicture failed = ShowAndCapture(state);
+  EXPECT_GT(failed.Count(red), 30) << "red on a fault";
+  EXPECT_EQ(failed.Count(green), 0);
+}
+
+TEST_F(RotServerWindow, SimulatedRotatorIsMarkedAcrossTheRose) {
+  rotserver::ViewState state = Live(0);
+  RosePicture real = ShowAndCapture(state);
+  state.simulated = true;
+  RosePicture simulated = ShowAndCapture(state);
+  ASSERT_TRUE(real.found() && simulated.found());
+  // Across the middle, away from the needle (straight up): the letters change the picture.
+  int changed = 0;
+  for (int deg : {250, 260, 270, 280, 290, 70, 80, 90, 100, 110})
+    for (double f = 0.1; f < 0.7; f += 0.02) {
+      POINT p = real.Along(deg, f);
+      changed += real.At(p.x, p.y) != simulated.At(p.x, p.y);
+    }
+  EXPECT_GT(changed, 10) << "no SIMULATED across the rose";
+  RosePicture again = ShowAndCapture(Live(0));
+  EXPECT_EQ(again.Count(Rgb(176, 176, 176)), real.Count(Rgb(176, 176, 176))) << "it goes again";
+}
+
+// Closing while the bridge is linked asks first; No keeps the window, Yes closes it.
+TEST_F(RotServerWindow, ClosingWhileTheBridgeIsLinkedAsksFirst) {
+  bool closed = false;
+  rotserver::WindowActions actions;
+  actions.closed = [&] { closed = true; };
+  auto window = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL, actions);
+  rotserver::ViewState state = Live(10);
+  state.bridge_linked = true;
+  window->Show(state);
+  for (int answer : {IDNO, IDYES}) {
+    std::string question;
+    std::thread answerer([&] {
+      HWND box = nullptr;
+      harness::WaitUntil([&] { return (box = FindWindowA("#32770", "RotServer")) != nullptr; },
+                         10s);
+      if (!box) return;
+      question = harness::WindowText(GetDlgItem(box, 0xFFFF));
+      PostMessageA(box, WM_COMMAND, answer, 0);
+    });
+    SendMessageA(window->hwnd(), WM_CLOSE, 0, 0);  // returns once the question is answered
+    answerer.join();
+    EXPECT_NE(question.find("loses the rotator"), std::string::npos) << question;
+    EXPECT_EQ(closed, answer == IDYES);
+  }
 }
 
 TEST(RotServerWindowStart, MinimisedStartStaysMinimised) {
@@ -310,15 +349,19 @@ TEST(RotServerWindowStart, MinimisedStartStaysMinimised) {
 TEST(RotServerScreenshots, DISABLED_TurningWindowAndSettingsDialog) {
   const char* folder = std::getenv("ROTSERVER_SHOTS");
   if (!folder) GTEST_SKIP() << "ROTSERVER_SHOTS not set";
+  rotserver::Settings stored;
+  stored.station = "JN58td";
+  ASSERT_TRUE(rotserver::SaveSettings(stored, nullptr));
   auto window = rotserver::CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL, {});
   HWND hwnd = window->hwnd();
-  SetWindowPos(hwnd, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  SetWindowPos(hwnd, HWND_TOPMOST, 20, 20, 320, 620, SWP_SHOWWINDOW);
 
   rotserver::ViewState turning;
   turning.backend_label = "rotctld 127.0.0.1:4533";
   turning.link = rotserver::LinkState::kConnected;
-  turning.azimuth = 123;
-  turning.target = 245;
+  turning.bridge_linked = true;
+  turning.azimuth = 255;
+  turning.target = 297;
   turning.direction = 1;
   turning.min_az = 0;
   turning.max_az = 450;
@@ -326,7 +369,7 @@ TEST(RotServerScreenshots, DISABLED_TurningWindowAndSettingsDialog) {
   UpdateWindow(hwnd);
   GdiFlush();
   ASSERT_TRUE(logger_test::SaveBmp(logger_test::CaptureWindow(hwnd),
-                                   std::string(folder) + "\\rotserver-turning.bmp"));
+                                   std::string(folder) + "\\rotserver-map.bmp"));
 
   rotserver::Settings settings;
   settings.backend = rotserver::BackendKind::kRotctld;

@@ -149,14 +149,4 @@ TEST(RotServerStatusText, StaleTextOnlyWhenTheHeadingIsNotLive) {
   EXPECT_EQ(rotserver::StaleText(s), "no reading yet");
 }
 
-TEST(RotServerStatusText, HeadingsInWholeCompassDegrees) {
-  ViewState s = Live();
-  EXPECT_EQ(rotserver::HeadingText(s), "azimuth 123");
-  s.azimuth = 359.6;
-  s.target = 245.0;
-  EXPECT_EQ(rotserver::HeadingText(s), "azimuth 0  target 245");
-  s.azimuth.reset();
-  EXPECT_EQ(rotserver::HeadingText(s), "azimuth ---  target 245");
-}
-
 }  // namespace

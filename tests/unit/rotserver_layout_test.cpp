@@ -1,0 +1,56 @@
+// RotServer's window layout: at its default and its smallest size every part keeps its room,
+// nothing overlaps, and the status line has three rows for a long reason.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "rotserver/core/window_layout.h"
+
+namespace {
+
+using rotserver::Box;
+
+bool Overlap(const Box& a, const Box& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+std::vector<std::pair<std::string, Box>> Parts(const rotserver::WindowLayout& l) {
+  std::vector<std::pair<std::string, Box>> parts = {
+      {"heading", l.heading}, {"target", l.target},   {"activity", l.activity},
+      {"rose", l.rose},       {"pointer", l.pointer}, {"entry", l.entry},
+      {"go", l.go},           {"lp", l.long_path},    {"stop", l.stop},
+      {"bridge", l.bridge},   {"mark", l.mark},       {"status", l.status}};
+  for (size_t i = 0; i < l.presets.size(); ++i)
+    parts.push_back({"preset " + std::to_string(i + 1), l.presets[i]});
+  return parts;
+}
+
+TEST(RotServerLayout, NothingOverlapsAndEverythingFitsAtDefaultAndSmallestSize) {
+  struct Size {
+    int w, h, dpi;
+  };
+  // Client sizes a little under the outer sizes (frame, caption and menu taken off).
+  for (const Size& s : {Size{304, 560, 96}, Size{244, 430, 96}, Size{456, 840, 144}}) {
+    const rotserver::WindowLayout l = rotserver::LayOut(s.w, s.h, s.dpi);
+    const auto parts = Parts(l);
+    for (size_t i = 0; i < parts.size(); ++i) {
+      const Box& b = parts[i].second;
+      EXPECT_GT(b.width(), 0) << parts[i].first << " at " << s.w;
+      EXPECT_GT(b.height(), 0) << parts[i].first << " at " << s.w;
+      EXPECT_GE(b.left, 0) << parts[i].first;
+      EXPECT_GE(b.top, 0) << parts[i].first;
+      EXPECT_LE(b.right, s.w) << parts[i].first;
+      EXPECT_LE(b.bottom, s.h) << parts[i].first;
+      for (size_t j = i + 1; j < parts.size(); ++j)
+        EXPECT_FALSE(Overlap(b, parts[j].second))
+            << parts[i].first << " and " << parts[j].first << " at " << s.w << "x" << s.h;
+    }
+    EXPECT_GE(l.rose.height(), 150 * s.dpi / 96) << "the rose keeps room at " << s.w;
+    EXPECT_GE(l.status.height(), 3 * 14 * s.dpi / 96) << "three rows of status text";
+    EXPECT_GE(l.heading.height(), rotserver::kHeadingFont96 * s.dpi / 96);
+    EXPECT_GT(l.stop.left, l.long_path.right) << "Stop apart from LP";
+  }
+}
+
+}  // namespace
