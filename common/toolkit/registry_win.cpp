@@ -7,10 +7,9 @@ namespace {
 // An open key, closed when the object goes.
 class Key {
  public:
-  Key(const char* path, REGSAM access, bool create) {
-    LONG rc = create ? RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, access, nullptr,
-                                       &key_, nullptr)
-                     : RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, access, &key_);
+  Key(const char* path, REGSAM access, bool create, HKEY root = HKEY_CURRENT_USER) {
+    LONG rc = create ? RegCreateKeyExA(root, path, 0, nullptr, 0, access, nullptr, &key_, nullptr)
+                     : RegOpenKeyExA(root, path, 0, access, &key_);
     if (rc != ERROR_SUCCESS) key_ = nullptr;
   }
   ~Key() {
@@ -58,6 +57,24 @@ void DeleteUserValue(const char* key, const char* name) {
 
 void DeleteUserKey(const char* key) {
   RegDeleteTreeA(HKEY_CURRENT_USER, key);
+}
+
+std::vector<std::string> MachineStrings(const char* key) {
+  std::vector<std::string> strings;
+  Key k(key, KEY_QUERY_VALUE, false, HKEY_LOCAL_MACHINE);
+  if (!k.get()) return strings;
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    BYTE data[512];
+    DWORD name_size = sizeof name, data_size = sizeof data - 1, type = 0;
+    LONG rc = RegEnumValueA(k.get(), i, name, &name_size, nullptr, &type, data, &data_size);
+    if (rc == ERROR_MORE_DATA) continue;
+    if (rc != ERROR_SUCCESS) break;
+    if (type != REG_SZ) continue;
+    data[data_size] = 0;
+    strings.emplace_back(reinterpret_cast<const char*>(data));
+  }
+  return strings;
 }
 
 }  // namespace toolkit

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace toolkit {
 
@@ -23,5 +24,10 @@ std::optional<UserValue> GetUserValue(const char* key, const char* name);
 
 void DeleteUserValue(const char* key, const char* name);
 void DeleteUserKey(const char* key);  // with everything below it
+
+// The string data of every value under HKEY_LOCAL_MACHINE\<key> (read only), in the registry's
+// order; empty when the key is missing. For lists Windows keeps there, such as the serial ports
+// under HARDWARE\DEVICEMAP\SERIALCOMM.
+std::vector<std::string> MachineStrings(const char* key);
 
 }  // namespace toolkit

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "rotserver/core/rotctld_setup.h"
+
 namespace rotserver {
 
 namespace {
@@ -100,6 +102,43 @@ bool ParseNumber(std::string_view text, const char* field, int min, int max, con
   return true;
 }
 
+bool ParseLine(std::string_view text, const char* field, std::size_t max, std::string& out,
+               SettingsError* error) {
+  text = Trimmed(text);
+  if (text.size() > max || HasControlCharacter(text))
+    return Fail(error, field, "one line of at most " + std::to_string(max) + " characters.");
+  out = std::string(text);
+  return true;
+}
+
+bool ParseRotctldFields(const SettingsText& text, Settings& out, SettingsError* error) {
+  if (!ParseLine(text.rotctld_path, kFieldRotctldPath, 260, out.rotctld_path, error) ||
+      !ParseLine(text.rotctld_device, kFieldDevice, 260, out.rotctld_device, error))
+    return false;
+  out.rotctld_model = 0;
+  if (!Trimmed(text.rotctld_model).empty() &&
+      !ParseNumber(text.rotctld_model, kFieldModel, 1, 999999,
+                   "a rotator from the list (or a Hamlib model number).", out.rotctld_model,
+                   error))
+    return false;
+  out.rotctld_speed = 0;
+  if (!Trimmed(text.rotctld_speed).empty() &&
+      !ParseNumber(text.rotctld_speed, kFieldSpeed, 50, 1000000,
+                   "a speed in bits per second from 50 to 1000000, or blank for the model's default.",
+                   out.rotctld_speed, error))
+    return false;
+  std::optional<RotatorRange> range;
+  if (!ParseRotatorRange(text.rotator_range, &range))
+    return Fail(error, kFieldRotatorRange,
+                "\"as rotctld reports\" or two whole numbers of degrees, lower first, from -360 "
+                "to 720 (e.g. 0..450).");
+  out.rotator_range = range ? FormatRotatorRange(range) : "";
+  if (out.backend == BackendKind::kRotctld && out.rotctld_model && out.rotctld_command.empty() &&
+      out.rotctld_path.empty())
+    return Fail(error, kFieldRotctldPath, "given (Browse... finds it) when a controller is chosen.");
+  return true;
+}
+
 }  // namespace
 
 std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* error) {
@@ -126,6 +165,7 @@ std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* e
       !ParseNumber(text.poll_ms, kFieldPoll, kMinPollMs, kMaxPollMs,
                    "a whole number of milliseconds from 250 to 10000.", out.poll_ms, error))
     return std::nullopt;
+  if (!ParseRotctldFields(text, out, error)) return std::nullopt;
   return out;
 }
 
@@ -137,6 +177,11 @@ SettingsText FormatSettings(const Settings& settings) {
   text.offset_deg = std::to_string(settings.offset_deg);
   text.range_mode = std::to_string(settings.range_mode);
   text.poll_ms = std::to_string(settings.poll_ms);
+  text.rotctld_path = settings.rotctld_path;
+  text.rotctld_model = settings.rotctld_model ? std::to_string(settings.rotctld_model) : "";
+  text.rotctld_device = settings.rotctld_device;
+  text.rotctld_speed = settings.rotctld_speed ? std::to_string(settings.rotctld_speed) : "";
+  text.rotator_range = settings.rotator_range;
   return text;
 }
 

@@ -30,6 +30,8 @@ struct ViewState {
   double max_az = 360;
   // The calibration offset: compass = rotator azimuth + offset (mod 360), to draw the range.
   int offset_deg = 0;
+  // The bridge (Logger32-Vexal) has its command conversation with RotServer open.
+  bool bridge_linked = false;
 };
 
 }  // namespace rotserver

@@ -120,6 +120,7 @@ MainWindowImpl::MainWindowImpl(HINSTANCE instance, int show, WindowActions actio
   HMENU menu = CreateMenu();
   HMENU file = CreatePopupMenu();
   AppendMenuA(file, MF_STRING, kIdMenuSettings, "&Settings...");
+  AppendMenuA(file, MF_STRING, kIdMenuOfferProgram, "&Let Logger32-Vexal start this RotServer");
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(file, MF_STRING, kIdMenuExit, "E&xit");
   AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
@@ -297,6 +298,9 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
       break;
     case kIdMenuExit:
       OnClose();
+      break;
+    case kIdMenuOfferProgram:
+      if (actions_.offer_program) actions_.offer_program();
       break;
   }
 }

@@ -23,6 +23,7 @@ enum MainWindowId : int {
   kIdStopButton,
   kIdMenuSettings = 201,
   kIdMenuExit,
+  kIdMenuOfferProgram,  // "Let Logger32-Vexal start this RotServer"
 };
 
 struct WindowActions {
@@ -30,6 +31,7 @@ struct WindowActions {
   std::function<void()> stop;                           // Stop button, Esc
   std::function<void(const Settings&)> apply_settings;  // settings stored; rebuild the backend
   std::function<void()> closed;                         // the window was closed: end the program
+  std::function<void()> offer_program;  // write our path into the bridge's "Program"
 };
 
 class MainWindow {

@@ -44,18 +44,6 @@ std::optional<std::string> ReadString(HKEY key, const char* name) {
   return std::string(data.data());
 }
 
-std::string WindowsError(LONG code) {
-  char* text = nullptr;
-  FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string words = text ? text : "";
-  if (text) LocalFree(text);
-  while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' '))
-    words.pop_back();
-  return words + " (" + std::to_string(code) + ")";
-}
-
 struct Field {
   const char* value_name;
   std::string SettingsText::*text;
@@ -68,9 +56,26 @@ const Field kFields[] = {
     {kValueOffset, &SettingsText::offset_deg},
     {kValueRangeMode, &SettingsText::range_mode},
     {kValuePoll, &SettingsText::poll_ms},
+    {kValueRotctldPath, &SettingsText::rotctld_path},
+    {kValueModel, &SettingsText::rotctld_model},
+    {kValueDevice, &SettingsText::rotctld_device},
+    {kValueSpeed, &SettingsText::rotctld_speed},
+    {kValueRotatorRange, &SettingsText::rotator_range},
 };
 
 }  // namespace
+
+std::string WindowsError(long code) {
+  char* text = nullptr;
+  FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string words = text ? text : "";
+  if (text) LocalFree(text);
+  while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' '))
+    words.pop_back();
+  return words + " (" + std::to_string(code) + ")";
+}
 
 std::optional<Settings> LoadSettings() {
   RegKey key;

@@ -16,6 +16,14 @@ inline constexpr const char* kValueCommand = wire::kRotctldCommandValue;
 inline constexpr const char* kValueOffset = wire::kOffsetValue;
 inline constexpr const char* kValueRangeMode = wire::kRangeModeValue;
 inline constexpr const char* kValuePoll = wire::kPollValue;
+inline constexpr const char* kValueRotctldPath = "RotctldPath";
+inline constexpr const char* kValueModel = "RotctldModel";
+inline constexpr const char* kValueDevice = "RotctldPort";
+inline constexpr const char* kValueSpeed = "RotctldSpeed";
+inline constexpr const char* kValueRotatorRange = "RotatorRange";
+
+// "text of the system message (code)": RotServer's words for a Windows error code.
+std::string WindowsError(long code);
 
 // Nothing when no RotServer setting is stored yet (the first start); stored values that do not
 // parse fall back to their defaults one by one.

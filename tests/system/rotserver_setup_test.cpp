@@ -1,0 +1,271 @@
+// RotServer.exe set up from its own window, as a first-time operator does it: the settings
+// dialog finds rotctld.exe, lists the controllers of that rotctld (a Windows stand-in that
+// prints what Debian's real "rotctld -l" printed just now), builds the command line, and its
+// Test shows the controller answering or rotctld's own error. Then the bridge's registry value
+// "Program" and the bridge link, seen from outside.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "rotserver_support.h"
+#include "toolkit/registry_win.h"
+
+using namespace harness;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The dialog's controls, as the program documents them.
+constexpr int kBackend = 1001, kCommand = 1003, kPath = 1007, kFound = 1009, kModel = 1010,
+              kDevice = 1011, kTest = 1016, kTestResult = 1017;
+constexpr int kMenuOfferProgram = 203;
+constexpr char kKey[] = "Software\\Vexal";
+
+const char* const kRotServerValues[] = {
+    "RotatorBackend", "CalibrationOffset", "RangeMode",    "RotctldAddress", "RotctldCommand",
+    "PollInterval",   "RotctldPath",       "RotctldModel", "RotctldPort",    "RotctldSpeed",
+    "RotatorRange",   "Program"};
+
+std::string Stored(const char* name) {
+  std::optional<toolkit::UserValue> value = toolkit::GetUserValue(kKey, name);
+  return value ? std::string(value->bytes.c_str()) : "(none)";
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Debian's rotctld -l, run now by a Linux shell that writes it to `path` (a Linux program
+// under Wine writes to the Unix output, so it goes through a file; the rename marks the end).
+bool CaptureInstalledList(Job& job, const std::string& path, const std::string& unix_path) {
+  Child shell(job, "Z:\\bin\\sh -c \"rotctld -l > '" + unix_path + ".part' 2>/dev/null && mv '" +
+                       unix_path + ".part' '" + unix_path + "'\"");
+  return WaitUntil([&] { return FileExists(path); }, 20s) && !ReadAll(path).empty();
+}
+
+int NumberedRows(const std::string& text) {
+  int rows = 0;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t first = line.find_first_not_of(' ');
+    if (first != std::string::npos && isdigit(static_cast<unsigned char>(line[first]))) ++rows;
+  }
+  return rows;
+}
+
+class RotServerSetup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = TestDir();
+    for (const char* name : kRotServerValues) toolkit::DeleteUserValue(kKey, name);
+    // rotctld.exe in a folder with a blank, found on PATH.
+    bin_ = dir_ + "\\Hamlib Test\\bin";
+    CreateDirectoryA((dir_ + "\\Hamlib Test").c_str(), nullptr);
+    CreateDirectoryA(bin_.c_str(), nullptr);
+    rotctld_ = bin_ + "\\rotctld.exe";
+    ASSERT_TRUE(CopyFileA(BinPath("rotctld-stand-in.exe").c_str(), rotctld_.c_str(), FALSE));
+    list_ = dir_ + "\\rotctld-list.txt";
+    DeleteFileA(list_.c_str());
+    ASSERT_TRUE(CaptureInstalledList(job_, list_, UnixPathOf(list_)))
+        << "Debian's rotctld -l gave nothing";
+    record_ = dir_ + "\\rotctld-record.txt";
+    SetEnvironmentVariableA("VEXAL_STANDIN_LIST", list_.c_str());
+    SetEnvironmentVariableA("VEXAL_STANDIN_RECORD", record_.c_str());
+    SetEnvironmentVariableA("VEXAL_STANDIN_FAIL", nullptr);
+    char path[32768];
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    SetEnvironmentVariableA("PATH", (std::string(path) + ";" + bin_).c_str());
+  }
+  void TearDown() override {
+    for (const char* name : kRotServerValues) toolkit::DeleteUserValue(kKey, name);
+  }
+
+  static std::string UnixPathOf(const std::string& windows_path);
+
+  // The first-start dialog of `server`, filled for a GS-232B on COM3 and backend rotctld.
+  HWND OpenFirstStartDialog(rstest::RotServer& server) {
+    HWND dialog = WaitForTopWindow("RotServer settings", 20s, server.pid());
+    if (!dialog) return nullptr;
+    HWND backend = GetDlgItem(dialog, kBackend);
+    SendMessageA(backend, CB_SETCURSEL, 1, 0);  // "rotctld", as a click picks it
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kBackend, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(backend));
+    return dialog;
+  }
+  static void Type(HWND dialog, int id, const std::string& text) {
+    HWND control = GetDlgItem(dialog, id);
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    const WORD code = id == kModel || id == kDevice ? CBN_EDITCHANGE : EN_CHANGE;
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+  }
+  // Presses Test and waits until its result is no longer "Testing ...".
+  static std::string RunTest(HWND dialog) {
+    PostMessageA(GetDlgItem(dialog, kTest), BM_CLICK, 0, 0);
+    std::string shown;
+    WaitUntil(
+        [&] {
+          shown = WindowText(GetDlgItem(dialog, kTestResult));
+          return !shown.empty() && shown.rfind("Testing", 0) != 0;
+        },
+        20s);
+    return shown;
+  }
+  std::vector<std::string> RecordedLines() { return ReadLines(record_); }
+
+  Job job_;
+  std::string dir_, bin_, rotctld_, list_, record_;
+};
+
+std::string RotServerSetup::UnixPathOf(const std::string& windows_path) {
+  using Convert = char*(CDECL*)(const WCHAR*);
+  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  std::wstring wide(windows_path.begin(), windows_path.end());
+  char* unix_path = convert ? convert(wide.c_str()) : nullptr;
+  std::string result = unix_path ? unix_path : "";
+  if (unix_path) HeapFree(GetProcessHeap(), 0, unix_path);
+  return result;
+}
+
+TEST_F(RotServerSetup, FirstStartWithOnlyTheDialogReachesTheRotatorAndTurnsItFromTheBridge) {
+  rstest::RotServer server(job_, dir_ + "\\rotserver.log");
+  HWND dialog = OpenFirstStartDialog(server);
+  ASSERT_TRUE(dialog) << "no settings dialog at the first start";
+
+  EXPECT_EQ(WindowText(GetDlgItem(dialog, kPath)), rotctld_);
+  EXPECT_EQ(WindowText(GetDlgItem(dialog, kFound)), "Found on PATH (" + bin_ + ")");
+  const LRESULT listed = SendMessageA(GetDlgItem(dialog, kModel), CB_GETCOUNT, 0, 0);
+  EXPECT_EQ(listed, NumberedRows(ReadAll(list_))) << "one entry per model rotctld -l lists";
+
+  Type(dialog, kModel, "GS-232B");
+  Type(dialog, kDevice, "COM3");
+  EXPECT_EQ(RunTest(dialog), "GS-232B answers: azimuth 123\xB0, range -180..450");
+
+  std::vector<std::string> recorded = RecordedLines();
+  ASSERT_GE(recorded.size(), 3u);
+  const std::string expected_start = "\"" + rotctld_ + "\" -m 603 -r COM3 -T 127.0.0.1 -t ";
+  ASSERT_EQ(recorded[0].rfind(expected_start, 0), 0u) << recorded[0];
+  const int test_port = std::stoi(recorded[0].substr(expected_start.size()));
+  EXPECT_GT(test_port, 0);
+  for (const std::string& line : recorded)
+    EXPECT_EQ(line.find("< +P"), std::string::npos) << "a Test never moves the rotator";
+
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(server.WaitLog("rotctld connected", 20s));
+  EXPECT_EQ(Stored("RotctldModel"), "603");
+  EXPECT_EQ(Stored("RotctldPort"), "COM3");
+  EXPECT_EQ(Stored("RotctldCommand"), "") << "nothing typed under Advanced";
+  EXPECT_EQ(Stored("Program"), "\"" + rstest::RotServerPath() + "\"")
+      << "the bridge learns where RotServer is";
+
+  rstest::FakeBridge bridge;
+  ASSERT_TRUE(bridge.SendTarget(2450));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (const std::string& line : RecordedLines())
+          if (line.rfind("< +P 245", 0) == 0) return true;
+        return false;
+      },
+      20s))
+      << "the target from the bridge reached rotctld";
+  recorded = RecordedLines();
+  int starts = 0;
+  for (const std::string& line : recorded)
+    if (line.rfind("\"" + rotctld_ + "\" -m 603 -r COM3 -T 127.0.0.1 -t ", 0) == 0) ++starts;
+  EXPECT_EQ(starts, 2) << "the Test's rotctld and RotServer's own";
+}
+
+TEST_F(RotServerSetup, TestShowsRotctldsOwnErrorOrTheMissingProgram) {
+  SetEnvironmentVariableA("VEXAL_STANDIN_FAIL", "rot_open: error = IO error");
+  rstest::RotServer server(job_, dir_ + "\\rotserver.log");
+  HWND dialog = OpenFirstStartDialog(server);
+  ASSERT_TRUE(dialog);
+  Type(dialog, kModel, "GS-232B");
+  Type(dialog, kDevice, "COM3");
+  EXPECT_EQ(RunTest(dialog), "Test failed: rotctld ended: rot_open: error = IO error");
+
+  const std::string missing = dir_ + "\\No Hamlib\\rotctld.exe";
+  Type(dialog, kPath, missing);
+  const std::string shown = RunTest(dialog);
+  EXPECT_EQ(shown.rfind("Test failed: cannot start " + missing + ": ", 0), 0u) << shown;
+
+  // A whole command line typed under Advanced takes the controller's place: no Test for it.
+  Type(dialog, kCommand, "\"" + rotctld_ + "\" -m 1 -t 4533");
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kTest)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kModel)));
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+class RotServerProgramValue : public RotServerSetup {
+ protected:
+  // RotServer with stored settings (no dialog), until it has decided about "Program".
+  void StartAndWaitForDecision(rstest::RotServer*& server) {
+    rotserver::Settings simulated;
+    rstest::StoreSettings(simulated);
+    server = new rstest::RotServer(job_, dir_ + "\\rotserver.log");
+    ASSERT_TRUE(server->WaitLog("bridge program: ", 20s));
+  }
+};
+
+TEST_F(RotServerProgramValue, WrittenWhenStaleLeftAloneWhenAnotherProgramUnlessTheOperatorAgrees) {
+  const std::string other = "\"" + BinPath("logger32-sim.exe") + "\"";
+  toolkit::SetUserString(kKey, "Program", other);
+  rstest::RotServer* server = nullptr;
+  StartAndWaitForDecision(server);
+  std::unique_ptr<rstest::RotServer> owned(server);
+  EXPECT_EQ(Stored("Program"), other) << "another existing program is never replaced unasked";
+
+  // The menu asks first: No keeps it, Yes replaces it.
+  for (int answer : {IDNO, IDYES}) {
+    PostMessageA(server->window(), WM_COMMAND, kMenuOfferProgram, 0);
+    HWND box = nullptr;  // the question: a message box, not the main window of that title
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          box = FindWindowA("#32770", "RotServer");
+          return box && IsWindowVisible(box);
+        },
+        10s));
+    EXPECT_NE(WindowText(GetDlgItem(box, 0xFFFF)).find(BinPath("logger32-sim.exe")),
+              std::string::npos)
+        << "the question names the program now started";
+    PostMessageA(box, WM_COMMAND, answer, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10s));
+    ASSERT_TRUE(server->WaitLog(answer == IDNO ? "notice Logger32-Vexal's Program left as it was"
+                                               : "notice Logger32-Vexal will start this RotServer",
+                                10s));
+    EXPECT_EQ(Stored("Program"),
+              answer == IDNO ? other : "\"" + rstest::RotServerPath() + "\"");
+  }
+}
+
+TEST_F(RotServerProgramValue, WrittenAtStartWhenItNamesAFileThatIsGone) {
+  toolkit::SetUserString(kKey, "Program", "\"C:\\Gone\\RotServer.exe\"");
+  rstest::RotServer* server = nullptr;
+  StartAndWaitForDecision(server);
+  std::unique_ptr<rstest::RotServer> owned(server);
+  EXPECT_EQ(Stored("Program"), "\"" + rstest::RotServerPath() + "\"");
+  EXPECT_TRUE(server->WaitLog("notice Logger32-Vexal will start this RotServer", 5s));
+}
+
+TEST_F(RotServerProgramValue, BridgeLinkFollowsTheBridgesConversation) {
+  rstest::RotServer* server = nullptr;
+  StartAndWaitForDecision(server);
+  std::unique_ptr<rstest::RotServer> owned(server);
+  {
+    rstest::FakeBridge bridge;
+    ASSERT_TRUE(bridge.SendTarget(900));
+    EXPECT_TRUE(server->WaitLog("bridge linked", 10s));
+  }
+  EXPECT_TRUE(server->WaitLog("bridge not linked", 10s));
+}
+
+}  // namespace
