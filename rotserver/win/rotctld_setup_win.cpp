@@ -217,6 +217,7 @@ void RotctldSetupPart::StartTest() {
     SetDlgItemTextA(dialog_, kIdTestResult, "Choose a controller first.");
     return;
   }
+  ShowModel(settings->rotctld_model);  // "GS-232B" as typed becomes "Yaesu GS-232B (603)"
   const std::string name = ModelName(settings->rotctld_model);
   SetDlgItemTextA(dialog_, kIdTestResult, ("Testing " + name + "...").c_str());
   HWND dialog = dialog_;

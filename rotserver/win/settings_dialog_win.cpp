@@ -130,6 +130,7 @@ std::optional<Settings> SettingsDialog::Checked() {
 void SettingsDialog::Refuse(const SettingsError& error) {
   MessageBoxA(dialog_, error.message.c_str(), kInvalidSettingTitle, MB_OK | MB_ICONWARNING);
   HWND field = GetDlgItem(dialog_, ControlOfField(error.field));
+  EnableWindow(field, TRUE);  // a stored value of a field that does not apply can still be wrong
   SendMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
   SendMessageA(field, EM_SETSEL, 0, -1);
 }

@@ -117,9 +117,12 @@ class DialogDriver {
   void SetField(int id, const std::string& text) {
     SendMessageA(GetDlgItem(dialog_, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
+  // As a click picks it: the dialog hears of the change and enables the fields that apply.
   void SelectBackend(int index) {
-    SendMessageA(GetDlgItem(dialog_, rotserver::kIdBackend), CB_SETCURSEL,
-                 static_cast<WPARAM>(index), 0);
+    HWND backend = GetDlgItem(dialog_, rotserver::kIdBackend);
+    SendMessageA(backend, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(rotserver::kIdBackend, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(backend));
   }
   // Presses OK and, when a box refuses a field, records and closes it.
   void PressOkExpectingRefusal(int field_id) {
@@ -205,6 +208,7 @@ TEST_F(RotServerSettingsDialog, EachInvalidFieldIsRefusedWithItsRangeAndNothingS
        "Poll interval must be a whole number of milliseconds from 250 to 10000.", "250"},
   };
   DialogDriver driver([&](DialogDriver& d) {
+    d.SelectBackend(1);  // "rotctld": every field applies
     for (const Case& c : cases) {
       d.SetField(c.id, c.typed);
       d.PressOkExpectingRefusal(c.id);

@@ -15,7 +15,10 @@ namespace {
 
 using namespace rotserver;
 
-// The installed rotctld's own list, read now: nothing is copied into the test.
+#ifndef _WIN32
+// The installed rotctld's own list, read now: nothing is copied into the test. Native runs
+// only: under Wine a Linux rotctld writes to the Unix output (the Wine system tests read it
+// through a file instead).
 std::string InstalledList() {
   std::string out;
   if (FILE* pipe = popen("rotctld -l 2>/dev/null", "r")) {
@@ -68,6 +71,7 @@ TEST(RotatorModelList, InstalledRotctldListIsReadWholeAndSortedByMakerAndName) {
   }
   EXPECT_EQ(numbers.size(), models.size()) << "no model twice";
 }
+#endif
 
 TEST(RotatorModelList, OlderLayoutWithoutMacroColumnAndOverflowingMakerIsRead) {
   // Hamlib 1.2/3.x: narrower columns, "Vers." and no Macro; a maker as long as its column.
