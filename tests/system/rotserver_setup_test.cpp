@@ -20,7 +20,7 @@ namespace {
 
 // The dialog's controls, as the program documents them.
 constexpr int kBackend = 1001, kCommand = 1003, kPath = 1007, kFound = 1009, kModel = 1010,
-              kDevice = 1011, kTest = 1016, kTestResult = 1017;
+              kDevice = 1011, kRangeChoice = 1013, kTest = 1016, kTestResult = 1017;
 constexpr int kMenuOfferProgram = 203;
 constexpr char kKey[] = "Software\\Vexal";
 
@@ -158,6 +158,7 @@ TEST_F(RotServerSetup, FirstStartWithOnlyTheDialogReachesTheRotatorAndTurnsItFro
   Type(dialog, kModel, "GS-232B");
   Type(dialog, kDevice, "COM3");
   EXPECT_EQ(RunTest(dialog), "GS-232B answers: azimuth 123\xB0, range -180..450");
+  EXPECT_EQ(WindowText(GetDlgItem(dialog, kModel)), "Yaesu GS-232B (603)");
 
   std::vector<std::string> recorded = RecordedLines();
   ASSERT_GE(recorded.size(), 2u);
@@ -170,8 +171,16 @@ TEST_F(RotServerSetup, FirstStartWithOnlyTheDialogReachesTheRotatorAndTurnsItFro
   for (const std::string& line : recorded)
     EXPECT_EQ(line.find("< +P"), std::string::npos) << "a Test never moves the rotator";
 
+  // The rotator's real range, passed to rotctld, which then reports it.
+  HWND range = GetDlgItem(dialog, kRangeChoice);
+  SendMessageA(range, CB_SETCURSEL, 2, 0);  // "0..450"
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kRangeChoice, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(range));
+  EXPECT_EQ(RunTest(dialog), "GS-232B answers: azimuth 123\xB0, range 0..450");
+
   PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(server.WaitLog("rotctld connected", 20s));
+  EXPECT_EQ(Stored("RotatorRange"), "0..450");
   EXPECT_EQ(Stored("RotctldModel"), "603");
   EXPECT_EQ(Stored("RotctldPort"), "COM3");
   EXPECT_EQ(Stored("RotctldCommand"), "") << "nothing typed under Advanced";
@@ -189,10 +198,13 @@ TEST_F(RotServerSetup, FirstStartWithOnlyTheDialogReachesTheRotatorAndTurnsItFro
       20s))
       << "the target from the bridge reached rotctld";
   recorded = RecordedLines();
-  int starts = 0;
+  std::vector<std::string> starts;
   for (const std::string& line : recorded)
-    if (line.rfind("\"" + rotctld_ + "\" -m 603 -r COM3 -T 127.0.0.1 -t ", 0) == 0) ++starts;
-  EXPECT_EQ(starts, 2) << "the Test's rotctld and RotServer's own";
+    if (line.rfind("\"" + rotctld_ + "\" -m 603 -r COM3 ", 0) == 0) starts.push_back(line);
+  ASSERT_EQ(starts.size(), 3u) << "two Tests' rotctld and RotServer's own";
+  const std::string with_range = "-m 603 -r COM3 -C min_az=0,max_az=450 -T 127.0.0.1 -t ";
+  EXPECT_NE(starts[1].find(with_range), std::string::npos) << starts[1];
+  EXPECT_NE(starts[2].find(with_range), std::string::npos) << starts[2];
 }
 
 TEST_F(RotServerSetup, TestShowsRotctldsOwnErrorOrTheMissingProgram) {
@@ -277,6 +289,20 @@ TEST_F(RotServerProgramValue, BridgeLinkFollowsTheBridgesConversation) {
     EXPECT_TRUE(server->WaitLog("bridge linked", 10s));
   }
   EXPECT_TRUE(server->WaitLog("bridge not linked", 10s));
+
+  // A client that dies without ending its conversation: Wine may not tell the server, yet the
+  // line follows.
+  auto count = [&](const std::string& needle) {
+    int n = 0;
+    for (const std::string& line : server->Log()) n += line.find(needle) != std::string::npos;
+    return n;
+  };
+  Child client(job_, "\"" + BinPath("rotator-sim.exe") +
+                         "\" --client --service RotServer --topic RotServConv --exec hello "
+                         "--hold 120000 --log \"" + dir_ + "\\client.log\"");
+  ASSERT_TRUE(WaitUntil([&] { return count("bridge linked") == 2; }, 20s));
+  client.Kill();
+  EXPECT_TRUE(WaitUntil([&] { return count("bridge not linked") == 2; }, 20s));
 }
 
 }  // namespace
