@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "bridge/window/widget_ids.h"
 #include "harness.h"
+#include "logger_bridge.h"
+#include "logger_driver.h"
 #include "rotserver_support.h"
 #include "toolkit/registry_win.h"
 
@@ -205,6 +208,39 @@ TEST_F(RotServerSetup, FirstStartWithOnlyTheDialogReachesTheRotatorAndTurnsItFro
   const std::string with_range = "-m 603 -r COM3 -C min_az=0,max_az=450 -T 127.0.0.1 -t ";
   EXPECT_NE(starts[1].find(with_range), std::string::npos) << starts[1];
   EXPECT_NE(starts[2].find(with_range), std::string::npos) << starts[2];
+}
+
+// The whole chain as an operator meets it: RotServer set up in its first-start dialog only, then
+// Logger32 and the real bridge, which finds RotServer through the "Program" RotServer wrote.
+TEST_F(RotServerSetup, LoggerTurnsTheRotatorThroughTheRealBridgeAfterOnlyTheDialog) {
+  rstest::RotServer server(job_, dir_ + "\\rotserver.log");
+  HWND dialog = OpenFirstStartDialog(server);
+  ASSERT_TRUE(dialog);
+  Type(dialog, kModel, "GS-232B");
+  Type(dialog, kDevice, "COM3");
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(server.WaitLog("rotctld connected", 20s));
+
+  logger_test::LoggerDriver logger(job_, dir_);
+  auto bridge = std::make_unique<logger_test::BridgeUnderTest>(job_);
+  ASSERT_TRUE(bridge->WaitShown(30s));
+  EXPECT_TRUE(server.WaitLog("bridge linked", 20s)) << "the bridge's greeting opens the link";
+  EXPECT_TRUE(WaitUntil([&] { return bridge->Text(vexal::kIdIstAzimut) == "123"; }, 20s))
+      << bridge->Text(vexal::kIdIstAzimut);
+
+  ASSERT_TRUE(logger.Command("turn 245"));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        for (const std::string& line : RecordedLines())
+          if (line.rfind("< +P 245", 0) == 0) return true;
+        return false;
+      },
+      20s))
+      << "Logger32's turn reached rotctld";
+  EXPECT_TRUE(WaitUntil([&] { return bridge->Text(vexal::kIdIstAzimut) == "245"; }, 20s));
+
+  bridge->process().Kill();
+  EXPECT_TRUE(server.WaitLog("bridge not linked", 20s)) << "the line follows the bridge's end";
 }
 
 TEST_F(RotServerSetup, TestShowsRotctldsOwnErrorOrTheMissingProgram) {
