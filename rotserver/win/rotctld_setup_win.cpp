@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include <cctype>
+
 #include "rotserver/core/rotctld_setup.h"
 #include "rotserver/win/rotctld_locate_win.h"
 #include "rotserver/win/settings_dialog_win.h"
@@ -27,6 +29,11 @@ int Selected(HWND dialog, int id) {
 void Select(HWND dialog, int id, const std::string& text) {
   SendDlgItemMessageA(dialog, id, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                       reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return text;
 }
 
 void Enable(HWND dialog, int id, bool on) { EnableWindow(GetDlgItem(dialog, id), on); }
@@ -106,7 +113,7 @@ void RotctldSetupPart::LoadModels() {
     return;
   }
   models_ = ParseModelList(run.output);
-  for (const RotatorModel& model : models_) AddItem(dialog_, kIdModel, ModelLabel(model));
+  ListModels("", false);
   if (models_.empty())
     SetDlgItemTextA(dialog_, kIdFoundText, (path + " -l listed no rotators").c_str());
   else if (ControlText(dialog_, kIdFoundText).rfind("Found", 0) != 0)
@@ -115,8 +122,27 @@ void RotctldSetupPart::LoadModels() {
   SetDlgItemTextA(dialog_, kIdModel, typed.c_str());
 }
 
+// The drop-down's entries: the models whose label holds `typed` (case ignored), all when it is
+// empty. The typed text and its selection stay as they are.
+void RotctldSetupPart::ListModels(const std::string& typed, bool drop_down) {
+  HWND box = GetDlgItem(dialog_, kIdModel);
+  const LRESULT selection = SendMessageA(box, CB_GETEDITSEL, 0, 0);
+  while (SendMessageA(box, CB_DELETESTRING, 0, 0) > 0) {
+  }
+  const std::string want = Lower(typed);
+  for (const RotatorModel& model : models_)
+    if (Lower(ModelLabel(model)).find(want) != std::string::npos)
+      AddItem(dialog_, kIdModel, ModelLabel(model));
+  // Dropping the list down selects the whole text, which the next key would replace.
+  if (drop_down && SendMessageA(box, CB_GETCOUNT, 0, 0) > 0)
+    SendMessageA(box, CB_SHOWDROPDOWN, TRUE, 0);
+  SetWindowTextA(box, typed.c_str());
+  SendMessageA(box, CB_SETEDITSEL, 0, selection);
+}
+
 void RotctldSetupPart::ShowModel(int number) {
   if (!number) return;
+  ListModels("", false);
   for (const RotatorModel& model : models_)
     if (model.number == number) {
       Select(dialog_, kIdModel, ModelLabel(model));
@@ -142,10 +168,13 @@ bool RotctldSetupPart::OnCommand(int id, int code) {
     case kIdTest:
       if (code == BN_CLICKED) StartTest();
       return true;
+    case kIdModel:
+      if (code == CBN_EDITCHANGE) ListModels(ControlText(dialog_, kIdModel), true);
+      if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) UpdateEnabled();
+      return true;
     case kIdBackend:
     case kIdRangeChoice:
-    case kIdModel:
-      if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) UpdateEnabled();
+      if (code == CBN_SELCHANGE) UpdateEnabled();
       return true;
     case kIdCommand:
       if (code == EN_CHANGE) UpdateEnabled();

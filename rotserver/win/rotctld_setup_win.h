@@ -42,6 +42,7 @@ class RotctldSetupPart {
 
  private:
   void LoadModels();
+  void ListModels(const std::string& typed, bool drop_down);
   void ShowModel(int number);
   void Browse();
   void StartTest();

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,13 +65,20 @@ bool CaptureInstalledList(const std::string& path, const std::string& unix_path)
   return WaitUntil([&] { return FileExists(path); }, 20s) && !ReadAll(path).empty();
 }
 
-int NumberedRows(const std::string& text) {
+// Rows of a model list that begin with a model number and hold `part` (case ignored).
+int NumberedRows(const std::string& text, std::string part = "") {
+  auto lower = [](std::string t) {
+    for (char& c : t) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return t;
+  };
   int rows = 0;
   std::istringstream lines(text);
   std::string line;
   while (std::getline(lines, line)) {
     size_t first = line.find_first_not_of(' ');
-    if (first != std::string::npos && isdigit(static_cast<unsigned char>(line[first]))) ++rows;
+    if (first != std::string::npos && isdigit(static_cast<unsigned char>(line[first])) &&
+        lower(line).find(lower(part)) != std::string::npos)
+      ++rows;
   }
   return rows;
 }
@@ -159,6 +168,10 @@ TEST_F(RotServerSetup, FirstStartWithOnlyTheDialogReachesTheRotatorAndTurnsItFro
   EXPECT_EQ(listed, NumberedRows(ReadAll(list_))) << "one entry per model rotctld -l lists";
 
   Type(dialog, kModel, "GS-232B");
+  EXPECT_EQ(SendMessageA(GetDlgItem(dialog, kModel), CB_GETCOUNT, 0, 0),
+            NumberedRows(ReadAll(list_), "GS-232B"))
+      << "typing keeps the models that hold the typed text";
+  EXPECT_EQ(WindowText(GetDlgItem(dialog, kModel)), "GS-232B") << "the typed text stays";
   Type(dialog, kDevice, "COM3");
   EXPECT_EQ(RunTest(dialog), "GS-232B answers: azimuth 123\xB0, range -180..450");
   EXPECT_EQ(WindowText(GetDlgItem(dialog, kModel)), "Yaesu GS-232B (603)");
