@@ -77,6 +77,8 @@ INT_PTR SettingsDialog::HandleMessage(UINT msg, WPARAM wp) {
       if (rotctld_) rotctld_->OnTestDone();
       return TRUE;
     case kMarkFieldMessage:
+      // The modal loop shows the dialog only when it first idles: the box needs it behind.
+      ShowWindow(dialog_, SW_SHOW);
       if (marked_) Refuse(*marked_);
       return TRUE;
     case WM_COMMAND:

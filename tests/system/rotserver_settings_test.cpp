@@ -97,6 +97,7 @@ TEST_F(RotServerRegistry, OlderBackendNameAndBadValuesLoadOneByOne) {
 struct Refusal {
   std::string box_text;
   bool focus_on_field = false;
+  bool dialog_shown = false;  // the dialog stood behind the box
 };
 
 // Drives the modal settings dialog from another thread: fills fields, presses OK, reads and
@@ -127,9 +128,14 @@ class DialogDriver {
   // Presses OK and, when a box refuses a field, records and closes it.
   void PressOkExpectingRefusal(int field_id) {
     PostMessageA(GetDlgItem(dialog_, IDOK), BM_CLICK, 0, 0);
+    AwaitRefusal(field_id);
+  }
+  // Records and closes the box that refuses a field, and whether the field has the focus then.
+  void AwaitRefusal(int field_id) {
     HWND box = WaitForWindow("Invalid setting");
     Refusal r;
     if (box) {
+      r.dialog_shown = IsWindowVisible(dialog_);
       r.box_text = WindowText(GetDlgItem(box, 0xFFFF));
       PostMessageA(box, WM_COMMAND, IDOK, 0);
       Wait([&] { return !IsWindow(box); });
@@ -275,6 +281,23 @@ TEST_F(RotServerSettingsDialog, MenuOpensTheDialogWithTheStoredSettings) {
   EXPECT_EQ(offset_shown, "33");
   EXPECT_EQ(backend_shown, "rotctld");
   EXPECT_TRUE(applied_.empty()) << "Cancel applies nothing";
+}
+
+TEST_F(RotServerSettingsDialog, OpensWithAStoredFieldThatCannotBeUsedMarked) {
+  const rotserver::SettingsError marked{"Calibration offset",
+                                        "Calibration offset must be a whole number of degrees "
+                                        "from -180 to 180."};
+  DialogDriver driver([](DialogDriver& d) {
+    d.AwaitRefusal(rotserver::kIdOffset);
+    d.Cancel();
+  });
+  EXPECT_FALSE(rotserver::RunSettingsDialog(window_->hwnd(), Settings{}, &marked));
+  driver.Join();
+  ASSERT_TRUE(driver.found);
+  ASSERT_EQ(driver.refusals.size(), 1u);
+  EXPECT_EQ(driver.refusals[0].box_text, marked.message);
+  EXPECT_TRUE(driver.refusals[0].focus_on_field);
+  EXPECT_TRUE(driver.refusals[0].dialog_shown);
 }
 
 }  // namespace
