@@ -108,14 +108,13 @@ std::string BuildRotctldCommand(const Settings& settings, int tcp_port) {
   if (settings.rotctld_speed) line += " -s " + std::to_string(settings.rotctld_speed);
   std::optional<RotatorRange> range;
   if (ParseRotatorRange(settings.rotator_range, &range) && range)
-    line += " -C min_az=" + std::to_string(range->min_az) +
-            ",max_az=" + std::to_string(range->max_az);
+    line +=
+        " -C min_az=" + std::to_string(range->min_az) + ",max_az=" + std::to_string(range->max_az);
   line += " -T 127.0.0.1 -t " + std::to_string(tcp_port);
   return line;
 }
 
-std::string AnswerText(const std::string& model_name, double azimuth,
-                       const AzimuthLimits& limits) {
+std::string AnswerText(const std::string& model_name, double azimuth, const AzimuthLimits& limits) {
   return model_name + " answers: azimuth " + NumberText(azimuth) + "\xB0, range " +
          NumberText(limits.min_az) + ".." + NumberText(limits.max_az);
 }
@@ -174,6 +173,8 @@ ProgramChoice ChooseProgram(const std::optional<std::string>& stored, const std:
   return ProgramChoice::kAskFirst;
 }
 
-std::string ProgramValueFor(const std::string& own_path) { return "\"" + own_path + "\""; }
+std::string ProgramValueFor(const std::string& own_path) {
+  return "\"" + own_path + "\"";
+}
 
 }  // namespace rotserver

@@ -46,8 +46,8 @@ std::string EndedText(const std::string& error_output, unsigned long exit_code);
 // then the newest "hamlib-w64-*" under the 64-bit Program Files and the newest "hamlib-w32-*"
 // under the 32-bit one (each with rotctld.exe in bin\).
 struct RotctldPlaces {
-  std::string own_folder;                  // RotServer.exe's folder
-  std::string path_variable;               // PATH, folders separated by ';'
+  std::string own_folder;                   // RotServer.exe's folder
+  std::string path_variable;                // PATH, folders separated by ';'
   std::vector<std::string> hamlib_folders;  // full paths of the Program Files "hamlib-w*" folders
 };
 struct FoundRotctld {
@@ -60,9 +60,9 @@ std::optional<FoundRotctld> FindRotctld(const RotctldPlaces& places,
 // What RotServer does with the bridge's registry value "Program" (`stored`: nothing when
 // missing), given its own program path.
 enum class ProgramChoice {
-  kWrite,      // empty, or names a file that does not exist: write our own path
-  kOurs,       // already names this RotServer
-  kAskFirst,   // names another existing program: only after the operator agrees
+  kWrite,     // empty, or names a file that does not exist: write our own path
+  kOurs,      // already names this RotServer
+  kAskFirst,  // names another existing program: only after the operator agrees
 };
 ProgramChoice ChooseProgram(const std::optional<std::string>& stored, const std::string& own_path,
                             const std::function<bool(const std::string&)>& exists);

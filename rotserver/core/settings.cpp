@@ -118,14 +118,14 @@ bool ParseRotctldFields(const SettingsText& text, Settings& out, SettingsError* 
   out.rotctld_model = 0;
   if (!Trimmed(text.rotctld_model).empty() &&
       !ParseNumber(text.rotctld_model, kFieldModel, 1, 999999,
-                   "a rotator from the list (or a Hamlib model number).", out.rotctld_model,
-                   error))
+                   "a rotator from the list (or a Hamlib model number).", out.rotctld_model, error))
     return false;
   out.rotctld_speed = 0;
   if (!Trimmed(text.rotctld_speed).empty() &&
-      !ParseNumber(text.rotctld_speed, kFieldSpeed, 50, 1000000,
-                   "a speed in bits per second from 50 to 1000000, or blank for the model's default.",
-                   out.rotctld_speed, error))
+      !ParseNumber(
+          text.rotctld_speed, kFieldSpeed, 50, 1000000,
+          "a speed in bits per second from 50 to 1000000, or blank for the model's default.",
+          out.rotctld_speed, error))
     return false;
   std::optional<RotatorRange> range;
   if (!ParseRotatorRange(text.rotator_range, &range))
@@ -135,7 +135,8 @@ bool ParseRotctldFields(const SettingsText& text, Settings& out, SettingsError* 
   out.rotator_range = range ? FormatRotatorRange(range) : "";
   if (out.backend == BackendKind::kRotctld && out.rotctld_model && out.rotctld_command.empty() &&
       out.rotctld_path.empty())
-    return Fail(error, kFieldRotctldPath, "given (Browse... finds it) when a controller is chosen.");
+    return Fail(error, kFieldRotctldPath,
+                "given (Browse... finds it) when a controller is chosen.");
   return true;
 }
 

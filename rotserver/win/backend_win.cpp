@@ -50,8 +50,7 @@ Settings WithBuiltCommand(Settings settings) {
 
 }  // namespace
 
-Backend::Backend(const Settings& chosen, toolkit::LineLog& log, Millis now)
-    : log_(log) {
+Backend::Backend(const Settings& chosen, toolkit::LineLog& log, Millis now) : log_(log) {
   const Settings settings = WithBuiltCommand(chosen);
   label_ = BackendLabel(settings);
   if (settings.backend == BackendKind::kRotctld) {

@@ -114,7 +114,9 @@ int App::Run() {
   };
   actions.apply_settings = [this](const Settings& settings) { Rebuild(settings); };
   actions.closed = [] { PostQuitMessage(0); };
-  actions.offer_program = [this] { Notice(ClaimProgramAsked(window_ ? window_->hwnd() : nullptr)); };
+  actions.offer_program = [this] {
+    Notice(ClaimProgramAsked(window_ ? window_->hwnd() : nullptr));
+  };
   window_ = CreateMainWindow(instance_, show_, std::move(actions));
   if (!window_) {
     Log("error the window could not be created");

@@ -15,7 +15,9 @@ namespace rotserver {
 
 namespace {
 
-ULONGLONG Now() { return GetTickCount64(); }
+ULONGLONG Now() {
+  return GetTickCount64();
+}
 
 // The program's output, read on a thread of its own until every writer has gone, so that a
 // chatty program never blocks on a full pipe.
@@ -150,8 +152,7 @@ CapturedRun RunCaptured(const std::string& command_line, unsigned timeout_ms) {
   CapturedRun run;
   OutputReader output;
   toolkit::Job job;
-  toolkit::Job::Started child =
-      job.Launch(command_line, {output.write_end(), std::nullopt, true});
+  toolkit::Job::Started child = job.Launch(command_line, {output.write_end(), std::nullopt, true});
   if (!child.process) {
     run.error = StartError(command_line, child.error);
     return run;
@@ -188,8 +189,7 @@ TestOutcome TestRotctld(const Settings& settings, const std::string& model_name,
   const std::string command_line = BuildRotctldCommand(settings, port);
   OutputReader output;
   toolkit::Job job;
-  toolkit::Job::Started child =
-      job.Launch(command_line, {output.write_end(), std::nullopt, true});
+  toolkit::Job::Started child = job.Launch(command_line, {output.write_end(), std::nullopt, true});
   if (!child.process) return {false, StartError(command_line, child.error)};
   output.Start();
   TestOutcome outcome;

@@ -36,7 +36,9 @@ std::string Lower(std::string text) {
   return text;
 }
 
-void Enable(HWND dialog, int id, bool on) { EnableWindow(GetDlgItem(dialog, id), on); }
+void Enable(HWND dialog, int id, bool on) {
+  EnableWindow(GetDlgItem(dialog, id), on);
+}
 
 // A combo box's chosen item, which during CBN_SELCHANGE its own text does not show yet; what
 // is typed when nothing is chosen.
@@ -70,7 +72,8 @@ RotctldSetupPart::~RotctldSetupPart() {
 
 void RotctldSetupPart::Fill(const Settings& current) {
   for (const char* speed : kSpeeds) AddItem(dialog_, kIdSpeed, speed);
-  Select(dialog_, kIdSpeed, current.rotctld_speed ? std::to_string(current.rotctld_speed) : "default");
+  Select(dialog_, kIdSpeed,
+         current.rotctld_speed ? std::to_string(current.rotctld_speed) : "default");
   for (const char* range : kRanges) AddItem(dialog_, kIdRangeChoice, range);
   std::optional<RotatorRange> range;
   ParseRotatorRange(current.rotator_range, &range);
@@ -117,8 +120,9 @@ void RotctldSetupPart::LoadModels() {
   if (models_.empty())
     SetDlgItemTextA(dialog_, kIdFoundText, (path + " -l listed no rotators").c_str());
   else if (ControlText(dialog_, kIdFoundText).rfind("Found", 0) != 0)
-    SetDlgItemTextA(dialog_, kIdFoundText,
-                    (std::to_string(models_.size()) + " controllers known to this rotctld").c_str());
+    SetDlgItemTextA(
+        dialog_, kIdFoundText,
+        (std::to_string(models_.size()) + " controllers known to this rotctld").c_str());
   SetDlgItemTextA(dialog_, kIdModel, typed.c_str());
 }
 
@@ -223,10 +227,10 @@ void RotctldSetupPart::Collect(SettingsText& text) const {
   text.rotctld_device = ControlText(dialog_, kIdDevice);
   const std::string speed = ControlText(dialog_, kIdSpeed);
   text.rotctld_speed = speed == "default" ? "" : speed;
-  text.rotator_range = Selected(dialog_, kIdRangeChoice) == kOtherRange
-                           ? ControlText(dialog_, kIdRangeMin) + ".." +
-                                 ControlText(dialog_, kIdRangeMax)
-                           : ControlText(dialog_, kIdRangeChoice);
+  text.rotator_range =
+      Selected(dialog_, kIdRangeChoice) == kOtherRange
+          ? ControlText(dialog_, kIdRangeMin) + ".." + ControlText(dialog_, kIdRangeMax)
+          : ControlText(dialog_, kIdRangeChoice);
 }
 
 int RotctldSetupPart::ControlOf(const std::string& field) {

@@ -20,21 +20,21 @@ inline constexpr char kInvalidSettingTitle[] = "Invalid setting";
 enum SettingsControlId : int {
   kIdBackend = 1001,  // drop-down list: "simulated", "rotctld"
   kIdAddress,
-  kIdCommand,         // Advanced: a whole command line typed by hand
+  kIdCommand,  // Advanced: a whole command line typed by hand
   kIdOffset,
   kIdRangeMode,
   kIdPoll,
-  kIdRotctldPath,     // rotctld.exe
+  kIdRotctldPath,  // rotctld.exe
   kIdBrowse,
-  kIdFoundText,       // where rotctld.exe was found, or why there is no list
-  kIdModel,           // the controller: typed or picked from rotctld -l
-  kIdDevice,          // serial port (or host:port)
-  kIdSpeed,           // "default", 1200 ... 115200
-  kIdRangeChoice,     // "as rotctld reports", "0..360", "0..450", "-180..180", "other"
+  kIdFoundText,    // where rotctld.exe was found, or why there is no list
+  kIdModel,        // the controller: typed or picked from rotctld -l
+  kIdDevice,       // serial port (or host:port)
+  kIdSpeed,        // "default", 1200 ... 115200
+  kIdRangeChoice,  // "as rotctld reports", "0..360", "0..450", "-180..180", "other"
   kIdRangeMin,
   kIdRangeMax,
   kIdTest,
-  kIdTestResult,      // what the last Test found
+  kIdTestResult,  // what the last Test found
 };
 
 // Shows the dialog modally over `owner` with `current`. On OK with every field valid, stores

@@ -29,10 +29,10 @@ constexpr int kBackend = 1001, kCommand = 1003, kPath = 1007, kFound = 1009, kMo
 constexpr int kMenuOfferProgram = 203;
 constexpr char kKey[] = "Software\\Vexal";
 
-const char* const kRotServerValues[] = {
-    "RotatorBackend", "CalibrationOffset", "RangeMode",    "RotctldAddress", "RotctldCommand",
-    "PollInterval",   "RotctldPath",       "RotctldModel", "RotctldPort",    "RotctldSpeed",
-    "RotatorRange",   "Program"};
+const char* const kRotServerValues[] = {"RotatorBackend", "CalibrationOffset", "RangeMode",
+                                        "RotctldAddress", "RotctldCommand",    "PollInterval",
+                                        "RotctldPath",    "RotctldModel",      "RotctldPort",
+                                        "RotctldSpeed",   "RotatorRange",      "Program"};
 
 std::string Stored(const char* name) {
   std::optional<toolkit::UserValue> value = toolkit::GetUserValue(kKey, name);
@@ -314,8 +314,7 @@ TEST_F(RotServerProgramValue, WrittenWhenStaleLeftAloneWhenAnotherProgramUnlessT
     ASSERT_TRUE(server->WaitLog(answer == IDNO ? "notice Logger32-Vexal's Program left as it was"
                                                : "notice Logger32-Vexal will start this RotServer",
                                 10s));
-    EXPECT_EQ(Stored("Program"),
-              answer == IDNO ? other : "\"" + rstest::RotServerPath() + "\"");
+    EXPECT_EQ(Stored("Program"), answer == IDNO ? other : "\"" + rstest::RotServerPath() + "\"");
   }
 }
 
@@ -348,7 +347,8 @@ TEST_F(RotServerProgramValue, BridgeLinkFollowsTheBridgesConversation) {
   };
   Child client(job_, "\"" + BinPath("rotator-sim.exe") +
                          "\" --client --service RotServer --topic RotServConv --exec hello "
-                         "--hold 120000 --log \"" + dir_ + "\\client.log\"");
+                         "--hold 120000 --log \"" +
+                         dir_ + "\\client.log\"");
   ASSERT_TRUE(WaitUntil([&] { return count("bridge linked") == 2; }, 20s));
   client.Kill();
   EXPECT_TRUE(WaitUntil([&] { return count("bridge not linked") == 2; }, 20s));

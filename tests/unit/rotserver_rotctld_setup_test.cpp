@@ -94,8 +94,9 @@ TEST(RotatorModelList, OlderLayoutWithoutMacroColumnAndOverflowingMakerIsRead) {
 }
 
 TEST(RotatorModelList, TypedTextFindsOneModelOrNone) {
-  const std::vector<RotatorModel> models = {
-      {603, "Yaesu", "GS-232B"}, {611, "Yaesu", "GS-232B azimuth"}, {606, "Yaesu/Kenpro", "GS-232"}};
+  const std::vector<RotatorModel> models = {{603, "Yaesu", "GS-232B"},
+                                            {611, "Yaesu", "GS-232B azimuth"},
+                                            {606, "Yaesu/Kenpro", "GS-232"}};
   EXPECT_EQ(FindModel(models, "gs-232b")->number, 603) << "exact name before longer names";
   EXPECT_EQ(FindModel(models, "Yaesu GS-232B azimuth (611)")->number, 611);
   EXPECT_EQ(FindModel(models, " 606 ")->number, 606);
@@ -155,7 +156,9 @@ TEST(RotctldCommandLine, NewFieldsAreCheckedAndKeptThroughTheirText) {
                       {kFieldRotatorRange, &SettingsText::rotator_range, "450..0"},
                       {kFieldRotatorRange, &SettingsText::rotator_range, "0..800"},
                       {kFieldRotctldPath, &SettingsText::rotctld_path, ""},
-                      {kFieldDevice, &SettingsText::rotctld_device, "COM\x01" "3"}};
+                      {kFieldDevice, &SettingsText::rotctld_device,
+                       "COM\x01"
+                       "3"}};
   for (const Bad& bad : bads) {
     SettingsText t = FormatSettings(GsOnCom3());
     t.*bad.text = bad.typed;
@@ -175,11 +178,9 @@ TEST(RotctldTestText, AnswerAndEndShowWhatAnOperatorNeeds) {
 
 TEST(RotctldDiscovery, BesideThenPathThenNewestHamlibFolder) {
   std::set<std::string> files = {
-      "C:\\Tools\\rotctld.exe",
-      "C:\\Program Files\\hamlib-w64-4.5.9\\bin\\rotctld.exe",
+      "C:\\Tools\\rotctld.exe", "C:\\Program Files\\hamlib-w64-4.5.9\\bin\\rotctld.exe",
       "C:\\Program Files\\hamlib-w64-4.5.10\\bin\\rotctld.exe",
-      "C:\\Program Files (x86)\\hamlib-w32-4.6\\bin\\rotctld.exe",
-      "C:\\Vexal\\rotctld.exe"};
+      "C:\\Program Files (x86)\\hamlib-w32-4.6\\bin\\rotctld.exe", "C:\\Vexal\\rotctld.exe"};
   auto exists = [&](const std::string& p) { return files.count(p) > 0; };
   RotctldPlaces places;
   places.own_folder = "C:\\Vexal\\";

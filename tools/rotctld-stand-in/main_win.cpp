@@ -55,11 +55,16 @@ Options Parse(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     std::string next = i + 1 < argc ? argv[i + 1] : "";
-    if (a == "-l") o.list = true;
-    else if (a == "-T") o.host = next, ++i;
-    else if (a == "-t") o.port = std::atoi(next.c_str()), ++i;
-    else if (a == "-C") ReadConf(next, o), ++i;
-    else if (a == "-m" || a == "-r" || a == "-s") ++i;
+    if (a == "-l")
+      o.list = true;
+    else if (a == "-T")
+      o.host = next, ++i;
+    else if (a == "-t")
+      o.port = std::atoi(next.c_str()), ++i;
+    else if (a == "-C")
+      ReadConf(next, o), ++i;
+    else if (a == "-m" || a == "-r" || a == "-s")
+      ++i;
   }
   return o;
 }
@@ -101,7 +106,8 @@ std::string Reply(const std::string& line, const Options& o, double& azimuth) {
 
 // One client at a time, as rotctld handles one command at a time.
 void Serve(SOCKET listener, const Options& o) {
-  double azimuth = Env("VEXAL_STANDIN_AZ").empty() ? 123 : std::atof(Env("VEXAL_STANDIN_AZ").c_str());
+  double azimuth =
+      Env("VEXAL_STANDIN_AZ").empty() ? 123 : std::atof(Env("VEXAL_STANDIN_AZ").c_str());
   for (;;) {
     SOCKET client = accept(listener, nullptr, nullptr);
     if (client == INVALID_SOCKET) return;
