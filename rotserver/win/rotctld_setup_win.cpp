@@ -118,7 +118,8 @@ void RotctldSetupPart::LoadModels() {
   models_ = ParseModelList(run.output);
   ListModels("", false);
   if (models_.empty())
-    SetDlgItemTextA(dialog_, kIdFoundText, (path + " -l listed no rotators").c_str());
+    SetDlgItemTextA(dialog_, kIdFoundText,
+                    ("No controller list: " + EndedText(run.output, 0)).c_str());
   else if (ControlText(dialog_, kIdFoundText).rfind("Found", 0) != 0)
     SetDlgItemTextA(
         dialog_, kIdFoundText,

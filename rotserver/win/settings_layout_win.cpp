@@ -64,7 +64,8 @@ short AddRotctldPart(DialogTemplate& t, short y) {
   t.Add(kEdit, "", kIdRotctldPath, kEditStyle, kFieldX, y, kFieldWidth - 54, 12);
   t.Add(kButton, "Browse...", kIdBrowse, BS_PUSHBUTTON | WS_TABSTOP, kWidth - 7 - 50, y, 50, 13);
   y += 15;
-  t.Add(kStatic, "", kIdFoundText, SS_LEFT | SS_NOPREFIX, kFieldX, y, kFieldWidth, 10);
+  t.Add(kStatic, "", kIdFoundText, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kFieldX, y, kFieldWidth,
+        10);
   y += 14;
   Label(t, "Controller (type to find):", y);
   t.Add(kComboBox, "", kIdModel, kTypedListStyle, kFieldX, y, kFieldWidth, 160);
@@ -81,8 +82,8 @@ short AddRotctldPart(DialogTemplate& t, short y) {
   t.Add(kEdit, "", kIdRangeMax, kEditStyle, kFieldX + 142, y, 32, 12);
   y += 18;
   t.Add(kButton, "&Test", kIdTest, BS_PUSHBUTTON | WS_TABSTOP, 7, y, 50, 14);
-  t.Add(kStatic, "", kIdTestResult, SS_LEFT | SS_NOPREFIX, 7 + 56, static_cast<short>(y + 2),
-        kWidth - 7 - 56 - 7, 20);
+  t.Add(kStatic, "", kIdTestResult, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 7 + 56,
+        static_cast<short>(y + 2), kWidth - 7 - 56 - 7, 20);
   return static_cast<short>(y + 26);
 }
 
