@@ -5,6 +5,8 @@
 // "Program" and the bridge link, seen from outside.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -275,6 +277,48 @@ TEST_F(RotServerSetup, TestShowsRotctldsOwnErrorOrTheMissingProgram) {
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kTest)));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kModel)));
   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+// The serial ports Windows lists, in number order, whatever order the registry keeps them in.
+TEST_F(RotServerSetup, SerialPortsAreOfferedInNumberOrder) {
+  const char kSerialComm[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSerialComm, 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const std::pair<const char*, const char*> ports[] = {{"\\Device\\TestSerial10", "COM10"},
+                                                       {"\\Device\\TestSerial7", "COM7"}};
+  for (const auto& [name, port] : ports)
+    ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(port),
+                             static_cast<DWORD>(strlen(port) + 1)),
+              ERROR_SUCCESS);
+
+  rstest::RotServer server(job_, dir_ + "\\rotserver.log");
+  HWND dialog = OpenFirstStartDialog(server);
+  std::vector<std::string> offered;
+  if (dialog) {
+    HWND box = GetDlgItem(dialog, kDevice);
+    const LRESULT count = SendMessageA(box, CB_GETCOUNT, 0, 0);
+    // Wide: Wine hands another process's ANSI list text back as UTF-16.
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t text[64] = L"";
+      if (SendMessageW(box, CB_GETLBTEXTLEN, i, 0) < 64)
+        SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      offered.emplace_back(text, text + wcslen(text));
+    }
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+  for (const auto& [name, port] : ports) RegDeleteValueA(key, name);
+  RegCloseKey(key);
+
+  ASSERT_TRUE(dialog);
+  auto seven = std::find(offered.begin(), offered.end(), "COM7");
+  auto ten = std::find(offered.begin(), offered.end(), "COM10");
+  std::string all;
+  for (const std::string& o : offered) all += o + " ";
+  ASSERT_NE(seven, offered.end()) << all;
+  ASSERT_NE(ten, offered.end());
+  EXPECT_LT(seven, ten) << "COM7 before COM10";
 }
 
 class RotServerProgramValue : public RotServerSetup {
