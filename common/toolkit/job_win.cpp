@@ -27,8 +27,9 @@ Job::Started Job::Launch(const std::string& cmdline, const StartOptions& options
   }
   PROCESS_INFORMATION pi{};
   std::string line = cmdline;  // CreateProcessA may write to it
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, options.output != nullptr,
-                      CREATE_SUSPENDED, nullptr, nullptr, &si, &pi))
+  const DWORD flags = CREATE_SUSPENDED | (options.no_window ? CREATE_NO_WINDOW : 0);
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, options.output != nullptr, flags,
+                      nullptr, nullptr, &si, &pi))
     return {nullptr, 0, GetLastError()};
   AssignProcessToJobObject(job_, pi.hProcess);
   ResumeThread(pi.hThread);

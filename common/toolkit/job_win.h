@@ -26,6 +26,7 @@ class Job {
   struct StartOptions {
     HANDLE output = nullptr;   // standard output and error go here when given
     std::optional<WORD> show;  // the child's first show command, when given
+    bool no_window = false;    // a console program gets no console window of its own
   };
   // Starts `cmdline` (program path first) suspended, puts it in the job, then lets it run, so
   // that even its first children are in the job.

@@ -90,4 +90,22 @@ void DeleteUserKey(const std::string& key) {
   RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
 }
 
+std::vector<std::string> MachineStrings(const std::string& key) {
+  std::vector<std::string> strings;
+  RegKey k = RegKey::Open(HKEY_LOCAL_MACHINE, key, KEY_QUERY_VALUE);
+  if (!k) return strings;
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    BYTE data[512];
+    DWORD name_size = sizeof name, data_size = sizeof data - 1, type = 0;
+    LONG rc = RegEnumValueA(k.get(), i, name, &name_size, nullptr, &type, data, &data_size);
+    if (rc == ERROR_MORE_DATA) continue;
+    if (rc != ERROR_SUCCESS) break;
+    if (type != REG_SZ) continue;
+    data[data_size] = 0;
+    strings.emplace_back(reinterpret_cast<const char*>(data));
+  }
+  return strings;
+}
+
 }  // namespace winui

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace winui {
 
@@ -33,6 +34,7 @@ class RegKey {
   RegKey& operator=(const RegKey&) = delete;
 
   explicit operator bool() const { return key_ != nullptr; }
+  HKEY get() const { return key_; }
   void Close();
 
   enum class Read { kMissing, kRead, kFailed };
@@ -59,5 +61,10 @@ bool SetUserString(const std::string& key, const std::string& name, const std::s
 std::optional<RegValue> GetUserValue(const std::string& key, const std::string& name);
 void DeleteUserValue(const std::string& key, const std::string& name);
 void DeleteUserKey(const std::string& key);  // with everything below it
+
+// The string data of every value under HKEY_LOCAL_MACHINE\<key> (read only), in the registry's
+// order; empty when the key is missing. For lists Windows keeps there, such as the serial ports
+// under HARDWARE\DEVICEMAP\SERIALCOMM.
+std::vector<std::string> MachineStrings(const std::string& key);
 
 }  // namespace winui

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "rotserver/core/program_command.h"
+#include "rotserver/core/rotctld_setup.h"
 
 namespace rotserver {
 
@@ -161,6 +162,44 @@ bool ParseWindowBoxField(std::string_view text, Settings& out, SettingsError* er
   return true;
 }
 
+bool ParseLine(std::string_view text, const char* field, std::size_t max, std::string& out,
+               SettingsError* error) {
+  text = Trimmed(text);
+  if (text.size() > max || HasControlCharacter(text))
+    return Fail(error, field, "one line of at most " + std::to_string(max) + " characters.");
+  out = std::string(text);
+  return true;
+}
+
+bool ParseRotctldFields(const SettingsText& text, Settings& out, SettingsError* error) {
+  if (!ParseLine(text.rotctld_path, kFieldRotctldPath, 260, out.rotctld_path, error) ||
+      !ParseLine(text.rotctld_device, kFieldDevice, 260, out.rotctld_device, error))
+    return false;
+  out.rotctld_model = 0;
+  if (!Trimmed(text.rotctld_model).empty() &&
+      !ParseNumber(text.rotctld_model, kFieldModel, 1, 999999,
+                   "a rotator from the list (or a Hamlib model number).", out.rotctld_model, error))
+    return false;
+  out.rotctld_speed = 0;
+  if (!Trimmed(text.rotctld_speed).empty() &&
+      !ParseNumber(
+          text.rotctld_speed, kFieldSpeed, 50, 1000000,
+          "a speed in bits per second from 50 to 1000000, or blank for the model's default.",
+          out.rotctld_speed, error))
+    return false;
+  std::optional<RotatorRange> range;
+  if (!ParseRotatorRange(text.rotator_range, &range))
+    return Fail(error, kFieldRotatorRange,
+                "\"as rotctld reports\" or two whole numbers of degrees, lower first, from -360 "
+                "to 720 (e.g. 0..450).");
+  out.rotator_range = range ? FormatRotatorRange(range) : "";
+  if (out.backend == BackendKind::kRotctld && out.rotctld_model && out.rotctld_command.empty() &&
+      out.rotctld_path.empty())
+    return Fail(error, kFieldRotctldPath,
+                "given (Browse... finds it) when a controller is chosen.");
+  return true;
+}
+
 }  // namespace
 
 Presets DefaultPresets() {
@@ -219,6 +258,7 @@ std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* e
       !ParseNumber(text.poll_ms, kFieldPoll, kMinPollMs, kMaxPollMs,
                    "a whole number of milliseconds from 250 to 10000.", out.poll_ms, error))
     return std::nullopt;
+  if (!ParseRotctldFields(text, out, error)) return std::nullopt;
   int on_top = 0;
   if (!ParseStationField(text.station, out, error) ||
       !ParsePresetsField(text.presets, out, error) ||
@@ -245,6 +285,11 @@ SettingsText FormatSettings(const Settings& settings) {
     text.window_box = std::to_string(box->x) + " " + std::to_string(box->y) + " " +
                       std::to_string(box->width) + " " + std::to_string(box->height);
   text.stay_on_top = settings.stay_on_top ? "1" : "0";
+  text.rotctld_path = settings.rotctld_path;
+  text.rotctld_model = settings.rotctld_model ? std::to_string(settings.rotctld_model) : "";
+  text.rotctld_device = settings.rotctld_device;
+  text.rotctld_speed = settings.rotctld_speed ? std::to_string(settings.rotctld_speed) : "";
+  text.rotator_range = settings.rotator_range;
   return text;
 }
 
@@ -263,6 +308,11 @@ const StoredField kStoredFields[] = {
     {kFieldOffset, &SettingsText::offset_deg, &StoredSettings::offset_deg},
     {kFieldRangeMode, &SettingsText::range_mode, &StoredSettings::range_mode},
     {kFieldPoll, &SettingsText::poll_ms, &StoredSettings::poll_ms},
+    {kFieldRotctldPath, &SettingsText::rotctld_path, &StoredSettings::rotctld_path},
+    {kFieldModel, &SettingsText::rotctld_model, &StoredSettings::rotctld_model},
+    {kFieldDevice, &SettingsText::rotctld_device, &StoredSettings::rotctld_device},
+    {kFieldSpeed, &SettingsText::rotctld_speed, &StoredSettings::rotctld_speed},
+    {kFieldRotatorRange, &SettingsText::rotator_range, &StoredSettings::rotator_range},
     {kFieldStation, &SettingsText::station, &StoredSettings::station},
     {kFieldPresets, &SettingsText::presets, &StoredSettings::presets},
     {kFieldWindowBox, &SettingsText::window_box, &StoredSettings::window_box},
@@ -288,7 +338,10 @@ std::string WithoutFullStop(std::string message) {
 bool OthersStored(const StoredSettings& stored) {
   for (const StoredValue StoredSettings::*value :
        {&StoredSettings::rotctld_address, &StoredSettings::rotctld_command,
-        &StoredSettings::offset_deg, &StoredSettings::range_mode, &StoredSettings::poll_ms})
+        &StoredSettings::offset_deg, &StoredSettings::range_mode, &StoredSettings::poll_ms,
+        &StoredSettings::rotctld_path, &StoredSettings::rotctld_model,
+        &StoredSettings::rotctld_device, &StoredSettings::rotctld_speed,
+        &StoredSettings::rotator_range})
     if ((stored.*value).kind != StoredValue::Kind::kMissing) return true;
   return false;
 }

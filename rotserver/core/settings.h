@@ -35,6 +35,12 @@ struct Settings {
   int offset_deg = 0;           // "CalibrationOffset": -180..180
   int range_mode = 1;           // "RangeMode": line 7 of the status macro (0 or 1)
   int poll_ms = 1000;           // "PollInterval": ms between position queries while still
+  // The rotctld RotServer starts itself when a model is chosen and rotctld_command is empty.
+  std::string rotctld_path;     // "RotctldPath": rotctld.exe
+  int rotctld_model = 0;        // "RotctldModel": Hamlib's model number; 0: none chosen
+  std::string rotctld_device;   // "RotctldPort": "COM3", or host:port of a network controller
+  int rotctld_speed = 0;        // "RotctldSpeed": serial speed; 0: the model's default
+  std::string rotator_range;    // "RotatorRange": "" (as rotctld reports) or "min..max"
   std::string station;          // "Station": a locator or "lat, lon"; empty: no map
   Presets presets = DefaultPresets();   // "Presets": "EU 45;JA 330;..."
   std::optional<WindowBox> window_box;  // "WindowPlacement": "x y width height"
@@ -49,6 +55,11 @@ struct SettingsText {
   std::string offset_deg;
   std::string range_mode;
   std::string poll_ms;
+  std::string rotctld_path;
+  std::string rotctld_model;  // a model number or empty
+  std::string rotctld_device;
+  std::string rotctld_speed;  // empty: the model's default
+  std::string rotator_range;
   // Kept by other dialogs than the settings dialog: empty is their default.
   std::string station{};
   std::string presets{};
@@ -63,6 +74,11 @@ inline constexpr char kFieldCommand[] = "rotctld command line";
 inline constexpr char kFieldOffset[] = "Calibration offset";
 inline constexpr char kFieldRangeMode[] = "Range mode";
 inline constexpr char kFieldPoll[] = "Poll interval";
+inline constexpr char kFieldRotctldPath[] = "rotctld.exe";
+inline constexpr char kFieldModel[] = "Controller";
+inline constexpr char kFieldDevice[] = "Serial port";
+inline constexpr char kFieldSpeed[] = "Speed";
+inline constexpr char kFieldRotatorRange[] = "Rotator range";
 inline constexpr char kFieldStation[] = "Station";
 inline constexpr char kFieldPresets[] = "Presets";
 inline constexpr char kFieldWindowBox[] = "Window placement";
@@ -94,6 +110,7 @@ struct StoredValue {
 // The stored values, one for each field of SettingsText.
 struct StoredSettings {
   StoredValue backend, rotctld_address, rotctld_command, offset_deg, range_mode, poll_ms;
+  StoredValue rotctld_path, rotctld_model, rotctld_device, rotctld_speed, rotator_range;
   StoredValue station, presets, window_box, stay_on_top;
 };
 

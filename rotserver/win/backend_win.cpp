@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include "rotserver/core/rotctld_driver.h"
+#include "rotserver/core/rotctld_setup.h"
 #include "rotserver/core/simulated_driver.h"
 #include "rotserver/core/unusable_driver.h"
 #include "toolkit/byte_text.h"
+#include "rotserver/win/rotctld_process_win.h"
 
 namespace rotserver {
 
@@ -37,8 +39,23 @@ std::string BackendLabel(const Settings& settings) {
   return "rotctld " + settings.rotctld_address;
 }
 
-Backend::Backend(const Settings& settings, toolkit::LineLog& log, Millis now)
-    : log_(log), label_(BackendLabel(settings)) {
+namespace {
+
+// The chosen controller's rotctld gets a spare loopback port of its own at every rebuild; the
+// address follows it.
+Settings WithBuiltCommand(Settings settings) {
+  if (!UsesBuiltCommand(settings)) return settings;
+  const int port = SpareLoopbackPort();
+  settings.rotctld_command = BuildRotctldCommand(settings, port);
+  settings.rotctld_address = "127.0.0.1:" + std::to_string(port);
+  return settings;
+}
+
+}  // namespace
+
+Backend::Backend(const Settings& chosen, toolkit::LineLog& log, Millis now) : log_(log) {
+  const Settings settings = WithBuiltCommand(chosen);
+  label_ = BackendLabel(settings);
   if (settings.backend == BackendKind::kRotctld) {
     if (!settings.rotctld_command.empty()) {
       supervisor_ = std::make_unique<Supervisor>(settings.rotctld_command);

@@ -94,7 +94,7 @@ HDDEDATA CommandServer::Execute(HDDEDATA data) {
   return reinterpret_cast<HDDEDATA>(DDE_FACK);
 }
 
-HDDEDATA CommandServer::OnCallback(UINT type, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA data) {
+HDDEDATA CommandServer::OnCallback(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data) {
   switch (type) {
     case XTYP_CONNECT:
       return reinterpret_cast<HDDEDATA>(ServiceMatches(hsz2) && TopicMatches(hsz1));
@@ -104,6 +104,13 @@ HDDEDATA CommandServer::OnCallback(UINT type, HCONV, HSZ hsz1, HSZ hsz2, HDDEDAT
       return DdeCreateDataHandle(inst_, reinterpret_cast<LPBYTE>(pairs), sizeof pairs, 0, nullptr,
                                  CF_TEXT, 0);
     }
+    case XTYP_CONNECT_CONFIRM:
+      conversations_.push_back(conv);
+      return nullptr;
+    case XTYP_DISCONNECT:
+      conversations_.erase(std::remove(conversations_.begin(), conversations_.end(), conv),
+                           conversations_.end());
+      return nullptr;
     case XTYP_EXECUTE:
       return Execute(data);
     case XTYP_POKE:
@@ -121,6 +128,20 @@ HDDEDATA CALLBACK CommandServer::Callback(UINT type, UINT, HCONV conv, HSZ hsz1,
   return CallGuarded("error in a DDE transaction", failed, [&]() -> HDDEDATA {
     return instance_ ? instance_->OnCallback(type, conv, hsz1, hsz2, data) : nullptr;
   });
+}
+
+bool CommandServer::Linked() {
+  // Wine does not always tell the server that a client has gone: a conversation counts while
+  // DDEML still calls it connected and the partner's window is there.
+  auto gone = [](HCONV conv) {
+    CONVINFO info{};
+    info.cb = sizeof info;
+    return !DdeQueryConvInfo(conv, QID_SYNC, &info) || !(info.wStatus & ST_CONNECTED) ||
+           !IsWindow(info.hwndPartner);
+  };
+  conversations_.erase(std::remove_if(conversations_.begin(), conversations_.end(), gone),
+                       conversations_.end());
+  return !conversations_.empty();
 }
 
 StatusClient::StatusClient(std::string service, std::string topic)

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rotserver {
 
@@ -36,6 +37,8 @@ class CommandServer {
   const std::string& service() const { return service_; }
   const std::string& topic() const { return topic_; }
   unsigned executes() const { return executes_; }
+  // Whether a client (the bridge) has a conversation open on the topic now.
+  bool Linked();
 
  private:
   CommandServer(std::string service, std::string topic, Handler handler);
@@ -55,6 +58,7 @@ class CommandServer {
   HSZ topic_handle_ = nullptr;
   bool registered_ = false;
   unsigned executes_ = 0;
+  std::vector<HCONV> conversations_;  // confirmed and not yet seen to end
 };
 
 class StatusClient {

@@ -20,6 +20,7 @@
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/dde_link_win.h"
 #include "rotserver/win/main_window_win.h"
+#include "rotserver/win/program_value_win.h"
 #include "rotserver/win/settings_store_win.h"
 #include "wire/wire.h"
 
@@ -62,6 +63,8 @@ class App {
   // An error caught where Windows called us: logged, and shown in the status line a while.
   void OnCallbackError(const std::string& text);
   ViewState ViewWithFault(Millis now) const;
+  // Words for the status line a while (the same place as a caught error), and the log.
+  void Notice(const std::string& text);
 
   static App* self_;
   HINSTANCE instance_;
@@ -78,6 +81,7 @@ class App {
   Millis fault_until_ = 0;
   std::string last_macro_;
   StatusClient::Result last_result_ = StatusClient::Result::kNoBridge;
+  bool bridge_linked_ = false;
 };
 
 App* App::self_ = nullptr;
@@ -115,6 +119,9 @@ int App::Run() {
   };
   actions.apply_settings = [this](const Settings& settings) { Rebuild(settings); };
   actions.closed = [] { PostQuitMessage(0); };
+  actions.offer_program = [this] {
+    Notice(ClaimProgramAsked(window_ ? window_->hwnd() : nullptr));
+  };
   window_ = CreateMainWindow(instance_, show_, std::move(actions));
   if (!window_) {
     Log("error the window could not be created");
@@ -122,6 +129,9 @@ int App::Run() {
   }
   tick_timer_ = SetTimer(nullptr, 0, kTickMs, &OnTickTimer);
   report_timer_ = SetTimer(nullptr, 0, kReportMs, &OnReportTimer);
+  const std::string claimed = ClaimProgramIfFree();
+  Log("bridge program: " + (claimed.empty() ? "left as it was" : claimed));
+  Notice(claimed);
   Report();
   if (!stored) {
     Log("first start: settings dialog");
@@ -191,6 +201,10 @@ void App::Report() {
     Log("status \"" + toolkit::EscapedText(macro) + "\" result=" + ResultName(result));
   last_macro_ = std::move(macro);
   last_result_ = result;
+  if (server_ && server_->Linked() != bridge_linked_) {
+    bridge_linked_ = !bridge_linked_;
+    Log(bridge_linked_ ? "bridge linked" : "bridge not linked");
+  }
   if (window_) window_->Show(ViewWithFault(now));
 }
 
@@ -212,8 +226,16 @@ void App::OnCallbackError(const std::string& text) {
   fault_until_ = Now() + kFaultShownMs;
 }
 
+void App::Notice(const std::string& text) {
+  if (text.empty()) return;
+  Log("notice " + text);
+  fault_ = text;
+  fault_until_ = Now() + kFaultShownMs;
+}
+
 ViewState App::ViewWithFault(Millis now) const {
   ViewState view = backend_->View(now);
+  view.bridge_linked = bridge_linked_;
   if (!fault_.empty() && now < fault_until_)
     view.last_error = view.last_error.empty() ? fault_ : view.last_error + "; " + fault_;
   return view;

@@ -70,6 +70,7 @@ HMENU BuildMenu() {
   AppendMenuA(file, MF_STRING, kIdMenuSettings, "&Settings...");
   AppendMenuA(file, MF_STRING, kIdMenuStation, "Station and &presets...");
   AppendMenuA(file, MF_STRING, kIdMenuStayOnTop, "Stay on &top");
+  AppendMenuA(file, MF_STRING, kIdMenuOfferProgram, "&Let Logger32-Vexal start this RotServer");
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(file, MF_STRING, kIdMenuExit, "E&xit");
   AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
@@ -285,6 +286,9 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
       break;
     case kIdMenuExit:
       OnClose();
+      break;
+    case kIdMenuOfferProgram:
+      if (actions_.offer_program) actions_.offer_program();
       break;
   }
 }

@@ -34,6 +34,7 @@ enum MainWindowId : int {
   kIdMenuExit,
   kIdMenuStation,
   kIdMenuStayOnTop,
+  kIdMenuOfferProgram,  // "Let Logger32-Vexal start this RotServer"
 };
 
 struct WindowActions {
@@ -41,6 +42,7 @@ struct WindowActions {
   std::function<void()> stop;                           // Stop button, Esc
   std::function<void(const Settings&)> apply_settings;  // settings stored; rebuild the backend
   std::function<void()> closed;                         // the window was closed: end the program
+  std::function<void()> offer_program;  // write our path into the bridge's "Program"
 };
 
 class MainWindow {

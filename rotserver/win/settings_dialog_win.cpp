@@ -1,108 +1,23 @@
 #include "rotserver/win/settings_dialog_win.h"
 
+#include <memory>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "rotserver/win/callback_errors_win.h"
+#include "rotserver/win/rotctld_setup_win.h"
+#include "rotserver/win/settings_layout_win.h"
 #include "rotserver/win/settings_store_win.h"
 
 namespace rotserver {
 
 namespace {
 
-// Built in memory, so that the dialog works in every program that links the window, tests
-// included, without a resource of its own.
-class DialogTemplate {
- public:
-  DialogTemplate(const char* title, short cx, short cy) {
-    const DWORD style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    AddDword(style);
-    AddDword(0);  // extended style
-    count_at_ = words_.size();
-    words_.push_back(0);  // number of items, set as they come
-    for (short v : {short(0), short(0), cx, cy}) words_.push_back(static_cast<WORD>(v));
-    words_.push_back(0);  // no menu
-    words_.push_back(0);  // the standard dialog class
-    AddText(title);
-    words_.push_back(8);  // points
-    AddText("MS Shell Dlg");
-  }
-
-  void Add(WORD atom, const char* text, int id, DWORD style, short x, short y, short cx, short cy) {
-    if (words_.size() % 2) words_.push_back(0);  // items start on a DWORD boundary
-    AddDword(style | WS_CHILD | WS_VISIBLE);
-    AddDword(0);
-    for (short v : {x, y, cx, cy}) words_.push_back(static_cast<WORD>(v));
-    words_.push_back(static_cast<WORD>(id));
-    words_.push_back(0xFFFF);
-    words_.push_back(atom);
-    AddText(text);
-    words_.push_back(0);  // no creation data
-    ++words_[count_at_];
-  }
-
-  const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
- private:
-  void AddDword(DWORD v) {
-    words_.push_back(LOWORD(v));
-    words_.push_back(HIWORD(v));
-  }
-  void AddText(const char* text) {  // ASCII labels only
-    for (const char* c = text; *c; ++c) words_.push_back(static_cast<unsigned char>(*c));
-    words_.push_back(0);
-  }
-
-  std::vector<WORD> words_;
-  size_t count_at_ = 0;
-};
-
-constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082, kComboBox = 0x0085;
-
-struct Row {
-  const char* label;
-  int id;
-};
-
-const Row kRows[] = {
-    {"Backend:", kIdBackend},
-    {"rotctld address (host:port):", kIdAddress},
-    {"rotctld command line (optional):", kIdCommand},
-    {"Calibration offset (-180..180):", kIdOffset},
-    {"Range mode (0: -180..180, 1: 0..360):", kIdRangeMode},
-    {"Poll interval (250..10000 ms):", kIdPoll},
-};
-
-DialogTemplate BuildTemplate() {
-  constexpr short kRowHeight = 18, kWidth = 290, kLabelWidth = 130;
-  constexpr short kRowCount = static_cast<short>(sizeof(kRows) / sizeof(Row));
-  DialogTemplate t(kSettingsDialogTitle, kWidth, 7 + kRowCount * kRowHeight + 24);
-  short y = 7;
-  for (const Row& row : kRows) {
-    t.Add(kStatic, row.label, -1, SS_LEFT, 7, static_cast<short>(y + 2), kLabelWidth, 10);
-    const short x = 7 + kLabelWidth + 4, cx = kWidth - x - 7;
-    if (row.id == kIdBackend)
-      t.Add(kComboBox, "", row.id, CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, x, y, cx, 60);
-    else
-      t.Add(kEdit, "", row.id, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, x, y, cx, 12);
-    y += kRowHeight;
-  }
-  y += 4;
-  t.Add(kButton, "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, kWidth - 7 - 50 - 4 - 50, y, 50, 14);
-  t.Add(kButton, "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, kWidth - 7 - 50, y, 50, 14);
-  return t;
-}
-
-std::string ControlText(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+// The WM_APP message that marks a field once the dialog shows.
+constexpr UINT kMarkFieldMessage = WM_APP + 19;
 
 int ControlOfField(const std::string& field) {
+  if (int id = RotctldSetupPart::ControlOf(field)) return id;
   if (field == kFieldBackend) return kIdBackend;
   if (field == kFieldAddress) return kIdAddress;
   if (field == kFieldCommand) return kIdCommand;
@@ -113,9 +28,8 @@ int ControlOfField(const std::string& field) {
 
 class SettingsDialog {
  public:
-  SettingsDialog(const Settings& current, const SettingsProblem* mark) : current_(current) {
-    if (mark) mark_ = *mark;
-  }
+  SettingsDialog(const Settings& current, const SettingsError* marked)
+      : current_(current), marked_(marked ? std::optional<SettingsError>(*marked) : std::nullopt) {}
   std::optional<Settings> Run(HWND owner);
 
  private:
@@ -123,21 +37,21 @@ class SettingsDialog {
   INT_PTR HandleMessage(UINT msg, WPARAM wp);
   void OnInit();
   void OnOk();
-  void MarkField(const SettingsError& error);
+  std::optional<Settings> Checked();
+  void Refuse(const SettingsError& error);
 
   HWND dialog_ = nullptr;
   Settings current_;
+  std::optional<SettingsError> marked_;
+  std::unique_ptr<RotctldSetupPart> rotctld_;
   std::optional<Settings> result_;
-  std::optional<SettingsProblem> mark_;
 };
 
-// Marks the stored value that cannot be used once the dialog shows.
-constexpr UINT kMsgMarkField = WM_APP + 1;
-
 std::optional<Settings> SettingsDialog::Run(HWND owner) {
-  DialogTemplate t = BuildTemplate();
+  DialogTemplate t = BuildSettingsTemplate();
   INT_PTR rc = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t.get(), owner, DialogProc,
                                        reinterpret_cast<LPARAM>(this));
+  rotctld_.reset();  // after the dialog: a running Test ends first
   if (rc == -1) throw std::runtime_error("the settings dialog cannot be shown");
   return rc == IDOK ? result_ : std::nullopt;
 }
@@ -158,17 +72,18 @@ INT_PTR SettingsDialog::HandleMessage(UINT msg, WPARAM wp) {
   switch (msg) {
     case WM_INITDIALOG:
       OnInit();
-      if (mark_) PostMessageA(dialog_, kMsgMarkField, 0, 0);
       return TRUE;
-    case kMsgMarkField:
-      // A modal dialog shows itself only once its queue is empty: the box must not come first.
+    case kTestDoneMessage:
+      if (rotctld_) rotctld_->OnTestDone();
+      return TRUE;
+    case kMarkFieldMessage:
+      // The modal loop shows the dialog only when it first idles: the box needs it behind.
       ShowWindow(dialog_, SW_SHOW);
-      UpdateWindow(dialog_);
-      if (!mark_) return TRUE;
+      if (!marked_) return TRUE;
       // No backend is shown chosen when the stored one is unusable: OK must not pick one.
-      if (mark_->field == kFieldBackend)
+      if (marked_->field == kFieldBackend)
         SendDlgItemMessageA(dialog_, kIdBackend, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-      MarkField(*mark_);
+      Refuse(*marked_);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wp) == IDOK) {
@@ -179,6 +94,7 @@ INT_PTR SettingsDialog::HandleMessage(UINT msg, WPARAM wp) {
         EndDialog(dialog_, IDCANCEL);
         return TRUE;
       }
+      if (rotctld_ && rotctld_->OnCommand(LOWORD(wp), HIWORD(wp))) return TRUE;
       break;
   }
   return FALSE;
@@ -196,9 +112,13 @@ void SettingsDialog::OnInit() {
   SetDlgItemTextA(dialog_, kIdOffset, text.offset_deg.c_str());
   SetDlgItemTextA(dialog_, kIdRangeMode, text.range_mode.c_str());
   SetDlgItemTextA(dialog_, kIdPoll, text.poll_ms.c_str());
+  rotctld_ = std::make_unique<RotctldSetupPart>(dialog_, [this] { return Checked(); });
+  rotctld_->Fill(current_);
+  if (marked_) PostMessageA(dialog_, kMarkFieldMessage, 0, 0);
 }
 
-void SettingsDialog::OnOk() {
+// Every field read and checked; an invalid one is refused, and nothing comes back.
+std::optional<Settings> SettingsDialog::Checked() {
   SettingsText text = FormatSettings(current_);  // keeps what other dialogs edit
   text.backend = ControlText(dialog_, kIdBackend);
   text.rotctld_address = ControlText(dialog_, kIdAddress);
@@ -206,12 +126,24 @@ void SettingsDialog::OnOk() {
   text.offset_deg = ControlText(dialog_, kIdOffset);
   text.range_mode = ControlText(dialog_, kIdRangeMode);
   text.poll_ms = ControlText(dialog_, kIdPoll);
+  rotctld_->Collect(text);
   SettingsError error;
   std::optional<Settings> settings = ParseSettings(text, &error);
-  if (!settings) {
-    MarkField(error);
-    return;
-  }
+  if (!settings) Refuse(error);
+  return settings;
+}
+
+void SettingsDialog::Refuse(const SettingsError& error) {
+  MessageBoxA(dialog_, error.message.c_str(), kInvalidSettingTitle, MB_OK | MB_ICONWARNING);
+  HWND field = GetDlgItem(dialog_, ControlOfField(error.field));
+  EnableWindow(field, TRUE);  // a stored value of a field that does not apply can still be wrong
+  SendMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+  SendMessageA(field, EM_SETSEL, 0, -1);
+}
+
+void SettingsDialog::OnOk() {
+  std::optional<Settings> settings = Checked();
+  if (!settings) return;
   std::string store_error;
   if (!SaveSettings(*settings, &store_error)) {
     MessageBoxA(dialog_, ("The settings cannot be stored: " + store_error).c_str(),
@@ -222,18 +154,11 @@ void SettingsDialog::OnOk() {
   EndDialog(dialog_, IDOK);
 }
 
-void SettingsDialog::MarkField(const SettingsError& error) {
-  MessageBoxA(dialog_, error.message.c_str(), kInvalidSettingTitle, MB_OK | MB_ICONWARNING);
-  HWND field = GetDlgItem(dialog_, ControlOfField(error.field));
-  SendMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
-  SendMessageA(field, EM_SETSEL, 0, -1);
-}
-
 }  // namespace
 
 std::optional<Settings> RunSettingsDialog(HWND owner, const Settings& current,
-                                          const SettingsProblem* mark) {
-  SettingsDialog dialog(current, mark);
+                                          const SettingsError* marked) {
+  SettingsDialog dialog(current, marked);
   return dialog.Run(owner);
 }
 

@@ -90,13 +90,18 @@ const Field kFields[] = {
     {kValueOffset, &SettingsText::offset_deg, &StoredSettings::offset_deg},
     {kValueRangeMode, &SettingsText::range_mode, &StoredSettings::range_mode},
     {kValuePoll, &SettingsText::poll_ms, &StoredSettings::poll_ms},
+    {kValueRotctldPath, &SettingsText::rotctld_path, &StoredSettings::rotctld_path},
+    {kValueModel, &SettingsText::rotctld_model, &StoredSettings::rotctld_model},
+    {kValueDevice, &SettingsText::rotctld_device, &StoredSettings::rotctld_device},
+    {kValueSpeed, &SettingsText::rotctld_speed, &StoredSettings::rotctld_speed},
+    {kValueRotatorRange, &SettingsText::rotator_range, &StoredSettings::rotator_range},
     {kValueStation, &SettingsText::station, &StoredSettings::station},
     {kValuePresets, &SettingsText::presets, &StoredSettings::presets},
     {kValueWindowBox, &SettingsText::window_box, &StoredSettings::window_box},
     {kValueStayOnTop, &SettingsText::stay_on_top, &StoredSettings::stay_on_top},
 };
 constexpr std::size_t kFieldCount = sizeof kFields / sizeof kFields[0];
-constexpr std::size_t kFirstWindowField = 6;  // kValueStation
+constexpr std::size_t kFirstWindowField = 11;  // kValueStation
 
 bool PutBack(HKEY key, const char* name, const std::optional<RawValue>& before) {
   if (!before) {

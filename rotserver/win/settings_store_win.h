@@ -20,6 +20,12 @@ inline constexpr const char* kValueStation = "Station";            // locator or
 inline constexpr const char* kValuePresets = "Presets";            // "EU 45;JA 330;..."
 inline constexpr const char* kValueWindowBox = "WindowPlacement";  // "x y width height"
 inline constexpr const char* kValueStayOnTop = "StayOnTop";        // "0" / "1"
+inline constexpr const char* kValueRotctldPath = "RotctldPath";
+inline constexpr const char* kValueModel = "RotctldModel";
+inline constexpr const char* kValueDevice = "RotctldPort";
+inline constexpr const char* kValueSpeed = "RotctldSpeed";
+inline constexpr const char* kValueRotatorRange = "RotatorRange";
+
 
 // Nothing when no RotServer setting is stored yet (the first start). Otherwise the settings
 // with every stored value that cannot be used named as a problem (see CheckStoredSettings).

@@ -1,7 +1,7 @@
 // How RotServer starts the rotctld command of its settings, seen from outside: the program is
 // started by its own path (never a decoy C:\Program.exe for an unquoted C:\Program Files\...),
 // a missing program is named by its path and tried again after growing pauses, and what rotctld
-// prints reaches the log and, when it ends, the status line. rotctld-stand-in (a Windows
+// prints reaches the log and, when it ends, the status line. program-stand-in (a Windows
 // program that says what it is told and marks every start) stands in for rotctld.exe, whose
 // Linux build would print to Wine's own output instead of the pipe.
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ const std::string kHamlibDir = "C:\\Program Files\\Hamlib Test";
 const std::string kRotctld = kHamlibDir + "\\rotctld.exe";
 
 std::string StandInPath() {
-  return harness::BinPath("rotctld-stand-in.exe");
+  return harness::BinPath("program-stand-in.exe");
 }
 
 // The text of a log line after `key=`, up to the next " word=" or the end.

@@ -122,6 +122,7 @@ TEST_F(RotServerRegistry, AValueOfAnotherRegistryTypeIsAProblem) {
 struct Refusal {
   std::string box_text;
   bool focus_on_field = false;
+  bool dialog_shown = false;  // the dialog stood behind the box
 };
 
 // Drives the modal settings dialog from another thread: fills fields, presses OK, reads and
@@ -142,9 +143,12 @@ class DialogDriver {
   void SetField(int id, const std::string& text) {
     SendMessageA(GetDlgItem(dialog_, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
+  // As a click picks it: the dialog hears of the change and enables the fields that apply.
   void SelectBackend(int index) {
-    SendMessageA(GetDlgItem(dialog_, rotserver::kIdBackend), CB_SETCURSEL,
-                 static_cast<WPARAM>(index), 0);
+    HWND backend = GetDlgItem(dialog_, rotserver::kIdBackend);
+    SendMessageA(backend, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(rotserver::kIdBackend, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(backend));
   }
   // Presses OK and, when a box refuses a field, records and closes it.
   void PressOkExpectingRefusal(int field_id) {
@@ -156,6 +160,7 @@ class DialogDriver {
     HWND box = WaitForWindow("Invalid setting");
     Refusal r;
     if (box) {
+      r.dialog_shown = IsWindowVisible(dialog_);
       r.box_text = WindowText(GetDlgItem(box, 0xFFFF));
       PostMessageA(box, WM_COMMAND, IDOK, 0);
       Wait([&] { return !IsWindow(box); });
@@ -234,6 +239,7 @@ TEST_F(RotServerSettingsDialog, EachInvalidFieldIsRefusedWithItsRangeAndNothingS
        "Poll interval must be a whole number of milliseconds from 250 to 10000.", "250"},
   };
   DialogDriver driver([&](DialogDriver& d) {
+    d.SelectBackend(1);  // "rotctld": every field applies
     for (const Case& c : cases) {
       d.SetField(c.id, c.typed);
       d.PressOkExpectingRefusal(c.id);
@@ -326,6 +332,7 @@ TEST_F(RotServerSettingsDialog, OpensWithTheStoredProblemMarked) {
   ASSERT_EQ(driver.refusals.size(), 2u);
   EXPECT_EQ(driver.refusals[0].box_text, "rotctld command line must be short (stored: ...).");
   EXPECT_TRUE(driver.refusals[0].focus_on_field);
+  EXPECT_TRUE(driver.refusals[0].dialog_shown);
   EXPECT_EQ(command_shown, stored.rotctld_command);
   EXPECT_EQ(driver.refusals[1].box_text,
             "rotctld command line must be one line of at most 1024 characters, or empty.");

@@ -15,7 +15,14 @@ using rotserver::SettingsError;
 using rotserver::SettingsText;
 
 SettingsText Valid() {
-  return {"rotctld", "192.168.1.20:4533", "rotctld -m 603 -r COM3", "-15", "0", "500"};
+  SettingsText text;
+  text.backend = "rotctld";
+  text.rotctld_address = "192.168.1.20:4533";
+  text.rotctld_command = "rotctld -m 603 -r COM3";
+  text.offset_deg = "-15";
+  text.range_mode = "0";
+  text.poll_ms = "500";
+  return text;
 }
 
 TEST(RotServerSettings, ValidFieldsAreTakenAsTyped) {
@@ -31,7 +38,13 @@ TEST(RotServerSettings, ValidFieldsAreTakenAsTyped) {
 }
 
 TEST(RotServerSettings, BlanksAroundFieldsAndCaseOfTheBackendDoNotMatter) {
-  SettingsText text{" Simulated ", " localhost:1 ", "  ", " +180 ", " 1", "10000 "};
+  SettingsText text = Valid();
+  text.backend = " Simulated ";
+  text.rotctld_address = " localhost:1 ";
+  text.rotctld_command = "  ";
+  text.offset_deg = " +180 ";
+  text.range_mode = " 1";
+  text.poll_ms = "10000 ";
   auto settings = ParseSettings(text, nullptr);
   ASSERT_TRUE(settings);
   EXPECT_EQ(settings->backend, BackendKind::kSimulated);

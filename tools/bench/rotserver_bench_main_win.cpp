@@ -9,6 +9,11 @@
 //       prints "server_ready" once RotServer runs; then the caller starts the bridge (with
 //       logger32-sim already up): a turn request posted to the bridge until "P" reaches
 //       rotctld, the rotator standing still; prints "turn_done" and waits for the bridge to close
+//   bench-rotserver setup-test [--count N]
+//       the settings dialog's Test, in this process, against the Windows stand-in for
+//       rotctld.exe beside this program (rotctld-stand-in.exe): rotctld started on a spare
+//       port, \dump_state and one position read, rotctld ended; and, when VEXAL_STANDIN_LIST
+//       names a captured "rotctld -l", the controller list read through a pipe
 //   bench-rotserver idle [--seconds S] [--rotserver PATH]
 //       RotServer with a still rotator polled once a second and this program as the bridge,
 //       for S seconds: prints "rotserver_ready" once it settled, then its polls and status
@@ -31,6 +36,7 @@
 #include "rotserver/core/settings.h"
 #include "stats.h"
 #include "rotserver/win/dde_link_win.h"
+#include "rotserver/win/rotctld_process_win.h"
 #include "rotserver/win/settings_store_win.h"
 #include "wire/wire.h"
 #include "dde/client_win.h"
@@ -288,11 +294,42 @@ int IdleMode(const std::string& exe, long seconds) {
   return 0;
 }
 
+int SetupTestMode(long count) {
+  rotserver::Settings settings;
+  settings.backend = rotserver::BackendKind::kRotctld;
+  settings.rotctld_path = ProgramDir() + "\\rotctld-stand-in.exe";
+  settings.rotctld_model = 603;
+  settings.rotctld_device = "COM3";
+  std::vector<double> tests, lists;
+  long failed = 0;
+  const bool with_list = std::getenv("VEXAL_STANDIN_LIST") != nullptr;
+  for (long i = 0; i < count; ++i) {
+    Clock start = Now();
+    rotserver::TestOutcome outcome = rotserver::TestRotctld(settings, "GS-232B");
+    tests.push_back(Micros(start, Now()));
+    if (!outcome.answered) {
+      ++failed;
+      std::fprintf(stderr, "bench-rotserver: Test: %s\n", outcome.text.c_str());
+    }
+    if (!with_list) continue;
+    start = Now();
+    rotserver::CapturedRun run =
+        rotserver::RunCaptured("\"" + settings.rotctld_path + "\" -l", 5000);
+    lists.push_back(Micros(start, Now()));
+    if (run.output.find("GS-232B") == std::string::npos) ++failed;
+  }
+  PrintSummary("setup_test", tests);
+  if (with_list) PrintSummary("setup_list", lists);
+  Print("setup_failed", static_cast<long long>(failed));
+  return failed == 0 ? 0 : 2;
+}
+
 }  // namespace
 
 static const char* const kUsage =
     "usage: bench-rotserver command [--count N] [--rotserver PATH]\n"
     "       bench-rotserver turn [--count N] [--rotserver PATH] [--bridge-ms MS]\n"
+    "       bench-rotserver setup-test [--count N]\n"
     "       bench-rotserver idle [--seconds S] [--rotserver PATH]\n"
     "Prints one \"key value\" line per figure of RotServer.exe. Exit status: 0 measured;\n"
     "2 a failed measurement; 64 a bad command line (both said on standard error).\n";
@@ -309,13 +346,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
-    std::string mode = toolkit::TakeCommand(args, {"command", "turn", "idle"});
+    std::string mode = toolkit::TakeCommand(args, {"command", "turn", "setup-test", "idle"});
     toolkit::Options options(args, kOptions);
     std::string exe = options.Text("--rotserver", ProgramDir() + "\\RotServer.exe");
     if (mode == "command") return CommandMode(exe, options.Number("--count", 300, 1, 100000));
     if (mode == "turn")
       return TurnMode(exe, options.Number("--count", 100, 1, 10000),
                       static_cast<DWORD>(options.Number("--bridge-ms", 60000, 1000, 600000)));
+    if (mode == "setup-test") return SetupTestMode(options.Number("--count", 20, 1, 1000));
     return IdleMode(exe, options.Number("--seconds", 30, 5, 3600));
   } catch (const toolkit::UsageError& e) {
     std::fputs(toolkit::UsageLine("bench-rotserver", e).c_str(), stderr);

@@ -1,56 +1,157 @@
-// rotctld-stand-in [--out TEXT] [--err TEXT] [--exit N]
-//   --out TEXT  writes TEXT and a line end to standard output (repeatable, in order with --err)
-//   --err TEXT  the same on standard error
-//   --exit N    then ends with exit code N; without it, runs until it is ended
-// Other arguments are ignored: a decoy started with someone else's arguments still marks.
+// rotctld-stand-in: answers as Hamlib's rotctld does, where the tests need a Windows program.
+//   -l               prints the file named by VEXAL_STANDIN_LIST (a real rotctld's -l output,
+//                    captured by the test), or says on standard error that there is none
+//   -m N -r PORT -s SPEED -C min_az=A,max_az=B -T HOST -t PORT
+//                    serves rotctld's extended protocol on HOST:PORT: \dump_state (the range
+//                    from -C, else -180..450), p (VEXAL_STANDIN_AZ, else 123; after P, the
+//                    target), P, S; anything else RPRT -4.
+// With VEXAL_STANDIN_FAIL set it prints that text on standard error and exits with 2, as
+// rotctld does when it cannot open the rotator. VEXAL_STANDIN_RECORD names a file to which
+// it appends its command line and each command it receives.
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
-void WriteLine(DWORD which, const std::string& text) {
-  HANDLE out = GetStdHandle(which);
-  if (!out || out == INVALID_HANDLE_VALUE) return;
-  std::string line = text + "\n";
-  DWORD written = 0;
-  WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
 }
 
-void MarkStart() {
-  char mark[MAX_PATH];
-  DWORD n = GetEnvironmentVariableA("ROTCTLD_STAND_IN_MARK", mark, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return;
-  char module[MAX_PATH];
-  DWORD m = GetModuleFileNameA(nullptr, module, MAX_PATH);
-  std::string line = "rotctld-stand-in start pid=" + std::to_string(GetCurrentProcessId()) +
-                     " module=" + std::string(module, m) + " cmdline=" + GetCommandLineA() + "\r\n";
-  HANDLE file = CreateFileA(mark, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
+void Record(const std::string& line) {
+  const std::string file = Env("VEXAL_STANDIN_RECORD");
+  if (file.empty()) return;
+  std::ofstream out(file, std::ios::app | std::ios::binary);
+  out << line << "\n";
+}
+
+struct Options {
+  bool list = false;
+  std::string host = "127.0.0.1";
+  int port = 4533;
+  double min_az = -180, max_az = 450;
+};
+
+void ReadConf(const std::string& conf, Options& o) {
+  std::stringstream items(conf);
+  std::string item;
+  while (std::getline(items, item, ',')) {
+    if (item.rfind("min_az=", 0) == 0) o.min_az = std::atof(item.c_str() + 7);
+    if (item.rfind("max_az=", 0) == 0) o.max_az = std::atof(item.c_str() + 7);
+  }
+}
+
+Options Parse(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    std::string next = i + 1 < argc ? argv[i + 1] : "";
+    if (a == "-l")
+      o.list = true;
+    else if (a == "-T")
+      o.host = next, ++i;
+    else if (a == "-t")
+      o.port = std::atoi(next.c_str()), ++i;
+    else if (a == "-C")
+      ReadConf(next, o), ++i;
+    else if (a == "-m" || a == "-r" || a == "-s")
+      ++i;
+  }
+  return o;
+}
+
+int List() {
+  std::ifstream in(Env("VEXAL_STANDIN_LIST"), std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "rotctld-stand-in: no list (VEXAL_STANDIN_LIST)\n");
+    return 1;
+  }
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return 0;
+}
+
+std::string Reply(const std::string& line, const Options& o, double& azimuth) {
+  std::string command = line[0] == '+' ? line.substr(1) : line;
+  char text[512];
+  if (command == "\\dump_state") {
+    std::snprintf(text, sizeof text,
+                  "dump_state:\nrotctld Protocol Ver: 1\nRotor Model: 1\n"
+                  "Minimum Azimuth: %f\nMaximum Azimuth: %f\nMinimum Elevation: 0.000000\n"
+                  "Maximum Elevation: 90.000000\nSouth Zero: 0\nrot_type=AzEl\ndone\nRPRT 0\n",
+                  o.min_az, o.max_az);
+    return text;
+  }
+  if (command == "p") {
+    std::snprintf(text, sizeof text, "get_pos:\nAzimuth: %.2f\nElevation: 0.00\nRPRT 0\n", azimuth);
+    return text;
+  }
+  if (command.rfind("P ", 0) == 0) {
+    azimuth = std::atof(command.c_str() + 2);
+    return "set_pos: " + command.substr(2) + "\nRPRT 0\n";
+  }
+  if (command == "S") return "stop:\nRPRT 0\n";
+  if (command == "\\get_info") return "get_info:\nInfo: rotctld-stand-in\nRPRT 0\n";
+  return "RPRT -4\n";
+}
+
+// One client at a time, as rotctld handles one command at a time.
+void Serve(SOCKET listener, const Options& o) {
+  double azimuth =
+      Env("VEXAL_STANDIN_AZ").empty() ? 123 : std::atof(Env("VEXAL_STANDIN_AZ").c_str());
+  for (;;) {
+    SOCKET client = accept(listener, nullptr, nullptr);
+    if (client == INVALID_SOCKET) return;
+    std::string buffer;
+    char chunk[1024];
+    int n;
+    while ((n = recv(client, chunk, sizeof chunk, 0)) > 0) {
+      buffer.append(chunk, static_cast<size_t>(n));
+      size_t end;
+      while ((end = buffer.find('\n')) != std::string::npos) {
+        std::string line = buffer.substr(0, end);
+        buffer.erase(0, end + 1);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        Record("< " + line);
+        std::string answer = Reply(line, o, azimuth);
+        send(client, answer.data(), static_cast<int>(answer.size()), 0);
+      }
+    }
+    closesocket(client);
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  MarkStart();
-  bool ends = false;
-  int code = 0;
-  for (int i = 1; i + 1 < argc; ++i) {
-    const std::string option = argv[i];
-    if (option == "--out") {
-      WriteLine(STD_OUTPUT_HANDLE, argv[++i]);
-    } else if (option == "--err") {
-      WriteLine(STD_ERROR_HANDLE, argv[++i]);
-    } else if (option == "--exit") {
-      ends = true;
-      code = std::atoi(argv[++i]);
-    }
+  Record(GetCommandLineA());
+  Options o = Parse(argc, argv);
+  if (o.list) return List();
+  if (const std::string fail = Env("VEXAL_STANDIN_FAIL"); !fail.empty()) {
+    std::fprintf(stderr, "%s\n", fail.c_str());
+    return 2;
   }
-  if (ends) return code;
-  for (;;) Sleep(INFINITE);
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  inet_pton(AF_INET, o.host.c_str(), &a.sin_addr);
+  a.sin_port = htons(static_cast<u_short>(o.port));
+  if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listener, 4) != 0) {
+    std::fprintf(stderr, "bind to %s:%d failed\n", o.host.c_str(), o.port);
+    return 1;
+  }
+  Serve(listener, o);
+  return 0;
 }

@@ -1,0 +1,180 @@
+#include "rotserver/core/rotctld_setup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+namespace rotserver {
+
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+    text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+    text.remove_suffix(1);
+  return text;
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::optional<int> Degrees(std::string_view text) {
+  text = Trimmed(text);
+  bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  if (text.empty() || text.size() > 4) return std::nullopt;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
+}
+
+std::string Folder(std::string folder) {
+  while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  return folder;
+}
+
+// "4.5.10" after "4.5.9": the numbers in a folder name compared as numbers.
+bool OlderVersion(const std::string& a, const std::string& b) {
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (std::isdigit(static_cast<unsigned char>(a[i])) &&
+        std::isdigit(static_cast<unsigned char>(b[j]))) {
+      std::size_t ei = i, ej = j;
+      while (ei < a.size() && std::isdigit(static_cast<unsigned char>(a[ei]))) ++ei;
+      while (ej < b.size() && std::isdigit(static_cast<unsigned char>(b[ej]))) ++ej;
+      const long x = std::stol(a.substr(i, std::min<std::size_t>(ei - i, 9)));
+      const long y = std::stol(b.substr(j, std::min<std::size_t>(ej - j, 9)));
+      if (x != y) return x < y;
+      i = ei;
+      j = ej;
+    } else {
+      const int x = std::tolower(static_cast<unsigned char>(a[i++]));
+      const int y = std::tolower(static_cast<unsigned char>(b[j++]));
+      if (x != y) return x < y;
+    }
+  }
+  return a.size() - i < b.size() - j;
+}
+
+std::string NumberText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f", value);
+  return text;
+}
+
+}  // namespace
+
+bool ParseRotatorRange(std::string_view text, std::optional<RotatorRange>* out) {
+  text = Trimmed(text);
+  if (text.empty() || Lower(text) == kRangeAsReported) {
+    *out = std::nullopt;
+    return true;
+  }
+  std::size_t dots = text.find("..");
+  if (dots == std::string_view::npos) return false;
+  std::optional<int> min = Degrees(text.substr(0, dots)), max = Degrees(text.substr(dots + 2));
+  if (!min || !max || *min >= *max || *min < -360 || *max > 720) return false;
+  *out = RotatorRange{*min, *max};
+  return true;
+}
+
+std::string FormatRotatorRange(const std::optional<RotatorRange>& range) {
+  if (!range) return kRangeAsReported;
+  return std::to_string(range->min_az) + ".." + std::to_string(range->max_az);
+}
+
+std::string QuotedPath(const std::string& path) {
+  if (!path.empty() && path.find_first_of(" \t") == std::string::npos) return path;
+  return "\"" + path + "\"";
+}
+
+bool UsesBuiltCommand(const Settings& settings) {
+  return settings.backend == BackendKind::kRotctld && settings.rotctld_command.empty() &&
+         settings.rotctld_model != 0;
+}
+
+std::string BuildRotctldCommand(const Settings& settings, int tcp_port) {
+  std::string line = QuotedPath(settings.rotctld_path);
+  line += " -m " + std::to_string(settings.rotctld_model);
+  if (!settings.rotctld_device.empty()) line += " -r " + QuotedPath(settings.rotctld_device);
+  if (settings.rotctld_speed) line += " -s " + std::to_string(settings.rotctld_speed);
+  std::optional<RotatorRange> range;
+  if (ParseRotatorRange(settings.rotator_range, &range) && range)
+    line +=
+        " -C min_az=" + std::to_string(range->min_az) + ",max_az=" + std::to_string(range->max_az);
+  line += " -T 127.0.0.1 -t " + std::to_string(tcp_port);
+  return line;
+}
+
+std::string AnswerText(const std::string& model_name, double azimuth, const AzimuthLimits& limits) {
+  return model_name + " answers: azimuth " + NumberText(azimuth) + "\xB0, range " +
+         NumberText(limits.min_az) + ".." + NumberText(limits.max_az);
+}
+
+std::string EndedText(const std::string& error_output, unsigned long exit_code) {
+  // The last non-empty line: rotctld's reason comes after any warnings.
+  std::string_view rest = error_output, last;
+  while (!rest.empty()) {
+    std::size_t end = rest.find('\n');
+    std::string_view line = Trimmed(rest.substr(0, end));
+    if (!line.empty()) last = line;
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+  }
+  if (!last.empty()) return "rotctld ended: " + std::string(last);
+  return "rotctld ended with exit code " + std::to_string(exit_code) + " and said nothing";
+}
+
+std::optional<FoundRotctld> FindRotctld(const RotctldPlaces& places,
+                                        const std::function<bool(const std::string&)>& exists) {
+  const char kName[] = "\\rotctld.exe";
+  if (!places.own_folder.empty() && exists(Folder(places.own_folder) + kName))
+    return FoundRotctld{Folder(places.own_folder) + kName, "beside RotServer.exe"};
+  std::string_view path = places.path_variable;
+  while (!path.empty()) {
+    std::size_t end = path.find(';');
+    std::string folder(Trimmed(path.substr(0, end)));
+    path.remove_prefix(end == std::string_view::npos ? path.size() : end + 1);
+    if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"')
+      folder = folder.substr(1, folder.size() - 2);
+    folder = Folder(folder);
+    if (!folder.empty() && exists(folder + kName))
+      return FoundRotctld{folder + kName, "on PATH (" + folder + ")"};
+  }
+  for (const char* kind : {"hamlib-w64-", "hamlib-w32-"}) {
+    std::vector<std::string> folders;
+    for (const std::string& f : places.hamlib_folders) {
+      std::string name = Folder(f);
+      name = name.substr(name.find_last_of('\\') + 1);
+      if (Lower(name).rfind(kind, 0) == 0) folders.push_back(Folder(f));
+    }
+    std::sort(folders.begin(), folders.end(), OlderVersion);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+      if (exists(*it + "\\bin" + kName)) return FoundRotctld{*it + "\\bin" + kName, "in " + *it};
+  }
+  return std::nullopt;
+}
+
+ProgramChoice ChooseProgram(const std::optional<std::string>& stored, const std::string& own_path,
+                            const std::function<bool(const std::string&)>& exists) {
+  if (!stored) return ProgramChoice::kWrite;
+  std::string path(Trimmed(*stored));
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+    path = path.substr(1, path.size() - 2);
+  if (Lower(path) == Lower(own_path)) return ProgramChoice::kOurs;
+  if (path.empty() || !exists(path)) return ProgramChoice::kWrite;
+  return ProgramChoice::kAskFirst;
+}
+
+std::string ProgramValueFor(const std::string& own_path) {
+  return "\"" + own_path + "\"";
+}
+
+}  // namespace rotserver

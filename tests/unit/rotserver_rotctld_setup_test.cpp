@@ -1,0 +1,223 @@
+// The rotctld set-up of RotServer's settings dialog: the model list read from rotctld -l, the
+// command line built from the fields, where rotctld.exe is found, what a Test shows, and
+// whether the bridge's "Program" is written.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "rotserver/core/rotator_models.h"
+#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/settings.h"
+
+namespace {
+
+using namespace rotserver;
+
+#ifndef _WIN32
+// The installed rotctld's own list, read now: nothing is copied into the test. Native runs
+// only: under Wine a Linux rotctld writes to the Unix output (the Wine system tests read it
+// through a file instead).
+std::string InstalledList() {
+  std::string out;
+  if (FILE* pipe = popen("rotctld -l 2>/dev/null", "r")) {
+    char buffer[4096];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+// One model per row of the installed list, counted the plain way: rows that begin with a number.
+int NumberedRows(const std::string& text) {
+  int rows = 0;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    size_t first = text.find_first_not_of(' ', at);
+    if (first < end && isdigit(static_cast<unsigned char>(text[first]))) ++rows;
+    at = end + 1;
+  }
+  return rows;
+}
+
+TEST(RotatorModelList, InstalledRotctldListIsReadWholeAndSortedByMakerAndName) {
+  const std::string text = InstalledList();
+  ASSERT_FALSE(text.empty()) << "rotctld -l gave nothing: is libhamlib-utils installed?";
+  std::vector<RotatorModel> models = ParseModelList(text);
+  EXPECT_EQ(static_cast<int>(models.size()), NumberedRows(text));
+
+  std::optional<RotatorModel> gs232b = FindModel(models, "GS-232B");
+  ASSERT_TRUE(gs232b);
+  EXPECT_EQ(gs232b->number, 603);
+  EXPECT_EQ(gs232b->maker, "Yaesu");
+  EXPECT_EQ(ModelLabel(*gs232b), "Yaesu GS-232B (603)");
+  std::optional<RotatorModel> idiom = FindModel(models, "Rotor-EZ");
+  ASSERT_TRUE(idiom);
+  EXPECT_EQ(idiom->maker, "Idiom Press") << "a maker with a blank stays whole";
+  EXPECT_EQ(FindModel(models, "NET rotctl")->number, 2) << "a name with a blank stays whole";
+
+  std::set<int> numbers;
+  for (size_t i = 0; i < models.size(); ++i) {
+    numbers.insert(models[i].number);
+    EXPECT_FALSE(models[i].name.empty());
+    if (i == 0) continue;
+    std::string a = models[i - 1].maker, b = models[i].maker;
+    for (auto* s : {&a, &b})
+      for (char& c : *s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    EXPECT_LE(a, b) << "sorted by maker at " << ModelLabel(models[i]);
+  }
+  EXPECT_EQ(numbers.size(), models.size()) << "no model twice";
+}
+#endif
+
+TEST(RotatorModelList, OlderLayoutWithoutMacroColumnAndOverflowingMakerIsRead) {
+  // Hamlib 1.2/3.x: narrower columns, "Vers." and no Macro; a maker as long as its column.
+  const char* text =
+      " Rot #  Mfg              Model                   Vers.   Status\n"
+      "     1  Hamlib           Dummy                   0.2     Beta\n"
+      "   603  Yaesu            GS-232B                 0.1     Beta\n"
+      "   902  SPID             Rot2Prog                1.0     Beta\r\n"
+      "  1701  Prosistel Rotators D  Prosistel D      0.4     Beta\n"
+      "garbage line\n";
+  std::vector<RotatorModel> models = ParseModelList(text);
+  ASSERT_EQ(models.size(), 4u);
+  EXPECT_EQ(models[0].name, "Dummy");
+  EXPECT_EQ(models[1].maker, "Prosistel Rotators D");
+  EXPECT_EQ(models[1].name, "Prosistel D");
+  EXPECT_EQ(models[1].number, 1701);
+  EXPECT_EQ(models[2].name, "Rot2Prog") << "CR LF line ends";
+  EXPECT_EQ(models[3].number, 603);
+  EXPECT_TRUE(ParseModelList("no header\n   603  Yaesu  GS-232B  1  Beta\n").empty());
+}
+
+TEST(RotatorModelList, TypedTextFindsOneModelOrNone) {
+  const std::vector<RotatorModel> models = {{603, "Yaesu", "GS-232B"},
+                                            {611, "Yaesu", "GS-232B azimuth"},
+                                            {606, "Yaesu/Kenpro", "GS-232"}};
+  EXPECT_EQ(FindModel(models, "gs-232b")->number, 603) << "exact name before longer names";
+  EXPECT_EQ(FindModel(models, "Yaesu GS-232B azimuth (611)")->number, 611);
+  EXPECT_EQ(FindModel(models, " 606 ")->number, 606);
+  EXPECT_EQ(FindModel(models, "azimuth")->number, 611);
+  EXPECT_FALSE(FindModel(models, "yaesu")) << "several fit";
+  EXPECT_FALSE(FindModel(models, "Rot2Prog"));
+  EXPECT_FALSE(FindModel(models, "  "));
+}
+
+Settings GsOnCom3() {
+  Settings s;
+  s.backend = BackendKind::kRotctld;
+  s.rotctld_path = "C:\\Program Files\\hamlib-w64-4.5.5\\bin\\rotctld.exe";
+  s.rotctld_model = 603;
+  s.rotctld_device = "COM3";
+  return s;
+}
+
+TEST(RotctldCommandLine, BuiltFromTheFieldsWithQuotedPathAndLoopbackPort) {
+  Settings s = GsOnCom3();
+  EXPECT_EQ(BuildRotctldCommand(s, 50123),
+            "\"C:\\Program Files\\hamlib-w64-4.5.5\\bin\\rotctld.exe\" -m 603 -r COM3 "
+            "-T 127.0.0.1 -t 50123");
+  s.rotctld_speed = 9600;
+  s.rotator_range = "0..450";
+  s.rotctld_path = "C:\\Hamlib\\rotctld.exe";
+  s.rotctld_device = "";
+  EXPECT_EQ(BuildRotctldCommand(s, 4533),
+            "C:\\Hamlib\\rotctld.exe -m 603 -s 9600 -C min_az=0,max_az=450 -T 127.0.0.1 -t 4533");
+  EXPECT_TRUE(UsesBuiltCommand(s));
+  s.rotctld_command = "C:\\Hamlib\\rotctld.exe -m 1";
+  EXPECT_FALSE(UsesBuiltCommand(s)) << "a typed command line wins";
+  s.rotctld_command.clear();
+  s.backend = BackendKind::kSimulated;
+  EXPECT_FALSE(UsesBuiltCommand(s));
+}
+
+TEST(RotctldCommandLine, NewFieldsAreCheckedAndKeptThroughTheirText) {
+  SettingsText text = FormatSettings(GsOnCom3());
+  text.rotctld_speed = "9600";
+  text.rotator_range = " -180 .. 180 ";
+  SettingsError error;
+  std::optional<Settings> s = ParseSettings(text, &error);
+  ASSERT_TRUE(s) << error.message;
+  EXPECT_EQ(s->rotctld_model, 603);
+  EXPECT_EQ(s->rotctld_speed, 9600);
+  EXPECT_EQ(s->rotator_range, "-180..180");
+  EXPECT_EQ(FormatSettings(*s).rotctld_speed, "9600");
+
+  struct Bad {
+    const char* field;
+    std::string SettingsText::*text;
+    const char* typed;
+  };
+  const Bad bads[] = {{kFieldSpeed, &SettingsText::rotctld_speed, "fast"},
+                      {kFieldModel, &SettingsText::rotctld_model, "GS-232B"},
+                      {kFieldRotatorRange, &SettingsText::rotator_range, "450..0"},
+                      {kFieldRotatorRange, &SettingsText::rotator_range, "0..800"},
+                      {kFieldRotctldPath, &SettingsText::rotctld_path, ""},
+                      {kFieldDevice, &SettingsText::rotctld_device,
+                       "COM\x01"
+                       "3"}};
+  for (const Bad& bad : bads) {
+    SettingsText t = FormatSettings(GsOnCom3());
+    t.*bad.text = bad.typed;
+    EXPECT_FALSE(ParseSettings(t, &error)) << bad.typed;
+    EXPECT_EQ(error.field, bad.field) << bad.typed;
+    EXPECT_EQ(error.message.rfind(bad.field, 0), 0u) << error.message;
+  }
+}
+
+TEST(RotctldTestText, AnswerAndEndShowWhatAnOperatorNeeds) {
+  EXPECT_EQ(AnswerText("GS-232B", 123.4, {-180, 450}),
+            "GS-232B answers: azimuth 123\xB0, range -180..450");
+  EXPECT_EQ(EndedText("Warning: foo\nrot_open: error = IO error\n\n", 2),
+            "rotctld ended: rot_open: error = IO error");
+  EXPECT_EQ(EndedText("", 3), "rotctld ended with exit code 3 and said nothing");
+}
+
+TEST(RotctldDiscovery, BesideThenPathThenNewestHamlibFolder) {
+  std::set<std::string> files = {
+      "C:\\Tools\\rotctld.exe", "C:\\Program Files\\hamlib-w64-4.5.9\\bin\\rotctld.exe",
+      "C:\\Program Files\\hamlib-w64-4.5.10\\bin\\rotctld.exe",
+      "C:\\Program Files (x86)\\hamlib-w32-4.6\\bin\\rotctld.exe", "C:\\Vexal\\rotctld.exe"};
+  auto exists = [&](const std::string& p) { return files.count(p) > 0; };
+  RotctldPlaces places;
+  places.own_folder = "C:\\Vexal\\";
+  places.path_variable = "C:\\Windows;\"C:\\Tools\\\"";
+  places.hamlib_folders = {"C:\\Program Files (x86)\\hamlib-w32-4.6",
+                           "C:\\Program Files\\hamlib-w64-4.5.9",
+                           "C:\\Program Files\\hamlib-w64-4.5.10"};
+  EXPECT_EQ(FindRotctld(places, exists)->where, "beside RotServer.exe");
+  files.erase("C:\\Vexal\\rotctld.exe");
+  EXPECT_EQ(FindRotctld(places, exists)->path, "C:\\Tools\\rotctld.exe");
+  places.path_variable = "C:\\Windows";
+  std::optional<FoundRotctld> found = FindRotctld(places, exists);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->path, "C:\\Program Files\\hamlib-w64-4.5.10\\bin\\rotctld.exe");
+  EXPECT_EQ(found->where, "in C:\\Program Files\\hamlib-w64-4.5.10");
+  files.erase("C:\\Program Files\\hamlib-w64-4.5.10\\bin\\rotctld.exe");
+  files.erase("C:\\Program Files\\hamlib-w64-4.5.9\\bin\\rotctld.exe");
+  EXPECT_EQ(FindRotctld(places, exists)->path,
+            "C:\\Program Files (x86)\\hamlib-w32-4.6\\bin\\rotctld.exe");
+  files.clear();
+  EXPECT_FALSE(FindRotctld(places, exists));
+}
+
+TEST(BridgeProgramValue, WrittenWhenMissingOrStaleNeverOverAnotherProgram) {
+  const std::string own = "C:\\Program Files\\Vexal\\RotServer.exe";
+  std::set<std::string> files = {own, "C:\\Other\\PstLike.exe"};
+  auto exists = [&](const std::string& p) { return files.count(p) > 0; };
+  EXPECT_EQ(ChooseProgram(std::nullopt, own, exists), ProgramChoice::kWrite);
+  EXPECT_EQ(ChooseProgram(std::string(""), own, exists), ProgramChoice::kWrite);
+  EXPECT_EQ(ChooseProgram(std::string("\"\""), own, exists), ProgramChoice::kWrite);
+  EXPECT_EQ(ChooseProgram(std::string("C:\\Gone\\RotServer.exe"), own, exists),
+            ProgramChoice::kWrite);
+  EXPECT_EQ(ChooseProgram(std::string("\"c:\\program files\\vexal\\rotserver.exe\""), own, exists),
+            ProgramChoice::kOurs);
+  EXPECT_EQ(ChooseProgram(std::string("C:\\Other\\PstLike.exe"), own, exists),
+            ProgramChoice::kAskFirst);
+  EXPECT_EQ(ProgramValueFor(own), "\"C:\\Program Files\\Vexal\\RotServer.exe\"");
+}
+
+}  // namespace
