@@ -5,6 +5,7 @@
 #include <cctype>
 #include <optional>
 
+#include "winui/wide_text_win.h"
 #include "bridge/base/report_queue.h"
 #include "bridge/base/windows_error_win.h"
 
@@ -24,7 +25,7 @@ void ShowBox(const std::string& text_utf8) {
     ~Closed() { Reports().BoxClosed(); }
   } closed;
   HWND owner = GetActiveWindow();
-  MessageBoxW(owner, Utf8ToWide(text_utf8).c_str(), Utf8ToWide(ApplicationTitle()).c_str(),
+  MessageBoxW(owner, winui::Utf8ToWide(text_utf8).c_str(), winui::Utf8ToWide(ApplicationTitle()).c_str(),
               MB_OK | MB_ICONERROR);
 }
 

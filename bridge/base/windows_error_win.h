@@ -10,7 +10,4 @@ namespace vexal {
 // "text of the system message (code)"; "error N" when the system has no text for it.
 std::string FormatWindowsError(DWORD code);
 
-// UTF-8 to UTF-16 for the wide API (message boxes, window texts with German letters).
-std::wstring Utf8ToWide(const std::string& utf8);
-
 }  // namespace vexal

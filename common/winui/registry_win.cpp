@@ -10,18 +10,19 @@ std::string FromRoot(const std::string& path) {
 
 }  // namespace
 
-RegKey RegKey::Open(HKEY root, const std::string& path, REGSAM access) {
+RegKey RegKey::Open(HKEY root, const std::string& path, REGSAM access, LONG* result) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(root, FromRoot(path).c_str(), 0, access, &key) != ERROR_SUCCESS) return {};
-  return RegKey(key);
+  LONG rc = RegOpenKeyExA(root, FromRoot(path).c_str(), 0, access, &key);
+  if (result) *result = rc;
+  return rc == ERROR_SUCCESS ? RegKey(key) : RegKey();
 }
 
-RegKey RegKey::Create(HKEY root, const std::string& path, REGSAM access) {
+RegKey RegKey::Create(HKEY root, const std::string& path, REGSAM access, LONG* result) {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(root, FromRoot(path).c_str(), 0, nullptr, 0, access, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return {};
-  return RegKey(key);
+  LONG rc = RegCreateKeyExA(root, FromRoot(path).c_str(), 0, nullptr, 0, access, nullptr, &key,
+                            nullptr);
+  if (result) *result = rc;
+  return rc == ERROR_SUCCESS ? RegKey(key) : RegKey();
 }
 
 RegKey& RegKey::operator=(RegKey&& other) noexcept {

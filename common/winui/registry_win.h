@@ -21,10 +21,11 @@ struct RegValue {
 class RegKey {
  public:
   // An existing key, never created; a leading "\" names it from the root. Not open (false)
-  // when it is missing or the access is denied.
-  static RegKey Open(HKEY root, const std::string& path, REGSAM access);
+  // when it is missing or the access is denied; *result, when given, has the system's code.
+  static RegKey Open(HKEY root, const std::string& path, REGSAM access, LONG* result = nullptr);
   // The key, created when missing.
-  static RegKey Create(HKEY root, const std::string& path, REGSAM access);
+  static RegKey Create(HKEY root, const std::string& path, REGSAM access,
+                       LONG* result = nullptr);
 
   RegKey() = default;
   ~RegKey() { Close(); }

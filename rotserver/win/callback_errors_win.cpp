@@ -36,7 +36,15 @@ void SetCallbackErrorSink(std::function<void(const std::string&)> sink) {
 
 void ReportCallbackError(const char* where) noexcept {
   try {
-    std::string text = std::string(where) + ": " + WhatOfCurrentException();
+    ReportCallbackError(where, WhatOfCurrentException());
+  } catch (...) {
+    // Out of memory for the text: nothing more can be said.
+  }
+}
+
+void ReportCallbackError(const char* where, const std::string& what) noexcept {
+  try {
+    std::string text = std::string(where) + ": " + what;
     OutputDebugStringA(("RotServer " + text + "\n").c_str());
     if (!Sink() || delivering) return;
     delivering = true;

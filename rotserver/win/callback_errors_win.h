@@ -17,6 +17,8 @@ void SetCallbackErrorSink(std::function<void(const std::string&)> sink);
 // From inside a catch block: reports the exception being handled as "WHERE: WHAT". Never
 // throws, whatever the sink does.
 void ReportCallbackError(const char* where) noexcept;
+// The same for an error already caught elsewhere (the DDE layer catches at its own callback).
+void ReportCallbackError(const char* where, const std::string& what) noexcept;
 
 // Runs `body`; if it throws, reports the error and returns `fallback`.
 template <class R, class Body>

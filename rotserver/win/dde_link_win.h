@@ -4,7 +4,8 @@
 //   execute is acknowledged with DDE_FACK and handed on byte for byte.
 // - StatusClient: a conversation to the bridge's topic "AntDaten", on which RotServer executes
 //   its status macros asynchronously, connecting again whenever the bridge is gone.
-// Both live on the thread that created them and need its message loop.
+// Both sit on the one DDE layer (common/dde) and live on the thread that created them, whose
+// message loop they need.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +17,9 @@
 #include <string_view>
 #include <vector>
 
+#include "dde/client_win.h"
+#include "dde/server_win.h"
+
 namespace rotserver {
 
 // The program's file name without its last four characters ("RotServer" for RotServer.exe),
@@ -26,45 +30,31 @@ class CommandServer {
  public:
   using Handler = std::function<void(std::string_view bytes)>;
   // Registers `service` with its one `topic` ("RotServConv"); nothing, with the reason, on
-  // failure. One per process (DDEML's callback has no room for a pointer).
+  // failure. One DDE server per process (DDEML's callback has no room for a pointer).
   static std::unique_ptr<CommandServer> Register(const std::string& service,
                                                  const std::string& topic, Handler handler,
                                                  std::string* error);
-  ~CommandServer();
   CommandServer(const CommandServer&) = delete;
   CommandServer& operator=(const CommandServer&) = delete;
 
   const std::string& service() const { return service_; }
   const std::string& topic() const { return topic_; }
-  unsigned executes() const { return executes_; }
   // Whether a client (the bridge) has a conversation open on the topic now.
   bool Linked();
 
  private:
-  CommandServer(std::string service, std::string topic, Handler handler);
-  static HDDEDATA CALLBACK Callback(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2,
-                                    HDDEDATA data, ULONG_PTR, ULONG_PTR);
-  HDDEDATA OnCallback(UINT type, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data);
-  HDDEDATA Execute(HDDEDATA data);
-  bool ServiceMatches(HSZ service) const;
-  bool TopicMatches(HSZ topic) const;
+  CommandServer(std::string service, std::string topic)
+      : service_(std::move(service)), topic_(std::move(topic)) {}
 
-  static CommandServer* instance_;
   std::string service_;
   std::string topic_;
-  Handler handler_;
-  DWORD inst_ = 0;
-  HSZ service_handle_ = nullptr;
-  HSZ topic_handle_ = nullptr;
-  bool registered_ = false;
-  unsigned executes_ = 0;
   std::vector<HCONV> conversations_;  // confirmed and not yet seen to end
+  std::unique_ptr<ddeml::Server> server_;
 };
 
 class StatusClient {
  public:
   StatusClient(std::string service, std::string topic);
-  ~StatusClient();
   StatusClient(const StatusClient&) = delete;
   StatusClient& operator=(const StatusClient&) = delete;
 
@@ -73,16 +63,12 @@ class StatusClient {
   // Connects first when there is no live conversation; after a failed attempt the next one is
   // made only `retry_ms` later, since every attempt is a broadcast to all top-level windows.
   Result Send(std::string_view macro, DWORD now_ms, DWORD retry_ms = 1000);
-  bool Connected();
+  bool Connected() const { return client_.Up(); }
 
  private:
   bool EnsureConnected(DWORD now_ms, DWORD retry_ms);
-  void Disconnect();
 
-  std::string service_;
-  std::string topic_;
-  DWORD inst_ = 0;
-  HCONV conv_ = nullptr;
+  ddeml::Client client_;
   bool tried_ = false;
   DWORD last_try_ = 0;
 };

@@ -21,6 +21,7 @@
 #include "rotserver/win/settings_store_win.h"
 #include "rotserver/win/station_dialog_win.h"
 #include "rotserver/win/window_habits_win.h"
+#include "winui/dpi_win.h"
 #include "winui/window_state_win.h"
 
 namespace rotserver {
@@ -31,26 +32,8 @@ constexpr char kClassName[] = "RotServerWindow";
 constexpr COLORREF kWarningTextColour = RGB(176, 0, 0);
 constexpr COLORREF kMarkColours[] = {RGB(0, 160, 64), RGB(232, 160, 0), RGB(224, 32, 32)};
 
-int Scale(int value, int dpi) {
-  return MulDiv(value, dpi, 96);
-}
-
-int SystemDpi() {
-  HDC dc = GetDC(nullptr);
-  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : 96;
-}
-
-// Looked up at run time: the program still starts where user32 lacks it.
-int WindowDpi(HWND hwnd) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto get_dpi = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-  if (get_dpi)
-    if (UINT dpi = get_dpi(hwnd)) return static_cast<int>(dpi);
-  return SystemDpi();
-}
+using winui::Scale;
+using winui::WindowDpi;
 
 bool RoseDiffers(const ViewState& a, const ViewState& b) {
   return a.azimuth != b.azimuth || a.stale != b.stale || a.target != b.target ||
@@ -80,7 +63,7 @@ HMENU BuildMenu() {
 }  // namespace
 
 MainWindowImpl::MainWindowImpl(HINSTANCE instance, int show, WindowActions actions)
-    : actions_(std::move(actions)), dpi_(SystemDpi()) {
+    : actions_(std::move(actions)), dpi_(winui::ScreenDpi()) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof(wc);
   if (!GetClassInfoExA(instance, kClassName, &wc)) {
@@ -268,7 +251,7 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
       break;
     case kIdMenuSettings: {
       std::optional<LoadedSettings> stored = LoadSettings();
-      OpenSettings(stored ? stored->settings : Settings{},
+      OpenSettings(stored ? stored->settings : LoadUsableSettings(),
                    stored && !stored->problems.empty() ? &stored->problems.front() : nullptr);
       break;
     }

@@ -32,9 +32,9 @@ enum MainWindowId : int {
   kIdPreset1 = 121,  // .. kIdPreset1 + 5
   kIdMenuSettings = 201,
   kIdMenuExit,
-  kIdMenuStation,
-  kIdMenuStayOnTop,
-  kIdMenuOfferProgram,  // "Let Logger32-Vexal start this RotServer"
+  kIdMenuStation = 203,
+  kIdMenuStayOnTop = 204,
+  kIdMenuOfferProgram = 205,  // "Let Logger32-Vexal start this RotServer"
 };
 
 struct WindowActions {

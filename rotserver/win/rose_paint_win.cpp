@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rotserver/win/map_paint_win.h"
+#include "winui/dpi_win.h"
 
 namespace rotserver {
 
@@ -22,9 +23,7 @@ constexpr int kMargin96 = 4;
 constexpr int kTargetHalfWidth96 = 7;
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
-int Scale(int value, int dpi) {
-  return MulDiv(value, dpi, 96);
-}
+using winui::Scale;
 
 POINT Px(const RosePoint& p) {
   return {static_cast<LONG>(std::lround(p.x)), static_cast<LONG>(std::lround(p.y))};

@@ -4,34 +4,12 @@
 
 #include <vector>
 
+#include "winui/registry_win.h"
 #include "winui/windows_error_text_win.h"
 
 namespace rotserver {
 
 namespace {
-
-constexpr const char* kKeyPath = wire::kSettingsKey;
-
-// An open registry key, closed when the object goes.
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-
-  LONG Open(REGSAM access) { return RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, access, &key_); }
-  LONG Create() {
-    return RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                           KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &key_, nullptr);
-  }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // A value's type and bytes as stored; nothing when it is missing.
 struct RawValue {
@@ -112,29 +90,41 @@ bool PutBack(HKEY key, const char* name, const std::optional<RawValue>& before) 
                         static_cast<DWORD>(before->bytes.size())) == ERROR_SUCCESS;
 }
 
+// Every stored value; *rotator_stored tells whether any value of the rotator is among them.
+StoredSettings ReadStoredSettings(bool* rotator_stored) {
+  StoredSettings stored;
+  *rotator_stored = false;
+  winui::RegKey key = winui::RegKey::Open(HKEY_CURRENT_USER, wire::kSettingsKey, KEY_QUERY_VALUE);
+  if (!key) return stored;
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
+    StoredValue& value = stored.*kFields[i].stored;
+    value = ReadStored(key.get(), kFields[i].value_name);
+    // The window's own values (its place at every close) do not make a set-up: without a
+    // rotator value this is still the first start.
+    if (i < kFirstWindowField && value.kind != StoredValue::Kind::kMissing) *rotator_stored = true;
+  }
+  return stored;
+}
+
 }  // namespace
 
 std::optional<LoadedSettings> LoadSettings() {
-  RegKey key;
-  if (key.Open(KEY_QUERY_VALUE) != ERROR_SUCCESS) return std::nullopt;
-  StoredSettings stored;
-  bool any = false;
-  for (const Field& field : kFields) {
-    stored.*field.stored = ReadStored(key.get(), field.value_name);
-    any = any || (stored.*field.stored).kind != StoredValue::Kind::kMissing;
-  }
-  if (!any) return std::nullopt;
+  bool rotator_stored = false;
+  StoredSettings stored = ReadStoredSettings(&rotator_stored);
+  if (!rotator_stored) return std::nullopt;
   return CheckStoredSettings(stored);
 }
 
 Settings LoadUsableSettings() {
-  std::optional<LoadedSettings> stored = LoadSettings();
-  return stored ? stored->settings : Settings{};
+  bool rotator_stored = false;
+  return CheckStoredSettings(ReadStoredSettings(&rotator_stored)).settings;
 }
 
 bool SaveSettings(const Settings& settings, std::string* error, SettingsScope scope) {
-  RegKey key;
-  if (LONG rc = key.Create(); rc != ERROR_SUCCESS) {
+  LONG rc = ERROR_SUCCESS;
+  winui::RegKey key = winui::RegKey::Create(HKEY_CURRENT_USER, wire::kSettingsKey,
+                                            KEY_SET_VALUE | KEY_QUERY_VALUE, &rc);
+  if (!key) {
     if (error)
       *error = "HKCU\\" + std::string(wire::kSettingsKey) +
                " cannot be opened: " + winui::ErrorText(static_cast<DWORD>(rc));

@@ -27,10 +27,11 @@ inline constexpr const char* kValueSpeed = "RotctldSpeed";
 inline constexpr const char* kValueRotatorRange = "RotatorRange";
 
 
-// Nothing when no RotServer setting is stored yet (the first start). Otherwise the settings
-// with every stored value that cannot be used named as a problem (see CheckStoredSettings).
+// Nothing when no setting of the rotator is stored yet (the first start; the window's place,
+// station and presets may be). Otherwise the settings with every stored value that cannot be
+// used named as a problem (see CheckStoredSettings).
 std::optional<LoadedSettings> LoadSettings();
-// The usable settings, or the defaults on the first start.
+// The usable settings: the defaults for what is not stored (the first start) or cannot be used.
 Settings LoadUsableSettings();
 
 // What a save writes: the settings dialog writes all; the window (its place, stay on top,

@@ -28,7 +28,7 @@ namespace {
 // The dialog's controls, as the program documents them.
 constexpr int kBackend = 1001, kCommand = 1003, kPath = 1007, kFound = 1009, kModel = 1010,
               kDevice = 1011, kRangeChoice = 1013, kTest = 1016, kTestResult = 1017;
-constexpr int kMenuOfferProgram = 203;
+constexpr int kMenuOfferProgram = 205;
 constexpr char kKey[] = "Software\\Vexal";
 
 const char* const kRotServerValues[] = {"RotatorBackend", "CalibrationOffset", "RangeMode",
