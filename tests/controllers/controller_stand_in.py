@@ -25,7 +25,7 @@ Usage:
       Prints the pseudo-terminal's path and serves it, with the control lines read from the
       standard input (for trying it with rotctl by hand).
 
-Control lines, each answered by one line:
+Control lines, each answered by one line (a line "N ..." with a number N first, by "N ..."):
   set az=A speed=S     put the rotator at A (stands there) / turn at S degrees a second
   slow MS              hold back each reply MS ms (0: answer at once)
   silent S             read, but neither answer nor obey anything for S seconds
@@ -363,10 +363,15 @@ def serve(line, control_listener=None, stdin_control=False):
                 while b"\n" in buffers[client]:
                     text, buffers[client] = buffers[client].split(b"\n", 1)
                     text = text.decode().strip()
-                    if text == "quit":
-                        client.sendall(b"ok\n")
+                    # "N LINE" is answered "N ANSWER": the test can tell a late answer.
+                    tag, _, rest = text.partition(" ")
+                    if not tag.isdigit():
+                        tag, rest = "", text
+                    if rest == "quit":
+                        client.sendall((tag + " ok\n").lstrip().encode())
                         return
-                    client.sendall((line.control(text) + "\n").encode())
+                    answer = line.control(rest)
+                    client.sendall(((tag + " " + answer) if tag else answer).encode() + b"\n")
         line.tick()
         if had_client and not buffers:
             return

@@ -61,18 +61,21 @@ ControllerStandIn::~ControllerStandIn() {
 
 std::string ControllerStandIn::Control(const std::string& line) {
   if (control_ == INVALID_SOCKET) return "error no stand-in";
-  std::string out = line + "\n";
+  // Numbered, so that an answer that came too late for an earlier line is recognised.
+  std::string tag = std::to_string(++sequence_) + " ";
+  std::string out = tag + line + "\n";
   send(control_, out.data(), static_cast<int>(out.size()), 0);
   for (;;) {
     std::size_t end = buffer_.find('\n');
     if (end != std::string::npos) {
       std::string answer = buffer_.substr(0, end);
       buffer_.erase(0, end + 1);
-      return answer;
+      if (answer.rfind(tag, 0) == 0) return answer.substr(tag.size());
+      continue;
     }
     char chunk[4096];
     int got = recv(control_, chunk, sizeof chunk, 0);
-    if (got <= 0) return "error no answer";
+    if (got <= 0) return "error no answer to " + line;
     buffer_.append(chunk, got);
   }
 }

@@ -42,6 +42,7 @@ class ControllerStandIn {
   unsigned port_ = 0;
   SOCKET control_ = INVALID_SOCKET;
   std::string buffer_;
+  unsigned long sequence_ = 0;
 };
 
 class ControllerChain : public ::testing::Test {
