@@ -157,16 +157,19 @@ def section(result, summary):
     return "\n".join(lines)
 
 
+BEGIN, END = "<!-- soak-chain -->", "<!-- /soak-chain -->"
+
+
 def update_docs(path, text):
-    """Replaces the soak's section of PATH (from its heading to the next '## '), or adds it."""
+    """Replaces the soak's section of PATH (between its markers), or adds it at the end."""
     with open(path) as f:
         old = f.read()
-    start = old.find(SECTION)
-    if start < 0:
-        new = old.rstrip("\n") + "\n\n" + text
+    block = BEGIN + "\n" + text.rstrip("\n") + "\n" + END + "\n"
+    start, end = old.find(BEGIN), old.find(END)
+    if start < 0 or end < start:
+        new = old.rstrip("\n") + "\n\n" + block
     else:
-        end = old.find("\n## ", start + len(SECTION))
-        new = old[:start] + text + ("" if end < 0 else old[end:])
+        new = old[:start] + block + old[end + len(END):].lstrip("\n")
     with open(path, "w") as f:
         f.write(new)
 
