@@ -58,12 +58,25 @@ def summarise(result):
     settled = [s for s in samples if s["minute"] >= 10] or samples
     keys = [p + "_" + k for p in ("bridge", "rotserver")
             for k in ("rss_kib", "anon_kib", "handles", "table", "fds")]
-    return {"sent": len(requests), "outcomes": dict(counts),
+    slopes = {k: slope(settled, k) for k in keys}
+    return {"sent": len(requests), "outcomes": dict(counts), "slopes": slopes,
             "by_source": {"%s %s" % k: v for k, v in by_source.items()},
             "reasons": dict(reasons), "restarts": len(result["restarts"]),
             "samples": len(samples),
             "all": {k: spread(samples, k) for k in keys},
             "settled": {k: spread(settled, k) for k in keys}}
+
+
+def slope(samples, key):
+    """Least-squares growth of `key` per minute over `samples`; None with fewer than two."""
+    points = [(s["minute"], s[key]) for s in samples if s.get(key) is not None]
+    if len(points) < 2:
+        return None
+    n = len(points)
+    mx = sum(x for x, _ in points) / n
+    my = sum(y for _, y in points) / n
+    var = sum((x - mx) ** 2 for x, _ in points)
+    return round(sum((x - mx) * (y - my) for x, y in points) / var, 2) if var else None
 
 
 def plot(result, path):
@@ -142,8 +155,8 @@ def section(result, summary):
         for reason, count in sorted(s["reasons"].items(), key=lambda kv: -kv[1]):
             lines.append("| %s | %d |" % (re.sub(r"\|", "/", reason) or "-", count))
         lines.append("")
-    lines += ["| per minute | first | after 10 min: min | max | last |",
-              "| --- | ---: | ---: | ---: | ---: |"]
+    lines += ["| per minute | first | after 10 min: min | max | last | trend after 10 min (per minute) |",
+              "| --- | ---: | ---: | ---: | ---: | ---: |"]
     names = {"rss_kib": "resident (KiB)", "anon_kib": "private anonymous (KiB)",
              "handles": "Windows handles", "table": "wineserver handle table size",
              "fds": "Linux file descriptors"}
@@ -151,10 +164,31 @@ def section(result, summary):
         for key, words in names.items():
             a, b = s["all"][who + "_" + key], s["settled"][who + "_" + key]
             if a and b:
-                lines.append("| %s %s | %s | %s | %s | %s |" % (label, words, a["first"],
-                                                               b["min"], b["max"], b["last"]))
-    lines.append("")
+                trend = s["slopes"].get(who + "_" + key)
+                lines.append("| %s %s | %s | %s | %s | %s | %s |" % (
+                    label, words, a["first"], b["min"], b["max"], b["last"],
+                    "-" if trend is None else "%+.2f" % trend))
+    lines += ["", verdict(s), ""]
     return "\n".join(lines)
+
+
+def verdict(summary):
+    """One sentence per program: flat or not, from the trends after the first ten minutes."""
+    words = []
+    for who, label in (("bridge", "the bridge"), ("rotserver", "RotServer")):
+        memory = summary["slopes"].get(who + "_anon_kib")
+        handles = summary["settled"].get(who + "_handles")
+        if memory is None or handles is None:
+            words.append("%s: not measured" % label)
+            continue
+        flat_handles = handles["max"] - handles["min"] <= 1
+        flat_memory = abs(memory) < 1.0
+        words.append("%s: handles %s (%d to %d), private memory %s (%+.2f KiB a minute)" % (
+            label, "flat" if flat_handles else "NOT flat", handles["min"], handles["max"],
+            "flat" if flat_memory else "NOT flat", memory))
+    lost = summary["outcomes"].get("lost", 0)
+    return ("After the first ten minutes, " + "; ".join(words) + ". Turn requests lost "
+            "without a reason shown: %d." % lost)
 
 
 BEGIN, END = "<!-- soak-chain -->", "<!-- /soak-chain -->"
