@@ -15,8 +15,6 @@ using namespace std::chrono_literals;
 
 namespace rstest {
 
-namespace {
-
 // The Unix path of a Windows one, from Wine's own export: the stand-in is a Linux program.
 std::string UnixPath(const std::string& windows_path) {
   using Convert = char*(CDECL*)(const WCHAR*);
@@ -31,6 +29,8 @@ std::string UnixPath(const std::string& windows_path) {
   HeapFree(GetProcessHeap(), 0, unix_path);
   return result;
 }
+
+namespace {
 
 struct FindArgs {
   DWORD pid;

@@ -21,6 +21,8 @@
 namespace rstest {
 
 std::string RotServerPath();
+// The Unix path of a Windows one (Wine's drive mapping); empty when there is none.
+std::string UnixPath(const std::string& windows_path);
 
 // Stores `settings` in HKCU\Software\Vexal as the settings dialog does.
 void StoreSettings(const rotserver::Settings& settings);

@@ -1,0 +1,156 @@
+#include "controller_support.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "bridge/window/widget_ids.h"
+#include "rotserver/win/main_window_win.h"
+
+using namespace std::chrono_literals;
+
+namespace controllertest {
+
+ControllerStandIn::ControllerStandIn(const std::string& model, const std::string& dir) {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  std::string port_file = dir + "\\controller.ports";
+  DeleteFileA(port_file.c_str());
+  std::string script = rstest::UnixPath(harness::BinPath("controller_stand_in.py"));
+  std::string ports = rstest::UnixPath(port_file);
+  std::string bytes = rstest::UnixPath(dir + "\\controller-bytes.log");
+  // Wine runs a Linux program given by its path; the handle it gives back is of no use.
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string line = "Z:\\usr\\bin\\python3 " + script + " " + model + " --rotctld " + ports +
+                     " --log " + bytes;
+  if (script.empty() || ports.empty() ||
+      !CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return;
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  unsigned control_port = 0;
+  harness::WaitUntil(
+      [&] {
+        std::ifstream in(port_file);
+        return static_cast<bool>(in >> port_ >> control_port);
+      },
+      20s);
+  if (!control_port) {
+    port_ = 0;
+    return;
+  }
+  control_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  DWORD timeout_ms = 5000;
+  setsockopt(control_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms),
+             sizeof timeout_ms);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(control_port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(control_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) port_ = 0;
+}
+
+ControllerStandIn::~ControllerStandIn() {
+  if (control_ != INVALID_SOCKET) {
+    Control("quit");
+    closesocket(control_);
+  }
+  WSACleanup();
+}
+
+std::string ControllerStandIn::Control(const std::string& line) {
+  if (control_ == INVALID_SOCKET) return "error no stand-in";
+  // Numbered, so that an answer that came too late for an earlier line is recognised.
+  std::string tag = std::to_string(++sequence_) + " ";
+  std::string out = tag + line + "\n";
+  send(control_, out.data(), static_cast<int>(out.size()), 0);
+  for (;;) {
+    std::size_t end = buffer_.find('\n');
+    if (end != std::string::npos) {
+      std::string answer = buffer_.substr(0, end);
+      buffer_.erase(0, end + 1);
+      if (answer.rfind(tag, 0) == 0) return answer.substr(tag.size());
+      continue;
+    }
+    char chunk[4096];
+    int got = recv(control_, chunk, sizeof chunk, 0);
+    if (got <= 0) return "error no answer to " + line;
+    buffer_.append(chunk, got);
+  }
+}
+
+std::vector<std::string> ControllerStandIn::Commands() {
+  std::string all = Control("commands");
+  std::vector<std::string> commands;
+  for (std::size_t start = 0; !all.empty() && start <= all.size();) {
+    std::size_t end = all.find(" | ", start);
+    if (end == std::string::npos) end = all.size();
+    commands.push_back(all.substr(start, end - start));
+    start = end + 3;
+  }
+  return commands;
+}
+
+bool ControllerStandIn::WaitPosition(const std::string& position, harness::Millis timeout) {
+  return harness::WaitUntil([&] { return Position() == position; }, timeout);
+}
+
+void ControllerChain::SetUp() {
+  harness::DeleteVexalKey();
+  dir_ = harness::TestDir();
+}
+
+void ControllerChain::TearDown() {
+  job_.KillAll();
+  controller_.reset();
+  harness::DeleteVexalKey();
+}
+
+void ControllerChain::StartChain(const std::string& model, const std::string& azimuth,
+                                 const std::string& shown) {
+  controller_ = std::make_unique<ControllerStandIn>(model, dir_);
+  ASSERT_NE(controller_->port(), 0u) << "the " << model << " stand-in or its rotctld did not start";
+  ASSERT_EQ(controller_->Control("set az=" + azimuth + " speed=30"), "ok");
+  harness::SetProgramValue(rstest::RotServerPath());
+  rstest::StoreSettings(rstest::RotctldSettings(controller_->Address()));
+  rotator_ = std::make_unique<rstest::RotServer>(job_, dir_ + "\\rotserver.log");
+  logger_ = std::make_unique<logger_test::LoggerDriver>(job_, dir_);
+  bridge_ = std::make_unique<logger_test::BridgeUnderTest>(job_);
+  ASSERT_NE(bridge_->WaitShown(30s), nullptr) << "the bridge's window did not appear";
+  ASSERT_TRUE(rotator_->WaitLog("execute size=6 text=\"HS \\r\\n\\0\"", 15s))
+      << "no greeting reached RotServer";
+  ASSERT_TRUE(WaitShown(shown, 20s)) << Shown();
+}
+
+std::string ControllerChain::Shown() const {
+  return bridge_->Text(vexal::kIdIstAzimut);
+}
+
+bool ControllerChain::WaitShown(const std::string& text, harness::Millis timeout) const {
+  return harness::WaitUntil([&] { return Shown() == text; }, timeout);
+}
+
+std::string ControllerChain::StatusLine() const {
+  return rotator_->ChildText(rotserver::kIdStatusLine);
+}
+
+bool ControllerChain::WaitStatus(const std::string& part, harness::Millis timeout) const {
+  return harness::WaitUntil([&] { return StatusLine().find(part) != std::string::npos; },
+                            timeout);
+}
+
+std::vector<std::string> ControllerChain::Orders(const std::string& query) {
+  std::vector<std::string> orders;
+  for (const std::string& command : controller_->Commands())
+    if (command != query) orders.push_back(command);
+  return orders;
+}
+
+void ControllerChain::PressStop() const {
+  HWND stop = GetDlgItem(rotator_->window(), rotserver::kIdStopButton);
+  ASSERT_NE(stop, nullptr);
+  SendMessageA(stop, BM_CLICK, 0, 0);
+}
+
+}  // namespace controllertest
