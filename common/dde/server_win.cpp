@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <exception>
+#include <optional>
+#include <string>
 
 #include "dde/wine_win.h"
 
@@ -90,16 +92,20 @@ HDDEDATA CALLBACK Server::Callback(UINT type, UINT format, HCONV conv, HSZ hsz1,
                                    HDDEDATA data, ULONG_PTR, ULONG_PTR) {
   Server* self = g_server;
   if (!self) return nullptr;
-  const char* what = nullptr;
+  // The text is copied inside the handler: what() dies with the exception at its end.
+  std::optional<std::string> what;
   try {
     return self->Dispatch(type, format, conv, hsz1, hsz2, data);
   } catch (const std::exception& e) {
-    what = e.what();
+    try {
+      what = e.what();
+    } catch (...) {
+    }
   } catch (...) {
   }
   // Nothing may leave a Win32 callback; an execute nobody could handle was not processed.
   try {
-    if (self->handlers_.failed) self->handlers_.failed(what);
+    if (self->handlers_.failed) self->handlers_.failed(what ? what->c_str() : nullptr);
   } catch (...) {
   }
   return type == XTYP_EXECUTE ? Flags(DDE_FNOTPROCESSED) : nullptr;

@@ -130,8 +130,10 @@ class RotServerSetup : public ::testing::Test {
     const WORD code = id == kModel || id == kDevice ? CBN_EDITCHANGE : EN_CHANGE;
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
   }
-  // Presses Test and waits until its result is no longer "Testing ...".
+  // Presses Test and waits until its result is no longer "Testing ...". The result of an
+  // earlier Test is wiped first, so that it is not taken for this one's.
   static std::string RunTest(HWND dialog) {
+    SendMessageA(GetDlgItem(dialog, kTestResult), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
     PostMessageA(GetDlgItem(dialog, kTest), BM_CLICK, 0, 0);
     std::string shown;
     WaitUntil(
