@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "rotserver/core/rose_geometry.h"
+#include "rotserver/core/plain_text.h"
 
 namespace rotserver {
 
@@ -41,14 +42,6 @@ bool PairValue(char c, bool letter, int limit, int* value) {
     *value = c - '0';
   }
   return true;
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-    text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-    text.remove_suffix(1);
-  return text;
 }
 
 // A decimal number that uses all of `text`; nothing otherwise.

@@ -3,23 +3,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include "rotserver/core/plain_text.h"
+
 namespace rotserver {
 
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-    text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-    text.remove_suffix(1);
-  return text;
-}
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 struct Columns {
   std::size_t maker = 0, name = 0, version = 0;

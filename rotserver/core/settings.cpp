@@ -8,6 +8,7 @@
 
 #include "rotserver/core/program_command.h"
 #include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/plain_text.h"
 
 namespace rotserver {
 
@@ -17,14 +18,6 @@ constexpr int kMinOffset = -180, kMaxOffset = 180;
 constexpr int kMinPollMs = 250, kMaxPollMs = 10000;
 constexpr int kMinPort = 1, kMaxPort = 65535;
 constexpr std::size_t kMaxCommandLength = 1024;
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-    text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-    text.remove_suffix(1);
-  return text;
-}
 
 // A whole decimal number with an optional sign, blanks around it allowed; nothing when it has
 // another form or lies outside [min, max].

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/plain_text.h"
 #include "rotserver/win/rotctld_locate_win.h"
 #include "rotserver/win/settings_dialog_win.h"
 
@@ -29,11 +30,6 @@ int Selected(HWND dialog, int id) {
 void Select(HWND dialog, int id, const std::string& text) {
   SendDlgItemMessageA(dialog, id, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                       reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 void Enable(HWND dialog, int id, bool on) {

@@ -18,37 +18,10 @@ ControllerStandIn::ControllerStandIn(const std::string& model, const std::string
   std::string script = rstest::UnixPath(harness::BinPath("controller_stand_in.py"));
   std::string ports = rstest::UnixPath(port_file);
   std::string bytes = rstest::UnixPath(dir + "\\controller-bytes.log");
-  // Wine runs a Linux program given by its path; the handle it gives back is of no use.
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::string line = "Z:\\usr\\bin\\python3 " + script + " " + model + " --rotctld " + ports +
-                     " --log " + bytes;
-  if (script.empty() || ports.empty() ||
-      !CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  unsigned control_port = 0;
-  harness::WaitUntil(
-      [&] {
-        std::ifstream in(port_file);
-        return static_cast<bool>(in >> port_ >> control_port);
-      },
-      20s);
-  if (!control_port) {
-    port_ = 0;
-    return;
-  }
-  control_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  DWORD timeout_ms = 5000;
-  setsockopt(control_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms),
-             sizeof timeout_ms);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<u_short>(control_port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(control_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) port_ = 0;
+  if (script.empty() || ports.empty()) return;
+  control_ = rstest::StartLinuxStandIn(
+      "Z:\\usr\\bin\\python3 " + script + " " + model + " --rotctld " + ports + " --log " + bytes,
+      port_file, 20s, &port_);
 }
 
 ControllerStandIn::~ControllerStandIn() {

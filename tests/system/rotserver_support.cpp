@@ -138,6 +138,41 @@ bool FakeBridge::SendTarget(int tenths) {
   return Execute(std::to_string(tenths) + "\r\n0\r\n0\r\n" + std::string(1, '\0'));
 }
 
+SOCKET StartLinuxStandIn(std::string command_line, const std::string& port_file,
+                         std::chrono::seconds wait, unsigned* port) {
+  *port = 0;
+  // Wine runs a Linux program given by its path; the handle it gives back is of no use.
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &si, &pi))
+    return INVALID_SOCKET;
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  unsigned control_port = 0;
+  harness::WaitUntil(
+      [&] {
+        std::ifstream in(port_file);
+        return static_cast<bool>(in >> *port >> control_port);
+      },
+      wait);
+  if (!control_port) {
+    *port = 0;
+    return INVALID_SOCKET;
+  }
+  SOCKET control = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  DWORD timeout_ms = 5000;
+  setsockopt(control, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms),
+             sizeof timeout_ms);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(control_port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(control, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) *port = 0;
+  return control;
+}
+
 StandInRotctld::StandInRotctld(const std::string& dir) {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
@@ -145,37 +180,10 @@ StandInRotctld::StandInRotctld(const std::string& dir) {
   DeleteFileA(port_file.c_str());
   const std::string script = VEXAL_STAND_IN_ROTCTLD;  // its Unix path, in the source tree
   std::string ports = UnixPath(port_file);
-  // Wine runs a Linux program given by its path; the process handle it gives back is of no
-  // use, so the stand-in is ended by a control line, or ends when its control link closes.
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::string line = "Z:\\usr\\bin\\python3 " + script + " " + ports;
-  if (script.empty() || ports.empty() ||
-      !CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  unsigned control_port = 0;
-  harness::WaitUntil(
-      [&] {
-        std::ifstream in(port_file);
-        return static_cast<bool>(in >> port_ >> control_port);
-      },
-      15s);
-  if (!control_port) {
-    port_ = 0;
-    return;
-  }
-  control_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  DWORD timeout_ms = 5000;
-  setsockopt(control_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms),
-             sizeof timeout_ms);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<u_short>(control_port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(control_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) port_ = 0;
+  // The stand-in is ended by a control line, or ends when its control link closes.
+  if (script.empty() || ports.empty()) return;
+  control_ = StartLinuxStandIn("Z:\\usr\\bin\\python3 " + script + " " + ports, port_file, 15s,
+                               &port_);
 }
 
 StandInRotctld::~StandInRotctld() {

@@ -8,6 +8,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,12 @@ namespace rstest {
 std::string RotServerPath();
 // The Unix path of a Windows one (Wine's drive mapping); empty when there is none.
 std::string UnixPath(const std::string& windows_path);
+
+// Starts a Linux stand-in (a Python script) from `command_line`, waits up to `wait` for it to
+// write "PORT CONTROL_PORT" into `port_file`, and connects to its control port (5 s reads).
+// *port is 0 when any of that failed. Winsock must be started.
+SOCKET StartLinuxStandIn(std::string command_line, const std::string& port_file,
+                         std::chrono::seconds wait, unsigned* port);
 
 // Stores `settings` in HKCU\Software\Vexal as the settings dialog does.
 void StoreSettings(const rotserver::Settings& settings);

@@ -1,0 +1,27 @@
+// Small text rules the settings, the station, rotctld's model list and its set-up share. No
+// Win32 here.
+#pragma once
+
+#include <cctype>
+#include <string>
+#include <string_view>
+
+namespace rotserver {
+
+// Without the white space (blanks, tabs, line ends) at either end.
+inline std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+    text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+    text.remove_suffix(1);
+  return text;
+}
+
+// ASCII letters in lower case, for comparisons that ignore case.
+inline std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace rotserver
