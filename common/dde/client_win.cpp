@@ -1,5 +1,7 @@
 #include "dde/client_win.h"
 
+#include "dde/wine_win.h"
+
 namespace ddeml {
 
 Client::Client(std::optional<std::string> service, std::optional<std::string> topic)
@@ -62,6 +64,7 @@ Client::Reply Client::Transact(UINT type, const std::string& item, std::string_v
   // An execute names no item.
   StringHandle item_handle;
   if (type != XTYP_EXECUTE) item_handle = StringHandle(instance_.id(), item);
+  AbandonCompletedExecutes(instance_.id(), conv_);
   LastError();  // cleared, so that the error read below is this transaction's
   ddeml::Reply sent = ddeml::Transact(conv_, type, item_handle.get(), data, format, timeout_ms);
   Reply reply;

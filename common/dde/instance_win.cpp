@@ -112,7 +112,10 @@ void ReceivedExecute::Release() {
 
 HCONV Connect(DWORD instance_id, HSZ service, HSZ topic, const CONVCONTEXT* context) {
   if (!instance_id) return nullptr;
-  return DdeConnect(instance_id, service, topic, const_cast<CONVCONTEXT*>(context));
+  ConnectAttempt attempt;
+  HCONV conv = DdeConnect(instance_id, service, topic, const_cast<CONVCONTEXT*>(context));
+  if (!conv) attempt.Failed();
+  return conv;
 }
 
 UINT ConversationFormat(HCONV conv) {
@@ -147,11 +150,11 @@ bool ExecuteAsync(DWORD instance_id, HCONV conv, std::string_view bytes, UINT fo
       DdeCreateDataHandle(instance_id, reinterpret_cast<LPBYTE>(const_cast<char*>(bytes.data())),
                           static_cast<DWORD>(bytes.size()), 0, nullptr, format, 0);
   if (!handle) return false;
+  AbandonCompletedExecutes(instance_id, conv);
   DWORD transaction = 0;
   bool taken = DdeClientTransaction(reinterpret_cast<LPBYTE>(handle), 0xFFFFFFFF, conv, nullptr,
                                     format, XTYP_EXECUTE, TIMEOUT_ASYNC, &transaction) != nullptr;
   ReleaseSentExecuteData(handle);
-  if (taken) AbandonCompletedExecutes(instance_id, conv);
   return taken;
 }
 

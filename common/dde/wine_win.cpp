@@ -2,6 +2,8 @@
 
 #include <dde.h>
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
 #include <stdexcept>
 #include <utility>
@@ -16,6 +18,25 @@ constexpr UINT kFollowUpIntervalMs = 100;
 constexpr int kFollowUpTicks = 50;
 
 PartnerGoneWatch* watch_instance = nullptr;
+
+// The classes of DDEML's client conversation windows in Wine: WineDdeClientA and ...W.
+bool IsDdeClientWindow(HWND hwnd) {
+  char name[32] = "";
+  GetClassNameA(hwnd, name, sizeof name);
+  return std::strncmp(name, "WineDdeClient", 13) == 0;
+}
+
+std::vector<HWND> ThreadDdeClientWindows() {
+  std::vector<HWND> found;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM list) {
+        if (IsDdeClientWindow(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
 
 }  // namespace
 
@@ -79,6 +100,16 @@ bool TerminateFromServer(HCONV conv) {
   if (!RunningOnWine()) return DdeDisconnect(conv) != FALSE;
   PostMessageA(info.hwndPartner, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(info.hwnd), 0);
   return true;
+}
+
+ConnectAttempt::ConnectAttempt() {
+  if (RunningOnWine()) before_ = ThreadDdeClientWindows();
+}
+
+void ConnectAttempt::Failed() {
+  if (!RunningOnWine()) return;
+  for (HWND hwnd : ThreadDdeClientWindows())
+    if (std::find(before_.begin(), before_.end(), hwnd) == before_.end()) DestroyWindow(hwnd);
 }
 
 }  // namespace ddeml

@@ -24,8 +24,12 @@
 // 3. The data handle of every sent execute is never freed either: ReleaseSentExecuteData, under
 //    Wine only (the same soak: every status macro there makes the bridge send a target).
 // 4. Completed asynchronous transactions stay queued on the conversation, and after one the
-//    synchronous ones time out: AbandonCompletedExecutes right after each asynchronous execute
-//    (DdeClient.ManyAsynchronousExecutesAllArriveInOrder, and the soak).
+//    synchronous ones time out: AbandonCompletedExecutes before each new transaction, when the
+//    last execute has long been acknowledged. Not right after sending it: its acknowledgement
+//    then finds no transaction, and Wine never frees the acknowledgement's 16 bytes (RotServer
+//    sends four status macros a second)
+//    (DdeClient.ManyAsynchronousExecutesAllArriveInOrder, the soak, and
+//    DdeServerHelper.AsynchronousExecutesLeaveNoAcknowledgementBehind).
 // 5. A conversation's user handle keeps only 32 bits: SetConversationUserHandle takes a DWORD,
 //    so the bridge stores small ids there, never pointers
 //    (DdeServer.TwoClientsAtOnceAreBothServed and every test with a conversation).
@@ -33,12 +37,18 @@
 //    TerminateFromServer posts WM_DDE_TERMINATE to the client, as DDEML itself would
 //    (Server::End; DdeServerHelper.ServerEndsOneConversationTheClientSeesItDownAnd...; and
 //    rotator-sim's --end-mode terminate in DdeClient.PartnerTerminateEndsTheLinkWithOneClose).
+// 7. A DdeConnect that no server answers leaves its client window behind: one window per try,
+//    so a program looking for an absent partner every second fills the desktop's window table
+//    within hours (RotServer looking for the bridge grew by a window and its heap blocks every
+//    second). ConnectAttempt destroys the client windows a failed connect left
+//    (DdeClient.ConnectingToNobodyLeavesNoWindowBehind).
 #pragma once
 
 #include <windows.h>
 #include <ddeml.h>
 
 #include <functional>
+#include <vector>
 
 namespace ddeml {
 
@@ -107,11 +117,21 @@ inline void ReleaseSentExecuteData(HDDEDATA data) {
   if (RunningOnWine()) DdeFreeDataHandle(data);
 }
 
-// Quirk 4: right after an asynchronous execute that nobody waits for. A waited-for execute
-// must stay queued until its completion arrives, so never after one.
+// Quirk 4: before a transaction on a conversation whose executes nobody waits for.
 inline void AbandonCompletedExecutes(DWORD instance_id, HCONV conv) {
   DdeAbandonTransaction(instance_id, conv, 0);
 }
+
+// Quirk 7: made just before DdeConnect on the thread that calls it; Failed() after a connect
+// that returned no conversation destroys the DDEML client windows this thread gained since.
+class ConnectAttempt {
+ public:
+  ConnectAttempt();
+  void Failed();
+
+ private:
+  std::vector<HWND> before_;
+};
 
 // Quirk 6: ends a conversation from the server's side; false when DDEML no longer knows it.
 bool TerminateFromServer(HCONV conv);

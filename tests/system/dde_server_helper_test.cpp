@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <dde.h>
 
 #include <functional>
 #include <mutex>
@@ -246,4 +247,89 @@ TEST(DdeServerHelper, OneServerPerProcessAndTheSlotIsFreedWithIt) {
   again.reset();
   EXPECT_FALSE(Server::Start({std::string(300, 'x'), "T"}, {}, &error));
   EXPECT_NE(error.find("DDE names"), std::string::npos) << error;
+}
+
+namespace {
+
+// Handles this thread's messages until DDEML's client window has taken an acknowledgement.
+bool AwaitAcknowledgement() {
+  const ULONGLONG deadline = GetTickCount64() + kWaitMs;
+  while (GetTickCount64() < deadline) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageA(&msg);
+      if (msg.message == WM_DDE_ACK) return true;
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+  }
+  return false;
+}
+
+int ProcessHeapBlocks() {
+  HANDLE heap = GetProcessHeap();
+  PROCESS_HEAP_ENTRY entry{};
+  int busy = 0;
+  HeapLock(heap);
+  while (HeapWalk(heap, &entry))
+    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++busy;
+  HeapUnlock(heap);
+  return busy;
+}
+
+int ThreadWindowCount() {
+  int count = 0;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND, LPARAM n) {
+        ++*reinterpret_cast<int*>(n);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+}  // namespace
+
+// A program looking for an absent partner tries again and again from one client (RotServer
+// looks for the bridge every second); each try must leave nothing behind, and a later
+// conversation must still work.
+TEST(DdeServerHelper, ConnectingToNobodyLeavesNoWindowBehind) {
+  Client client("HelperNobody", "T");
+  const int before = ThreadWindowCount();
+  for (int i = 0; i < 25; ++i) ASSERT_FALSE(client.Connect());
+  EXPECT_EQ(ThreadWindowCount(), before);
+
+  Seen seen;
+  ServerThread thread({"HelperNobody", "T"}, Recording(seen));
+  ASSERT_TRUE(thread.started()) << thread.error();
+  ASSERT_TRUE(client.Connect());
+  EXPECT_TRUE(client.Execute({"after\0", 6}, kWaitMs).returned);
+  EXPECT_FALSE(Client("HelperNobody", "Other").Connect());
+  EXPECT_TRUE(client.Up()) << "a failed connect beside it ended the conversation";
+  std::lock_guard<std::mutex> lock(seen.mutex);
+  EXPECT_EQ(seen.executes, (std::vector<std::string>{{"after\0", 6}}));
+}
+
+// RotServer sends the bridge four status macros a second for as long as it runs, each
+// acknowledged before the next: nothing of them may stay behind.
+TEST(DdeServerHelper, AsynchronousExecutesLeaveNoAcknowledgementBehind) {
+  constexpr int kSends = 200;
+  Seen seen;
+  seen.executes.reserve(kSends + 2);
+  ServerThread thread({"HelperAcks", "T"}, Recording(seen));
+  ASSERT_TRUE(thread.started()) << thread.error();
+  Client client("HelperAcks", "T");
+  ASSERT_TRUE(client.Connect());
+  ASSERT_TRUE(client.ExecuteAsync("first").queued);  // DDEML's own first allocations
+  ASSERT_TRUE(AwaitAcknowledgement());
+  const int before = ProcessHeapBlocks();
+  for (int i = 0; i < kSends; ++i) {
+    ASSERT_TRUE(client.ExecuteAsync("status").queued) << i;
+    ASSERT_TRUE(AwaitAcknowledgement()) << i;
+  }
+  const int kept = ProcessHeapBlocks() - before;
+  EXPECT_LT(kept, kSends / 10) << "heap blocks kept by " << kSends << " executes";
+  EXPECT_TRUE(client.Execute("marker", kWaitMs).returned) << "a waited-for execute after them";
+  std::lock_guard<std::mutex> lock(seen.mutex);
+  EXPECT_EQ(seen.executes.size(), static_cast<std::size_t>(kSends + 2));
 }
