@@ -6,13 +6,13 @@
 namespace vexal {
 
 namespace {
-constexpr char kClassName[] = "TForm6";
+constexpr char kFormClass[] = "TForm6";
 }
 
 Form::Form(const FormLayout& layout)
     : dpi_(ScreenDpi()), border_width96_(layout.border_width96), color_(layout.color) {
-  RegisterClassOnce(kClassName);
-  Create(WS_EX_TOPMOST, kClassName, layout.caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+  RegisterClassOnce(kFormClass);
+  Create(WS_EX_TOPMOST, kFormClass, layout.caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
          CW_USEDEFAULT, CW_USEDEFAULT, Scale(layout.width96, dpi_), Scale(layout.height96, dpi_),
          nullptr, 0);
   // Under per-monitor awareness the monitor the window opened on may have another setting

@@ -3,7 +3,7 @@
 namespace vexal {
 
 namespace {
-constexpr char kClassName[] = "TLabel";
+constexpr char kLabelClass[] = "TLabel";
 // Smoothed TrueType text can spill a pixel or two past its advance (seen under Wine with the
 // stand-in for "MS Sans Serif"); the bitmap font itself measures exactly.
 constexpr int kTrueTypeOverhang96 = 2;
@@ -15,9 +15,9 @@ TLabel::TLabel(HWND parent, const WidgetLayout& layout, TColor parent_color, int
       dpi_(dpi),
       color_(layout.color == kParentColor ? parent_color : layout.color),
       text_color_(layout.font->color) {
-  RegisterClassOnce(kClassName);
+  RegisterClassOnce(kLabelClass);
   Placement place = PlacementOf(layout, dpi, origin);
-  Create(0, kClassName, layout.text, WS_CHILD | WS_VISIBLE, place.x, place.y, place.width,
+  Create(0, kLabelClass, layout.text, WS_CHILD | WS_VISIBLE, place.x, place.y, place.width,
          place.height, parent, layout.id);
   AutoSize();
 }

@@ -6,7 +6,7 @@ namespace vexal {
 
 namespace {
 
-constexpr char kClassName[] = "TPanel";
+constexpr char kPanelClass[] = "TPanel";
 
 // One frame `width` pixels wide: `top_left` on the upper and left edges, `bottom_right` on
 // the others. Shrinks `rect` by the frame.
@@ -37,9 +37,9 @@ TPanel::TPanel(HWND parent, const WidgetLayout& layout, int dpi, int origin)
       font_(CreateFontFor(*layout.font, dpi)),
       color_(layout.color),
       tag_(layout.tag) {
-  RegisterClassOnce(kClassName);
+  RegisterClassOnce(kPanelClass);
   Placement place = PlacementOf(layout, dpi, origin);
-  Create(0, kClassName, layout.text, WS_CHILD | WS_VISIBLE, place.x, place.y, place.width,
+  Create(0, kPanelClass, layout.text, WS_CHILD | WS_VISIBLE, place.x, place.y, place.width,
          place.height, parent, layout.id);
 }
 

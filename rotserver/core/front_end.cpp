@@ -21,7 +21,7 @@ double Wrapped(double degrees) {
   return d < 0 ? d + 360.0 : d;
 }
 
-std::string Degrees(double value) {
+std::string RoundedDegrees(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", std::round(value * 10) / 10);
   return text;
@@ -95,8 +95,8 @@ TurnOutcome FrontEnd::TurnTo(double compass_deg, Millis now) {
   std::optional<double> azimuth =
       NearestInside(rotator_deg, *status.limits_min, *status.limits_max, status.azimuth);
   if (!azimuth) {
-    std::string reason = Degrees(Wrapped(compass_deg)) + " is outside the rotator's range " +
-                         Degrees(*status.limits_min) + ".." + Degrees(*status.limits_max);
+    std::string reason = RoundedDegrees(Wrapped(compass_deg)) + " is outside the rotator's range " +
+                         RoundedDegrees(*status.limits_min) + ".." + RoundedDegrees(*status.limits_max);
     if (config_.offset_deg) reason += " (offset " + std::to_string(config_.offset_deg) + ")";
     return Refuse(reason);
   }

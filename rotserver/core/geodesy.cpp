@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
 #include "rotserver/core/rose_geometry.h"
 #include "rotserver/core/plain_text.h"
@@ -12,13 +13,12 @@ namespace rotserver {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 
 double Rad(double deg) {
-  return deg * kPi / 180.0;
+  return deg * std::numbers::pi / 180.0;
 }
 double Deg(double rad) {
-  return rad * 180.0 / kPi;
+  return rad * 180.0 / std::numbers::pi;
 }
 
 bool Fail(std::string* error, const std::string& words) {

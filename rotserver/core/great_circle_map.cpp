@@ -1,6 +1,7 @@
 #include "rotserver/core/great_circle_map.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "rotserver/core/rose_geometry.h"
 
@@ -10,13 +11,12 @@ namespace rotserver {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 
 }  // namespace
 
 MapPoint Project(const LatLon& station, const LatLon& point) {
-  const double r = AngleRad(station, point) / kPi;
-  const double b = BearingDeg(station, point) * kPi / 180.0;
+  const double r = AngleRad(station, point) / std::numbers::pi;
+  const double b = BearingDeg(station, point) * std::numbers::pi / 180.0;
   return {r * std::sin(b), -r * std::cos(b)};
 }
 
@@ -24,9 +24,9 @@ std::optional<MapSpot> Unproject(const LatLon& station, double x, double y) {
   const double r = std::hypot(x, y);
   if (r > 1.0) return std::nullopt;
   MapSpot spot;
-  spot.bearing_deg = r == 0 ? 0 : NormalizeCompass(std::atan2(x, -y) * 180.0 / kPi);
+  spot.bearing_deg = r == 0 ? 0 : NormalizeCompass(std::atan2(x, -y) * 180.0 / std::numbers::pi);
   spot.km = r * kHalfCircumferenceKm;
-  spot.place = Destination(station, spot.bearing_deg, r * kPi);
+  spot.place = Destination(station, spot.bearing_deg, r * std::numbers::pi);
   return spot;
 }
 

@@ -17,6 +17,14 @@ inline std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
+// Without blanks and tabs at either end: for one line of a command line or of rotctld's reply,
+// where any other byte stays, to be judged as it arrived.
+inline std::string_view TrimmedBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
 // ASCII letters in lower case, for comparisons that ignore case.
 inline std::string Lower(std::string_view text) {
   std::string out(text);

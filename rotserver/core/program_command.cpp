@@ -2,18 +2,14 @@
 
 #include <cctype>
 
+#include "rotserver/core/plain_text.h"
+
 namespace rotserver {
 
 namespace {
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
 }
 
 bool IsExeAt(std::string_view text, std::size_t at) {
@@ -43,7 +39,7 @@ std::optional<ProgramCommand> Fail(std::string* error, const char* why) {
 }  // namespace
 
 std::optional<ProgramCommand> SplitProgramCommand(std::string_view command, std::string* error) {
-  command = Trimmed(command);
+  command = TrimmedBlanks(command);
   if (command.empty()) return Fail(error, "the command line names no program");
   ProgramCommand out;
   std::string_view rest;
@@ -51,7 +47,7 @@ std::optional<ProgramCommand> SplitProgramCommand(std::string_view command, std:
     const std::size_t closing = command.find('"', 1);
     if (closing == std::string_view::npos)
       return Fail(error, "the double quote before the program is never closed");
-    out.program = std::string(Trimmed(command.substr(1, closing - 1)));
+    out.program = std::string(TrimmedBlanks(command.substr(1, closing - 1)));
     if (out.program.empty()) return Fail(error, "the quotes at the start name no program");
     rest = command.substr(closing + 1);
   } else {
@@ -59,7 +55,7 @@ std::optional<ProgramCommand> SplitProgramCommand(std::string_view command, std:
     out.program = std::string(command.substr(0, end));
     rest = command.substr(end);
   }
-  out.arguments = std::string(Trimmed(rest));
+  out.arguments = std::string(TrimmedBlanks(rest));
   return out;
 }
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace rotserver {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 // A click nearer the centre than this share of the radius names no direction.
 constexpr double kDeadCentre = 0.08;
 // Clicks on the ring just outside the circle still count.
@@ -16,7 +16,7 @@ constexpr double kArrowSweep = 40.0;
 constexpr double kArrowHeadDeg = 9.0;
 
 double Radians(double deg) {
-  return deg * kPi / 180.0;
+  return deg * std::numbers::pi / 180.0;
 }
 
 }  // namespace
@@ -40,7 +40,7 @@ std::optional<int> CompassAt(const Rose& rose, double x, double y) {
   if (rose.radius <= 0 || distance < rose.radius * kDeadCentre ||
       distance > rose.radius * kClickReach)
     return std::nullopt;
-  const double deg = std::atan2(dx, dy) * 180.0 / kPi;
+  const double deg = std::atan2(dx, dy) * 180.0 / std::numbers::pi;
   return static_cast<int>(std::lround(NormalizeCompass(deg))) % 360;
 }
 

@@ -4,18 +4,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "rotserver/core/plain_text.h"
+
 namespace rotserver {
 
 namespace {
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 std::optional<double> ParseNumber(std::string_view text) {
-  text = Trimmed(text);
+  text = TrimmedBlanks(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double value = 0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -27,7 +23,7 @@ std::optional<double> ParseNumber(std::string_view text) {
 
 std::optional<int> ReportCode(std::string_view line) {
   if (line.substr(0, 5) != "RPRT ") return std::nullopt;
-  std::string_view digits = Trimmed(line.substr(5));
+  std::string_view digits = TrimmedBlanks(line.substr(5));
   int code = 0;
   auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code);
   if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
@@ -87,7 +83,7 @@ std::optional<RotctldReply> TakeReply(std::string& buffer) {
 
 std::string_view ValueOf(std::string_view line) {
   std::size_t colon = line.find(": ");
-  return Trimmed(colon == std::string_view::npos ? line : line.substr(colon + 1));
+  return TrimmedBlanks(colon == std::string_view::npos ? line : line.substr(colon + 1));
 }
 
 std::optional<Position> ParsePosition(const std::vector<std::string>& lines) {

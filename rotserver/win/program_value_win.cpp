@@ -4,6 +4,7 @@
 
 #include "rotserver/core/rotctld_setup.h"
 #include "rotserver/win/rotctld_locate_win.h"
+#include "winui/file_exists_win.h"
 #include "winui/registry_win.h"
 #include "wire/wire.h"
 
@@ -18,11 +19,6 @@ std::optional<std::string> StoredProgram() {
   return std::string(value->bytes.c_str());
 }
 
-bool FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::string Write(const std::string& own) {
   if (!winui::SetUserString(wire::kSettingsKey, wire::kProgramValue, ProgramValueFor(own)))
     return "Logger32-Vexal's registry value Program cannot be written";
@@ -33,14 +29,14 @@ std::string Write(const std::string& own) {
 
 std::string ClaimProgramIfFree() {
   const std::string own = OwnProgramPath();
-  if (ChooseProgram(StoredProgram(), own, FileExists) != ProgramChoice::kWrite) return "";
+  if (ChooseProgram(StoredProgram(), own, winui::FileExists) != ProgramChoice::kWrite) return "";
   return Write(own);
 }
 
 std::string ClaimProgramAsked(HWND owner) {
   const std::string own = OwnProgramPath();
   const std::optional<std::string> stored = StoredProgram();
-  switch (ChooseProgram(stored, own, FileExists)) {
+  switch (ChooseProgram(stored, own, winui::FileExists)) {
     case ProgramChoice::kOurs:
       return "Logger32-Vexal already starts this RotServer";
     case ProgramChoice::kAskFirst: {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "winui/file_exists_win.h"
 #include "winui/registry_win.h"
 
 namespace rotserver {
@@ -14,11 +15,6 @@ std::string Environment(const char* name) {
   char buffer[32768];
   DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
   return n && n < sizeof buffer ? std::string(buffer, n) : std::string();
-}
-
-bool FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The "hamlib-w*" folders under each Program Files folder (64-bit and 32-bit).
@@ -63,7 +59,7 @@ std::optional<FoundRotctld> LocateRotctld() {
   places.own_folder = own.substr(0, own.find_last_of('\\'));
   places.path_variable = Environment("PATH");
   places.hamlib_folders = HamlibFolders();
-  return FindRotctld(places, FileExists);
+  return FindRotctld(places, winui::FileExists);
 }
 
 std::vector<std::string> SerialPorts() {

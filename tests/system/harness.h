@@ -62,6 +62,13 @@ std::string WindowText(HWND hwnd);
 // Lines of a text file (a simulator's log); empty when it does not exist yet.
 std::vector<std::string> ReadLines(const std::string& path);
 
+// The per-user key of both programs' settings (under HKEY_CURRENT_USER).
+inline constexpr char kVexalKey[] = "Software\\Vexal";
+
+// Where Windows would run a program given as the unquoted C:\Program Files\... path: a test
+// puts a program here to catch a start that lets Windows split the path.
+inline constexpr char kDecoyProgram[] = "C:\\Program.exe";
+
 // HKEY_CURRENT_USER\Software\Vexal, the bridge's only setting.
 void SetProgramValue(const std::string& value, DWORD type = REG_SZ);
 void SetProgramValueRaw(const void* data, DWORD size, DWORD type);

@@ -6,6 +6,7 @@
 
 #include "bridge_support.h"
 #include "dde_support.h"
+#include "harness.h"
 
 using namespace std::chrono_literals;
 using ddetest::Field;
@@ -13,7 +14,6 @@ using ddetest::LinesWith;
 
 namespace {
 
-const std::string kDecoy = "C:\\Program.exe";
 const std::string kServerDir = "C:\\Program Files\\Vexal Test";
 const std::string kServer = kServerDir + "\\RotSim.exe";
 const std::string kShortDir = "C:\\X";
@@ -27,7 +27,7 @@ class ProgramStart : public bridgetest::BridgeTest {
     CreateDirectoryA(kServerDir.c_str(), nullptr);
     // Both are the simulated rotator server; each registers its own file name as service.
     ASSERT_TRUE(CopyFileA(ddetest::SimPath().c_str(), kServer.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(ddetest::SimPath().c_str(), kDecoy.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(ddetest::SimPath().c_str(), harness::kDecoyProgram, FALSE));
     CreateDirectoryA(kShortDir.c_str(), nullptr);
     ASSERT_TRUE(CopyFileA(ddetest::SimPath().c_str(), kShortServer.c_str(), FALSE));
   }
@@ -40,7 +40,7 @@ class ProgramStart : public bridgetest::BridgeTest {
   }
 
   static void RemovePrograms() {
-    DeleteFileA(kDecoy.c_str());
+    DeleteFileA(harness::kDecoyProgram);
     DeleteFileA(kServer.c_str());
     RemoveDirectoryA(kServerDir.c_str());
     DeleteFileA(kShortServer.c_str());

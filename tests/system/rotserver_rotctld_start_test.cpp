@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "dde_support.h"
+#include "harness.h"
 #include "rotserver_support.h"
 #include "rotserver/win/main_window_win.h"
 
@@ -16,7 +17,6 @@ using harness::WaitUntil;
 
 namespace {
 
-const std::string kDecoy = "C:\\Program.exe";
 const std::string kHamlibDir = "C:\\Program Files\\Hamlib Test";
 const std::string kRotctld = kHamlibDir + "\\rotctld.exe";
 
@@ -47,7 +47,7 @@ class RotServerRotctldStart : public ::testing::Test {
     ddetest::KillLoggedStarts(mark_);
     job_.KillAll();
     SetEnvironmentVariableA("ROTCTLD_STAND_IN_MARK", nullptr);
-    DeleteFileA(kDecoy.c_str());
+    DeleteFileA(harness::kDecoyProgram);
     DeleteFileA(kRotctld.c_str());
     RemoveDirectoryA(kHamlibDir.c_str());
     harness::DeleteVexalKey();
@@ -73,7 +73,7 @@ class RotServerRotctldStart : public ::testing::Test {
 TEST_F(RotServerRotctldStart, UnquotedPathWithBlanksStartsTheProgramNotADecoy) {
   CreateDirectoryA(kHamlibDir.c_str(), nullptr);
   ASSERT_TRUE(CopyFileA(StandInPath().c_str(), kRotctld.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileA(StandInPath().c_str(), kDecoy.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(StandInPath().c_str(), harness::kDecoyProgram, FALSE));
   StoreCommand(kRotctld + " -m 1 -t 4591");
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   ASSERT_TRUE(server.WaitLog("supervisor: started pid=", 15s)) << "nothing was started";
@@ -90,7 +90,7 @@ TEST_F(RotServerRotctldStart, UnquotedPathWithBlanksStartsTheProgramNotADecoy) {
 }
 
 TEST_F(RotServerRotctldStart, MissingProgramIsNamedByItsPathAndTriedAfterGrowingPauses) {
-  ASSERT_TRUE(CopyFileA(StandInPath().c_str(), kDecoy.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(StandInPath().c_str(), harness::kDecoyProgram, FALSE));
   StoreCommand("C:\\Program Files\\No Hamlib\\rotctld.exe -m 1 -t 4591");
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   const std::string missing =

@@ -25,19 +25,18 @@ namespace {
 const char* const kValueNames[] = {"RotatorBackend", "CalibrationOffset", "RangeMode",
                                    "RotctldAddress", "RotctldCommand",    "PollInterval"};
 
-constexpr char kKey[] = "Software\\Vexal";
 
 void DeleteRotServerValues() {
-  for (const char* name : kValueNames) winui::DeleteUserValue(kKey, name);
+  for (const char* name : kValueNames) winui::DeleteUserValue(harness::kVexalKey, name);
 }
 
 void SetValue(const char* name, const std::string& value) {
-  winui::SetUserString(kKey, name, value);
+  winui::SetUserString(harness::kVexalKey, name, value);
 }
 
 // The stored string, or "(none)".
 std::string StoredValue(const char* name) {
-  std::optional<winui::RegValue> value = winui::GetUserValue(kKey, name);
+  std::optional<winui::RegValue> value = winui::GetUserValue(harness::kVexalKey, name);
   if (!value) return "(none)";
   return value->type == REG_SZ ? std::string(value->bytes.c_str()) : "(not REG_SZ)";
 }
@@ -102,11 +101,11 @@ TEST_F(RotServerRegistry, BadStoredValuesAreNamedNotReplacedSilently) {
 TEST_F(RotServerRegistry, AValueOfAnotherRegistryTypeIsAProblem) {
   SetValue("RotatorBackend", "rotctld");
   const DWORD poll = 500;
-  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "PollInterval", REG_DWORD, &poll, sizeof poll),
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, harness::kVexalKey, "PollInterval", REG_DWORD, &poll, sizeof poll),
             ERROR_SUCCESS);
   const char multi[] = "127.0.0.1:4533\0\0";
   ASSERT_EQ(
-      RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "RotctldAddress", REG_MULTI_SZ, multi, sizeof multi),
+      RegSetKeyValueA(HKEY_CURRENT_USER, harness::kVexalKey, "RotctldAddress", REG_MULTI_SZ, multi, sizeof multi),
       ERROR_SUCCESS);
   std::optional<rotserver::LoadedSettings> loaded = rotserver::LoadSettings();
   ASSERT_TRUE(loaded);

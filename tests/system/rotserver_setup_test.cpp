@@ -29,7 +29,6 @@ namespace {
 constexpr int kBackend = 1001, kCommand = 1003, kPath = 1007, kFound = 1009, kModel = 1010,
               kDevice = 1011, kRangeChoice = 1013, kTest = 1016, kTestResult = 1017;
 constexpr int kMenuOfferProgram = 205;
-constexpr char kKey[] = "Software\\Vexal";
 
 const char* const kRotServerValues[] = {"RotatorBackend", "CalibrationOffset", "RangeMode",
                                         "RotctldAddress", "RotctldCommand",    "PollInterval",
@@ -37,7 +36,7 @@ const char* const kRotServerValues[] = {"RotatorBackend", "CalibrationOffset", "
                                         "RotctldSpeed",   "RotatorRange",      "Program"};
 
 std::string Stored(const char* name) {
-  std::optional<winui::RegValue> value = winui::GetUserValue(kKey, name);
+  std::optional<winui::RegValue> value = winui::GetUserValue(harness::kVexalKey, name);
   return value ? std::string(value->bytes.c_str()) : "(none)";
 }
 
@@ -89,7 +88,7 @@ class RotServerSetup : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = TestDir();
-    for (const char* name : kRotServerValues) winui::DeleteUserValue(kKey, name);
+    for (const char* name : kRotServerValues) winui::DeleteUserValue(harness::kVexalKey, name);
     // rotctld.exe in a folder with a blank, found on PATH.
     bin_ = dir_ + "\\Hamlib Test\\bin";
     CreateDirectoryA((dir_ + "\\Hamlib Test").c_str(), nullptr);
@@ -109,7 +108,7 @@ class RotServerSetup : public ::testing::Test {
     SetEnvironmentVariableA("PATH", (std::string(path) + ";" + bin_).c_str());
   }
   void TearDown() override {
-    for (const char* name : kRotServerValues) winui::DeleteUserValue(kKey, name);
+    for (const char* name : kRotServerValues) winui::DeleteUserValue(harness::kVexalKey, name);
   }
 
   static std::string UnixPathOf(const std::string& windows_path);
@@ -336,7 +335,7 @@ class RotServerProgramValue : public RotServerSetup {
 
 TEST_F(RotServerProgramValue, WrittenWhenStaleLeftAloneWhenAnotherProgramUnlessTheOperatorAgrees) {
   const std::string other = "\"" + BinPath("logger32-sim.exe") + "\"";
-  winui::SetUserString(kKey, "Program", other);
+  winui::SetUserString(harness::kVexalKey, "Program", other);
   rstest::RotServer* server = nullptr;
   StartAndWaitForDecision(server);
   std::unique_ptr<rstest::RotServer> owned(server);
@@ -365,7 +364,7 @@ TEST_F(RotServerProgramValue, WrittenWhenStaleLeftAloneWhenAnotherProgramUnlessT
 }
 
 TEST_F(RotServerProgramValue, WrittenAtStartWhenItNamesAFileThatIsGone) {
-  winui::SetUserString(kKey, "Program", "\"C:\\Gone\\RotServer.exe\"");
+  winui::SetUserString(harness::kVexalKey, "Program", "\"C:\\Gone\\RotServer.exe\"");
   rstest::RotServer* server = nullptr;
   StartAndWaitForDecision(server);
   std::unique_ptr<rstest::RotServer> owned(server);
