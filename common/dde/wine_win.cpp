@@ -26,13 +26,24 @@ bool IsDdeClientWindow(HWND hwnd) {
   return std::strncmp(name, "WineDdeClient", 13) == 0;
 }
 
-std::vector<HWND> ThreadDdeClientWindows() {
-  std::vector<HWND> found;
+struct FoundWindows {
+  std::vector<HWND> windows;
+  bool complete = true;
+};
+
+FoundWindows ThreadDdeClientWindows() {
+  FoundWindows found;
   EnumThreadWindows(
       GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM list) {
-        if (IsDdeClientWindow(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-        return TRUE;
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        auto* found = reinterpret_cast<FoundWindows*>(data);
+        try {
+          if (IsDdeClientWindow(hwnd)) found->windows.push_back(hwnd);
+          return TRUE;
+        } catch (...) {  // out of memory
+          found->complete = false;
+          return FALSE;
+        }
       },
       reinterpret_cast<LPARAM>(&found));
   return found;
@@ -103,12 +114,17 @@ bool TerminateFromServer(HCONV conv) {
 }
 
 ConnectAttempt::ConnectAttempt() {
-  if (RunningOnWine()) before_ = ThreadDdeClientWindows();
+  if (!RunningOnWine()) return;
+  FoundWindows found = ThreadDdeClientWindows();
+  known_ = found.complete;
+  before_ = std::move(found.windows);
 }
 
 void ConnectAttempt::Failed() {
-  if (!RunningOnWine()) return;
-  for (HWND hwnd : ThreadDdeClientWindows())
+  // Without a complete list from before, a window of a live conversation could look new.
+  if (!known_) return;
+  FoundWindows after = ThreadDdeClientWindows();
+  for (HWND hwnd : after.windows)
     if (std::find(before_.begin(), before_.end(), hwnd) == before_.end()) DestroyWindow(hwnd);
 }
 

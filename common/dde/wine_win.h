@@ -131,6 +131,7 @@ class ConnectAttempt {
 
  private:
   std::vector<HWND> before_;
+  bool known_ = false;  // before_ is complete (and the program runs on Wine)
 };
 
 // Quirk 6: ends a conversation from the server's side; false when DDEML no longer knows it.
