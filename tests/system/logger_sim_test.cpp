@@ -54,15 +54,17 @@ class FakeBridge {
     }
     return taken;
   }
+  // Waits without dispatching: a posted message dispatched to Proc would count as sent to us.
   std::vector<std::string> WaitPosted(size_t count, Millis timeout) {
     std::vector<std::string> all;
-    WaitUntil(
-        [&] {
-          for (auto& p : TakePosted()) all.push_back(p);
-          return all.size() >= count;
-        },
-        timeout);
-    return all;
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
+    for (;;) {
+      for (auto& p : TakePosted()) all.push_back(p);
+      const ULONGLONG now = GetTickCount64();
+      if (all.size() >= count || now >= deadline) return all;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now),
+                                QS_POSTMESSAGE | QS_SENDMESSAGE);
+    }
   }
   const std::vector<std::string>& sent_to_us() const { return sent_; }
 
