@@ -20,4 +20,14 @@ T* WindowState(HWND hwnd, UINT msg, LPARAM lp) {
   return state;
 }
 
+// The same for a dialog box: the pointer DialogBoxParam got, attached at WM_INITDIALOG (the
+// messages before it, such as WM_SETFONT, find nullptr) and detached at WM_NCDESTROY.
+template <class T>
+T* DialogState(HWND dialog, UINT msg, LPARAM lp) {
+  if (msg == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lp);
+  auto* state = reinterpret_cast<T*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (msg == WM_NCDESTROY) SetWindowLongPtrA(dialog, DWLP_USER, 0);
+  return state;
+}
+
 }  // namespace winui

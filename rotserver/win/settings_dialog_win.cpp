@@ -8,6 +8,7 @@
 #include "rotserver/win/rotctld_setup_win.h"
 #include "rotserver/win/settings_layout_win.h"
 #include "rotserver/win/settings_store_win.h"
+#include "winui/window_state_win.h"
 
 namespace rotserver {
 
@@ -57,13 +58,9 @@ std::optional<Settings> SettingsDialog::Run(HWND owner) {
 }
 
 INT_PTR CALLBACK SettingsDialog::DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_INITDIALOG) {
-    auto* self = reinterpret_cast<SettingsDialog*>(lp);
-    self->dialog_ = dialog;
-    SetWindowLongPtrA(dialog, DWLP_USER, lp);
-  }
-  auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  auto* self = winui::DialogState<SettingsDialog>(dialog, msg, lp);
   if (!self) return FALSE;
+  if (msg == WM_INITDIALOG) self->dialog_ = dialog;
   return CallGuarded("error in the settings dialog", INT_PTR{FALSE},
                      [&] { return self->HandleMessage(msg, wp); });
 }

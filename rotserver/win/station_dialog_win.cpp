@@ -6,6 +6,7 @@
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/resource_ids.h"
 #include "rotserver/win/settings_store_win.h"
+#include "winui/window_state_win.h"
 
 namespace rotserver {
 
@@ -45,12 +46,9 @@ std::optional<Settings> StationDialog::Run(HWND owner) {
 }
 
 INT_PTR CALLBACK StationDialog::DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_INITDIALOG) {
-    reinterpret_cast<StationDialog*>(lp)->dialog_ = dialog;
-    SetWindowLongPtrA(dialog, DWLP_USER, lp);
-  }
-  auto* self = reinterpret_cast<StationDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  auto* self = winui::DialogState<StationDialog>(dialog, msg, lp);
   if (!self) return FALSE;
+  if (msg == WM_INITDIALOG) self->dialog_ = dialog;
   return CallGuarded("error in the station dialog", INT_PTR{FALSE},
                      [&] { return self->HandleMessage(msg, wp); });
 }
