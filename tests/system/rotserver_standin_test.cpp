@@ -15,19 +15,8 @@ using rstest::Received;
 
 namespace {
 
-class RotServerStandIn : public ::testing::Test {
+class RotServerStandIn : public rstest::StandInTest {
  protected:
-  void SetUp() override {
-    dir_ = harness::TestDir();
-    stand_in_ = std::make_unique<rstest::StandInRotctld>(dir_);
-    ASSERT_NE(stand_in_->port(), 0u) << "the stand-in for rotctld did not start (python3?)";
-    harness::DeleteVexalKey();
-  }
-  void TearDown() override {
-    job_.KillAll();
-    harness::DeleteVexalKey();
-  }
-
   // RotServer in front of the stand-in, its first reading at the bridge.
   void Start(int expect_tenths, int poll_ms = 1000) {
     rstest::StoreSettings(rstest::RotctldSettings(stand_in_->Address(), poll_ms));
@@ -43,12 +32,6 @@ class RotServerStandIn : public ::testing::Test {
     return WaitUntil([&] { return stand_in_->ReceivedWith("+p").size() >= since + count; },
                      timeout);
   }
-
-  harness::Job job_;
-  std::string dir_;
-  std::unique_ptr<rstest::StandInRotctld> stand_in_;
-  rstest::FakeBridge bridge_;
-  std::unique_ptr<rstest::RotServer> server_;
 };
 
 }  // namespace

@@ -14,19 +14,8 @@ using harness::WaitUntil;
 
 namespace {
 
-class RotServerStream : public ::testing::Test {
+class RotServerStream : public rstest::StandInTest {
  protected:
-  void SetUp() override {
-    dir_ = harness::TestDir();
-    stand_in_ = std::make_unique<rstest::StandInRotctld>(dir_);
-    ASSERT_NE(stand_in_->port(), 0u) << "the stand-in for rotctld did not start (python3?)";
-    harness::DeleteVexalKey();
-  }
-  void TearDown() override {
-    job_.KillAll();
-    harness::DeleteVexalKey();
-  }
-
   void Start(const std::string& stream) {
     ASSERT_TRUE(stand_in_->Set("stream=" + stream + " az=42"));
     rstest::StoreSettings(rstest::RotctldSettings(stand_in_->Address()));
@@ -52,12 +41,6 @@ class RotServerStream : public ::testing::Test {
       ASSERT_TRUE(WaitUntil([&] { return stand_in_->Connections() > seen; }, 20s));
     }
   }
-
-  harness::Job job_;
-  std::string dir_;
-  std::unique_ptr<rstest::StandInRotctld> stand_in_;
-  rstest::FakeBridge bridge_;
-  std::unique_ptr<rstest::RotServer> server_;
 };
 
 }  // namespace

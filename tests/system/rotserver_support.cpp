@@ -244,4 +244,16 @@ double SetPosAzimuth(const std::string& line) {
   return at == std::string::npos ? -9999 : std::atof(line.c_str() + at + 1);
 }
 
+void StandInTest::SetUp() {
+  dir_ = harness::TestDir();
+  stand_in_ = std::make_unique<StandInRotctld>(dir_);
+  ASSERT_NE(stand_in_->port(), 0u) << "the stand-in for rotctld did not start (python3?)";
+  harness::DeleteVexalKey();
+}
+
+void StandInTest::TearDown() {
+  job_.KillAll();
+  harness::DeleteVexalKey();
+}
+
 }  // namespace rstest

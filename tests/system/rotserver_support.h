@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "rotserver/core/settings.h"
 #include "harness.h"
 #include "dde/client_win.h"
@@ -110,5 +112,19 @@ class StandInRotctld {
 
 // The first number of a "+P az el" line.
 double SetPosAzimuth(const std::string& line);
+
+// A test of RotServer in front of the scripted stand-in for rotctld, with this process as the
+// bridge: a folder of its own, the stand-in started, and no stored settings before or after.
+class StandInTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  harness::Job job_;
+  std::string dir_;
+  std::unique_ptr<StandInRotctld> stand_in_;
+  FakeBridge bridge_;
+  std::unique_ptr<RotServer> server_;
+};
 
 }  // namespace rstest
