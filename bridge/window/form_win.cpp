@@ -2,11 +2,12 @@
 
 #include "bridge/base/program_forms_win.h"
 #include "bridge/window/edit_win.h"
+#include "wire/wire.h"
 
 namespace vexal {
 
 namespace {
-constexpr char kFormClass[] = "TForm6";
+constexpr const char* kFormClass = wire::kBridgeWindowClass;
 }
 
 Form::Form(const FormLayout& layout)

@@ -18,6 +18,11 @@ inline constexpr char kBridgeService[] = "Logger32Vexal";
 inline constexpr char kStatusTopic[] = "AntDaten";
 inline constexpr char kCommandTopic[] = "RotServConv";
 
+// The class of the bridge's window. A rotator server looks for the bridge's service only while
+// such a window is there: every look is a broadcast to all top-level windows, and under Wine
+// each one that nobody answers costs every DDE server in the session a little memory.
+inline constexpr char kBridgeWindowClass[] = "TForm6";
+
 // Every macro line, the last one included, ends in CR LF.
 inline constexpr char kLineEnd[] = "\r\n";
 

@@ -63,13 +63,17 @@ bool CommandServer::Linked() {
   return !conversations_.empty();
 }
 
-StatusClient::StatusClient(std::string service, std::string topic)
-    : client_(std::move(service), std::move(topic)) {}
+StatusClient::StatusClient(std::string service, std::string topic,
+                           std::string partner_window_class)
+    : client_(std::move(service), std::move(topic)),
+      partner_window_class_(std::move(partner_window_class)) {}
 
 bool StatusClient::EnsureConnected(DWORD now_ms, DWORD retry_ms) {
   if (client_.SetupError()) return false;
   if (client_.Up()) return true;
   client_.Disconnect();
+  if (!partner_window_class_.empty() && !FindWindowA(partner_window_class_.c_str(), nullptr))
+    return false;
   if (tried_ && now_ms - last_try_ < retry_ms) return false;
   tried_ = true;
   last_try_ = now_ms;

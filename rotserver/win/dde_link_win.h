@@ -54,7 +54,9 @@ class CommandServer {
 
 class StatusClient {
  public:
-  StatusClient(std::string service, std::string topic);
+  // `partner_window_class`: a look for the service is made only while a top-level window of
+  // this class is there (empty: always).
+  StatusClient(std::string service, std::string topic, std::string partner_window_class = {});
   StatusClient(const StatusClient&) = delete;
   StatusClient& operator=(const StatusClient&) = delete;
 
@@ -69,6 +71,7 @@ class StatusClient {
   bool EnsureConnected(DWORD now_ms, DWORD retry_ms);
 
   ddeml::Client client_;
+  std::string partner_window_class_;
   bool tried_ = false;
   DWORD last_try_ = 0;
 };

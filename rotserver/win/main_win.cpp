@@ -41,7 +41,7 @@ class App {
       : instance_(instance),
         show_(show),
         log_(options.log_path),
-        status_(wire::kBridgeService, wire::kStatusTopic) {}
+        status_(wire::kBridgeService, wire::kStatusTopic, wire::kBridgeWindowClass) {}
   ~App() {
     SetCallbackErrorSink(nullptr);
     if (tick_timer_) KillTimer(nullptr, tick_timer_);

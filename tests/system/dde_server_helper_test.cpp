@@ -17,6 +17,7 @@
 #include "harness.h"
 #include "dde/client_win.h"
 #include "dde/server_win.h"
+#include "rotserver/win/dde_link_win.h"
 
 using namespace std::chrono_literals;
 
@@ -332,4 +333,42 @@ TEST(DdeServerHelper, AsynchronousExecutesLeaveNoAcknowledgementBehind) {
   EXPECT_TRUE(client.Execute("marker", kWaitMs).returned) << "a waited-for execute after them";
   std::lock_guard<std::mutex> lock(seen.mutex);
   EXPECT_EQ(seen.executes.size(), static_cast<std::size_t>(kSends + 2));
+}
+
+// RotServer looks for the bridge every second while it is not linked. Under Wine every look
+// that no server answers costs each DDE server in the session two heap blocks (seen here: 50
+// blocks for 25 looks), so it looks only while a window of the bridge's class is there.
+TEST(RotServerStatusLink, LooksForTheBridgeOnlyWhileItsWindowIsThere) {
+  using Result = rotserver::StatusClient::Result;
+  rotserver::StatusClient status("HelperBridge", "T", "HelperBridgeWindow");
+  DWORD now = GetTickCount();
+  {
+    Seen beside_seen;
+    ServerThread beside({"HelperBeside", "T"}, Recording(beside_seen));  // another program's
+    ASSERT_TRUE(beside.started()) << beside.error();
+    const int before = ProcessHeapBlocks();
+    for (int i = 0; i < 25; ++i, now += 1000)
+      ASSERT_EQ(status.Send({"x\0", 2}, now), Result::kNoBridge);
+    EXPECT_LT(ProcessHeapBlocks() - before, 10) << "heap blocks kept by 25 looks";
+  }
+  Seen seen;
+  ServerThread bridge({"HelperBridge", "T"}, Recording(seen));
+  ASSERT_TRUE(bridge.started()) << bridge.error();
+  ASSERT_EQ(status.Send({"x\0", 2}, now), Result::kNoBridge) << "looked without the window";
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "HelperBridgeWindow";
+  ASSERT_TRUE(RegisterClassA(&wc));
+  HWND window = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+  ASSERT_TRUE(window);
+  EXPECT_EQ(status.Send({"found\0", 6}, now), Result::kSent);
+  EXPECT_TRUE(harness::WaitUntil(
+      [&] {
+        std::lock_guard<std::mutex> lock(seen.mutex);
+        return seen.executes == std::vector<std::string>{{"found\0", 6}};
+      },
+      10s));
+  DestroyWindow(window);
 }

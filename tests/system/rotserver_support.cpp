@@ -101,6 +101,14 @@ bool RotServer::Close(harness::Millis timeout) {
 }
 
 FakeBridge::FakeBridge() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TForm6";
+  RegisterClassA(&wc);  // fails harmlessly when this process has registered it before
+  window_ = CreateWindowExA(0, "TForm6", "fake bridge", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                            nullptr, wc.hInstance, nullptr);
+  EXPECT_TRUE(window_) << "no window of the bridge's class";
   std::string error;
   status_ = rotserver::CommandServer::Register(
       "Logger32Vexal", "AntDaten",
@@ -118,6 +126,10 @@ FakeBridge::FakeBridge() {
       },
       &error);
   EXPECT_TRUE(status_) << error;
+}
+
+FakeBridge::~FakeBridge() {
+  if (window_) DestroyWindow(window_);
 }
 
 bool FakeBridge::WaitAzimuth(int tenths, harness::Millis timeout) {

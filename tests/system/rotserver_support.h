@@ -56,10 +56,13 @@ class RotServer {
 };
 
 // The bridge's DDE side played by this process: receives status macros on "AntDaten" under
-// the bridge's service "Logger32Vexal" and executes target commands on RotServer's topic.
+// the bridge's service "Logger32Vexal" and executes target commands on RotServer's topic. It
+// shows a hidden window of the bridge's class "TForm6", the sign RotServer looks for before it
+// looks for the service.
 class FakeBridge {
  public:
   FakeBridge();
+  ~FakeBridge();
   FakeBridge(const FakeBridge&) = delete;
   FakeBridge& operator=(const FakeBridge&) = delete;
 
@@ -76,6 +79,7 @@ class FakeBridge {
   bool SendTarget(int tenths);
 
  private:
+  HWND window_ = nullptr;
   std::unique_ptr<rotserver::CommandServer> status_;
   std::vector<std::vector<std::string>> macros_;
   ddeml::Client client_{"RotServer", "RotServConv"};
