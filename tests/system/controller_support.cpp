@@ -11,46 +11,19 @@ using namespace std::chrono_literals;
 namespace controllertest {
 
 ControllerStandIn::ControllerStandIn(const std::string& model, const std::string& dir) {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
   std::string port_file = dir + "\\controller.ports";
-  DeleteFileA(port_file.c_str());
   std::string script = rstest::UnixPath(harness::BinPath("controller_stand_in.py"));
   std::string ports = rstest::UnixPath(port_file);
   std::string bytes = rstest::UnixPath(dir + "\\controller-bytes.log");
   if (script.empty() || ports.empty()) return;
-  control_ = rstest::StartLinuxStandIn(
+  link_.Start(
       "Z:\\usr\\bin\\python3 " + script + " " + model + " --rotctld " + ports + " --log " + bytes,
-      port_file, 20s, &port_);
-}
-
-ControllerStandIn::~ControllerStandIn() {
-  if (control_ != INVALID_SOCKET) {
-    Control("quit");
-    closesocket(control_);
-  }
-  WSACleanup();
+      port_file, 20s);
 }
 
 std::string ControllerStandIn::Control(const std::string& line) {
-  if (control_ == INVALID_SOCKET) return "error no stand-in";
   // Numbered, so that an answer that came too late for an earlier line is recognised.
-  std::string tag = std::to_string(++sequence_) + " ";
-  std::string out = tag + line + "\n";
-  send(control_, out.data(), static_cast<int>(out.size()), 0);
-  for (;;) {
-    std::size_t end = buffer_.find('\n');
-    if (end != std::string::npos) {
-      std::string answer = buffer_.substr(0, end);
-      buffer_.erase(0, end + 1);
-      if (answer.rfind(tag, 0) == 0) return answer.substr(tag.size());
-      continue;
-    }
-    char chunk[4096];
-    int got = recv(control_, chunk, sizeof chunk, 0);
-    if (got <= 0) return "error no answer to " + line;
-    buffer_.append(chunk, got);
-  }
+  return link_.Ask(line, std::to_string(++sequence_) + " ");
 }
 
 std::vector<std::string> ControllerStandIn::Commands() {

@@ -24,12 +24,11 @@ class ControllerStandIn {
  public:
   // `model`: gs232b, rot2prog or easycomm2. port() is 0 when it did not start.
   ControllerStandIn(const std::string& model, const std::string& dir);
-  ~ControllerStandIn();
   ControllerStandIn(const ControllerStandIn&) = delete;
   ControllerStandIn& operator=(const ControllerStandIn&) = delete;
 
-  unsigned port() const { return port_; }
-  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+  unsigned port() const { return link_.port(); }
+  std::string Address() const { return "127.0.0.1:" + std::to_string(port()); }
   // One control line ("set az=30", "silent 5", ...) and its one-line answer.
   std::string Control(const std::string& line);
   // The commands the controller understood since the last "clear", in order.
@@ -39,9 +38,7 @@ class ControllerStandIn {
   bool WaitPosition(const std::string& position, harness::Millis timeout);
 
  private:
-  unsigned port_ = 0;
-  SOCKET control_ = INVALID_SOCKET;
-  std::string buffer_;
+  rstest::LinuxStandIn link_;
   unsigned long sequence_ = 0;
 };
 

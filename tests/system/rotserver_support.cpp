@@ -150,78 +150,78 @@ bool FakeBridge::SendTarget(int tenths) {
   return Execute(std::to_string(tenths) + "\r\n0\r\n0\r\n" + std::string(1, '\0'));
 }
 
-SOCKET StartLinuxStandIn(std::string command_line, const std::string& port_file,
-                         std::chrono::seconds wait, unsigned* port) {
-  *port = 0;
+LinuxStandIn::LinuxStandIn() {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+}
+
+LinuxStandIn::~LinuxStandIn() {
+  if (control_ != INVALID_SOCKET) {
+    Ask("quit");
+    closesocket(control_);
+  }
+  WSACleanup();
+}
+
+bool LinuxStandIn::Start(std::string command_line, const std::string& port_file,
+                         std::chrono::seconds wait) {
+  DeleteFileA(port_file.c_str());
   // Wine runs a Linux program given by its path; the handle it gives back is of no use.
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &si, &pi))
-    return INVALID_SOCKET;
+    return false;
   if (pi.hThread) CloseHandle(pi.hThread);
   if (pi.hProcess) CloseHandle(pi.hProcess);
-  unsigned control_port = 0;
+  unsigned port = 0, control_port = 0;
   harness::WaitUntil(
       [&] {
         std::ifstream in(port_file);
-        return static_cast<bool>(in >> *port >> control_port);
+        return static_cast<bool>(in >> port >> control_port);
       },
       wait);
-  if (!control_port) {
-    *port = 0;
-    return INVALID_SOCKET;
-  }
-  SOCKET control = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (!control_port) return false;
+  control_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   DWORD timeout_ms = 5000;
-  setsockopt(control, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms),
+  setsockopt(control_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms),
              sizeof timeout_ms);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<u_short>(control_port));
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(control, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) *port = 0;
-  return control;
+  if (connect(control_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
+  port_ = port;
+  return true;
 }
 
-StandInRotctld::StandInRotctld(const std::string& dir) {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  std::string port_file = dir + "\\stand-in.ports";
-  DeleteFileA(port_file.c_str());
-  const std::string script = VEXAL_STAND_IN_ROTCTLD;  // its Unix path, in the source tree
-  std::string ports = UnixPath(port_file);
-  // The stand-in is ended by a control line, or ends when its control link closes.
-  if (script.empty() || ports.empty()) return;
-  control_ = StartLinuxStandIn("Z:\\usr\\bin\\python3 " + script + " " + ports, port_file, 15s,
-                               &port_);
-}
-
-StandInRotctld::~StandInRotctld() {
-  if (control_ != INVALID_SOCKET) {
-    Control("quit");
-    closesocket(control_);
-  }
-  WSACleanup();
-}
-
-std::string StandInRotctld::Control(const std::string& line) {
+std::string LinuxStandIn::Ask(const std::string& line, const std::string& tag) {
   if (control_ == INVALID_SOCKET) return "error no stand-in";
-  std::string out = line + "\n";
+  std::string out = tag + line + "\n";
   send(control_, out.data(), static_cast<int>(out.size()), 0);
   for (;;) {
     std::size_t end = buffer_.find('\n');
     if (end != std::string::npos) {
       std::string answer = buffer_.substr(0, end);
       buffer_.erase(0, end + 1);
-      return answer;
+      if (answer.rfind(tag, 0) == 0) return answer.substr(tag.size());
+      continue;
     }
     char chunk[4096];
     int got = recv(control_, chunk, sizeof chunk, 0);
-    if (got <= 0) return "error no answer";
+    if (got <= 0) return "error no answer to " + line;
     buffer_.append(chunk, static_cast<std::size_t>(got));
   }
+}
+
+StandInRotctld::StandInRotctld(const std::string& dir) {
+  std::string port_file = dir + "\\stand-in.ports";
+  const std::string script = VEXAL_STAND_IN_ROTCTLD;  // its Unix path, in the source tree
+  std::string ports = UnixPath(port_file);
+  // The stand-in is ended by a control line, or ends when its control link closes.
+  if (script.empty() || ports.empty()) return;
+  link_.Start("Z:\\usr\\bin\\python3 " + script + " " + ports, port_file, 15s);
 }
 
 std::vector<Received> StandInRotctld::ReceivedLines() {

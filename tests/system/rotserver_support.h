@@ -27,11 +27,28 @@ std::string RotServerPath();
 // The Unix path of a Windows one (Wine's drive mapping); empty when there is none.
 std::string UnixPath(const std::string& windows_path);
 
-// Starts a Linux stand-in (a Python script) from `command_line`, waits up to `wait` for it to
-// write "PORT CONTROL_PORT" into `port_file`, and connects to its control port (5 s reads).
-// *port is 0 when any of that failed. Winsock must be started.
-SOCKET StartLinuxStandIn(std::string command_line, const std::string& port_file,
-                         std::chrono::seconds wait, unsigned* port);
+// A Linux stand-in (a Python script) and its control link, told to quit when this ends.
+class LinuxStandIn {
+ public:
+  LinuxStandIn();
+  ~LinuxStandIn();
+  LinuxStandIn(const LinuxStandIn&) = delete;
+  LinuxStandIn& operator=(const LinuxStandIn&) = delete;
+
+  // Runs `command_line`, waits up to `wait` for it to write "PORT CONTROL_PORT" into
+  // `port_file` and connects to its control port (5 s reads). False when any of that failed.
+  bool Start(std::string command_line, const std::string& port_file, std::chrono::seconds wait);
+  // The port it serves; 0 until it has started.
+  unsigned port() const { return port_; }
+  // Sends `tag` and `line` as one control line and returns the first answer that begins with
+  // `tag`, without it: a tag lets an answer that came too late for an earlier line be skipped.
+  std::string Ask(const std::string& line, const std::string& tag = {});
+
+ private:
+  unsigned port_ = 0;
+  SOCKET control_ = INVALID_SOCKET;
+  std::string buffer_;
+};
 
 // Stores `settings` in HKCU\Software\Vexal as the settings dialog does.
 void StoreSettings(const rotserver::Settings& settings);
@@ -93,15 +110,14 @@ struct Received {
 
 class StandInRotctld {
  public:
-  explicit StandInRotctld(const std::string& dir);  // starts it; ports() 0 when that failed
-  ~StandInRotctld();                                // tells it to quit
+  explicit StandInRotctld(const std::string& dir);  // starts it; port() 0 when that failed
   StandInRotctld(const StandInRotctld&) = delete;
   StandInRotctld& operator=(const StandInRotctld&) = delete;
 
-  unsigned port() const { return port_; }
-  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+  unsigned port() const { return link_.port(); }
+  std::string Address() const { return "127.0.0.1:" + std::to_string(port()); }
   // One control line ("set slow_p=1000", "position", ...) and its one-line answer.
-  std::string Control(const std::string& line);
+  std::string Control(const std::string& line) { return link_.Ask(line); }
   bool Set(const std::string& assignments) { return Control("set " + assignments) == "ok"; }
   std::vector<Received> ReceivedLines();
   // Received lines that begin with `prefix` ("+P", "+p").
@@ -109,9 +125,7 @@ class StandInRotctld {
   int Connections();
 
  private:
-  unsigned port_ = 0;
-  SOCKET control_ = INVALID_SOCKET;
-  std::string buffer_;
+  LinuxStandIn link_;
 };
 
 // The first number of a "+P az el" line.
