@@ -53,4 +53,47 @@ class SelectedObject {
   HGDIOBJ old_;
 };
 
+// An off-screen picture kept between paints and made again only when its size changes: a
+// window that repaints several times a second would otherwise have Wine allocate and free a
+// bitmap of its whole client area each time.
+class BackBuffer {
+ public:
+  BackBuffer() = default;
+  ~BackBuffer() { Release(); }
+  BackBuffer(const BackBuffer&) = delete;
+  BackBuffer& operator=(const BackBuffer&) = delete;
+
+  // A memory DC of WIDTH x HEIGHT compatible with LIKE, or nullptr when GDI refuses one.
+  HDC Prepare(HDC like, int width, int height) {
+    if (dc_ && width == width_ && height == height_) return dc_;
+    Release();
+    dc_ = CreateCompatibleDC(like);
+    bitmap_ = dc_ ? CreateCompatibleBitmap(like, width, height) : nullptr;
+    if (!bitmap_) {
+      Release();
+      return nullptr;
+    }
+    old_ = SelectObject(dc_, bitmap_);
+    width_ = width;
+    height_ = height;
+    return dc_;
+  }
+
+ private:
+  void Release() {
+    if (dc_ && old_) SelectObject(dc_, old_);
+    if (bitmap_) DeleteObject(bitmap_);
+    if (dc_) DeleteDC(dc_);
+    dc_ = nullptr;
+    bitmap_ = nullptr;
+    old_ = nullptr;
+    width_ = height_ = 0;
+  }
+
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  int width_ = 0, height_ = 0;
+};
+
 }  // namespace vexal

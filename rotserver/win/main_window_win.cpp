@@ -214,12 +214,9 @@ void MainWindowImpl::OnPaint() {
   RECT client;
   GetClientRect(hwnd_, &client);
   // Drawn off screen first, so that a turning needle does not flicker.
-  MemoryDc buffer(dc);
-  GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
-  if (buffer.get() && bitmap.get()) {
-    SelectedObject selected(buffer.get(), bitmap.get());
-    PaintClient(buffer.get(), client);
-    BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
+  if (HDC buffer = back_buffer_.Prepare(dc, client.right, client.bottom)) {
+    PaintClient(buffer, client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
   } else {
     PaintClient(dc, client);
   }

@@ -87,6 +87,21 @@ TEST_F(RotServerWindow, NeedlePointsAtTheAzimuth) {
   EXPECT_EQ(Text(rotserver::kIdStatusLine), "rotctld 127.0.0.1:4533: connected");
 }
 
+TEST_F(RotServerWindow, LargerWindowIsPaintedWhole) {
+  const RosePicture small = ShowAndCapture(Live(90));
+  ASSERT_TRUE(small.found());
+  SetWindowPos(hwnd_, nullptr, 0, 0, 520, 860, SWP_NOMOVE | SWP_NOZORDER);
+  const RosePicture large = ShowAndCapture(Live(90));
+  ASSERT_TRUE(large.found()) << "no rose after the window grew";
+  EXPECT_GT(large.radius(), small.radius() + 40);
+  EXPECT_GE(large.HitsAlong(90, kRed), 8) << "needle along east, into the new width";
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  EXPECT_EQ(large.At(client.right - 2, client.bottom / 2),
+            logger_test::FromColorref(GetSysColor(COLOR_WINDOW)))
+      << "the right edge is painted in the window colour";
+}
+
 TEST_F(RotServerWindow, StaleReadingIsGreyAndSaysSince) {
   rotserver::ViewState state = Live(90);
   state.stale = true;
