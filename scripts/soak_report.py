@@ -120,14 +120,16 @@ def mib(kib):
 def section(result, summary):
     s = summary
     lines = [SECTION, "",
-             "`scripts/soak-chain` runs the whole chain under Wine for an hour: the simulated "
+             "`scripts/soak-chain` runs the whole chain under Wine for %g minutes (`--minutes`, "
+             "an hour unless told): the simulated "
              "Logger32, the bridge, RotServer (backend rotctld) and Hamlib's `rotctld -m 1` "
              "(the dummy rotator, about 6° a second), in a Wine prefix, X server and port of "
              "its own. Every few seconds a turn request, 10 to 40° away from the last: three "
              "from Logger32 (`turn AZ` on logger32-sim's input), every fourth typed into the "
              "bridge's target box (xdotool). Each is followed in RotServer's event log to its "
              "outcome before the next goes out 2 s later. Every %g minutes rotctld is killed "
-             "(SIGKILL) and started again %g s later." % (result["restart_minutes"],
+             "(SIGKILL) and started again %g s later." % (result["minutes"],
+                                                          result["restart_minutes"],
                                                           result["down_seconds"]),
              "",
              "Memory is read from Linux (`/proc/PID/status` of the Wine process: VmRSS, and "
@@ -203,7 +205,8 @@ def update_docs(path, text):
     if start < 0 or end < start:
         new = old.rstrip("\n") + "\n\n" + block
     else:
-        new = old[:start] + block + old[end + len(END):].lstrip("\n")
+        rest = old[end + len(END):].lstrip("\n")
+        new = old[:start] + block + ("\n" + rest if rest else "")
     with open(path, "w") as f:
         f.write(new)
 
