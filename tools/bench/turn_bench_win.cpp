@@ -28,7 +28,10 @@ std::string Hex(const std::string& bytes) {
 
 // Handles every message of the thread until `done` holds or `ms` have passed; true when done.
 // Never sleeps: the bridge's connect is a sent message that a sleeping process would delay.
+// Wakes at least every kPollMs as well: some conditions (another process's window coming or
+// going) change without a message to this thread.
 bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+  constexpr ULONGLONG kPollMs = 10;
   ULONGLONG deadline = GetTickCount64() + ms;
   for (;;) {
     MSG msg;
@@ -39,7 +42,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
     if (done()) return true;
     ULONGLONG now = GetTickCount64();
     if (now >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    const DWORD wait_ms = static_cast<DWORD>(std::min(deadline - now, kPollMs));
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait_ms, QS_ALLINPUT);
   }
 }
 
