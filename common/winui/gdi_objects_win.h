@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 namespace vexal {
 
 // A GDI object that is deleted with its owner.
@@ -58,41 +60,34 @@ class SelectedObject {
 // bitmap of its whole client area each time.
 class BackBuffer {
  public:
-  BackBuffer() = default;
-  ~BackBuffer() { Release(); }
-  BackBuffer(const BackBuffer&) = delete;
-  BackBuffer& operator=(const BackBuffer&) = delete;
-
   // A memory DC of WIDTH x HEIGHT compatible with LIKE, or nullptr when GDI refuses one.
   HDC Prepare(HDC like, int width, int height) {
-    if (dc_ && width == width_ && height == height_) return dc_;
+    if (dc_ && width == width_ && height == height_) return dc_->get();
     Release();
-    dc_ = CreateCompatibleDC(like);
-    bitmap_ = dc_ ? CreateCompatibleBitmap(like, width, height) : nullptr;
-    if (!bitmap_) {
+    dc_.emplace(like);
+    bitmap_.Reset(CreateCompatibleBitmap(like, width, height));
+    if (!dc_->get() || !bitmap_.get()) {
       Release();
       return nullptr;
     }
-    old_ = SelectObject(dc_, bitmap_);
+    selected_.emplace(dc_->get(), bitmap_.get());
     width_ = width;
     height_ = height;
-    return dc_;
+    return dc_->get();
   }
 
  private:
+  // In this order, as the members' own destruction does: the bitmap leaves the DC first.
   void Release() {
-    if (dc_ && old_) SelectObject(dc_, old_);
-    if (bitmap_) DeleteObject(bitmap_);
-    if (dc_) DeleteDC(dc_);
-    dc_ = nullptr;
-    bitmap_ = nullptr;
-    old_ = nullptr;
+    selected_.reset();
+    bitmap_.Reset();
+    dc_.reset();
     width_ = height_ = 0;
   }
 
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  std::optional<MemoryDc> dc_;
+  GdiObject<HBITMAP> bitmap_;
+  std::optional<SelectedObject> selected_;
   int width_ = 0, height_ = 0;
 };
 

@@ -21,6 +21,7 @@
 //       /proc): under Wine, GetProcessTimes of another process gave 2 to 7 % where Linux
 //       counted 0.35 %.
 #include "rotctld_bench_peer_win.h"  // Winsock before <windows.h>
+#include "message_pump_win.h"
 
 #include <windows.h>
 
@@ -45,6 +46,8 @@
 
 namespace {
 
+using bench::PumpUntil;
+
 using Clock = LONGLONG;
 
 Clock Now() {
@@ -56,18 +59,6 @@ double Micros(Clock from, Clock to) {
   LARGE_INTEGER f;
   QueryPerformanceFrequency(&f);
   return static_cast<double>(to - from) * 1e6 / static_cast<double>(f.QuadPart);
-}
-
-// `step_ms`: the longest wait between looks; long when this program must stay quiet itself.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms, DWORD step_ms = 1) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    if (done()) return true;
-    if (GetTickCount() - start >= timeout_ms) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, step_ms, QS_ALLINPUT);
-  }
 }
 
 std::string ProgramDir() {

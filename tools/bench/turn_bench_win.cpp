@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "message_pump_win.h"
 #include "workload_win.h"
 #include "rotator_stand_in_win.h"
 #include "startup_bench_win.h"
@@ -26,29 +27,13 @@ std::string Hex(const std::string& bytes) {
   return text;
 }
 
-// Handles every message of the thread until `done` holds or `ms` have passed; true when done.
-// Never sleeps: the bridge's connect is a sent message that a sleeping process would delay.
-// Wakes at least every kPollMs as well: some conditions (another process's window coming or
-// going) change without a message to this thread.
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-  constexpr ULONGLONG kPollMs = 10;
-  ULONGLONG deadline = GetTickCount64() + ms;
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    if (done()) return true;
-    ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return false;
-    const DWORD wait_ms = static_cast<DWORD>(std::min(deadline - now, kPollMs));
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait_ms, QS_ALLINPUT);
-  }
+// Every 10 ms is often enough to see the bridge's window come and go.
+bool PumpWatching(const std::function<bool()>& done, DWORD ms) {
+  return PumpUntil(done, ms, 10);
 }
 
 void AwaitGreeting(const RotatorStandIn& rotator, DWORD ms) {
-  if (!PumpUntil([&] { return !rotator.arrivals().empty(); }, ms))
+  if (!PumpWatching([&] { return !rotator.arrivals().empty(); }, ms))
     throw std::runtime_error(
         "no greeting from the bridge within " + std::to_string(ms) +
         " ms (conversations opened: " + std::to_string(rotator.conversations()) + ")");
@@ -59,7 +44,7 @@ void AwaitGreeting(const RotatorStandIn& rotator, DWORD ms) {
 
 HWND AwaitWindow(const std::string& title, DWORD ms) {
   HWND hwnd = nullptr;
-  if (!PumpUntil([&] { return (hwnd = FindVisibleWindow(title, 0)) != nullptr; }, ms))
+  if (!PumpWatching([&] { return (hwnd = FindVisibleWindow(title, 0)) != nullptr; }, ms))
     throw std::runtime_error("no window '" + title + "' within " + std::to_string(ms) + " ms");
   return hwnd;
 }
@@ -90,7 +75,7 @@ class Sampler {
     LONGLONG returned = timer_.Now();
     Count(answer, measured);
     bool arrived =
-        PumpUntil([&] { return rotator_.arrivals().size() > seen; }, settings_.command_ms);
+        PumpWatching([&] { return rotator_.arrivals().size() > seen; }, settings_.command_ms);
     if (!measured) return;
     result_.send_gap_micros.push_back(timer_.Micros(posted, called));
     if (!arrived) {
@@ -116,7 +101,7 @@ class Sampler {
     LONGLONG end = timer_.Now();
     Count(answer, measured);
     // Whatever is already queued is handled now; a command among it has no request behind it.
-    PumpUntil([] { return true; }, 0);
+    PumpWatching([] { return true; }, 0);
     if (!measured) return;
     result_.unexpected += static_cast<int>(rotator_.arrivals().size() - seen);
     if (answer != Answer::kNone) result_.macro_only_micros.push_back(timer_.Micros(start, end));
@@ -192,7 +177,7 @@ void RunTurnBench(const TurnSettings& settings, const TurnReport& report) {
   }
   report(sampler.result());
   client.Disconnect();
-  PumpUntil([&] { return !IsWindow(bridge); }, settings.linger_ms);
+  PumpWatching([&] { return !IsWindow(bridge); }, settings.linger_ms);
 }
 
 }  // namespace bench
