@@ -159,14 +159,36 @@ std::string TempLog() {
   return std::string(temp) + "rotserver-bench.log";
 }
 
-// The bridge's status topic, so that RotServer's status macros have somewhere to go.
-std::unique_ptr<rotserver::CommandServer> ServeStatusTopic(long* macros) {
-  std::string error;
-  auto server = rotserver::CommandServer::Register(
-      wire::kBridgeService, wire::kStatusTopic, [macros](std::string_view) { ++*macros; }, &error);
-  if (!server) throw std::runtime_error(error);
-  return server;
-}
+// The bridge's status topic, so that RotServer's status macros have somewhere to go, and a
+// hidden window of the bridge's class: RotServer looks for the service only while one is there.
+class StatusTopic {
+ public:
+  explicit StatusTopic(long* macros) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = wire::kBridgeWindowClass;
+    RegisterClassA(&wc);
+    window_ = CreateWindowExA(0, wire::kBridgeWindowClass, "bench bridge", WS_OVERLAPPED, 0, 0,
+                              10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!window_) throw std::runtime_error("no window of the bridge's class");
+    std::string error;
+    server_ = rotserver::CommandServer::Register(
+        wire::kBridgeService, wire::kStatusTopic, [macros](std::string_view) { ++*macros; },
+        &error);
+    if (!server_) {
+      DestroyWindow(window_);
+      throw std::runtime_error(error);
+    }
+  }
+  ~StatusTopic() { DestroyWindow(window_); }
+  StatusTopic(const StatusTopic&) = delete;
+  StatusTopic& operator=(const StatusTopic&) = delete;
+
+ private:
+  HWND window_ = nullptr;
+  std::unique_ptr<rotserver::CommandServer> server_;
+};
 
 // Internal figure from RotServer's log: each execute of a target command until the "+P" it
 // wrote, by the performance-counter stamps ("t=") of the two lines.
@@ -193,7 +215,7 @@ int CommandMode(const std::string& exe, long count) {
   bench::RotctldPeer rotctld;
   StoreRotctldSettings(rotctld.port(), 1000);
   long macros = 0;
-  auto status = ServeStatusTopic(&macros);
+  StatusTopic status(&macros);
   std::string log = TempLog();
   RotServerRun server(exe, log);
   if (!PumpUntil([&] { return !rotctld.With("+p").empty(); }, 15000))
@@ -267,7 +289,7 @@ int IdleMode(const std::string& exe, long seconds) {
   bench::RotctldPeer rotctld;
   StoreRotctldSettings(rotctld.port(), 1000);
   long macros = 0;
-  auto status = ServeStatusTopic(&macros);
+  StatusTopic status(&macros);
   RotServerRun server(exe, TempLog());
   if (!PumpUntil([&] { return !rotctld.With("+p").empty(); }, 15000))
     throw std::runtime_error("RotServer did not reach the rotctld peer");
