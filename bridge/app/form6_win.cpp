@@ -70,8 +70,21 @@ void TForm6::BindEvents() {
   };
 }
 
+namespace {
+
+// Only posted messages are looked at, so that no sent message is handled inside the filter.
+bool TurnRequestQueued(UINT logger_msg) {
+  MSG next;
+  return PeekMessageA(&next, nullptr, logger_msg, logger_msg, PM_NOREMOVE | PM_QS_POSTMESSAGE) &&
+         IsTurnRequest(next.message, next.wParam, next.lParam, logger_msg);
+}
+
+}  // namespace
+
 void TForm6::ApplicationEvents1Message(const MSG& Msg, bool& Handled) {
-  HandleTurnRequest(Msg.message, Msg.wParam, Msg.lParam, Handled, LoggerMsg, Rotator, *this);
+  const UINT logger_msg = LoggerMsg;
+  HandleTurnRequest(Msg.message, Msg.wParam, Msg.lParam, Handled, logger_msg, Rotator, *this,
+                    [logger_msg] { return TurnRequestQueued(logger_msg); });
 }
 
 void TForm6::FormCreate() {

@@ -77,4 +77,19 @@ TEST_F(TurnRequest, LaterRequestReplacesTheEarlierOne) {
   EXPECT_EQ(state.PendingTarget, 10.0);
 }
 
+TEST_F(TurnRequest, TextIsLeftToALaterRequestAlreadyQueued) {
+  int asked = 0;
+  auto queued = [&asked] { return ++asked > 0; };
+  vexal::HandleTurnRequest(kLoggerMsg, 101, 245, false, kLoggerMsg, state, view, queued);
+  EXPECT_EQ(view.edit_text, "12");
+  EXPECT_EQ(view.edit_color, vexal::clWindow);
+  EXPECT_EQ(state.PendingTarget, 245.0);
+  // The queue is looked at only for a turn request.
+  vexal::HandleTurnRequest(kLoggerMsg, 102, 10, false, kLoggerMsg, state, view, queued);
+  EXPECT_EQ(asked, 1);
+  vexal::HandleTurnRequest(kLoggerMsg, 101, 10, false, kLoggerMsg, state, view,
+                           [] { return false; });
+  EXPECT_EQ(view.edit_text, "10");
+}
+
 }  // namespace
