@@ -72,7 +72,8 @@ void TForm6::BindEvents() {
 
 namespace {
 
-// Only posted messages are looked at, so that no sent message is handled inside the filter.
+// Only posted messages are asked for; messages sent to this thread are handled during the call
+// all the same, as in GetMessage (documented for Windows; Wine does it whatever the flags).
 bool TurnRequestQueued(UINT logger_msg) {
   MSG next;
   return PeekMessageA(&next, nullptr, logger_msg, logger_msg, PM_NOREMOVE | PM_QS_POSTMESSAGE) &&

@@ -24,9 +24,10 @@ void HandleTurnRequest(std::uint32_t msg_id, std::uint64_t wparam, std::int64_t 
                        BridgeView& view, const std::function<bool()>& later_request_queued) {
   if (handled || !IsTurnRequest(msg_id, wparam, lparam, logger_msg)) return;
 
+  // Asked before anything changes: the look at the queue may handle sent messages.
+  const bool superseded = later_request_queued && later_request_queued();
   view.SetEditAzimutColor(clWindow);
-  if (!later_request_queued || !later_request_queued())
-    view.SetEditAzimutText(std::to_string(lparam));
+  if (!superseded) view.SetEditAzimutText(std::to_string(lparam));
   state.PendingTarget = static_cast<double>(lparam);
   state.PendingSecond = 0.0;
 }

@@ -79,7 +79,13 @@ TEST_F(TurnRequest, LaterRequestReplacesTheEarlierOne) {
 
 TEST_F(TurnRequest, TextIsLeftToALaterRequestAlreadyQueued) {
   int asked = 0;
-  auto queued = [&asked] { return ++asked > 0; };
+  // Asked before the request changes anything: the look may handle other messages.
+  auto queued = [&] {
+    ++asked;
+    EXPECT_EQ(view.edit_color, vexal::clYellow);
+    EXPECT_EQ(state.PendingTarget, vexal::kNoTarget);
+    return true;
+  };
   vexal::HandleTurnRequest(kLoggerMsg, 101, 245, false, kLoggerMsg, state, view, queued);
   EXPECT_EQ(view.edit_text, "12");
   EXPECT_EQ(view.edit_color, vexal::clWindow);
