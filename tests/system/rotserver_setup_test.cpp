@@ -207,7 +207,8 @@ TEST_F(RotServerSetup, FirstStartWithOnlyTheDialogReachesTheRotatorAndTurnsItFro
       << "the bridge learns where RotServer is";
 
   rstest::FakeBridge bridge;
-  ASSERT_TRUE(bridge.SendTarget(2450));
+  ASSERT_TRUE(bridge.SendTarget(2450)) << bridge.failure() << "; RotServer's log:\n"
+                                       << ReadAll(dir_ + "\\rotserver.log");
   ASSERT_TRUE(WaitUntil(
       [&] {
         for (const std::string& line : RecordedLines())

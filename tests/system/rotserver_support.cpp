@@ -142,8 +142,14 @@ std::optional<int> FakeBridge::LatestAzimuth() const {
 }
 
 bool FakeBridge::Execute(const std::string& bytes) {
-  if (!client_.conv() && !client_.Connect()) return false;
-  return client_.Execute(bytes, 5000).returned;
+  if (!client_.conv() && !client_.Connect()) {
+    failure_ = "no conversation with RotServer|RotServConv";
+    return false;
+  }
+  ddeml::Client::Answer answer = client_.Execute(bytes, 5000);
+  if (!answer.returned)
+    failure_ = "execute not acknowledged within 5 s, DDEML error " + std::to_string(answer.error);
+  return answer.returned;
 }
 
 bool FakeBridge::SendTarget(int tenths) {

@@ -94,12 +94,15 @@ class FakeBridge {
   bool Execute(const std::string& bytes);
   // A target command as the bridge sends it: "2450" CR LF "0" CR LF "0" CR LF NUL.
   bool SendTarget(int tenths);
+  // Why the last Execute or SendTarget failed, in words.
+  const std::string& failure() const { return failure_; }
 
  private:
   HWND window_ = nullptr;
   std::unique_ptr<rotserver::CommandServer> status_;
   std::vector<std::vector<std::string>> macros_;
   ddeml::Client client_{"RotServer", "RotServConv"};
+  std::string failure_;
 };
 
 // One command line the stand-in received: when (ms since it started) and what.
