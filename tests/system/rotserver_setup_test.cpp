@@ -383,7 +383,9 @@ TEST_F(RotServerProgramValue, BridgeLinkFollowsTheBridgesConversation) {
   std::unique_ptr<rstest::RotServer> owned(server);
   {
     rstest::FakeBridge bridge;
-    ASSERT_TRUE(bridge.SendTarget(900));
+    // As in the first-start test: the target waits until RotServer has found the bridge.
+    ASSERT_TRUE(WaitUntil([&] { return !bridge.macros().empty(); }, 10s));
+    ASSERT_TRUE(bridge.SendTarget(900)) << bridge.failure();
     EXPECT_TRUE(server->WaitLog("bridge linked", 10s));
   }
   EXPECT_TRUE(server->WaitLog("bridge not linked", 10s));
