@@ -206,9 +206,9 @@ TEST_F(RotServerSetup, FirstStartWithOnlyTheDialogReachesTheRotatorAndTurnsItFro
   EXPECT_EQ(Stored("Program"), "\"" + rstest::RotServerPath() + "\"")
       << "the bridge learns where RotServer is";
 
-  // RotServer links to a bridge window as it finds one. The target waits for that link: while
-  // the test waits for an answer without handling sent messages, as a real bridge never does,
-  // RotServer's look for it would hold both until the wait ends.
+  // RotServer links to a bridge window as it finds one. The target waits for that link: sent
+  // while RotServer was still looking, this test's synchronous execute (a real bridge's are
+  // asynchronous) went unanswered for its whole 5 s in some runs under load.
   rstest::FakeBridge bridge;
   ASSERT_TRUE(bridge.WaitAzimuth(1230, 20s)) << "RotServer reports rotctld's reading";
   ASSERT_TRUE(bridge.SendTarget(2450)) << bridge.failure() << "; RotServer's log:\n"
