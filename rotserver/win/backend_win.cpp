@@ -62,7 +62,7 @@ Backend::Backend(const Settings& chosen, toolkit::LineLog& log, Millis now) : lo
       supervisor_->on_event = [this](const std::string& text) { log_.Line(text); };
       supervisor_->Tick(now);  // started before the first connect attempt
     }
-    socket_ = std::make_unique<RotctldSocket>(settings.rotctld_address);
+    socket_ = std::make_unique<TcpConnection>(settings.rotctld_address);
     auto rotctld = std::make_unique<RotctldDriver>(*socket_, TimingFor(settings));
     RotctldDriver* driver = rotctld.get();
     ByteLinkEvents events;

@@ -9,6 +9,7 @@
 #include "rotserver/core/rotctld_reply.h"
 #include "rotserver/core/rotctld_setup.h"
 #include "rotserver/win/settings_store_win.h"
+#include "rotserver/win/sockets_win.h"
 #include "toolkit/job_win.h"
 #include "winui/windows_error_text_win.h"
 
@@ -68,20 +69,6 @@ std::string ProgramOf(const std::string& command_line) {
 std::string StartError(const std::string& command_line, DWORD code) {
   return "cannot start " + ProgramOf(command_line) + ": " + winui::ErrorText(static_cast<DWORD>(code));
 }
-
-class Winsock {
- public:
-  Winsock() {
-    WSADATA data;
-    ok_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }
-  ~Winsock() {
-    if (ok_) WSACleanup();
-  }
-
- private:
-  bool ok_ = false;
-};
 
 sockaddr_in Loopback(int port) {
   sockaddr_in a{};
@@ -168,7 +155,7 @@ CapturedRun RunCaptured(const std::string& command_line, unsigned timeout_ms) {
 }
 
 int SpareLoopbackPort() {
-  Winsock winsock;
+  WinsockUse winsock;
   SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (s == INVALID_SOCKET) return 0;
   sockaddr_in a = Loopback(0);
@@ -186,7 +173,7 @@ TestOutcome TestRotctld(const Settings& settings, const std::string& model_name,
   const ULONGLONG deadline = Now() + budget_ms;
   const int port = SpareLoopbackPort();
   if (!port) return {false, "no spare TCP port on 127.0.0.1 for the Test"};
-  Winsock winsock;
+  WinsockUse winsock;
   const std::string command_line = BuildRotctldCommand(settings, port);
   OutputReader output;
   toolkit::Job job;

@@ -1,10 +1,11 @@
-// The TCP link to rotctld over non-blocking Winsock: the ByteLink the rotctld driver talks
-// through. Nothing here waits: a connect, a host-name lookup or a send that cannot finish at
-// once goes on in the background, and Poll reports what happened. Winsock's notices
-// (WSAAsyncSelect to a message-only window) run Poll as soon as rotctld's bytes arrive, so a
-// reply frees the link for the next command at once; the program's timer runs it too, and
-// finds nothing new to do at low cost. Events are reported only from Poll, never from inside
-// Open, Write or Close, so the driver is never re-entered.
+// RotServer's one Winsock home: Winsock started once for the whole program, addresses split
+// and looked up, and the non-blocking sockets it uses, all reporting through one kind of
+// notice window (WSAAsyncSelect to a message-only window) so that nothing here ever waits.
+// - TcpConnection: the connecting end, the ByteLink the rotctld driver talks through.
+// - TcpListener and TcpPeer: a listening door and the clients it accepted.
+// - UdpSocket: datagrams in and out.
+// Events are reported only from Poll (or from the notice that runs it), never from inside
+// Open, Write or Close, so a caller is never re-entered.
 #pragma once
 
 #include <winsock2.h>
@@ -20,6 +21,36 @@
 
 namespace rotserver {
 
+// Winsock for as long as one of these lives: WSAStartup once, WSACleanup with the last.
+class WinsockUse {
+ public:
+  WinsockUse();
+  ~WinsockUse();
+  WinsockUse(const WinsockUse&) = delete;
+  WinsockUse& operator=(const WinsockUse&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_ = false;
+};
+
+// A message-only window that receives one socket's WSAAsyncSelect notices and hands them on.
+class SocketNotices {
+ public:
+  using Handler = std::function<void(SOCKET socket, WORD event, WORD error)>;
+  explicit SocketNotices(Handler handler);
+  ~SocketNotices();
+  SocketNotices(const SocketNotices&) = delete;
+  SocketNotices& operator=(const SocketNotices&) = delete;
+  // Also makes `socket` non-blocking.
+  void Watch(SOCKET socket, long events);
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  Handler handler_;
+  HWND hwnd_ = nullptr;
+};
+
 struct HostPort {
   std::string host;
   std::uint16_t port = 4533;
@@ -33,12 +64,12 @@ struct ByteLinkEvents {
   std::function<void(const std::string& why)> closed;  // in words, with Winsock's error code
 };
 
-class RotctldSocket : public ByteLink {
+class TcpConnection : public ByteLink {
  public:
-  explicit RotctldSocket(std::string address);
-  ~RotctldSocket() override;
-  RotctldSocket(const RotctldSocket&) = delete;
-  RotctldSocket& operator=(const RotctldSocket&) = delete;
+  explicit TcpConnection(std::string address);
+  ~TcpConnection() override;
+  TcpConnection(const TcpConnection&) = delete;
+  TcpConnection& operator=(const TcpConnection&) = delete;
 
   void SetEvents(ByteLinkEvents events) { events_ = std::move(events); }
 
@@ -66,18 +97,16 @@ class RotctldSocket : public ByteLink {
   void PollLookup();
   void PollConnect();
   void PollReceive();
-  void Watch();
-  static LRESULT CALLBACK NoticeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
   std::string address_;
   ByteLinkEvents events_;
-  bool winsock_ = false;
+  WinsockUse winsock_;
   SOCKET socket_ = INVALID_SOCKET;
   State state_ = State::kClosed;
   std::string failure_;  // reported by the next Poll
   std::string output_;
   std::shared_ptr<Lookup> lookup_;
-  HWND notices_ = nullptr;  // message-only window for WSAAsyncSelect
+  SocketNotices notices_;
   bool readable_ = true;    // a notice came (or may have been missed) since the last receive
   unsigned quiet_polls_ = 0;
 };
