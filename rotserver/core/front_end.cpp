@@ -4,16 +4,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "rotserver/core/bridge_macro.h"
-#include "toolkit/byte_text.h"
-#include "wire/wire.h"
 
 namespace rotserver {
 
 namespace {
 
-constexpr std::size_t kRecentMacros = 4;
-constexpr int kMaxTargetTenths = 3600;
 constexpr double kEpsilon = 1e-6;
 
 double Wrapped(double degrees) {
@@ -64,25 +59,30 @@ TurnOutcome FrontEnd::Refuse(std::string reason) {
   return {TurnOutcome::Kind::kRefused, 0, std::move(reason)};
 }
 
-TurnOutcome FrontEnd::OnBridgeCommand(std::string_view bytes, Millis now) {
-  if (IsGreeting(bytes)) return {TurnOutcome::Kind::kRefused, 0, "greeting"};
-  std::optional<int> tenths = TargetFromCommand(bytes);
-  if (!tenths) return Refuse("not a target command from the bridge: \"" + toolkit::EscapedText(bytes, 40) + "\"");
-  // The bridge sends nothing beyond a full turn either way: anything else is not its target.
-  if (*tenths < -kMaxTargetTenths || *tenths > kMaxTargetTenths)
-    return Refuse("target " + std::to_string(*tenths) + " tenths is beyond " +
-                  std::to_string(kMaxTargetTenths) + " either way: not a bearing");
-  // The bridge's stop (its lime panel) sends back the azimuth it was shown: stop rather than
-  // turn back to where the rotator was a moment ago.
-  int direction = ((*tenths % 3600) + 3600) % 3600;
-  if (std::find(recent_tenths_.begin(), recent_tenths_.end(), direction) != recent_tenths_.end()) {
-    Stop(now);
-    return {TurnOutcome::Kind::kStop, 0, ""};
+TurnOutcome FrontEnd::Carry(const DoorRequest& request, Millis now) {
+  switch (request.kind) {
+    case DoorRequest::Kind::kNothing:
+      return {TurnOutcome::Kind::kRefused, 0, request.reason};
+    case DoorRequest::Kind::kBad:
+      return Refuse(request.reason);
+    case DoorRequest::Kind::kStop:
+      Stop(now);
+      return {TurnOutcome::Kind::kStop, 0, ""};
+    case DoorRequest::Kind::kTurn:
+      break;
   }
-  return TurnTo(*tenths / 10.0, now);
+  return Turn(request, now);
 }
 
 TurnOutcome FrontEnd::TurnTo(double compass_deg, Millis now) {
+  DoorRequest request;
+  request.kind = DoorRequest::Kind::kTurn;
+  request.azimuth = compass_deg;
+  return Turn(request, now);
+}
+
+TurnOutcome FrontEnd::Turn(const DoorRequest& request, Millis now) {
+  const double compass_deg = request.azimuth;
   DriverStatus status = driver_.Status();
   if (!std::isfinite(compass_deg)) return Refuse("no direction given");
   if (status.link != LinkState::kConnected) return Refuse("the rotator is not connected");
@@ -128,13 +128,28 @@ void FrontEnd::Tick(Millis now) {
   if (!target_) target_rotator_.reset();
 }
 
-std::string FrontEnd::StatusMacro(Millis now) {
+std::optional<Reading> FrontEnd::LiveReading(Millis now) const {
   DriverStatus status = driver_.Status();
-  if (!Fresh(status, now)) return wire::StatusMacroText(wire::kOffTenths, 0, config_.range_mode);
-  int tenths = CompassTenths(*status.azimuth + config_.offset_deg);
-  recent_tenths_.push_back(tenths);
-  if (recent_tenths_.size() > kRecentMacros) recent_tenths_.pop_front();
-  return wire::StatusMacroText(tenths, status.direction, config_.range_mode);
+  if (!Fresh(status, now)) return std::nullopt;
+  Reading reading;
+  reading.compass = Compass(*status.azimuth);
+  reading.position = *status.azimuth + config_.offset_deg;
+  reading.elevation = status.elevation;
+  reading.direction = status.direction;
+  return reading;
+}
+
+std::optional<Range> FrontEnd::Limits() const {
+  DriverStatus status = driver_.Status();
+  if (!status.limits_min || !status.limits_max) return std::nullopt;
+  Range range;
+  range.min_az = *status.limits_min + config_.offset_deg;
+  range.max_az = *status.limits_max + config_.offset_deg;
+  if (status.el_min && status.el_max) {
+    range.min_el = status.el_min;
+    range.max_el = status.el_max;
+  }
+  return range;
 }
 
 ViewState FrontEnd::View(Millis now) const {

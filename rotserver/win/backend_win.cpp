@@ -94,7 +94,6 @@ Backend::Backend(const Settings& chosen, toolkit::LineLog& log, Millis now) : lo
   }
   FrontEndConfig config;
   config.offset_deg = settings.offset_deg;
-  config.range_mode = settings.range_mode;
   if (settings.backend == BackendKind::kRotctld)
     config.stale_after_ms = StaleAfterFor(settings.poll_ms);
   config.backend_label = label_;

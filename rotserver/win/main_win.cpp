@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "rotserver/core/bridge_door.h"
 #include "rotserver/core/command_line.h"
 #include "rotserver/core/settings.h"
 #include "toolkit/byte_text.h"
@@ -74,6 +75,7 @@ class App {
   StatusClient status_;
   Settings settings_;
   std::unique_ptr<Backend> backend_;
+  BridgeDoor bridge_door_{1};
   std::unique_ptr<MainWindow> window_;
   UINT_PTR tick_timer_ = 0;
   UINT_PTR report_timer_ = 0;
@@ -158,6 +160,7 @@ void App::Rebuild(const Settings& settings) {
   settings_ = settings;
   backend_.reset();  // the old supervised rotctld and socket go first
   backend_ = std::make_unique<Backend>(settings_, log_, Now());
+  bridge_door_ = BridgeDoor(settings_.range_mode);
   Log("backend " + BackendLabel(settings_) + " offset=" + std::to_string(settings_.offset_deg) +
       " range_mode=" + std::to_string(settings_.range_mode) +
       " poll_ms=" + std::to_string(settings_.poll_ms) +
@@ -171,13 +174,14 @@ void App::UseNoRotator(const LoadedSettings& loaded) {
     Log("settings problem field=\"" + problem.field + "\" " + problem.message);
   const std::string why = ProblemsText(loaded.problems);
   backend_ = std::make_unique<Backend>(log_, why);
+  bridge_door_ = BridgeDoor(settings_.range_mode);
   Log("backend none: " + why);
 }
 
 void App::OnCommand(std::string_view bytes) {
   Log("execute size=" + std::to_string(bytes.size()) + " text=\"" + toolkit::EscapedText(bytes) + "\"");
   if (!backend_) return;
-  TurnOutcome outcome = backend_->front().OnBridgeCommand(bytes, Now());
+  TurnOutcome outcome = backend_->front().Carry(bridge_door_.OnCommand(bytes), Now());
   switch (outcome.kind) {
     case TurnOutcome::Kind::kMove:
       Log("command move azimuth=" + std::to_string(outcome.azimuth));
@@ -194,7 +198,7 @@ void App::OnCommand(std::string_view bytes) {
 void App::Report() {
   if (!backend_) return;
   Millis now = Now();
-  std::string macro = backend_->front().StatusMacro(now);
+  std::string macro = bridge_door_.StatusMacro(backend_->front().LiveReading(now));
   macro.push_back('\0');
   StatusClient::Result result = status_.Send(macro, static_cast<DWORD>(now));
   if (macro != last_macro_ || result != last_result_)
