@@ -59,6 +59,12 @@ TurnOutcome FrontEnd::Refuse(std::string reason) {
   return {TurnOutcome::Kind::kRefused, 0, std::move(reason)};
 }
 
+TurnOutcome FrontEnd::Refuse(TurnOutcome::Why why, std::string reason) {
+  TurnOutcome outcome = Refuse(std::move(reason));
+  outcome.why = why;
+  return outcome;
+}
+
 TurnOutcome FrontEnd::Carry(const DoorRequest& request, Millis now) {
   switch (request.kind) {
     case DoorRequest::Kind::kNothing:
@@ -75,32 +81,49 @@ TurnOutcome FrontEnd::Carry(const DoorRequest& request, Millis now) {
 }
 
 TurnOutcome FrontEnd::TurnTo(double compass_deg, Millis now) {
-  DoorRequest request;
-  request.kind = DoorRequest::Kind::kTurn;
-  request.azimuth = compass_deg;
-  return Turn(request, now);
+  return Turn(DoorRequest::TurnTo(compass_deg), now);
 }
 
 TurnOutcome FrontEnd::Turn(const DoorRequest& request, Millis now) {
   const double compass_deg = request.azimuth;
   DriverStatus status = driver_.Status();
   if (!std::isfinite(compass_deg)) return Refuse("no direction given");
-  if (status.link != LinkState::kConnected) return Refuse("the rotator is not connected");
+  if (status.link != LinkState::kConnected) return Refuse(TurnOutcome::Why::kNoRotator, "the rotator is not connected");
   // A controller that stopped answering would take the target when it comes back, long after
   // the operator asked; the bridge keeps its own target pending while the rotator shows off.
-  if (!Fresh(status, now)) return Refuse("no reading from the rotator: target not sent");
+  if (!Fresh(status, now)) return Refuse(TurnOutcome::Why::kNoRotator, "no reading from the rotator: target not sent");
   if (!status.limits_min || !status.limits_max)
-    return Refuse("the rotator's range is not known yet");
+    return Refuse(TurnOutcome::Why::kNoRotator, "the rotator's range is not known yet");
   double rotator_deg = compass_deg - config_.offset_deg;
-  std::optional<double> azimuth =
-      NearestInside(rotator_deg, *status.limits_min, *status.limits_max, status.azimuth);
-  if (!azimuth) {
-    std::string reason = RoundedDegrees(Wrapped(compass_deg)) + " is outside the rotator's range " +
-                         RoundedDegrees(*status.limits_min) + ".." + RoundedDegrees(*status.limits_max);
-    if (config_.offset_deg) reason += " (offset " + std::to_string(config_.offset_deg) + ")";
-    return Refuse(reason);
+  std::optional<double> azimuth;
+  if (!request.exact) {
+    azimuth = NearestInside(rotator_deg, *status.limits_min, *status.limits_max, status.azimuth);
+  } else if (rotator_deg >= *status.limits_min - kEpsilon &&
+             rotator_deg <= *status.limits_max + kEpsilon) {
+    // A program names the very position (400 on a 0..450 rotator), not just a direction.
+    azimuth = std::clamp(rotator_deg, *status.limits_min, *status.limits_max);
   }
-  driver_.MoveTo(*azimuth, std::nullopt, now);
+  if (!azimuth) {
+    const double shown = request.exact ? compass_deg : Wrapped(compass_deg);
+    std::string reason = RoundedDegrees(shown) + " is outside the rotator's range " +
+                         RoundedDegrees(*status.limits_min + (request.exact ? config_.offset_deg : 0)) +
+                         ".." +
+                         RoundedDegrees(*status.limits_max + (request.exact ? config_.offset_deg : 0));
+    if (config_.offset_deg && !request.exact)
+      reason += " (offset " + std::to_string(config_.offset_deg) + ")";
+    return Refuse(TurnOutcome::Why::kOutOfRange, reason);
+  }
+  // Only a rotator with an elevation axis takes one; an azimuth-only rotator takes the azimuth.
+  std::optional<double> elevation;
+  if (request.elevation && status.el_min && status.el_max) {
+    if (!std::isfinite(*request.elevation) || *request.elevation < *status.el_min - kEpsilon ||
+        *request.elevation > *status.el_max + kEpsilon)
+      return Refuse(TurnOutcome::Why::kOutOfRange, "elevation " + RoundedDegrees(*request.elevation) +
+                        " is outside the rotator's range " + RoundedDegrees(*status.el_min) + ".." +
+                        RoundedDegrees(*status.el_max));
+    elevation = std::clamp(*request.elevation, *status.el_min, *status.el_max);
+  }
+  driver_.MoveTo(*azimuth, elevation, now);
   target_ = Wrapped(compass_deg);
   target_rotator_ = *azimuth;
   refusal_.clear();

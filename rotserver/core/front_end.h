@@ -37,6 +37,18 @@ struct DoorRequest {
   bool exact = false;
   std::optional<double> elevation;  // kTurn: passed on when the rotator has an elevation axis
   std::string reason;               // kBad: why it is no request, in words
+
+  static DoorRequest TurnTo(double compass_deg) {
+    DoorRequest request;
+    request.kind = Kind::kTurn;
+    request.azimuth = compass_deg;
+    return request;
+  }
+  static DoorRequest Stop() {
+    DoorRequest request;
+    request.kind = Kind::kStop;
+    return request;
+  }
 };
 
 // The latest reading, for every door alike.
@@ -59,6 +71,9 @@ struct TurnOutcome {
   Kind kind = Kind::kRefused;
   double azimuth = 0;  // kMove: rotator frame, inside the limits
   std::string reason;  // kRefused: in words, also shown in the window
+  // kRefused: why, for a program that wants a code rather than words.
+  enum class Why { kOther, kOutOfRange, kNoRotator, kHeldOff };
+  Why why = Why::kOther;
 };
 
 // How old a reading may be and still count as live: 3 s, or two poll intervals when the
@@ -87,6 +102,7 @@ class FrontEnd {
 
  private:
   TurnOutcome Turn(const DoorRequest& request, Millis now);
+  TurnOutcome Refuse(TurnOutcome::Why why, std::string reason);
   bool Fresh(const DriverStatus& status, Millis now) const;
   double Compass(double rotator_deg) const;
 

@@ -315,9 +315,15 @@ void MainWindowImpl::Show(const ViewState& state) {
   choice_.SawTarget(state.target);
   state_ = state;
   SetChildText(hwnd_, kIdHeading, HeadingDegrees(state));
-  SetChildText(hwnd_, kIdTarget, TargetWords(state));
+  const std::string target = TargetWords(state);
+  SetChildText(hwnd_, kIdTarget, target.empty() || state.target_from.empty()
+                                     ? target
+                                     : target + " from " + state.target_from);
   SetChildText(hwnd_, kIdActivity, ActivityWords(state));
-  SetChildText(hwnd_, kIdBridgeLine, BridgeWords(state));
+  std::string programs;
+  for (const std::string& name : state.programs) programs += (programs.empty() ? "" : ", ") + name;
+  SetChildText(hwnd_, kIdBridgeLine,
+               programs.empty() ? BridgeWords(state) : BridgeWords(state) + "; also " + programs);
   SetChildText(hwnd_, kIdStatusLine, StatusLine(state));
   if (rose_changed) InvalidateRect(hwnd_, &rose_area_, FALSE);
   if (mark_changed) {

@@ -111,4 +111,86 @@ class TcpConnection : public ByteLink {
   unsigned quiet_polls_ = 0;
 };
 
+// A client a TcpListener accepted. Non-blocking; its notices go to its listener's window.
+class TcpPeer {
+ public:
+  TcpPeer(SOCKET socket, std::string name) : socket_(socket), name_(std::move(name)) {}
+  ~TcpPeer();
+  TcpPeer(const TcpPeer&) = delete;
+  TcpPeer& operator=(const TcpPeer&) = delete;
+
+  const std::string& name() const { return name_; }  // "127.0.0.1:53122"
+  // Up to `max` bytes that have arrived (none when none waits); closed() when the peer has gone.
+  std::string Read(std::size_t max);
+  // Sent as far as the socket takes it, the rest kept for Flush; a peer that leaves more than
+  // `max_unsent` bytes unread is closed (it reads no answers, or too slowly).
+  void Write(std::string_view bytes, std::size_t max_unsent = 64 * 1024);
+  void Flush();
+  // What is queued goes out as far as the socket takes it; then the connection ends.
+  void Close(const std::string& why);
+  bool closed() const { return closed_; }
+  const std::string& why() const { return why_; }  // why it closed, in words
+
+ private:
+  void Lose(const std::string& why, int code);
+  SOCKET socket_;
+  std::string name_;
+  std::string output_;
+  bool closed_ = false;
+  std::string why_;
+};
+
+// A listening TCP socket, bound where the operator said; every notice for it or for a client
+// it accepted calls `news`, which should poll.
+class TcpListener {
+ public:
+  explicit TcpListener(std::function<void()> news);
+  ~TcpListener();
+  TcpListener(const TcpListener&) = delete;
+  TcpListener& operator=(const TcpListener&) = delete;
+
+  // `address`: a numeric "host:port" ("127.0.0.1:4533"); the reason in words when it fails.
+  bool Listen(const std::string& address, std::string* error);
+  // A client that connected since the last call; nothing when none waits.
+  std::unique_ptr<TcpPeer> Accept();
+
+ private:
+  WinsockUse winsock_;
+  SocketNotices notices_;
+  SOCKET socket_ = INVALID_SOCKET;
+};
+
+struct Datagram {
+  std::string bytes;
+  std::string from;  // "127.0.0.1:53122"
+};
+
+// A UDP socket: bound to receive, or only to send.
+class UdpSocket {
+ public:
+  explicit UdpSocket(std::function<void()> news);
+  ~UdpSocket();
+  UdpSocket(const UdpSocket&) = delete;
+  UdpSocket& operator=(const UdpSocket&) = delete;
+
+  // `address`: a numeric "host:port"; the reason in words when it fails.
+  bool Bind(const std::string& address, std::string* error);
+  // A datagram that arrived (cut at `max` bytes, `*cut` set when it was longer); nothing when
+  // none waits.
+  std::optional<Datagram> Receive(std::size_t max, bool* cut);
+  // To a numeric "host:port"; false when it cannot go.
+  bool SendTo(const std::string& address, std::string_view bytes);
+
+ private:
+  bool Open(int family);
+  WinsockUse winsock_;
+  SocketNotices notices_;
+  SOCKET socket_ = INVALID_SOCKET;
+};
+
+// A numeric "host:port" as a socket address; false for anything else.
+bool NumericAddress(const std::string& address, sockaddr_storage* out, int* length);
+// A socket address as "host:port".
+std::string AddressText(const sockaddr* address, int length);
+
 }  // namespace rotserver
