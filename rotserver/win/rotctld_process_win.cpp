@@ -70,14 +70,6 @@ std::string StartError(const std::string& command_line, DWORD code) {
   return "cannot start " + ProgramOf(command_line) + ": " + winui::ErrorText(static_cast<DWORD>(code));
 }
 
-sockaddr_in Loopback(int port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(static_cast<u_short>(port));
-  return a;
-}
-
 // One short conversation with the Test's rotctld, in extended mode as RotServer talks to it.
 class TestConversation {
  public:
@@ -88,7 +80,7 @@ class TestConversation {
   bool Connect(int port) {
     if (socket_ != INVALID_SOCKET) closesocket(socket_);
     socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a = Loopback(port);
+    sockaddr_in a = LoopbackAddress(port);
     return socket_ != INVALID_SOCKET &&
            connect(socket_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
   }
@@ -158,7 +150,7 @@ int SpareLoopbackPort() {
   WinsockUse winsock;
   SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (s == INVALID_SOCKET) return 0;
-  sockaddr_in a = Loopback(0);
+  sockaddr_in a = LoopbackAddress(0);
   int length = sizeof a;
   int port = 0;
   if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&

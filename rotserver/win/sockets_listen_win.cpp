@@ -18,6 +18,14 @@ std::string WinsockWords(const std::string& what, int code) {
 
 }  // namespace
 
+sockaddr_in LoopbackAddress(unsigned port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(static_cast<u_short>(port));
+  return a;
+}
+
 bool NumericAddress(const std::string& address, sockaddr_storage* out, int* length) {
   std::optional<HostPort> where = SplitHostPort(address);
   if (!where) return false;

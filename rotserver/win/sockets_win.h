@@ -188,6 +188,8 @@ class UdpSocket {
   SOCKET socket_ = INVALID_SOCKET;
 };
 
+// 127.0.0.1:port.
+sockaddr_in LoopbackAddress(unsigned port);
 // A numeric "host:port" as a socket address; false for anything else.
 bool NumericAddress(const std::string& address, sockaddr_storage* out, int* length);
 // A socket address as "host:port".
