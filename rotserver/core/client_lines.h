@@ -15,9 +15,9 @@
 namespace rotserver {
 
 struct ClientBounds {
-  std::size_t max_line = 1024;  // bytes, without the line's end
-  double lines_per_s = 50;      // answered lines, on average
-  double burst = 50;            // answered at once after a quiet spell
+  std::size_t max_line = 1024;     // bytes, without the line's end
+  double lines_per_s = 50;         // answered lines, on average
+  double burst = 50;               // answered at once after a quiet spell
   std::size_t max_waiting = 4096;  // bytes of whole lines held before reading stops
 };
 
@@ -38,8 +38,8 @@ class ClientLines {
 
  private:
   ClientBounds bounds_;
-  std::string waiting_;  // whole lines, each ending LF
-  std::string partial_;  // the line under way
+  std::string waiting_;    // whole lines, each ending LF
+  std::string partial_;    // the line under way
   bool skipping_ = false;  // inside an overlong line
   std::size_t dropped_ = 0;
   double budget_;

@@ -16,16 +16,26 @@ namespace rotserver {
 
 // Hamlib's result codes, as rotctld sends them after "RPRT".
 inline constexpr int kRprtOk = 0;
-inline constexpr int kRprtInvalid = -1;        // an argument out of range or unreadable
+inline constexpr int kRprtInvalid = -1;         // an argument out of range or unreadable
 inline constexpr int kRprtNotImplemented = -4;  // a command this door does not offer
 inline constexpr int kRprtTimeout = -5;         // no reading from the rotator
 inline constexpr int kRprtRejected = -9;        // held off by the operator
 
 struct HamlibCommand {
-  enum class Verb { kNone, kGetPos, kSetPos, kStop, kDumpState, kGetInfo, kQuit, kUnknown, kBadArgs };
+  enum class Verb {
+    kNone,
+    kGetPos,
+    kSetPos,
+    kStop,
+    kDumpState,
+    kGetInfo,
+    kQuit,
+    kUnknown,
+    kBadArgs
+  };
   Verb verb = Verb::kNone;
-  std::string name;  // the long name, echoed in the extended form ("get_pos")
-  std::string args;  // as given, echoed in the extended form ("10 20")
+  std::string name;    // the long name, echoed in the extended form ("get_pos")
+  std::string args;    // as given, echoed in the extended form ("10 20")
   char separator = 0;  // 0: plain answers; '\n' for '+'; or ';', '|', ','
   double azimuth = 0;  // kSetPos
   std::optional<double> elevation;

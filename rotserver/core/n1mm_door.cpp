@@ -40,7 +40,8 @@ std::optional<double> Number(std::string_view text) {
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   return true;
 }
@@ -73,11 +74,12 @@ N1mmPacket ParseN1mmPacket(std::string_view datagram, std::string_view our_rotor
   const bool is_stop = body.substr(0, 6) == "<stop>";
   if (is_stop) {
     constexpr std::string_view kStopClose = "</stop>";
-    if (body.size() < 6 + kStopClose.size() || body.substr(body.size() - kStopClose.size()) != kStopClose)
+    if (body.size() < 6 + kStopClose.size() ||
+        body.substr(body.size() - kStopClose.size()) != kStopClose)
       return Malformed(datagram, "stop packet without its end");
     stop_body = body.substr(6, body.size() - 6 - kStopClose.size());
-    if (!TakeElement(&stop_body, "rotor", &rotor) || !TakeElement(&stop_body, "freqband", &freqband) ||
-        !stop_body.empty())
+    if (!TakeElement(&stop_body, "rotor", &rotor) ||
+        !TakeElement(&stop_body, "freqband", &freqband) || !stop_body.empty())
       return Malformed(datagram, "stop packet not in the published form");
   } else if (!TakeElement(&body, "rotor", &rotor) || !TakeElement(&body, "goazi", &goazi) ||
              !TakeElement(&body, "offset", &offset) ||
@@ -98,7 +100,8 @@ N1mmPacket ParseN1mmPacket(std::string_view datagram, std::string_view our_rotor
   }
   std::optional<double> heading = Number(goazi);
   std::optional<double> shift = Number(offset);
-  if (!heading || *heading < 0 || *heading > 360) return Malformed(datagram, "heading not within 0..360");
+  if (!heading || *heading < 0 || *heading > 360)
+    return Malformed(datagram, "heading not within 0..360");
   if (!shift || std::fabs(*shift) > 360) return Malformed(datagram, "offset not within -360..360");
   if (bidirectional != "0" && bidirectional != "1")
     return Malformed(datagram, "bidirectional is neither 0 nor 1");

@@ -18,9 +18,9 @@ struct N1mmPacket {
   enum class Kind { kTurn, kStop, kOtherRotor, kMalformed };
   Kind kind = Kind::kMalformed;
   std::string rotor;
-  double azimuth = 0;  // kTurn: compass degrees, the offset added, 0..360
+  double azimuth = 0;          // kTurn: compass degrees, the offset added, 0..360
   bool bidirectional = false;  // kTurn: either end of the antenna may point there
-  std::string reason;  // kMalformed: in words
+  std::string reason;          // kMalformed: in words
 };
 
 // `our_rotor`: this rotor's name; a packet for another (compared without regard to case) is

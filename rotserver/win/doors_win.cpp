@@ -56,7 +56,7 @@ std::string NetworkDoors::Use(const Settings& settings) {
     listener_.reset();
     hamlib_address_ = hamlib;
     if (!hamlib.empty()) {
-      listener_ = std::make_unique<TcpListener>([this] { Poll(); });
+      listener_ = std::make_unique<TcpListener>([this](SOCKET s) { OnNotice(s); });
       std::string error;
       if (!listener_->Listen(hamlib, &error)) {
         listener_.reset();
@@ -64,8 +64,9 @@ std::string NetworkDoors::Use(const Settings& settings) {
       } else {
         log_.Line("door rotctld server listening on " + hamlib);
         if (!Loopback(hamlib))
-          log_.Line("door rotctld server open to other computers: anyone on that network can "
-                    "turn the antenna");
+          log_.Line(
+              "door rotctld server open to other computers: anyone on that network can "
+              "turn the antenna");
       }
     }
   }
@@ -76,7 +77,7 @@ std::string NetworkDoors::Use(const Settings& settings) {
     n1mm_.reset();
     n1mm_address_ = n1mm;
     if (!n1mm.empty()) {
-      n1mm_ = std::make_unique<UdpSocket>([this] { Poll(); });
+      n1mm_ = std::make_unique<UdpSocket>([this](SOCKET s) { OnNotice(s); });
       std::string error;
       if (!n1mm_->Bind(n1mm, &error)) {
         n1mm_.reset();
@@ -101,7 +102,18 @@ void NetworkDoors::Poll() {
   polling_ = false;
 }
 
-void NetworkDoors::PollHamlib(FrontEnd& front, Millis now) {
+void NetworkDoors::OnNotice(SOCKET socket) {
+  FrontEnd* front = front_();
+  if (polling_ || !front) return;
+  polling_ = true;
+  const Millis now = Now();
+  PollHamlib(*front, now, socket);
+  PollN1mm(*front, now);
+  polling_ = false;
+  if (after_notice) after_notice();
+}
+
+void NetworkDoors::PollHamlib(FrontEnd& front, Millis now, SOCKET only) {
   if (!listener_) return;
   while (std::unique_ptr<TcpPeer> peer = listener_->Accept()) {
     if (clients_.size() >= kMaxClients) {
@@ -117,6 +129,10 @@ void NetworkDoors::PollHamlib(FrontEnd& front, Millis now) {
   }
   for (auto it = clients_.begin(); it != clients_.end();) {
     Client& client = **it;
+    if (only != INVALID_SOCKET && client.peer->socket() != only) {
+      ++it;
+      continue;
+    }
     PollClient(client, front, now);
     if (client.peer->closed()) {
       log_.Line("door rotctld client " + client.peer->name() + " gone: " + client.peer->why());
@@ -161,18 +177,16 @@ void NetworkDoors::PollN1mm(FrontEnd& front, Millis now) {
   }
 }
 
-void NetworkDoors::OnN1mmPacket(const Datagram& datagram, bool cut, FrontEnd& front,
-                                Millis now) {
-  N1mmPacket packet = cut ? N1mmPacket{N1mmPacket::Kind::kMalformed, "", 0, false,
-                                       "rotor packet longer than 1 KiB"}
-                          : ParseN1mmPacket(datagram.bytes, n1mm_name_);
+void NetworkDoors::OnN1mmPacket(const Datagram& datagram, bool cut, FrontEnd& front, Millis now) {
+  N1mmPacket packet =
+      cut ? N1mmPacket{N1mmPacket::Kind::kMalformed, "", 0, false, "rotor packet longer than 1 KiB"}
+          : ParseN1mmPacket(datagram.bytes, n1mm_name_);
   switch (packet.kind) {
     case N1mmPacket::Kind::kMalformed:
       log_.Line("door N1MM packet from " + datagram.from + " dropped: " + packet.reason);
       return;
     case N1mmPacket::Kind::kOtherRotor:
-      if (log_.enabled())
-        log_.Line("door N1MM packet for rotor \"" + packet.rotor + "\" ignored");
+      if (log_.enabled()) log_.Line("door N1MM packet for rotor \"" + packet.rotor + "\" ignored");
       return;
     default:
       break;
@@ -183,7 +197,10 @@ void NetworkDoors::OnN1mmPacket(const Datagram& datagram, bool cut, FrontEnd& fr
   const DoorRequest request =
       N1mmRequest(packet, reading ? std::optional<double>(reading->compass) : std::nullopt);
   TurnOutcome outcome = arbiter_.Carry(front, {Asker::Kind::kProgram, name}, request, now);
-  log_.Line("door N1MM " + std::string(request.kind == DoorRequest::Kind::kStop ? "stop" : "turn to " + std::to_string(request.azimuth)) +
+  log_.Line("door N1MM " +
+            std::string(request.kind == DoorRequest::Kind::kStop
+                            ? "stop"
+                            : "turn to " + std::to_string(request.azimuth)) +
             (outcome.reason.empty() ? "" : ": " + outcome.reason));
 }
 

@@ -34,14 +34,20 @@ class NetworkDoors {
   // Opens, moves or closes the doors as the settings say; a door whose settings did not change
   // keeps its clients. Problems go to the log and come back in words ("" when none).
   std::string Use(const Settings& settings);
-  // Every tick, and at every socket notice.
+  // Every tick: every client and packet.
   void Poll();
+  // Called after a socket notice was handled, so that the program's own timers keep their pace
+  // even while clients keep the message queue busy.
+  std::function<void()> after_notice;
   // With every status report: the heading to N1MM's status address, when one is set.
   void Report(Millis now);
 
  private:
   struct Client;
-  void PollHamlib(FrontEnd& front, Millis now);
+  // A notice for `socket`: only what it concerns is read.
+  void OnNotice(SOCKET socket);
+  // Accepts new clients, then polls `only` that client, or every client.
+  void PollHamlib(FrontEnd& front, Millis now, SOCKET only = INVALID_SOCKET);
   void PollClient(Client& client, FrontEnd& front, Millis now);
   void PollN1mm(FrontEnd& front, Millis now);
   void OnN1mmPacket(const Datagram& datagram, bool cut, FrontEnd& front, Millis now);

@@ -108,9 +108,9 @@ void TcpPeer::Close(const std::string& why) {
   shutdown(socket_, SD_SEND);
 }
 
-TcpListener::TcpListener(std::function<void()> news)
-    : notices_([news = std::move(news)](SOCKET, WORD, WORD) {
-        if (news) news();
+TcpListener::TcpListener(std::function<void(SOCKET)> news)
+    : notices_([news = std::move(news)](SOCKET socket, WORD, WORD) {
+        if (news) news(socket);
       }) {}
 
 TcpListener::~TcpListener() {
@@ -158,13 +158,12 @@ std::unique_ptr<TcpPeer> TcpListener::Accept() {
   BOOL no_delay = TRUE;  // answers are a line each and must go out at once
   setsockopt(peer, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&no_delay),
              sizeof no_delay);
-  return std::make_unique<TcpPeer>(peer,
-                                   AddressText(reinterpret_cast<sockaddr*>(&from), length));
+  return std::make_unique<TcpPeer>(peer, AddressText(reinterpret_cast<sockaddr*>(&from), length));
 }
 
-UdpSocket::UdpSocket(std::function<void()> news)
-    : notices_([news = std::move(news)](SOCKET, WORD, WORD) {
-        if (news) news();
+UdpSocket::UdpSocket(std::function<void(SOCKET)> news)
+    : notices_([news = std::move(news)](SOCKET socket, WORD, WORD) {
+        if (news) news(socket);
       }) {}
 
 UdpSocket::~UdpSocket() {

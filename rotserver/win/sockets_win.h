@@ -120,6 +120,7 @@ class TcpPeer {
   TcpPeer& operator=(const TcpPeer&) = delete;
 
   const std::string& name() const { return name_; }  // "127.0.0.1:53122"
+  SOCKET socket() const { return socket_; }
   // Up to `max` bytes that have arrived (none when none waits); closed() when the peer has gone.
   std::string Read(std::size_t max);
   // Sent as far as the socket takes it, the rest kept for Flush; a peer that leaves more than
@@ -141,10 +142,10 @@ class TcpPeer {
 };
 
 // A listening TCP socket, bound where the operator said; every notice for it or for a client
-// it accepted calls `news`, which should poll.
+// it accepted calls `news` with the socket concerned, which should poll it.
 class TcpListener {
  public:
-  explicit TcpListener(std::function<void()> news);
+  explicit TcpListener(std::function<void(SOCKET)> news);
   ~TcpListener();
   TcpListener(const TcpListener&) = delete;
   TcpListener& operator=(const TcpListener&) = delete;
@@ -168,7 +169,7 @@ struct Datagram {
 // A UDP socket: bound to receive, or only to send.
 class UdpSocket {
  public:
-  explicit UdpSocket(std::function<void()> news);
+  explicit UdpSocket(std::function<void(SOCKET)> news);
   ~UdpSocket();
   UdpSocket(const UdpSocket&) = delete;
   UdpSocket& operator=(const UdpSocket&) = delete;

@@ -48,12 +48,14 @@ class Client {
     send(socket_, line.data(), static_cast<int>(line.size()), 0);
     const auto deadline = Clock::now() + 5s;
     while (std::count(buffer_.begin(), buffer_.end(), '\n') < lines) {
-      const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
       if (left.count() <= 0) return {};
       fd_set readable;
       FD_ZERO(&readable);
       FD_SET(socket_, &readable);
-      timeval wait{static_cast<long>(left.count() / 1000000), static_cast<long>(left.count() % 1000000)};
+      timeval wait{static_cast<long>(left.count() / 1000000),
+                   static_cast<long>(left.count() % 1000000)};
       if (select(0, &readable, nullptr, nullptr, &wait) <= 0) return {};
       char chunk[512];
       int got = recv(socket_, chunk, sizeof chunk, 0);
@@ -162,13 +164,14 @@ TEST_F(RotServerDoors, HamlibN1mmAndTheBridgeTurnOneRotatorAndTheWindowNamesWhoA
   // Hamlib's own network backend: it opens with \dump_state and fails when it cannot read it.
   rstest::LinuxStandIn rotctl;
   const std::string port_file = dir_ + "\\rotctl.ports";
-  ASSERT_TRUE(rotctl.Start("Z:\\usr\\bin\\python3 " + std::string(VEXAL_RUN_ROTCTL) + " " +
-                               rstest::UnixPath(port_file),
-                           port_file, 15s));
+  ASSERT_TRUE(rotctl.Start(
+      "Z:\\usr\\bin\\python3 " + std::string(VEXAL_RUN_ROTCTL) + " " + rstest::UnixPath(port_file),
+      port_file, 15s));
   const std::string where = "-r 127.0.0.1:" + std::to_string(tcp_port_) + " ";
   EXPECT_EQ(rotctl.Ask(where + "set_pos 40 0 get_info"), "rc=0 | RotServer");
   std::string reading;
-  EXPECT_TRUE(WaitUntil([&] { return FirstValue(reading = rotctl.Ask(where + "get_pos")) == 40.0; }, 10s))
+  EXPECT_TRUE(
+      WaitUntil([&] { return FirstValue(reading = rotctl.Ask(where + "get_pos")) == 40.0; }, 10s))
       << reading;
   EXPECT_EQ(rotctl.Ask(where + "stop"), "rc=0");
   EXPECT_NE(rotctl.Ask(where + "set_pos 451 0").substr(0, 4), "rc=0");  // beyond its \dump_state
@@ -189,16 +192,20 @@ TEST_F(RotServerDoors, HamlibN1mmAndTheBridgeTurnOneRotatorAndTheWindowNamesWhoA
 
   // Logger32 through the bridge, then N1MM: the last target wins, the window names it.
   ASSERT_TRUE(bridge_.SendTarget(600));
-  EXPECT_TRUE(WaitUntil([&] { return TargetLine().find("from Logger32") != std::string::npos; }, 5s))
+  EXPECT_TRUE(
+      WaitUntil([&] { return TargetLine().find("from Logger32") != std::string::npos; }, 5s))
       << TargetLine();
   ASSERT_TRUE(WaitPosition("420.00"));  // 60 through the overlap, the nearer way
-  SendN1mm("<N1MMRotor><rotor>Stack</rotor><goazi>300.0</goazi><offset>0.0</offset>"
-           "<bidirectional>0</bidirectional><freqband>14</freqband></N1MMRotor>");
+  SendN1mm(
+      "<N1MMRotor><rotor>Stack</rotor><goazi>300.0</goazi><offset>0.0</offset>"
+      "<bidirectional>0</bidirectional><freqband>14</freqband></N1MMRotor>");
   SendN1mm("<N1MMRotor><rotor>Tower</rotor><goazi>300.0</goazi></N1MMRotor>");
-  SendN1mm("<N1MMRotor><rotor>Tower</rotor><goazi>80.0</goazi><offset>0.0</offset>"
-           "<bidirectional>0</bidirectional><freqband>14</freqband></N1MMRotor>");
+  SendN1mm(
+      "<N1MMRotor><rotor>Tower</rotor><goazi>80.0</goazi><offset>0.0</offset>"
+      "<bidirectional>0</bidirectional><freqband>14</freqband></N1MMRotor>");
   ASSERT_TRUE(WaitPosition("440.00"));
-  EXPECT_TRUE(WaitUntil([&] { return TargetLine().find("from N1MM Tower") != std::string::npos; }, 5s))
+  EXPECT_TRUE(
+      WaitUntil([&] { return TargetLine().find("from N1MM Tower") != std::string::npos; }, 5s))
       << TargetLine();
   EXPECT_TRUE(WaitStatusDatagram("Tower @ 800"));
   EXPECT_TRUE(server_->WaitLog("door N1MM packet from 127.0.0.1:", 5s));  // the malformed one

@@ -25,7 +25,8 @@ struct Shack {
     config.stale_after_ms = 3600000;  // the reading stays live through the test's minutes
     return config;
   }
-  std::string Ask(const std::string& line, Millis now = 100, const std::string& who = "127.0.0.1:5001") {
+  std::string Ask(const std::string& line, Millis now = 100,
+                  const std::string& who = "127.0.0.1:5001") {
     bool quit = false;
     return door.Answer(line, {Asker::Kind::kProgram, who}, arbiter, front, now, &quit);
   }
@@ -101,7 +102,8 @@ TEST(RotserverArbiter, LastTargetWinsAnyStopStopsAndTheOperatorMayHoldProgramsOf
   Arbiter& arbiter = shack.arbiter;
   DoorRequest turn = DoorRequest::TurnTo(250);
   const DoorRequest stop = DoorRequest::Stop();
-  const Asker a{Asker::Kind::kProgram, "127.0.0.1:5001"}, b{Asker::Kind::kProgram, "127.0.0.1:5002"};
+  const Asker a{Asker::Kind::kProgram, "127.0.0.1:5001"},
+      b{Asker::Kind::kProgram, "127.0.0.1:5002"};
   EXPECT_EQ(arbiter.Carry(shack.front, a, turn, 0).kind, TurnOutcome::Kind::kMove);
   EXPECT_EQ(arbiter.TargetFrom(), "127.0.0.1:5001");
   turn.azimuth = 260;
@@ -154,16 +156,16 @@ TEST(RotserverN1mmDoor, PublishedPacketsOnlyForThisRotor) {
 
   for (const std::string& bad : std::vector<std::string>{
            "Tower @ 550", turn.substr(0, turn.size() - 1), std::string("<N1MMRotor></N1MMRotor>"),
-        "<N1MMRotor><rotor>Tower</rotor><goazi>abc</goazi><offset>0.0</offset><bidirectional>0"
-        "</bidirectional><freqband>14</freqband></N1MMRotor>",
-        "<N1MMRotor><rotor>Tower</rotor><goazi>361</goazi><offset>0.0</offset><bidirectional>0"
-        "</bidirectional><freqband>14</freqband></N1MMRotor>",
-        "<N1MMRotor><goazi>55</goazi><rotor>Tower</rotor><offset>0.0</offset><bidirectional>0"
-        "</bidirectional><freqband>14</freqband></N1MMRotor>",
-        "<N1MMRotor><stop><rotor>Tower</rotor></stop></N1MMRotor>",
-        "<N1MMRotor><rotor>Tower</rotor><goazi>55.0</goazi><offset>0.0</offset><bidirectional>0"
-        "</bidirectional><freqband>14</freqband><x>1</x></N1MMRotor>",
-        "<N1MMRotor><rotor>Tower</rotor>" + std::string(2000, ' ') + "</N1MMRotor>"}) {
+           "<N1MMRotor><rotor>Tower</rotor><goazi>abc</goazi><offset>0.0</offset><bidirectional>0"
+           "</bidirectional><freqband>14</freqband></N1MMRotor>",
+           "<N1MMRotor><rotor>Tower</rotor><goazi>361</goazi><offset>0.0</offset><bidirectional>0"
+           "</bidirectional><freqband>14</freqband></N1MMRotor>",
+           "<N1MMRotor><goazi>55</goazi><rotor>Tower</rotor><offset>0.0</offset><bidirectional>0"
+           "</bidirectional><freqband>14</freqband></N1MMRotor>",
+           "<N1MMRotor><stop><rotor>Tower</rotor></stop></N1MMRotor>",
+           "<N1MMRotor><rotor>Tower</rotor><goazi>55.0</goazi><offset>0.0</offset><bidirectional>0"
+           "</bidirectional><freqband>14</freqband><x>1</x></N1MMRotor>",
+           "<N1MMRotor><rotor>Tower</rotor>" + std::string(2000, ' ') + "</N1MMRotor>"}) {
     N1mmPacket malformed = ParseN1mmPacket(bad, "Tower");
     EXPECT_EQ(malformed.kind, N1mmPacket::Kind::kMalformed) << bad;
     EXPECT_FALSE(malformed.reason.empty());
