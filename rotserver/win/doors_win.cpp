@@ -107,15 +107,18 @@ void NetworkDoors::OnNotice(SOCKET socket) {
   if (polling_ || !front) return;
   polling_ = true;
   const Millis now = Now();
-  PollHamlib(*front, now, socket);
-  PollN1mm(*front, now);
+  if (n1mm_ && socket == n1mm_->socket())
+    PollN1mm(*front, now);
+  else
+    PollHamlib(*front, now, socket);
   polling_ = false;
   if (after_notice) after_notice();
 }
 
 void NetworkDoors::PollHamlib(FrontEnd& front, Millis now, SOCKET only) {
   if (!listener_) return;
-  while (std::unique_ptr<TcpPeer> peer = listener_->Accept()) {
+  const bool accept = only == INVALID_SOCKET || only == listener_->socket();
+  while (std::unique_ptr<TcpPeer> peer = accept ? listener_->Accept() : nullptr) {
     if (clients_.size() >= kMaxClients) {
       log_.Line("door rotctld client " + peer->name() + " refused: already " +
                 std::to_string(kMaxClients) + " clients");
@@ -155,7 +158,10 @@ void NetworkDoors::PollClient(Client& client, FrontEnd& front, Millis now) {
   while (std::optional<std::string> line = client.lines.Next(now)) {
     bool quit = false;
     std::string answer = hamlib_.Answer(*line, asker, arbiter_, front, now, &quit);
-    if (log_.enabled())
+    // Position queries that were answered are the bulk and say nothing: not logged.
+    const bool routine = ParseHamlibLine(*line).verb == HamlibCommand::Verb::kGetPos &&
+                         answer.find("RPRT -") == std::string::npos;
+    if (log_.enabled() && !routine)
       log_.Line("door " + peer.name() + " < \"" + toolkit::EscapedText(*line, 80) + "\" > \"" +
                 toolkit::EscapedText(answer, 80) + "\"");
     peer.Write(answer);

@@ -128,7 +128,7 @@ bool TcpListener::Listen(const std::string& address, std::string* error) {
     *error = "not a numeric address to listen on (host:port): " + address;
     return false;
   }
-  socket_ = socket(where.ss_family, SOCK_STREAM, IPPROTO_TCP);
+  socket_ = ::socket(where.ss_family, SOCK_STREAM, IPPROTO_TCP);
   if (socket_ == INVALID_SOCKET) {
     *error = WinsockWords("no socket", WSAGetLastError());
     return false;
@@ -173,7 +173,7 @@ UdpSocket::~UdpSocket() {
 bool UdpSocket::Open(int family) {
   if (socket_ != INVALID_SOCKET) return true;
   if (!winsock_.ok()) return false;
-  socket_ = socket(family, SOCK_DGRAM, IPPROTO_UDP);
+  socket_ = ::socket(family, SOCK_DGRAM, IPPROTO_UDP);
   if (socket_ == INVALID_SOCKET) return false;
   notices_.Watch(socket_, FD_READ);
   return true;

@@ -154,6 +154,7 @@ class TcpListener {
   bool Listen(const std::string& address, std::string* error);
   // A client that connected since the last call; nothing when none waits.
   std::unique_ptr<TcpPeer> Accept();
+  SOCKET socket() const { return socket_; }
 
  private:
   WinsockUse winsock_;
@@ -181,6 +182,7 @@ class UdpSocket {
   std::optional<Datagram> Receive(std::size_t max, bool* cut);
   // To a numeric "host:port"; false when it cannot go.
   bool SendTo(const std::string& address, std::string_view bytes);
+  SOCKET socket() const { return socket_; }
 
  private:
   bool Open(int family);
