@@ -315,11 +315,12 @@ void MainWindowImpl::Show(const ViewState& state) {
   choice_.SawTarget(state.target);
   state_ = state;
   SetChildText(hwnd_, kIdHeading, HeadingDegrees(state));
-  const std::string target = TargetWords(state);
-  SetChildText(hwnd_, kIdTarget, target.empty() || state.target_from.empty()
-                                     ? target
-                                     : target + " from " + state.target_from);
-  SetChildText(hwnd_, kIdActivity, ActivityWords(state));
+  SetChildText(hwnd_, kIdTarget, TargetWords(state));
+  // Who asked for the target goes on the full-width line below: the target's own box is narrow.
+  SetChildText(hwnd_, kIdActivity,
+               state.target && !state.target_from.empty()
+                   ? ActivityWords(state) + ", target from " + state.target_from
+                   : ActivityWords(state));
   std::string programs;
   for (const std::string& name : state.programs) programs += (programs.empty() ? "" : ", ") + name;
   SetChildText(hwnd_, kIdBridgeLine,

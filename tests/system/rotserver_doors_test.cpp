@@ -151,7 +151,9 @@ class RotServerDoors : public rstest::StandInTest {
   bool WaitPosition(const std::string& az) {
     return WaitUntil([&] { return stand_in_->Control("position") == az; }, 10s);
   }
-  std::string TargetLine() const { return server_->ChildText(rotserver::kIdTarget); }
+  // "turning right, target from 127.0.0.1:53122"; the target itself beside the heading.
+  std::string WhoAsked() const { return server_->ChildText(rotserver::kIdActivity); }
+  std::string Target() const { return server_->ChildText(rotserver::kIdTarget); }
 
   unsigned tcp_port_ = 0, udp_port_ = 0;
   SOCKET status_ = INVALID_SOCKET;
@@ -185,16 +187,17 @@ TEST_F(RotServerDoors, HamlibN1mmAndTheBridgeTurnOneRotatorAndTheWindowNamesWhoA
   EXPECT_TRUE(WaitUntil([&] { return (answer = plain.Ask("p\n", 2)) == "400.50\n0.00\n"; }, 10s))
       << answer;
   const std::string me = "127.0.0.1:" + std::to_string(plain.local_port());
-  EXPECT_TRUE(WaitUntil([&] { return TargetLine().find("from " + me) != std::string::npos; }, 5s))
-      << TargetLine();
+  EXPECT_TRUE(
+      WaitUntil([&] { return WhoAsked().find("target from " + me) != std::string::npos; }, 5s))
+      << WhoAsked();
   EXPECT_NE(server_->ChildText(rotserver::kIdBridgeLine).find(me), std::string::npos)
       << server_->ChildText(rotserver::kIdBridgeLine);
 
   // Logger32 through the bridge, then N1MM: the last target wins, the window names it.
   ASSERT_TRUE(bridge_.SendTarget(600));
   EXPECT_TRUE(
-      WaitUntil([&] { return TargetLine().find("from Logger32") != std::string::npos; }, 5s))
-      << TargetLine();
+      WaitUntil([&] { return WhoAsked().find("target from Logger32") != std::string::npos; }, 5s))
+      << WhoAsked();
   ASSERT_TRUE(WaitPosition("420.00"));  // 60 through the overlap, the nearer way
   SendN1mm(
       "<N1MMRotor><rotor>Stack</rotor><goazi>300.0</goazi><offset>0.0</offset>"
@@ -205,14 +208,14 @@ TEST_F(RotServerDoors, HamlibN1mmAndTheBridgeTurnOneRotatorAndTheWindowNamesWhoA
       "<bidirectional>0</bidirectional><freqband>14</freqband></N1MMRotor>");
   ASSERT_TRUE(WaitPosition("440.00"));
   EXPECT_TRUE(
-      WaitUntil([&] { return TargetLine().find("from N1MM Tower") != std::string::npos; }, 5s))
-      << TargetLine();
+      WaitUntil([&] { return WhoAsked().find("target from N1MM Tower") != std::string::npos; }, 5s))
+      << WhoAsked();
   EXPECT_TRUE(WaitStatusDatagram("Tower @ 800"));
   EXPECT_TRUE(server_->WaitLog("door N1MM packet from 127.0.0.1:", 5s));  // the malformed one
   EXPECT_EQ(stand_in_->ReceivedWith("+P 300").size(), 0u);  // neither Stack's nor the malformed
   EXPECT_EQ(plain.Ask("P 200 0\n", 1), "RPRT 0\n");
   SendN1mm("<N1MMRotor><stop><rotor>Tower</rotor><freqband>14</freqband></stop></N1MMRotor>");
-  EXPECT_TRUE(WaitUntil([&] { return TargetLine().empty(); }, 5s)) << TargetLine();
+  EXPECT_TRUE(WaitUntil([&] { return Target().empty(); }, 5s)) << WhoAsked();
   EXPECT_TRUE(WaitUntil([&] { return !stand_in_->ReceivedWith("+S").empty(); }, 5s));
 }
 
