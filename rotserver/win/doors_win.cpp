@@ -87,6 +87,8 @@ std::string NetworkDoors::Use(const Settings& settings) {
       }
     }
   }
+  if (!n1mm.empty() && n1mm_name_.empty())
+    problem("N1MM packets: no rotor name (N1mmRotorName), so every packet is for another rotor");
   if (n1mm_status_to_.empty()) n1mm_status_.reset();
   return problems;
 }
