@@ -114,7 +114,6 @@ void NetworkDoors::OnNotice(SOCKET socket) {
   else
     PollHamlib(*front, now, socket);
   polling_ = false;
-  if (after_notice) after_notice();
 }
 
 void NetworkDoors::PollHamlib(FrontEnd& front, Millis now, SOCKET only) {

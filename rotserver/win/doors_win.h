@@ -36,9 +36,6 @@ class NetworkDoors {
   std::string Use(const Settings& settings);
   // Every tick: every client and packet.
   void Poll();
-  // Called after a socket notice was handled, so that the program's own timers keep their pace
-  // even while clients keep the message queue busy.
-  std::function<void()> after_notice;
   // With every status report: the heading to N1MM's status address, when one is set.
   void Report(Millis now);
 

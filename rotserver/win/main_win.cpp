@@ -60,9 +60,6 @@ class App {
   static void CALLBACK OnReportTimer(HWND, UINT, UINT_PTR, DWORD);
   void OnCommand(std::string_view bytes);
   void Report();
-  void Tick();
-  // Runs the tick or the report when its timer is overdue.
-  void KeepPace();
   void Rebuild(const Settings& settings);
   // The network doors as the settings say, opened, moved or closed.
   void UseDoors();
@@ -89,7 +86,6 @@ class App {
   std::unique_ptr<MainWindow> window_;
   UINT_PTR tick_timer_ = 0;
   UINT_PTR report_timer_ = 0;
-  Millis last_tick_ = 0, last_report_ = 0;
   std::string fault_;  // the last error caught at a callback, shown until fault_until_
   Millis fault_until_ = 0;
   std::string last_macro_;
@@ -217,7 +213,6 @@ void App::OnCommand(std::string_view bytes) {
 void App::Report() {
   if (!backend_) return;
   Millis now = Now();
-  last_report_ = now;
   std::string macro = bridge_door_.StatusMacro(backend_->front().LiveReading(now));
   macro.push_back('\0');
   StatusClient::Result result = status_.Send(macro, static_cast<DWORD>(now));
@@ -237,28 +232,14 @@ void App::UseDoors() {
   if (!doors_)
     doors_ = std::make_unique<NetworkDoors>(log_, arbiter_,
                                             [this]() -> FrontEnd* { return backend_ ? &backend_->front() : nullptr; });
-  doors_->after_notice = [this] { KeepPace(); };
   arbiter_.HoldOff(settings_.hold_off_s);
   Notice(doors_->Use(settings_));
 }
 
-void App::Tick() {
-  last_tick_ = Now();
-  if (backend_) backend_->Tick(last_tick_);
-  if (doors_) doors_->Poll();
-}
-
-void App::KeepPace() {
-  // Timer messages come only when no posted message waits: clients that keep the queue busy
-  // must not hold up the rotator's polls, the window or the bridge's status macros.
-  const Millis now = Now();
-  if (now - last_tick_ >= kTickMs) Tick();
-  if (now - last_report_ >= kReportMs) Report();
-}
-
 void CALLBACK App::OnTickTimer(HWND, UINT, UINT_PTR, DWORD) {
   CallGuarded("error in tick", [] {
-    if (self_) self_->Tick();
+    if (self_ && self_->backend_) self_->backend_->Tick(Now());
+    if (self_ && self_->doors_) self_->doors_->Poll();
   });
 }
 
