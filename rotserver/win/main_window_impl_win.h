@@ -68,7 +68,6 @@ class MainWindowImpl final : public MainWindow {
   RECT rose_area_{};
   ViewState state_;
   Settings settings_;
-  std::optional<LatLon> station_;
   MapLayer map_;
   vexal::BackBuffer back_buffer_;
   TurnChoice choice_;

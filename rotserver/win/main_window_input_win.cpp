@@ -61,20 +61,19 @@ LRESULT MainWindowImpl::OnMouseActivate(WPARAM wp, LPARAM lp) {
 void MainWindowImpl::OnLeftButtonDown(LPARAM lp, WPARAM wp) {
   SetFocus(hwnd_);  // so that Esc reaches the window after a click
   const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
-  if (std::optional<int> compass = CompassAt(RoseNow(), x, y))
-    TurnTo(*compass, (wp & MK_SHIFT) != 0);
+  const Rose rose = RoseNow();
+  std::optional<int> compass = CompassAt(rose, x, y);
+  if (!compass) return;  // outside the rose, or at its centre where no direction means much
+  // Over the map, the bearing the map gives the place (on this map the rose's direction).
+  if (std::optional<MapSpot> spot = map_.SpotAt(rose, x, y)) compass = Nudged(spot->bearing_deg, 0);
+  TurnTo(*compass, (wp & MK_SHIFT) != 0);
 }
 
 std::string MainWindowImpl::PointerWords(int x, int y) {
   const Rose rose = RoseNow();
-  if (station_ && map_.available()) {
-    const Rose disc = MapDisc(rose);
-    if (disc.radius > 0)
-      if (auto spot =
-              Unproject(*station_, (x - disc.cx) / disc.radius, (y - disc.cy) / disc.radius))
-        if (CompassAt(rose, x, y)) return SpotWords(*spot);
-  }
   std::optional<int> compass = CompassAt(rose, x, y);
+  if (compass)
+    if (std::optional<MapSpot> spot = map_.SpotAt(rose, x, y)) return SpotWords(*spot);
   return compass ? BearingWords(*compass) : std::string();
 }
 

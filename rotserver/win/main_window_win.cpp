@@ -175,7 +175,8 @@ void MainWindowImpl::ApplyFonts() {
 
 void MainWindowImpl::UseSettings(const Settings& settings) {
   settings_ = settings;
-  station_ = settings.station.empty() ? std::nullopt : ParseStation(settings.station, nullptr);
+  map_.SetStation(settings.station.empty() ? std::nullopt
+                                           : ParseStation(settings.station, nullptr));
   for (int i = 0; i < kPresetCount; ++i) {
     const Preset& preset = settings.presets[static_cast<size_t>(i)];
     SetChildText(hwnd_, kIdPreset1 + i, preset.label + " " + BearingWords(preset.bearing_deg));
@@ -200,7 +201,7 @@ void MainWindowImpl::OnSize() {
 
 void MainWindowImpl::PaintClient(HDC dc, const RECT& client) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-  PaintRose(dc, rose_area_, state_, dpi_, font_.get(), &map_, station_);
+  PaintRose(dc, rose_area_, state_, dpi_, font_.get(), &map_);
   const Box& m = layout_.mark;
   GdiObject<HBRUSH> brush(CreateSolidBrush(kMarkColours[static_cast<int>(MarkOf(state_.link))]));
   SelectedObject b(dc, brush.get());

@@ -154,12 +154,12 @@ Rose RoseIn(const RECT& area, int dpi) {
   return {area.left + width / 2.0, area.top + height / 2.0, radius};
 }
 
-void PaintRose(HDC dc, const RECT& area, const ViewState& state, int dpi, HFONT font, MapLayer* map,
-               const std::optional<LatLon>& station) {
+void PaintRose(HDC dc, const RECT& area, const ViewState& state, int dpi, HFONT font,
+               MapLayer* map) {
   FillRect(dc, &area, GetSysColorBrush(COLOR_WINDOW));
   const Rose rose = RoseIn(area, dpi);
   if (rose.radius < 8) return;
-  if (map && station) map->Paint(dc, MapDisc(rose), *station);
+  if (map) map->Paint(dc, rose);
   PaintRange(dc, rose, state);
   PaintScale(dc, rose, dpi, font);
   if (state.simulated) PaintSimulated(dc, rose);

@@ -34,10 +34,10 @@ using vexal::MemoryDc;
 using vexal::SelectedObject;
 
 // Paints the rose into `area` of `dc` (background included) at `dpi`, with `font` for the
-// scale's letters, over `map` centred on `station` when both are given. The rose is the
-// largest circle that fits `area` with room for the rim.
+// scale's letters, over `map` when it is given and shown. The rose is the largest circle that
+// fits `area` with room for the rim.
 void PaintRose(HDC dc, const RECT& area, const ViewState& state, int dpi, HFONT font,
-               MapLayer* map = nullptr, const std::optional<LatLon>& station = std::nullopt);
+               MapLayer* map = nullptr);
 
 // The rose as PaintRose places it in `area`: for clicks and tests.
 Rose RoseIn(const RECT& area, int dpi);
