@@ -14,7 +14,7 @@ constexpr double kScaleCircle = 0.90;  // of the rose's radius: inside the range
 
 MapPoint AzimuthalMap::Project(const LatLon& place) const {
   const double r = AngleRad(station_, place) / std::numbers::pi;
-  const double b = BearingDeg(station_, place) * std::numbers::pi / 180.0;
+  const double b = DirectionDeg(station_, place) * std::numbers::pi / 180.0;
   return {0.5 + 0.5 * r * std::sin(b), 0.5 - 0.5 * r * std::cos(b)};
 }
 

@@ -37,7 +37,8 @@ class MapProjection {
 
 // Azimuthal equidistant, centred on the station: every straight line through the centre is a
 // great circle, its direction the bearing and its length the distance, so the whole earth lies
-// in a disc whose rim is the station's antipode.
+// in a disc whose rim is the station's antipode. From a pole, where every bearing is south (or
+// north), the directions are those seen from just off the pole on the station's own meridian.
 class AzimuthalMap final : public MapProjection {
  public:
   explicit AzimuthalMap(const LatLon& station) : station_(station) {}

@@ -59,6 +59,53 @@ TEST(GreatCircle, LongPathIsTheOtherWayRound) {
   EXPECT_LT(rotserver::DistanceKm(end, kNewYork), 2.0);
 }
 
+// At a pole every bearing is south (north); the map there is the limit of the map from just off
+// the pole on the station's meridian, not the rounding noise of an undefined longitude.
+TEST(GreatCircle, FromAPoleEveryBearingIsSouthOrNorthAndTheMapIsTheLimitOfItsNeighbours) {
+  const LatLon north{90, 10}, south{-90, 10};
+  EXPECT_EQ(rotserver::BearingDeg(north, kLondon), 180.0);
+  EXPECT_EQ(rotserver::BearingDeg(north, kSydney), 180.0);
+  EXPECT_EQ(rotserver::BearingDeg(south, kTokyo), 0.0);
+  EXPECT_EQ(rotserver::BearingDeg(north, north), 0.0);
+  EXPECT_NEAR(rotserver::DistanceKm(north, kLondon), (90 - 51.5074) * 111.19493, 0.1);
+  // 40° down the meridians: 180 runs down the station's own (10° E), 90 down 100° E.
+  const double forty = 40 * kPi / 180;
+  for (auto [from, bearing, lat, lon] :
+       {std::tuple{north, 180.0, 50.0, 10.0}, std::tuple{north, 90.0, 50.0, 100.0},
+        std::tuple{north, 0.0, 50.0, -170.0}, std::tuple{south, 90.0, -50.0, 100.0},
+        std::tuple{south, 0.0, -50.0, 10.0}}) {
+    const LatLon got = rotserver::Destination(from, bearing, forty);
+    EXPECT_NEAR(got.lat, lat, 1e-9) << from.lat << " at " << bearing;
+    EXPECT_NEAR(got.lon, lon, 1e-9) << from.lat << " at " << bearing;
+  }
+
+  // Under the pointer, a quarter round east of the north pole on its map: the equator at 100° E.
+  const rotserver::AzimuthalMap from_pole(north);
+  auto spot = from_pole.Unproject({0.75, 0.5});
+  ASSERT_TRUE(spot);
+  EXPECT_NEAR(spot->bearing_deg, 90, 1e-9);
+  EXPECT_NEAR(spot->km, rotserver::kHalfCircumferenceKm / 2, 1e-6);
+  EXPECT_NEAR(spot->place.lat, 0, 1e-9);
+  EXPECT_NEAR(spot->place.lon, 100, 1e-9);
+  const rotserver::MapPoint back = from_pole.Project({0, 100});
+  EXPECT_NEAR(back.x, 0.75, 1e-9);
+  EXPECT_NEAR(back.y, 0.5, 1e-9);
+
+  // Each pole's picture is that of a station a metre away from it.
+  auto land = rotserver::DecodeLand(MapFile(), nullptr);
+  ASSERT_TRUE(land);
+  const rotserver::LandGrid grid(*land);
+  const rotserver::MapColours colours{1, 2, 3, 4};
+  for (const LatLon& pole : {north, south}) {
+    const LatLon near{pole.lat > 0 ? 89.99999 : -89.99999, pole.lon};
+    const auto at = rotserver::DrawMap(grid, rotserver::AzimuthalMap(pole), 81, 81, colours);
+    const auto beside = rotserver::DrawMap(grid, rotserver::AzimuthalMap(near), 81, 81, colours);
+    size_t differ = 0;
+    for (size_t i = 0; i < at.size(); ++i) differ += at[i] != beside[i];
+    EXPECT_LT(differ, at.size() / 500) << "the map at " << pole.lat;
+  }
+}
+
 TEST(Locator, FourSixAndEightCharactersGiveTheCentreOfTheirSquare) {
   struct Case {
     const char* text;
