@@ -21,6 +21,8 @@ constexpr double kArrowRadius = 0.60;
 constexpr double kNeedleLength = 0.84;
 constexpr int kMargin96 = 4;
 constexpr int kTargetHalfWidth96 = 7;
+constexpr int kEndStopHalfWidth96 = 2;
+constexpr double kStopInner = 0.85;
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
 using winui::Scale;
@@ -50,7 +52,7 @@ void Line(HDC dc, const RosePoint& from, const RosePoint& to) {
   LineTo(dc, b.x, b.y);
 }
 
-void PaintRange(HDC dc, const Rose& rose, const ViewState& state) {
+void PaintRange(HDC dc, const Rose& rose, const ViewState& state, int dpi) {
   RangeArcs arcs = RangeOnCompass(state.min_az, state.max_az, state.offset_deg);
   GdiObject<HBRUSH> reachable(CreateSolidBrush(kReachableColour));
   FillPolygon(dc, RingSector(rose, arcs.reachable, kRingInner, kRingOuter), reachable.get());
@@ -62,6 +64,13 @@ void PaintRange(HDC dc, const Rose& rose, const ViewState& state) {
     GdiObject<HBRUSH> hatch(CreateHatchBrush(HS_BDIAGONAL, kUnreachableColour));
     FillPolygon(dc, RingSector(rose, *arcs.unreachable, kRingInner, kRingOuter), hatch.get());
   }
+  // A bar across the ring at each end stop: why a turn may go the long way round.
+  const double half =
+      Scale(kEndStopHalfWidth96, dpi) / std::max(rose.radius, 1.0) * kDegreesPerRadian;
+  GdiObject<HBRUSH> stop(CreateSolidBrush(kEndStopColour));
+  for (double at : arcs.stops)
+    FillPolygon(dc, RingSector(rose, {at - half, 2 * half}, kStopInner, kRingOuter, 1.0),
+                stop.get());
 }
 
 void PaintScale(HDC dc, const Rose& rose, int dpi, HFONT font) {
@@ -160,7 +169,7 @@ void PaintRose(HDC dc, const RECT& area, const ViewState& state, int dpi, HFONT 
   const Rose rose = RoseIn(area, dpi);
   if (rose.radius < 8) return;
   if (map) map->Paint(dc, rose);
-  PaintRange(dc, rose, state);
+  PaintRange(dc, rose, state, dpi);
   PaintScale(dc, rose, dpi, font);
   if (state.simulated) PaintSimulated(dc, rose);
   if (state.target) PaintTarget(dc, rose, *state.target, dpi);

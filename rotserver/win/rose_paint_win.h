@@ -1,8 +1,8 @@
 // The compass rose of RotServer's window drawn with GDI: the great-circle map inside it when
 // the station is known, the mechanical range around the rim (overlap shaded, unreachable
-// headings hatched), the scale with numbers every 30°, the target marker and line, the turning
-// arrow and the needle, grey while the heading is stale; "SIMULATED" across it for the
-// simulated rotator.
+// headings hatched, the end stops as bars across it), the scale with numbers every 30°, the
+// target marker and line, the turning arrow and the needle, grey while the heading is stale;
+// "SIMULATED" across it for the simulated rotator.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +24,7 @@ inline constexpr COLORREF kArrowColour = RGB(0, 150, 60);
 inline constexpr COLORREF kReachableColour = RGB(214, 234, 214);
 inline constexpr COLORREF kOverlapColour = RGB(240, 196, 120);
 inline constexpr COLORREF kUnreachableColour = RGB(200, 200, 200);
+inline constexpr COLORREF kEndStopColour = RGB(112, 56, 0);
 inline constexpr COLORREF kScaleColour = RGB(64, 64, 64);
 inline constexpr COLORREF kSimulatedColour = RGB(176, 176, 176);
 

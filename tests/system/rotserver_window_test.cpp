@@ -30,6 +30,14 @@ namespace {
 const uint32_t kRed = Rgb(208, 0, 0);
 const uint32_t kGrey = Rgb(150, 150, 150);
 
+// Whether the colour lies within two pixels of a client point.
+bool Near(const RosePicture& picture, POINT p, uint32_t colour) {
+  for (int dy = -2; dy <= 2; ++dy)
+    for (int dx = -2; dx <= 2; ++dx)
+      if (picture.At(p.x + dx, p.y + dy) == colour) return true;
+  return false;
+}
+
 class RotServerWindow : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -313,6 +321,32 @@ TEST_F(RotServerWindow, SimulatedRotatorIsMarkedAcrossTheRose) {
   EXPECT_GT(changed, 10) << "no SIMULATED across the rose";
   RosePicture again = ShowAndCapture(Live(0));
   EXPECT_EQ(again.Count(Rgb(176, 176, 176)), real.Count(Rgb(176, 176, 176))) << "it goes again";
+}
+
+// The rotator's end stops as bars across the ring: a 0..360 rotator's at north, a -180..180
+// one's at south, a 0..450 one's at both ends of its overlap.
+TEST_F(RotServerWindow, EndStopsAreDrawnOnTheRing) {
+  const uint32_t stop = Rgb(112, 56, 0), overlap = Rgb(240, 196, 120);
+  struct Case {
+    double min, max;
+    std::vector<double> stops, clear;
+  };
+  for (const Case& c : {Case{0, 360, {0}, {90, 180, 270}}, Case{-180, 180, {180}, {0, 90, 270}},
+                        Case{0, 450, {0, 90}, {180, 270}}}) {
+    rotserver::ViewState state = Live(225);
+    state.min_az = c.min;
+    state.max_az = c.max;
+    RosePicture picture = ShowAndCapture(state);
+    ASSERT_TRUE(picture.found());
+    for (double deg : c.stops)
+      EXPECT_TRUE(Near(picture, picture.Along(deg, 0.93), stop))
+          << c.min << ".." << c.max << " at " << deg;
+    for (double deg : c.clear)
+      EXPECT_FALSE(Near(picture, picture.Along(deg, 0.93), stop))
+          << c.min << ".." << c.max << " at " << deg;
+    POINT in_overlap = picture.Along(45, 0.95);
+    EXPECT_EQ(picture.At(in_overlap.x, in_overlap.y) == overlap, c.max - c.min > 360);
+  }
 }
 
 // Closing while the bridge is linked asks first; No keeps the window, Yes closes it.
