@@ -88,7 +88,6 @@ MainWindowImpl::MainWindowImpl(HINSTANCE instance, int show, WindowActions actio
   // Per monitor, the window's monitor may have another setting than the system's.
   if (int dpi = WindowDpi(hwnd_); dpi != dpi_) {
     dpi_ = dpi;
-    ApplyFonts();
     SetWindowPos(hwnd_, nullptr, 0, 0, Scale(kLayoutWidth96, dpi_), Scale(kLayoutHeight96, dpi_),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -163,13 +162,13 @@ LRESULT MainWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void MainWindowImpl::OnCreate() {
   CreateChildren(hwnd_);
-  ApplyFonts();
+  Layout();
 }
 
 void MainWindowImpl::ApplyFonts() {
-  font_.Reset(MakeFont(Scale(kTextFont96, dpi_), FW_NORMAL));
-  heading_font_.Reset(MakeFont(Scale(kHeadingFont96, dpi_), FW_BOLD));
-  target_font_.Reset(MakeFont(Scale(kTargetFont96, dpi_), FW_NORMAL));
+  font_.Reset(MakeFont(layout_.text_font, FW_NORMAL));
+  heading_font_.Reset(MakeFont(layout_.heading_font, FW_BOLD));
+  target_font_.Reset(MakeFont(layout_.target_font, FW_NORMAL));
   SetChildFonts(hwnd_, font_.get(), heading_font_.get(), target_font_.get());
 }
 
@@ -188,7 +187,12 @@ void MainWindowImpl::UseSettings(const Settings& settings) {
 void MainWindowImpl::Layout() {
   RECT client;
   GetClientRect(hwnd_, &client);
+  const WindowLayout was = layout_;
   layout_ = LayOut(client.right, client.bottom, dpi_);
+  // The heading and target grow with the window.
+  if (layout_.heading_font != was.heading_font || layout_.target_font != was.target_font ||
+      layout_.text_font != was.text_font)
+    ApplyFonts();
   PlaceChildren(hwnd_, layout_);
   rose_area_ = {layout_.rose.left, layout_.rose.top, layout_.rose.right, layout_.rose.bottom};
 }
@@ -277,7 +281,6 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
 void MainWindowImpl::OnDpiChanged(int dpi, const RECT* suggested) {
   if (dpi <= 0) return;
   dpi_ = dpi;
-  ApplyFonts();
   if (suggested)
     SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,

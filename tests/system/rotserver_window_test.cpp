@@ -2,6 +2,7 @@
 // looked at in pixels and texts, and used with the real mouse and keyboard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -29,6 +30,30 @@ namespace {
 // The colours an operator is told about: a red needle while live, grey when stale.
 const uint32_t kRed = Rgb(208, 0, 0);
 const uint32_t kGrey = Rgb(150, 150, 150);
+
+// The height in pixels of the tallest glyph a text control shows, measured on screen: each run
+// of columns with dark ink is a glyph (or glyphs that touch), the degree sign and the arrow
+// are shorter than the digits.
+int GlyphHeight(HWND control) {
+  const logger_test::Picture picture = logger_test::CaptureWindow(control);
+  auto dark = [&](int x, int y) {
+    const uint32_t p = picture.At(x, y);
+    return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 128;
+  };
+  int tallest = 0, top = picture.height, bottom = -1;
+  for (int x = 0; x <= picture.width; ++x) {
+    int column_top = picture.height, column_bottom = -1;
+    for (int y = 0; x < picture.width && y < picture.height; ++y)
+      if (dark(x, y)) column_top = std::min(column_top, y), column_bottom = y;
+    if (column_bottom >= 0) {
+      top = std::min(top, column_top), bottom = std::max(bottom, column_bottom);
+    } else if (bottom >= 0) {  // a run ends
+      tallest = std::max(tallest, bottom - top + 1);
+      top = picture.height, bottom = -1;
+    }
+  }
+  return tallest;
+}
 
 // Whether the colour lies within two pixels of a client point.
 bool Near(const RosePicture& picture, POINT p, uint32_t colour) {
@@ -252,11 +277,20 @@ TEST_F(RotServerWindow, HeadingPanelIsLargeWithTargetActivityAndTheBridgesLine) 
   EXPECT_EQ(rstest::WideText(GetDlgItem(hwnd_, rotserver::kIdTarget)), L"\u2192 272\u00b0");
   EXPECT_EQ(Text(rotserver::kIdActivity), "turning right");
   EXPECT_EQ(Text(rotserver::kIdBridgeLine), "Logger32-Vexal: not running");
-  // Read from across the room: at least 24 px high at 96 dpi.
-  LOGFONTA font{};
-  ASSERT_TRUE(GetObjectA(reinterpret_cast<HFONT>(SendMessageA(heading, WM_GETFONT, 0, 0)),
-                         sizeof font, &font));
-  EXPECT_GE(std::abs(font.lfHeight), 24);
+  // Read from across the room: digits of 32 px at the default size, measured on screen, and
+  // larger in a larger window; the target beside it likewise.
+  UpdateWindow(hwnd_);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HWND target = GetDlgItem(hwnd_, rotserver::kIdTarget);
+  const int heading_digits = GlyphHeight(heading), target_digits = GlyphHeight(target);
+  EXPECT_GE(heading_digits, 32);
+  EXPECT_GE(target_digits, 32);
+  SetWindowPos(hwnd_, nullptr, 0, 0, 520, 860, SWP_NOMOVE | SWP_NOZORDER);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  EXPECT_GT(GlyphHeight(heading), heading_digits * 5 / 4) << "the heading grows with the window";
+  EXPECT_GT(GlyphHeight(target), target_digits * 5 / 4) << "the target grows with the window";
+  EXPECT_EQ(rstest::WideText(heading), L"245\u00b0");
+  EXPECT_EQ(rstest::WideText(target), L"\u2192 272\u00b0");
 
   state.bridge_linked = true;
   state.target.reset();
