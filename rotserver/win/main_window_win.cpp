@@ -240,7 +240,7 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
   }
   switch (id) {
     case kIdStopButton:
-      if (HIWORD(wp) == BN_CLICKED && actions_.stop) actions_.stop();
+      if (HIWORD(wp) == BN_CLICKED) Stop();
       break;
     case kIdGo:
       if (HIWORD(wp) == BN_CLICKED) TurnToEntry();
@@ -249,7 +249,7 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
       if (HIWORD(wp) == BN_CLICKED) LongPath();
       break;
     case IDCANCEL:  // Esc, where the message loop passes keys through IsDialogMessage
-      if (actions_.stop) actions_.stop();
+      Stop();
       break;
     case kIdMenuSettings: {
       std::optional<LoadedSettings> stored = LoadSettings();

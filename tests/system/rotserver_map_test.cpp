@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "controls_input.h"
 #include "rose_picture.h"
@@ -56,6 +57,31 @@ class RotServerMap : public ::testing::Test {
   }
 
   std::wstring Wide(int id) const { return rstest::WideText(GetDlgItem(window_, id)); }
+
+  // The control's text, in its own font, is as wide as the control at most.
+  bool TextFits(int id) const {
+    HWND control = GetDlgItem(window_, id);
+    const std::wstring text = Wide(id);
+    HDC dc = GetDC(control);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    RECT box;
+    GetClientRect(control, &box);
+    return size.cx <= box.right;
+  }
+
+  // Pixels of red text in the control, as painted on screen.
+  int RedInk(int id) const {
+    const logger_test::Picture picture = logger_test::CaptureWindow(GetDlgItem(window_, id));
+    int red = 0;
+    for (uint32_t p : picture.pixels)
+      red += static_cast<int>((p >> 16) & 0xFF) > static_cast<int>((p >> 8) & 0xFF) + 60;
+    return red;
+  }
   std::string Text(int id) const { return harness::WindowText(GetDlgItem(window_, id)); }
 
   // The bearings of the operator's turns in the log, in order.
@@ -181,14 +207,18 @@ TEST_F(RotServerMap, TypedBearingEnterLongPathPresetNudgeAndEsc) {
   // A 0..360 rotator cannot pass north: on to 300 it goes on turning right.
   EXPECT_EQ(Text(rotserver::kIdActivity), "turning right");
 
-  // A bearing out of range is refused in words and turns nothing (Esc after it is the marker).
+  // A bearing out of range is refused in words that fit, in red, and turns nothing; the next
+  // action (Esc) clears them.
   ASSERT_TRUE(controls::Type("400"));
   controls::Stroke(VK_RETURN);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Text(rotserver::kIdPointer) == "Bearings are whole degrees, 0 to 360."; }, 5s));
+  EXPECT_TRUE(TextFits(rotserver::kIdPointer));
+  EXPECT_GT(RedInk(rotserver::kIdPointer), 10) << "a refusal is red";
   controls::Stroke(VK_ESCAPE);
   ASSERT_TRUE(server->WaitLog("operator stop", 5s));
-  EXPECT_EQ(Text(rotserver::kIdPointer),
-            "Type a bearing as a whole number of degrees from 0 to 360.");
   ASSERT_TRUE(WaitUntil([&] { return Text(rotserver::kIdActivity) == "stopped"; }, 5s));
+  EXPECT_EQ(Text(rotserver::kIdPointer), "") << "the refusal stays after the next action";
 
   // The preset "NE 45°" (a default) turns to 45.
   HWND preset = GetDlgItem(window_, rotserver::kIdPreset1 + 1);
@@ -227,6 +257,8 @@ TEST_F(RotServerMap, TypedBearingEnterLongPathPresetNudgeAndEsc) {
   PressKey(VK_CONTROL, false);
   const std::wstring stored = L"W " + std::to_wstring(now) + L"\u00b0";
   ASSERT_TRUE(WaitUntil([&] { return rstest::WideText(west) == stored; }, 5s));
+  EXPECT_EQ(Wide(rotserver::kIdPointer), L"W now turns to " + std::to_wstring(now) + L"\u00b0.");
+  EXPECT_EQ(RedInk(rotserver::kIdPointer), 0) << "a confirmation in the normal colour";
   controls::Stroke(VK_ESCAPE);
   ASSERT_TRUE(WaitUntil(
       [&] {
@@ -238,7 +270,37 @@ TEST_F(RotServerMap, TypedBearingEnterLongPathPresetNudgeAndEsc) {
       5s));
   EXPECT_EQ(Turns(*server).size(), 4u) << "Ctrl+click turned";
   ASSERT_TRUE(rotserver::LoadSettings());
-  EXPECT_EQ(rotserver::LoadSettings()->settings.presets[5].bearing_deg, now) << "kept in the registry";
+  EXPECT_EQ(rotserver::LoadSettings()->settings.presets[5].bearing_deg, now)
+      << "kept in the registry";
+
+  // Digits typed while a button has the focus go into the entry whole, shown from the start.
+  HWND entry = GetDlgItem(window_, rotserver::kIdEntry);
+  ASSERT_TRUE(controls::Type("297"));
+  ASSERT_TRUE(WaitUntil([&] { return Text(rotserver::kIdEntry) == "297"; }, 5s))
+      << Text(rotserver::kIdEntry);
+  EXPECT_EQ(SendMessageA(entry, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "the entry is scrolled";
+  controls::Stroke(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return Wide(rotserver::kIdTarget) == L"\u2192 297\u00b0"; }, 5s));
+
+  // Six nudges faster than the window hears back from the rotator add up.
+  controls::Stroke(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return Text(rotserver::kIdActivity) == "stopped"; }, 5s));
+  const int from = _wtoi(Wide(rotserver::kIdHeading).c_str());
+  std::vector<INPUT> presses;
+  for (int i = 0; i < 12; ++i) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = VK_RIGHT;
+    in.ki.dwFlags = i % 2 ? KEYEVENTF_KEYUP : 0;
+    presses.push_back(in);
+  }
+  ASSERT_EQ(SendInput(12, presses.data(), sizeof(INPUT)), 12u);
+  const std::wstring six = L"\u2192 " + std::to_wstring((from + 30) % 360) + L"\u00b0";
+  ASSERT_TRUE(WaitUntil([&] { return Wide(rotserver::kIdTarget) == six; }, 5s))
+      << "from " << from << " to " << std::string(six.begin(), six.end());
+  const std::vector<double> all = Turns(*server);
+  ASSERT_GE(all.size(), 6u);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(all[all.size() - 6 + i], (from + 5 * (i + 1)) % 360);
 }
 
 TEST_F(RotServerMap, PlacementAndStayOnTopAreRememberedAcrossARestart) {
