@@ -75,9 +75,9 @@ void MainWindowImpl::OnLeftButtonDown(LPARAM lp, WPARAM wp) {
 
 std::string MainWindowImpl::PointerWords(int x, int y) {
   const Rose rose = RoseNow();
+  // Over the map: bearing, distance and locator everywhere, the station's neighbours included.
+  if (std::optional<MapSpot> spot = map_.SpotAt(rose, x, y)) return SpotWords(*spot);
   std::optional<int> compass = CompassAt(rose, x, y);
-  if (compass)
-    if (std::optional<MapSpot> spot = map_.SpotAt(rose, x, y)) return SpotWords(*spot);
   return compass ? BearingWords(*compass) : std::string();
 }
 

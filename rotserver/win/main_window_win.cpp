@@ -200,7 +200,8 @@ void MainWindowImpl::Layout() {
 void MainWindowImpl::OnSize() {
   if (IsIconic(hwnd_)) return;  // laid out again when restored
   Layout();
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  // Everything, children included: a static whose text wraps anew paints only what it gained.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindowImpl::PaintClient(HDC dc, const RECT& client) {

@@ -20,6 +20,7 @@ constexpr double kLetterRadius = 0.74;
 constexpr double kArrowRadius = 0.60;
 constexpr double kNeedleLength = 0.84;
 constexpr int kMargin96 = 4;
+constexpr double kSimulatedAt = 0.56, kSimulatedEm = 0.15;  // below the centre; letter height
 constexpr int kTargetHalfWidth96 = 7;
 constexpr int kEndStopHalfWidth96 = 2;
 constexpr double kStopInner = 0.85;
@@ -97,16 +98,18 @@ void PaintScale(HDC dc, const Rose& rose, int dpi, HFONT font) {
   }
 }
 
-// Across the rose, large and light, so that nobody takes the simulation for the antenna.
+// Light letters low in the rose, so that nobody takes the simulation for the antenna, while the
+// station's own region in the middle of the map stays clear.
 void PaintSimulated(HDC dc, const Rose& rose) {
-  GdiObject<HFONT> font(CreateFontA(-static_cast<int>(rose.radius / 4), 0, 0, 0, FW_LIGHT, FALSE,
-                                    FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+  GdiObject<HFONT> font(CreateFontA(-static_cast<int>(rose.radius * kSimulatedEm), 0, 0, 0,
+                                    FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                                     DEFAULT_PITCH | FF_SWISS, "Arial"));
   SelectedObject f(dc, font.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kSimulatedColour);
-  RECT r = Box(rose, 1.0);
+  const RosePoint at = PointAt(rose, 180, kSimulatedAt);
+  RECT r = Box({at.x, at.y, rose.radius}, 1.0);
   DrawTextA(dc, "SIMULATED", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
 }
 

@@ -2,14 +2,11 @@
 // the station is known, the mechanical range around the rim (overlap shaded, unreachable
 // headings hatched, the end stops as bars across it), the scale with numbers every 30°, the
 // target marker and line, the turning arrow and the needle, grey while the heading is stale;
-// "SIMULATED" across it for the simulated rotator.
+// "SIMULATED" low in it for the simulated rotator.
 #pragma once
 
 #include <windows.h>
 
-#include <optional>
-
-#include "rotserver/core/geodesy.h"
 #include "rotserver/core/rose_geometry.h"
 #include "winui/gdi_objects_win.h"
 #include "rotserver/core/view_state.h"

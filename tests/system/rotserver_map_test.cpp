@@ -144,6 +144,19 @@ TEST_F(RotServerMap, ClickOnACountryTurnsThereShiftTakesTheLongPathAndThePointer
   EXPECT_NEAR(thousands * 1000 + units, 6491, 300);
   EXPECT_EQ(std::wstring(field), L"FN");
 
+  // Near the station too: Paris lies 687 km from Munich at 280°, a few pixels from the centre.
+  ASSERT_TRUE(controls::MoveTo(rose.ScreenAlong(280.06, map * 687.3 / kHalfRoundKm)));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return (pointer = Wide(rotserver::kIdPointer)).find(L" km  JN") != std::wstring::npos;
+      },
+      5s))
+      << std::string(pointer.begin(), pointer.end());
+  int km = 0;
+  ASSERT_EQ(swscanf(pointer.c_str(), L"%d\u00b0  %d km  %2ls", &bearing, &km, field), 3);
+  EXPECT_NEAR(bearing, 280, 30) << "a pixel this near is tens of degrees";
+  EXPECT_NEAR(km, 687, 250) << "a pixel is about 170 km";
+
   Click(new_york);
   ASSERT_TRUE(server->WaitLog("operator turn", 5s));
   // Tokyo with Shift: the long path, the other way round the same great circle.
