@@ -13,8 +13,9 @@ constexpr int kGoWidth96 = 40, kStopWidth96 = 64, kMark96 = 12;
 // default window's, so that they are full size there whatever the frame takes).
 constexpr double kGrowFromWidth96 = 300, kGrowFromHeight96 = 540;
 constexpr double kSmallest = 0.8, kLargest = 2.5;
-// The heading's row and width in ems of its font: "360°" in bold with room to spare.
-constexpr double kHeadingRowEm = 1.22, kHeadingWidthEm = 2.5;
+// The heading's row and width in ems of its font: "360°" in bold with room to spare; the row
+// holds the digits and the degree sign (the font's leading and descent may be cut).
+constexpr double kHeadingRowEm = 1.0, kHeadingWidthEm = 2.5;
 
 int Scale(int value, int dpi) {
   return static_cast<int>((static_cast<long long>(value) * dpi + 48) / 96);
