@@ -20,7 +20,7 @@ constexpr double kLetterRadius = 0.74;
 constexpr double kArrowRadius = 0.60;
 constexpr double kNeedleLength = 0.84;
 constexpr int kMargin96 = 4;
-constexpr double kSimulatedAt = 0.56, kSimulatedEm = 0.15;  // below the centre; letter height
+constexpr double kSimulatedAt = 0.48, kSimulatedEm = 0.14;  // below the centre; letter height
 constexpr int kTargetHalfWidth96 = 7;
 constexpr int kEndStopHalfWidth96 = 2;
 constexpr double kStopInner = 0.85;
