@@ -281,6 +281,9 @@ TEST_F(RotServerWindow, DpiChangeTakesTheSuggestedRectangleAndScalesTheButton) {
   GetWindowRect(GetDlgItem(hwnd_, rotserver::kIdStopButton), &stop);
   EXPECT_EQ(stop.bottom - stop.top, 36) << "24 at 96 dpi";
   EXPECT_EQ(stop.right - stop.left, 96) << "64 at 96 dpi";
+  window_->Show(Live(245));
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  EXPECT_GE(GlyphHeight(GetDlgItem(hwnd_, rotserver::kIdHeading)), 48) << "32 at 96 dpi";
 }
 
 TEST_F(RotServerWindow, HeadingPanelIsLargeWithTargetActivityAndTheBridgesLine) {
