@@ -190,7 +190,17 @@ void NetworkDoors::OnN1mmPacket(const Datagram& datagram, bool cut, FrontEnd& fr
           : ParseN1mmPacket(datagram.bytes, n1mm_name_);
   switch (packet.kind) {
     case N1mmPacket::Kind::kMalformed:
-      log_.Line("door N1MM packet from " + datagram.from + " dropped: " + packet.reason);
+      // One line a second at most: a stream of bad packets must not flood the log.
+      if (now - malformed_logged_at_ < 1000) {
+        ++malformed_unlogged_;
+        return;
+      }
+      log_.Line("door N1MM packet from " + datagram.from + " dropped: " + packet.reason +
+                (malformed_unlogged_ ? " (and " + std::to_string(malformed_unlogged_) +
+                                           " more bad packets since the last line)"
+                                     : ""));
+      malformed_logged_at_ = now;
+      malformed_unlogged_ = 0;
       return;
     case N1mmPacket::Kind::kOtherRotor:
       if (log_.enabled()) log_.Line("door N1MM packet for rotor \"" + packet.rotor + "\" ignored");

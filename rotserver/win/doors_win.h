@@ -61,6 +61,8 @@ class NetworkDoors {
   std::unique_ptr<UdpSocket> n1mm_status_;
   std::string last_status_;
   Millis last_status_at_ = 0;
+  Millis malformed_logged_at_ = -1000000;
+  std::size_t malformed_unlogged_ = 0;
   bool polling_ = false;
 };
 
