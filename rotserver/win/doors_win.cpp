@@ -162,9 +162,14 @@ void NetworkDoors::PollClient(Client& client, FrontEnd& front, Millis now) {
     // Position queries that were answered are the bulk and say nothing: not logged.
     const bool routine = ParseHamlibLine(*line).verb == HamlibCommand::Verb::kGetPos &&
                          answer.find("RPRT -") == std::string::npos;
-    if (log_.enabled() && !routine)
-      log_.Line("door " + peer.name() + " < \"" + toolkit::EscapedText(*line, 80) + "\" > \"" +
-                toolkit::EscapedText(answer, 80) + "\"");
+    if (log_.enabled() && !routine) {
+      std::string text = "door " + peer.name() + " < \"" + toolkit::EscapedText(*line, 80) +
+                         "\" > \"" + toolkit::EscapedText(answer, 80) + "\"";
+      if (std::size_t left_out = log_budget_.TakeLeftOut(now))
+        log_.Line("door (" + std::to_string(left_out) +
+                  " bytes of client lines left out of this log: they came faster than it takes)");
+      if (log_budget_.Allow(text.size(), now)) log_.Line(text);
+    }
     peer.Write(answer);
     if (quit) peer.Close("said goodbye");
     if (peer.closed()) return;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "rotserver/core/arbiter.h"
+#include "rotserver/core/byte_log_budget.h"
 #include "rotserver/core/client_lines.h"
 #include "rotserver/core/front_end.h"
 #include "rotserver/core/hamlib_door.h"
@@ -61,6 +62,7 @@ class NetworkDoors {
   std::unique_ptr<UdpSocket> n1mm_status_;
   std::string last_status_;
   Millis last_status_at_ = 0;
+  ByteLogBudget log_budget_;  // the clients' lines in the log: a bounded share of a stream
   Millis malformed_logged_at_ = -1000000;
   std::size_t malformed_unlogged_ = 0;
   bool polling_ = false;
