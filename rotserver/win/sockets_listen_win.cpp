@@ -69,6 +69,9 @@ std::string TcpPeer::Read(std::size_t max) {
     int got = recv(socket_, buffer, want, 0);
     if (got > 0) {
       bytes.append(buffer, static_cast<std::size_t>(got));
+      // Less than asked for: most likely all there was. Another receive would only find
+      // nothing; any later bytes bring a notice of their own, and the tick reads as well.
+      if (got < want) break;
       continue;
     }
     if (got == 0) {
@@ -145,7 +148,7 @@ bool TcpListener::Listen(const std::string& address, std::string* error) {
     return false;
   }
   // Clients accepted later take the same notices to the same window.
-  notices_.Watch(socket_, FD_ACCEPT | FD_READ | FD_WRITE | FD_CLOSE);
+  notices_.Watch(socket_, FD_ACCEPT | FD_READ | FD_CLOSE);
   return true;
 }
 
