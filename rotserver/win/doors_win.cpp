@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::size_t kBytesPerPoll = 16 * 1024;  // from one client, per poll
 constexpr std::size_t kDatagramsPerPoll = 32;
+constexpr int kAcceptsPerPoll = 8;
 constexpr Millis kStatusEveryMs = 1000;  // unchanged headings are repeated this often
 
 Millis Now() {
@@ -118,8 +119,9 @@ void NetworkDoors::OnNotice(SOCKET socket) {
 
 void NetworkDoors::PollHamlib(FrontEnd& front, Millis now, SOCKET only) {
   if (!listener_) return;
-  const bool accept = only == INVALID_SOCKET || only == listener_->socket();
-  while (std::unique_ptr<TcpPeer> peer = accept ? listener_->Accept() : nullptr) {
+  // A few connections a poll: a storm of them waits in the backlog for the next ones.
+  int accepts = only == INVALID_SOCKET || only == listener_->socket() ? kAcceptsPerPoll : 0;
+  while (std::unique_ptr<TcpPeer> peer = accepts-- > 0 ? listener_->Accept() : nullptr) {
     if (clients_.size() >= kMaxClients) {
       log_.Line("door rotctld client " + peer->name() + " refused: already " +
                 std::to_string(kMaxClients) + " clients");
