@@ -70,7 +70,7 @@ class MainWindowImpl final : public MainWindow {
   Settings settings_;
   std::optional<LatLon> station_;
   MapLayer map_;
-  vexal::BackBuffer back_buffer_;
+  winui::BackBuffer back_buffer_;
   TurnChoice choice_;
   bool warning_shown_ = false;  // the pointer line tells why a bearing was refused
   bool tracking_leave_ = false;

@@ -71,8 +71,8 @@ void MapLayer::Paint(HDC dc, const Rose& disc, const LatLon& station) {
       !Same(colours, colours_))
     Draw(dc, size, station, colours);
   if (!bitmap_.get()) return;
-  vexal::MemoryDc source(dc);
-  vexal::SelectedObject selected(source.get(), bitmap_.get());
+  winui::MemoryDc source(dc);
+  winui::SelectedObject selected(source.get(), bitmap_.get());
   BitBlt(dc, static_cast<int>(std::lround(disc.cx - size / 2.0)),
          static_cast<int>(std::lround(disc.cy - size / 2.0)), size, size, source.get(), 0, 0,
          SRCCOPY);

@@ -47,7 +47,7 @@ class MapLayer {
   bool loaded_ = false;
   std::unique_ptr<LandGrid> land_;
   std::string problem_;
-  vexal::GdiObject<HBITMAP> bitmap_;
+  winui::GdiObject<HBITMAP> bitmap_;
   int size_ = 0;
   LatLon station_;
   MapColours colours_;

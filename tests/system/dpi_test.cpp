@@ -55,7 +55,7 @@ RECT ClientRectOf(HWND window, int id) {
 
 // Width and height that the text needs in the widget's designed font at `dpi`, measured here.
 SIZE TextExtent(const vexal::WidgetLayout& layout, const std::string& text, int dpi) {
-  vexal::GdiObject<HFONT> font(vexal::CreateFontFor(*layout.font, dpi));
+  winui::GdiObject<HFONT> font(vexal::CreateFontFor(*layout.font, dpi));
   return screentest::TextSizeIn(font.get(), text);
 }
 

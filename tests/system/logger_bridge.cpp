@@ -28,7 +28,7 @@ Picture CaptureWindow(HWND hwnd) {
   int w = r.right - r.left, h = r.bottom - r.top;
   // The window's own DC: under Wine the screen DC does not show other processes' windows.
   HDC screen = GetWindowDC(hwnd);
-  vexal::MemoryDc memory_dc(screen);
+  winui::MemoryDc memory_dc(screen);
   HDC memory = memory_dc.get();
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -38,10 +38,9 @@ Picture CaptureWindow(HWND hwnd) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  vexal::GdiObject<HBITMAP> dib(
-      CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  winui::GdiObject<HBITMAP> dib(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (memory && dib.get() && bits) {
-    vexal::SelectedObject selected(memory, dib.get());
+    winui::SelectedObject selected(memory, dib.get());
     if (BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY)) {
       GdiFlush();
       picture.width = w;
