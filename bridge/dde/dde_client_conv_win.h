@@ -44,7 +44,6 @@ class TDdeClientConv {
   bool Connected() const { return conv_ != nullptr; }
   HCONV ConvHandle() const { return conv_; }
   const std::string& DdeService() const { return service_; }
-  const std::string& DdeTopic() const { return topic_; }
   UINT DataFormat() const { return data_format_; }
 
  private:

@@ -8,7 +8,6 @@
 
 #include "rotserver/core/rotctld_reply.h"
 #include "rotserver/core/rotctld_setup.h"
-#include "rotserver/win/settings_store_win.h"
 #include "toolkit/job_win.h"
 #include "winui/gdi_objects_win.h"
 #include "winui/windows_error_text_win.h"

@@ -33,8 +33,6 @@ class Supervisor {
   // Starts the program when it is due, takes what it printed, notices its end. Never waits.
   void Tick(std::int64_t now);
 
-  bool running() const { return static_cast<bool>(process_); }
-  DWORD pid() const { return pid_; }
   // In words: why it is not running and when it starts again, or, while it runs, the last
   // error it printed; empty when there is nothing to say.
   std::string Situation(std::int64_t now) const;
