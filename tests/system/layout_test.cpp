@@ -13,7 +13,6 @@
 #include "logger_bridge.h"
 #include "screen_support.h"
 
-using namespace std::chrono_literals;
 using screentest::Scaled;
 
 namespace {
@@ -86,19 +85,12 @@ const Found* WithText(const std::vector<Found>& widgets, const std::string& text
   return nullptr;
 }
 
-class Layout : public ::testing::Test {
+class Layout : public logger_test::ShownBridgeTest {
  protected:
   void SetUp() override {
-    harness::DeleteVexalKey();
-    bridge_ = std::make_unique<logger_test::BridgeUnderTest>(job_);
-    window_ = bridge_->WaitShown(30s);
-    ASSERT_NE(window_, nullptr);
+    ShownBridgeTest::SetUp();
     RecordProperty("dpi", screentest::ScreenDpi());
   }
-
-  harness::Job job_;
-  std::unique_ptr<logger_test::BridgeUnderTest> bridge_;
-  HWND window_ = nullptr;
 };
 
 }  // namespace

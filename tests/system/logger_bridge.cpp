@@ -75,4 +75,11 @@ bool SaveBmp(const Picture& picture, const std::string& path) {
   return std::fclose(f) == 0 && ok;
 }
 
+void ShownBridgeTest::SetUp() {
+  harness::DeleteVexalKey();
+  bridge_ = std::make_unique<BridgeUnderTest>(job_);
+  window_ = bridge_->WaitShown(std::chrono::seconds(30));
+  ASSERT_NE(window_, nullptr);
+}
+
 }  // namespace logger_test

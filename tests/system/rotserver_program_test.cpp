@@ -16,19 +16,8 @@ using harness::WaitUntil;
 
 namespace {
 
-class RotServerProgram : public ::testing::Test {
+class RotServerProgram : public rstest::RotServerTest {
  protected:
-  void SetUp() override {
-    harness::DeleteVexalKey();
-    dir_ = harness::TestDir();
-  }
-  void TearDown() override {
-    job_.KillAll();
-    harness::DeleteVexalKey();
-  }
-
-  harness::Job job_;
-  std::string dir_;
   rstest::FakeBridge bridge_;
 };
 

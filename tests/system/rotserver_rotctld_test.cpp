@@ -20,7 +20,7 @@ class RotctldRotServer : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(rotctld_.port(), 0u)
-        << "no rotctld: run through ctest (fixture rotctld) or scripts/rotctld-fixture start "
+        << "no rotctld: run through ctest (fixture rotctld) or tests/rotctld-fixture start "
            "build/windows/rotctld-fixture";
     ASSERT_TRUE(rotctld_.Request("restart"));
     harness::DeleteVexalKey();
