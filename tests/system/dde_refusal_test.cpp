@@ -57,8 +57,6 @@ class DdeRefusal : public logger_test::ShownBridgeTest {
   std::string Shown() const { return bridge_->Text(vexal::kIdIstAzimut); }
 };
 
-}  // namespace
-
 TEST_F(DdeRefusal, RequestPokeAndAdviseStartAreRefusedAndChangeNothing) {
   AntDatenClient client;
   ASSERT_TRUE(client.Connected());
@@ -86,3 +84,5 @@ TEST_F(DdeRefusal, RequestPokeAndAdviseStartAreRefusedAndChangeNothing) {
   EXPECT_FALSE(client.Request().answered);
   EXPECT_TRUE(bridge_->process().Running());
 }
+
+}  // namespace

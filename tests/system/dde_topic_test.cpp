@@ -39,8 +39,6 @@ class DdeTopic : public ::testing::Test {
   Job job_;
 };
 
-}  // namespace
-
 TEST_F(DdeTopic, LinesAreSplitAtEveryKindOfBreak) {
   SimRun run = Execute({"A\\r\\n\\r\\nB", "A\\rB", "A\\r\\nB\\r\\n", "A\\n\\rB", "\\r\\n",
                         " 12 \\t\\x01", "\\xE4\\xF6\\xFC\\r\\n"});
@@ -111,3 +109,5 @@ TEST_F(DdeTopic, MacrosComeFromAScriptFileOneALine) {
   EXPECT_EQ(received_[1], Lines{"HS "});
   EXPECT_EQ(received_[2], Lines{"A\tB"});
 }
+
+}  // namespace

@@ -150,8 +150,6 @@ class Dpi : public ::testing::Test {
   HWND window_ = nullptr;
 };
 
-}  // namespace
-
 TEST_F(Dpi, At144DpiFrameWidgetsAndFontsGrowByHalf) {
   ExpectEditFontsAt(96);
   ASSERT_NO_FATAL_FAILURE(ChangeDpi(144));
@@ -192,3 +190,5 @@ TEST_F(Dpi, BackAt96DpiTheFirstLayoutReturns) {
   ExpectLayoutAt(96);
   ExpectEditFontsAt(96);
 }
+
+}  // namespace

@@ -93,8 +93,6 @@ class Layout : public logger_test::ShownBridgeTest {
   }
 };
 
-}  // namespace
-
 TEST_F(Layout, ElevenWidgetsInTheirDesignedPlaces) {
   std::vector<Found> widgets = Widgets(window_);
   EXPECT_EQ(widgets.size(), 11u) << "the window has other widgets than the designed ones";
@@ -120,7 +118,9 @@ TEST_F(Layout, ElevenWidgetsInTheirDesignedPlaces) {
     EXPECT_EQ(height, text.cy);
     EXPECT_GE(width, text.cx);
     EXPECT_LE(width, text.cx + Scaled(3));
-    if (d.initial_text) EXPECT_NEAR(width, Scaled(d.width), Scaled(3));
+    if (d.initial_text) {
+      EXPECT_NEAR(width, Scaled(d.width), Scaled(3));
+    }
   }
 }
 
@@ -155,3 +155,5 @@ TEST_F(Layout, WindowStaysOnTopWithItsCaption) {
   EXPECT_EQ(r.right - r.left, Scaled(212));
   EXPECT_EQ(r.bottom - r.top, Scaled(236));
 }
+
+}  // namespace

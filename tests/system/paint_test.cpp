@@ -89,8 +89,6 @@ class Paint : public logger_test::ShownBridgeTest {
   std::unique_ptr<controls::StatusClient> status_;
 };
 
-}  // namespace
-
 TEST_F(Paint, PanelsAndAzimuthFollowEachStatusMacro) {
   // Before any status macro: button face on both panels, "0" in the box.
   ExpectShown(ButtonFace(), ButtonFace(), "0");
@@ -118,3 +116,5 @@ TEST_F(Paint, TheComparisonTellsTextsApart) {
   EXPECT_GT(Look("AUS").text_difference, 0.02);
   EXPECT_GT(Look("12").text_difference, 0.02);
 }
+
+}  // namespace

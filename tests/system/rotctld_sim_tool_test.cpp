@@ -75,8 +75,6 @@ class RotatorSimTool : public ::testing::Test {
   int starts_ = 0;
 };
 
-}  // namespace
-
 TEST_F(RotatorSimTool, RangeModeDecidesWhichWayItTurnsToATarget) {
   // Range 0 runs from -180 to 180: 350 is 10 degrees west of north, reached turning left.
   Start("--speed 90 --rate 10 --start 10 --range-mode 0");
@@ -149,3 +147,5 @@ TEST_F(RotatorSimTool, ExitStatusSaysWhetherThePartnerBehaved) {
   EXPECT_EQ(code, 3u);
   EXPECT_EQ(LinesWith(ReadLines(log), "malformed command").size(), 1u);
 }
+
+}  // namespace

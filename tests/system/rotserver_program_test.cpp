@@ -21,8 +21,6 @@ class RotServerProgram : public rstest::RotServerTest {
   rstest::FakeBridge bridge_;
 };
 
-}  // namespace
-
 TEST_F(RotServerProgram, FirstStartOpensTheSettingsWithTheSimulatedRotatorWhileDdeAnswers) {
   ASSERT_FALSE(rotserver::LoadSettings());
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
@@ -112,3 +110,5 @@ TEST_F(RotServerProgram, UnknownStoredBackendDrivesNoRotatorAndOpensTheSettingsM
       5s))
       << "the backend field is not marked";
 }
+
+}  // namespace

@@ -64,8 +64,6 @@ class RotServerRotctldStart : public rstest::RotServerTest {
   std::string mark_;
 };
 
-}  // namespace
-
 TEST_F(RotServerRotctldStart, UnquotedPathWithBlanksStartsTheProgramNotADecoy) {
   CreateDirectoryA(kHamlibDir.c_str(), nullptr);
   ASSERT_TRUE(CopyFileA(StandInPath().c_str(), kRotctld.c_str(), FALSE));
@@ -121,3 +119,5 @@ TEST_F(RotServerRotctldStart, RotctldsOwnWordsReachTheLogAndTheStatusLineWhenItE
       5s))
       << server.ChildText(rotserver::kIdStatusLine);
 }
+
+}  // namespace

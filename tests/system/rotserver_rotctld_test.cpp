@@ -45,8 +45,6 @@ class RotctldRotServer : public ::testing::Test {
   std::unique_ptr<rstest::RotServer> server_;
 };
 
-}  // namespace
-
 TEST_F(RotctldRotServer, TurnTo120EndsAt120) {
   ASSERT_TRUE(bridge_.SendTarget(1200));
   // Turning right on the way, then standing at the target.
@@ -100,3 +98,5 @@ TEST_F(RotctldRotServer, RotctldKilledShowsOffAndRestartedComesBackWithoutTheOld
   EXPECT_EQ(Latest(), 0);
   EXPECT_NEAR(rotctld_.Azimuth().value_or(-1), 0.0, 0.05);
 }
+
+}  // namespace

@@ -56,8 +56,6 @@ class RotServerSupervisor : public rstest::RotServerTest {
   std::string started_log_;
 };
 
-}  // namespace
-
 TEST_F(RotServerSupervisor, CommandStartedRestartedAfterAKillAndEndedWithRotServer) {
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   ASSERT_TRUE(WaitStarts(1)) << "the configured command was not started";
@@ -84,3 +82,5 @@ TEST_F(RotServerSupervisor, CommandEndsEvenWhenRotServerIsKilled) {
   EXPECT_TRUE(WaitUntil([&] { return !Running(pid); }, 10s))
       << "rotctld outlived RotServer; " << ddetest::LinesWith(server.Log(), "supervisor")[0];
 }
+
+}  // namespace
