@@ -25,8 +25,14 @@ TEST_F(RotServerProgram, FirstStartOpensTheSettingsWithTheSimulatedRotatorWhileD
   ASSERT_FALSE(rotserver::LoadSettings());
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   HWND dialog = nullptr;
+  // Shown once the modal loop idles, after WM_INITDIALOG has filled it: found earlier, its
+  // fields may still be empty.
   ASSERT_TRUE(WaitUntil(
-      [&] { return (dialog = FindWindowA("#32770", rotserver::kSettingsDialogTitle)); }, 15s))
+      [&] {
+        dialog = FindWindowA("#32770", rotserver::kSettingsDialogTitle);
+        return dialog && IsWindowVisible(dialog);
+      },
+      15s))
       << "no settings dialog on the first start";
   EXPECT_EQ(harness::WindowText(GetDlgItem(dialog, rotserver::kIdBackend)), "simulated");
 
