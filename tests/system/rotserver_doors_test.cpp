@@ -159,8 +159,6 @@ class RotServerDoors : public rstest::StandInTest {
   SOCKET status_ = INVALID_SOCKET;
 };
 
-}  // namespace
-
 TEST_F(RotServerDoors, HamlibN1mmAndTheBridgeTurnOneRotatorAndTheWindowNamesWhoAsked) {
   Start();
   // Hamlib's own network backend: it opens with \dump_state and fails when it cannot read it.
@@ -257,3 +255,5 @@ TEST_F(RotServerDoors, AFloodOrAnEndlessLineHoldsUpNeitherOtherClientsNorTheBrid
   EXPECT_TRUE(server_->WaitLog(" refused: already 16 clients", 5s));
   EXPECT_EQ(quiet.Ask("p\n", 2), "10.00\n0.00\n");
 }
+
+}  // namespace
