@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t kRecentMacros = 4;
 constexpr int kMaxTargetTenths = 3600;
 
-DoorRequest Bad(std::string reason) {
+DoorRequest NotATarget(std::string reason) {
   DoorRequest request;
   request.kind = DoorRequest::Kind::kBad;
   request.reason = std::move(reason);
@@ -30,11 +30,12 @@ DoorRequest BridgeDoor::OnCommand(std::string_view bytes) const {
   }
   std::optional<int> tenths = TargetFromCommand(bytes);
   if (!tenths)
-    return Bad("not a target command from the bridge: \"" + toolkit::EscapedText(bytes, 40) + "\"");
+    return NotATarget("not a target command from the bridge: \"" + toolkit::EscapedText(bytes, 40) +
+                      "\"");
   // The bridge sends nothing beyond a full turn either way: anything else is not its target.
   if (*tenths < -kMaxTargetTenths || *tenths > kMaxTargetTenths)
-    return Bad("target " + std::to_string(*tenths) + " tenths is beyond " +
-               std::to_string(kMaxTargetTenths) + " either way: not a bearing");
+    return NotATarget("target " + std::to_string(*tenths) + " tenths is beyond " +
+                      std::to_string(kMaxTargetTenths) + " either way: not a bearing");
   // Its stop sends back the azimuth it was shown: stop rather than turn back to where the
   // rotator was a moment ago.
   int direction = ((*tenths % 3600) + 3600) % 3600;

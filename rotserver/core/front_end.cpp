@@ -38,6 +38,10 @@ std::optional<double> NearestInside(double rotator_deg, double min_az, double ma
   return best;
 }
 
+double WrappedDegrees(double degrees) {
+  return Wrapped(degrees);
+}
+
 Millis StaleAfterFor(int poll_ms) {
   return std::max<Millis>(3000, 2 * static_cast<Millis>(poll_ms));
 }

@@ -76,6 +76,9 @@ struct TurnOutcome {
   Why why = Why::kOther;
 };
 
+// Degrees within 0..360.
+double WrappedDegrees(double degrees);
+
 // How old a reading may be and still count as live: 3 s, or two poll intervals when the
 // operator polls a slow controller less often than that.
 Millis StaleAfterFor(int poll_ms);

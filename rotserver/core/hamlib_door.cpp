@@ -1,10 +1,11 @@
 #include "rotserver/core/hamlib_door.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <utility>
 #include <vector>
+
+#include "rotserver/core/plain_text.h"
 
 namespace rotserver {
 
@@ -26,22 +27,6 @@ constexpr VerbName kVerbs[] = {
     {"Q", "", HamlibCommand::Verb::kQuit},
 };
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-    text.remove_suffix(1);
-  return text;
-}
-
-std::optional<double> Number(std::string_view text) {
-  double value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-      !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
-
 bool ReadSetPos(std::string_view args, HamlibCommand* command) {
   std::vector<std::string_view> words;
   while (!(args = Trimmed(args)).empty()) {
@@ -50,11 +35,11 @@ bool ReadSetPos(std::string_view args, HamlibCommand* command) {
     args.remove_prefix(end == std::string_view::npos ? args.size() : end);
   }
   if (words.empty() || words.size() > 2) return false;
-  std::optional<double> azimuth = Number(words[0]);
+  std::optional<double> azimuth = FiniteNumber(words[0]);
   if (!azimuth) return false;
   command->azimuth = *azimuth;
   if (words.size() == 2) {
-    command->elevation = Number(words[1]);
+    command->elevation = FiniteNumber(words[1]);
     if (!command->elevation) return false;
   }
   return true;

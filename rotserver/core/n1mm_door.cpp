@@ -1,12 +1,11 @@
 #include "rotserver/core/n1mm_door.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <cmath>
 #include <optional>
 
 #include "rotserver/core/bridge_macro.h"
+#include "rotserver/core/plain_text.h"
 #include "toolkit/byte_text.h"
 
 namespace rotserver {
@@ -28,33 +27,10 @@ bool TakeElement(std::string_view* text, std::string_view name, std::string_view
   return true;
 }
 
-std::optional<double> Number(std::string_view text) {
-  double value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-      !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 N1mmPacket Malformed(std::string_view datagram, const std::string& why) {
   N1mmPacket packet;
   packet.reason = why + ": \"" + toolkit::EscapedText(datagram, 60) + "\"";
   return packet;
-}
-
-double Wrapped(double degrees) {
-  double d = std::fmod(degrees, 360.0);
-  return d < 0 ? d + 360.0 : d;
 }
 
 }  // namespace
@@ -87,10 +63,10 @@ N1mmPacket ParseN1mmPacket(std::string_view datagram, std::string_view our_rotor
              !TakeElement(&body, "freqband", &freqband) || !body.empty()) {
     return Malformed(datagram, "turn packet not in the published form");
   }
-  if (!Number(freqband)) return Malformed(datagram, "band is not a number");
+  if (!FiniteNumber(freqband)) return Malformed(datagram, "band is not a number");
   packet.rotor = std::string(rotor);
   if (rotor.empty()) return Malformed(datagram, "no rotor name");
-  if (!SameName(rotor, our_rotor)) {
+  if (Lower(rotor) != Lower(our_rotor)) {
     packet.kind = N1mmPacket::Kind::kOtherRotor;
     return packet;
   }
@@ -98,15 +74,15 @@ N1mmPacket ParseN1mmPacket(std::string_view datagram, std::string_view our_rotor
     packet.kind = N1mmPacket::Kind::kStop;
     return packet;
   }
-  std::optional<double> heading = Number(goazi);
-  std::optional<double> shift = Number(offset);
+  std::optional<double> heading = FiniteNumber(goazi);
+  std::optional<double> shift = FiniteNumber(offset);
   if (!heading || *heading < 0 || *heading > 360)
     return Malformed(datagram, "heading not within 0..360");
   if (!shift || std::fabs(*shift) > 360) return Malformed(datagram, "offset not within -360..360");
   if (bidirectional != "0" && bidirectional != "1")
     return Malformed(datagram, "bidirectional is neither 0 nor 1");
   packet.kind = N1mmPacket::Kind::kTurn;
-  packet.azimuth = Wrapped(*heading + *shift);
+  packet.azimuth = WrappedDegrees(*heading + *shift);
   packet.bidirectional = bidirectional == "1";
   return packet;
 }
@@ -119,9 +95,9 @@ DoorRequest N1mmRequest(const N1mmPacket& packet, std::optional<double> current)
     request.kind = DoorRequest::Kind::kTurn;
     request.azimuth = packet.azimuth;
     if (packet.bidirectional && current) {
-      const double opposite = Wrapped(packet.azimuth + 180);
+      const double opposite = WrappedDegrees(packet.azimuth + 180);
       auto away = [&](double to) {
-        double d = std::fabs(Wrapped(to - *current));
+        double d = std::fabs(WrappedDegrees(to - *current));
         return std::min(d, 360 - d);
       };
       if (away(opposite) < away(packet.azimuth)) request.azimuth = opposite;

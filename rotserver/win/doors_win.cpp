@@ -14,7 +14,7 @@ constexpr std::size_t kDatagramsPerPoll = 32;
 constexpr int kAcceptsPerPoll = 8;
 constexpr Millis kStatusEveryMs = 1000;  // unchanged headings are repeated this often
 
-Millis Now() {
+Millis DoorNow() {
   return static_cast<Millis>(GetTickCount64());
 }
 
@@ -99,7 +99,7 @@ void NetworkDoors::Poll() {
   FrontEnd* front = front_();
   if (polling_ || !front) return;
   polling_ = true;
-  const Millis now = Now();
+  const Millis now = DoorNow();
   PollHamlib(*front, now);
   PollN1mm(*front, now);
   polling_ = false;
@@ -109,7 +109,7 @@ void NetworkDoors::OnNotice(SOCKET socket) {
   FrontEnd* front = front_();
   if (polling_ || !front) return;
   polling_ = true;
-  const Millis now = Now();
+  const Millis now = DoorNow();
   if (n1mm_ && socket == n1mm_->socket())
     PollN1mm(*front, now);
   else
