@@ -20,7 +20,7 @@ struct WindowLayout {
   Box pointer;
   Box entry, go, long_path, stop;
   std::array<Box, 6> presets;
-  Box bridge;
+  Box bridge, details;  // "Details…" at the bridge line's end, under the presets
   Box mark, status;  // the status text wraps to three rows
 };
 

@@ -10,9 +10,12 @@
 #include <string>
 
 #include "rotserver/core/heading_text.h"
+#include "rotserver/core/operator_status.h"
 #include "rotserver/core/rose_geometry.h"
+#include "rotserver/core/rotctld_setup.h"
 #include "rotserver/core/status_text.h"
 #include "rotserver/core/window_layout.h"
+#include "rotserver/win/about_dialog_win.h"
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/main_window_parts_win.h"
 #include "rotserver/win/map_paint_win.h"
@@ -57,6 +60,9 @@ HMENU BuildMenu() {
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(file, MF_STRING, kIdMenuExit, "E&xit");
   AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  HMENU help = CreatePopupMenu();
+  AppendMenuA(help, MF_STRING, kIdMenuAbout, "&About RotServer...");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
   return menu;
 }
 
@@ -175,6 +181,9 @@ void MainWindowImpl::ApplyFonts() {
 
 void MainWindowImpl::UseSettings(const Settings& settings) {
   settings_ = settings;
+  status_context_.port = PortOf(settings.rotctld_device, settings.rotctld_command);
+  status_context_.supervised = settings.backend == BackendKind::kRotctld &&
+                               (UsesBuiltCommand(settings) || !settings.rotctld_command.empty());
   station_ = settings.station.empty() ? std::nullopt : ParseStation(settings.station, nullptr);
   for (int i = 0; i < kPresetCount; ++i) {
     const Preset& preset = settings.presets[static_cast<size_t>(i)];
@@ -202,7 +211,7 @@ void MainWindowImpl::PaintClient(HDC dc, const RECT& client) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
   PaintRose(dc, rose_area_, state_, dpi_, font_.get(), &map_, station_);
   const Box& m = layout_.mark;
-  GdiObject<HBRUSH> brush(CreateSolidBrush(kMarkColours[static_cast<int>(MarkOf(state_.link))]));
+  GdiObject<HBRUSH> brush(CreateSolidBrush(kMarkColours[static_cast<int>(StatusMark(state_))]));
   SelectedObject b(dc, brush.get());
   SelectedObject p(dc, GetStockObject(NULL_PEN));
   Ellipse(dc, m.left, m.top, m.right + 1, m.bottom + 1);
@@ -270,6 +279,12 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
     case kIdMenuOfferProgram:
       if (actions_.offer_program) actions_.offer_program();
       break;
+    case kIdMenuAbout:
+      RunAboutDialog(hwnd_, settings_);
+      break;
+    case kIdDetails:
+      if (HIWORD(wp) == BN_CLICKED) RunDetailsDialog(hwnd_, ChildText(hwnd_, kIdStatusDetails));
+      break;
   }
 }
 
@@ -311,14 +326,15 @@ LRESULT MainWindowImpl::OnCtlColorStatic(HDC dc, HWND control) {
 void MainWindowImpl::Show(const ViewState& state) {
   if (!hwnd_) return;
   const bool rose_changed = RoseDiffers(state_, state);
-  const bool mark_changed = MarkOf(state_.link) != MarkOf(state.link);
+  const bool mark_changed = StatusMark(state_) != StatusMark(state);
   choice_.SawTarget(state.target);
   state_ = state;
   SetChildText(hwnd_, kIdHeading, HeadingDegrees(state));
   SetChildText(hwnd_, kIdTarget, TargetWords(state));
   SetChildText(hwnd_, kIdActivity, ActivityWords(state));
   SetChildText(hwnd_, kIdBridgeLine, BridgeWords(state));
-  SetChildText(hwnd_, kIdStatusLine, StatusLine(state));
+  SetChildText(hwnd_, kIdStatusLine, OperatorStatus(state, status_context_));
+  SetChildText(hwnd_, kIdStatusDetails, StatusDetails(state));
   if (rose_changed) InvalidateRect(hwnd_, &rose_area_, FALSE);
   if (mark_changed) {
     const RECT mark{layout_.mark.left, layout_.mark.top, layout_.mark.right + 1,

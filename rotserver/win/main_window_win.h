@@ -29,12 +29,15 @@ enum MainWindowId : int {
   kIdGo,
   kIdLongPath,       // "LP"
   kIdBridgeLine,     // "Logger32-Vexal: linked"
+  kIdDetails,        // "Details…": the technical chain behind the status line
+  kIdStatusDetails,  // hidden: that chain (StatusDetails), which the button shows
   kIdPreset1 = 121,  // .. kIdPreset1 + 5
   kIdMenuSettings = 201,
   kIdMenuExit,
   kIdMenuStation = 203,
   kIdMenuStayOnTop = 204,
   kIdMenuOfferProgram = 205,  // "Let Logger32-Vexal start this RotServer"
+  kIdMenuAbout = 206,
 };
 
 struct WindowActions {
