@@ -6,8 +6,10 @@
 
 #include <cmath>
 
+#include "rose_picture.h"
 #include "rotserver_support.h"
 #include "rotserver/win/main_window_win.h"
+#include "winui/wide_text_win.h"
 
 using namespace std::chrono_literals;
 using harness::WaitUntil;
@@ -29,7 +31,10 @@ class RotServerStandIn : public rstest::StandInTest {
 
   // The technical chain behind "Details…", and the operator's words.
   std::string StatusLine() const { return server_->ChildText(rotserver::kIdStatusDetails); }
-  std::string Shown() const { return server_->ChildText(rotserver::kIdStatusLine); }
+  std::string Shown() const {
+    return winui::WideToUtf8(
+        rstest::WideText(GetDlgItem(server_->window(), rotserver::kIdStatusLine)));
+  }
 
   // Waits until the stand-in has received `count` more position queries than `since`.
   bool WaitPolls(std::size_t since, std::size_t count, harness::Millis timeout) {

@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <regex>
 
+#include "rose_picture.h"
 #include "rotserver/win/main_window_win.h"
 #include "rotserver_support.h"
+#include "winui/wide_text_win.h"
 
 using namespace std::chrono_literals;
 using harness::WaitUntil;
@@ -139,7 +141,8 @@ TEST_F(RotServerStream, ADaemonThatHangsUpAfterEachReadingIsCalledSoAndPacedEver
   std::string status = server_->ChildText(rotserver::kIdStatusDetails);
   EXPECT_NE(status.find("rotctld keeps dropping the connection ("), std::string::npos) << status;
   EXPECT_NE(status.find(" times in 1 min)"), std::string::npos) << status;
-  const std::string shown = server_->ChildText(rotserver::kIdStatusLine);
+  const std::string shown =
+      winui::WideToUtf8(rstest::WideText(GetDlgItem(server_->window(), rotserver::kIdStatusLine)));
   EXPECT_TRUE(std::regex_search(shown, std::regex(R"(^rotctld keeps dropping the link \([0-9]+ )"
                                                   R"(times in 1 min\)\. Check the controller's )"
                                                   R"(cable and power; Details… has more\.)")))

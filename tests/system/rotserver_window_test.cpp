@@ -324,7 +324,8 @@ TEST_F(RotServerWindow, StatusLineSaysWhatToCheckWholeAndMarksOnlyARealRotatorGr
     state.reconnect_in_s = 4;
     state.last_error = c.error;
     window_->Show(state);
-    const std::string text = Text(rotserver::kIdStatusLine);
+    const std::string text =
+        winui::WideToUtf8(rstest::WideText(GetDlgItem(hwnd_, rotserver::kIdStatusLine)));
     EXPECT_EQ(text, c.shown);
     EXPECT_NE(Text(rotserver::kIdStatusDetails).find(c.error), std::string::npos);
     EXPECT_LE(RowsNeeded(dc, font96, text, box.right), 3) << "cut off at 96 dpi: " << text;
