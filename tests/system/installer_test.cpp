@@ -1,8 +1,8 @@
 // The release's MSI, as an operator meets it: a silent install puts both programs, the guide and
 // the licence notices in C:\Program Files\Vexal with three Start-menu shortcuts and an
-// uninstall entry; both programs start from there and RotServer's Help → About tells its
-// version, the rotctld in use and the licences; a silent uninstall leaves only the operator's
-// own settings.
+// uninstall entry; both programs start from there, RotServer's Help → About tells its
+// version, the rotctld in use and the licences, and its Details… the status line's technical
+// chain; a silent uninstall leaves only the operator's own settings.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -134,7 +134,18 @@ TEST(Installer, InstallsStartsAndUninstallsLeavingTheOperatorsSettings) {
     for (const char* part : {"mingw-w64-crt", "winpthreads", "GCC RUNTIME LIBRARY EXCEPTION"})
       EXPECT_NE(licences.find(part), std::string::npos) << part;
     PostMessageA(about, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, 5s));
+    // Details… beside the status line: the technical chain, to copy into a help request.
+    HWND button = GetDlgItem(window, rotserver::kIdDetails);
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(rotserver::kIdDetails, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    HWND details = WaitForTopWindow("RotServer: details", 10s, server.pid());
+    ASSERT_NE(details, nullptr);
+    const std::string chain = AllText(GetDlgItem(details, ROTSERVER_TEXT_BODY));
+    EXPECT_EQ(chain.rfind("simulated: connected", 0), 0u) << chain;
+    EXPECT_NE(chain.find("\r\nLogger32-Vexal: not running"), std::string::npos) << chain;
+    PostMessageA(details, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(details); }, 5s));
 
     Child bridge(job, "\"" + std::string(kFolder) + "Logger32Vexal.exe\"");
     EXPECT_NE(WaitForTopWindow("Logger32-Vexal", 20s, bridge.pid()), nullptr);
