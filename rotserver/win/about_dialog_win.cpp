@@ -46,7 +46,9 @@ INT_PTR CALLBACK TextBoxProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
       SetWindowTextA(dialog, box->caption);
       SetDlgItemTextW(dialog, ROTSERVER_TEXT_INTRO, EditText(box->intro).c_str());
       SetDlgItemTextW(dialog, ROTSERVER_TEXT_BODY, EditText(box->body).c_str());
-      return TRUE;
+      // Close has the focus: the text is read from its start, not selected whole.
+      SetFocus(GetDlgItem(dialog, IDOK));
+      return FALSE;
     }
     if (msg != WM_COMMAND) return FALSE;
     if (LOWORD(wp) == ROTSERVER_TEXT_COPY) {
