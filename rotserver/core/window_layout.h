@@ -1,7 +1,7 @@
 // Where everything sits in RotServer's window, from its client size and dpi: the large heading
 // and target, the rotator's activity, the rose with the map, the pointer read-out, the bearing
-// entry with Go, LP and Stop, two rows of three preset buttons, the bridge's line and the
-// status line of three rows with its coloured mark. Design units at 96 dpi. No Win32 here.
+// entry with Go, LP and Stop, two rows of three preset buttons, the bridge's line with
+// "Details…" and the status line of three rows with its coloured mark. Design units at 96 dpi. No Win32 here.
 #pragma once
 
 #include <array>

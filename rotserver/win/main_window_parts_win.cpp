@@ -55,7 +55,8 @@ void CreateChildren(HWND parent) {
   Make(parent, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, kIdHeading);
   Make(parent, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, kIdTarget);
   for (int id : {kIdActivity, kIdPointer, kIdBridgeLine}) Make(parent, L"STATIC", L"", line, id);
-  // Three rows: a long reason (a Winsock error in words) is read whole at the default width.
+  // Three rows: the operator's words are read whole at the default width. The technical chain
+  // behind them waits, hidden, for Details….
   Make(parent, L"STATIC", L"", SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX, kIdStatusLine);
   CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, parent, IdOf(kIdStatusDetails),
                   GetModuleHandleW(nullptr), nullptr);

@@ -13,7 +13,6 @@
 #include "rotserver/core/operator_status.h"
 #include "rotserver/core/rose_geometry.h"
 #include "rotserver/core/rotctld_setup.h"
-#include "rotserver/core/status_text.h"
 #include "rotserver/core/window_layout.h"
 #include "rotserver/win/about_dialog_win.h"
 #include "rotserver/win/callback_errors_win.h"

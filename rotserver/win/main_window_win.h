@@ -22,7 +22,7 @@ enum MainWindowId : int {
   kIdHeading = 101,  // "245°", large
   kIdTarget,         // "→ 272°", empty without a target
   kIdActivity,       // "turning right", "stopped", "no reading for 7 s"
-  kIdStatusLine,     // backend, address and link, wrapped to two rows
+  kIdStatusLine,     // what is wrong and what to check, in words (OperatorStatus), 3 rows
   kIdStopButton,
   kIdPointer,  // what lies under the pointer, or why a typed bearing was refused
   kIdEntry,    // the bearing to turn to
