@@ -131,8 +131,9 @@ void RunAboutDialog(HWND owner, const Settings& settings) {
 }
 
 void RunDetailsDialog(HWND owner, const std::string& details) {
-  Run(owner, {kDetailsTitle,
-              "What RotServer saw, for a help request (Copy puts it on the clipboard):", details});
+  Run(owner,
+      {kDetailsTitle, "What RotServer saw, for a help request (Copy puts it on the clipboard):",
+       "RotServer " ROTSERVER_VERSION "\n" + details});
 }
 
 }  // namespace rotserver
