@@ -1,5 +1,6 @@
 #include "rotserver/core/operator_status.h"
 
+#include <algorithm>
 #include <cctype>
 #include <regex>
 #include <vector>
@@ -10,13 +11,16 @@ namespace rotserver {
 
 namespace {
 
-// One known fault: where its text appears in the chain, and what the operator reads. The
-// words may use the pattern's groups ($1, $2) and {port}, {address}. Earlier rows win: the
-// cause before its consequences (rotctld's own words before the refused connection they
-// caused).
+// One known fault: where its text appears in the chain, what it needs besides, and what the
+// operator reads. The words may use the pattern's groups ($1, $2) and {port}, {address}.
+// Earlier rows win: the cause before its consequences (rotctld's own words before the refused
+// connection they caused).
+enum class Needs { kNothing, kPortAbsent, kSupervised };
+
 struct Row {
   const char* pattern;
   const char* words;
+  Needs needs = Needs::kNothing;
 };
 
 constexpr Row kRows[] = {
@@ -40,6 +44,10 @@ constexpr Row kRows[] = {
     // rotctld's last words when it ends at once: the port.
     {R"(ended[^;]*(Permission denied|Access is denied|[Bb]usy))",
      "{port} is in use by another program. Close that program, or choose another port."},
+    {R"(rot_open: error = )",
+     "{port} is not there. Plug in the controller's USB cable, or choose the port Windows lists "
+     "(Settings).",
+     Needs::kPortAbsent},
     {R"(rot_open: error = ([^;]*[^;\s]))",
      "Cannot open {port} ($1). Check the port number, the cable and the controller's power."},
     // The controller behind a running rotctld.
@@ -69,12 +77,12 @@ constexpr Row kRows[] = {
      "more."},
     {R"(no connection within|timed out)",
      "rotctld at {address} does not answer. Check its address in Settings."},
+    // A refused connection while RotServer's own rotctld runs: it is still starting.
+    {R"(refused|nothing listens|WSAECONNREFUSED|10061)", "Waiting for rotctld to start.",
+     Needs::kSupervised},
     {R"(refused|nothing listens|WSAECONNREFUSED|10061)",
      "Nothing answers at {address}. Start rotctld there, or choose your controller in Settings."},
 };
-
-// A refused connection while RotServer's own rotctld runs: it is still starting.
-constexpr char kRotctldStarting[] = "Waiting for rotctld to start.";
 
 std::string Replaced(std::string text, const std::string& name, const std::string& value) {
   for (std::size_t at = text.find(name); at != std::string::npos;
@@ -104,10 +112,13 @@ std::string Known(const std::string& chain, const ViewState& state, const Status
     return compiled;
   }();
   for (std::size_t i = 0; i < patterns.size(); ++i) {
+    const Needs needs = kRows[i].needs;
+    if ((needs == Needs::kPortAbsent && context.listing != PortListing::kAbsent) ||
+        (needs == Needs::kSupervised && !context.supervised))
+      continue;
     std::smatch match;
-    if (!std::regex_search(chain, match, patterns[i])) continue;
-    if (context.supervised && i + 1 == patterns.size()) return kRotctldStarting;
-    return Filled(match.format(kRows[i].words), state, context);
+    if (std::regex_search(chain, match, patterns[i]))
+      return Filled(match.format(kRows[i].words), state, context);
   }
   return {};
 }
@@ -159,6 +170,25 @@ std::string PortOf(const std::string& device, const std::string& command_line) {
   std::smatch match;
   if (std::regex_search(command_line, match, option)) return match[1].str();
   return {};
+}
+
+bool WantsPortListing(const ViewState& state, const StatusContext& context) {
+  return state.last_error.find("rot_open: error = ") != std::string::npos &&
+         ListingOf(context.port, {}) != PortListing::kUnknown;
+}
+
+PortListing ListingOf(const std::string& port, const std::vector<std::string>& listed) {
+  static const std::regex com(R"(^(\\\\\.\\)?COM[0-9]+$)", std::regex::icase);
+  if (!std::regex_match(port, com)) return PortListing::kUnknown;
+  const std::string name = port.substr(port.find_first_of("Cc"));
+  for (const std::string& each : listed)
+    if (each.size() == name.size() &&
+        std::equal(each.begin(), each.end(), name.begin(), [](char a, char b) {
+          return std::toupper(static_cast<unsigned char>(a)) ==
+                 std::toupper(static_cast<unsigned char>(b));
+        }))
+      return PortListing::kListed;
+  return PortListing::kAbsent;
 }
 
 std::string OperatorStatus(const ViewState& state, const StatusContext& context) {

@@ -6,21 +6,32 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "rotserver/core/heading_text.h"
 #include "rotserver/core/view_state.h"
 
 namespace rotserver {
 
+// Whether Windows lists the port now (a USB adapter comes and goes with its cable).
+enum class PortListing { kUnknown, kListed, kAbsent };
+
 // What the operator set up, as far as the words need it.
 struct StatusContext {
   std::string port;         // "COM3"; empty when unknown
   bool supervised = false;  // RotServer starts rotctld itself
+  PortListing listing = PortListing::kUnknown;
 };
 
 // The port named by the settings: the chosen serial port, else the "-r" of a typed command
 // line; empty when neither names one.
 std::string PortOf(const std::string& device, const std::string& command_line);
+
+// Whether the port needs looking up in Windows' list of serial ports now: a COM port that
+// rotctld could not open.
+bool WantsPortListing(const ViewState& state, const StatusContext& context);
+// `port` among `listed` (Windows' serial ports); kUnknown for what is no COM port.
+PortListing ListingOf(const std::string& port, const std::vector<std::string>& listed);
 
 // "Cannot open COM3 (IO error). Check the port number, the cable and the controller's power.
 // Trying again in 7 s." One to three short sentences.

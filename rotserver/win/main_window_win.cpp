@@ -18,6 +18,7 @@
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/main_window_parts_win.h"
 #include "rotserver/win/map_paint_win.h"
+#include "rotserver/win/rotctld_locate_win.h"
 #include "rotserver/win/rose_paint_win.h"
 #include "rotserver/win/settings_dialog_win.h"
 #include "rotserver/win/settings_store_win.h"
@@ -332,6 +333,8 @@ void MainWindowImpl::Show(const ViewState& state) {
   SetChildText(hwnd_, kIdTarget, TargetWords(state));
   SetChildText(hwnd_, kIdActivity, ActivityWords(state));
   SetChildText(hwnd_, kIdBridgeLine, BridgeWords(state));
+  if (WantsPortListing(state, status_context_))
+    status_context_.listing = ListingOf(status_context_.port, SerialPorts());
   SetChildText(hwnd_, kIdStatusLine, OperatorStatus(state, status_context_));
   SetChildText(hwnd_, kIdStatusDetails, StatusDetails(state));
   if (rose_changed) InvalidateRect(hwnd_, &rose_area_, FALSE);

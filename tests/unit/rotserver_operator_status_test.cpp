@@ -32,6 +32,15 @@ TEST(RotServerOperatorStatus, RotctldThatCannotOpenItsPortNamesThePortWithOneCou
   EXPECT_EQ(OperatorStatus(s, kCom3),
             "Cannot open COM3 (IO error). Check the port number, the cable and the "
             "controller's power. Trying again in 7 s.");
+  // Windows lists no COM3 now: the adapter is unplugged, or the number is wrong.
+  StatusContext absent = kCom3;
+  EXPECT_TRUE(rotserver::WantsPortListing(s, absent));
+  absent.listing = rotserver::ListingOf("COM3", {"COM1", "COM4"});
+  EXPECT_EQ(OperatorStatus(s, absent),
+            "COM3 is not there. Plug in the controller's USB cable, or choose the port Windows "
+            "lists (Settings). Trying again in 7 s.");
+  absent.listing = rotserver::ListingOf("com3", {"COM1", "COM3"});
+  EXPECT_EQ(OperatorStatus(s, absent).rfind("Cannot open COM3 (IO error).", 0), 0u);
   // With Hamlib's verbose output the busy port is told apart; no port known: "the port".
   s.last_error =
       "rotctld ended (exit code 2): serial_open: Unable to open COM3 - Permission "
@@ -117,6 +126,16 @@ TEST(RotServerOperatorStatus, UnknownTextsShowTheirFirstClauseOrPointToDetails) 
   EXPECT_EQ(rotserver::StatusDetails(s), "rotctld 127.0.0.1:41759: connected (" +
                                              std::string(120, 'x') +
                                              ")\nLogger32-Vexal: not running");
+}
+
+TEST(RotServerOperatorStatus, OnlyACOMPortIsLookedUp) {
+  using rotserver::PortListing;
+  EXPECT_EQ(rotserver::ListingOf("\\\\.\\COM12", {"COM12"}), PortListing::kListed);
+  EXPECT_EQ(rotserver::ListingOf("COM1", {"COM12"}), PortListing::kAbsent);
+  EXPECT_EQ(rotserver::ListingOf("192.168.1.5:4001", {}), PortListing::kUnknown);
+  EXPECT_EQ(rotserver::ListingOf("", {"COM1"}), PortListing::kUnknown);
+  ViewState s = Rotctld(LinkState::kReconnecting, "connection to 127.0.0.1:41759 refused");
+  EXPECT_FALSE(rotserver::WantsPortListing(s, kCom3)) << "not a port fault";
 }
 
 TEST(RotServerOperatorStatus, PortComesFromTheSettingOrTheCommandLine) {
