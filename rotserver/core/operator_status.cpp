@@ -48,7 +48,7 @@ constexpr Row kRows[] = {
      "{port} is not there. Plug in the controller's USB cable, or choose the port Windows lists "
      "(Settings).",
      Needs::kPortAbsent},
-    {R"(rot_open: error = ([^;]*[^;\s]))",
+    {R"(rot_open: error = ([^;]{0,40}[^;\s]))",  // Hamlib's words, as short as they come
      "Cannot open {port} ($1). Check the port number, the cable and the controller's power."},
     // The controller behind a running rotctld.
     {R"(RPRT -5\b)",
@@ -125,7 +125,7 @@ std::string Known(const std::string& chain, const ViewState& state, const Status
 
 // The one countdown: rotctld's restart where RotServer restarts it, else the reconnection's.
 int SecondsToRetry(const ViewState& state) {
-  static const std::regex restart(R"(\bagain in (\d+) s\b)");
+  static const std::regex restart(R"(\bagain in (\d{1,6}) s\b)");
   std::smatch match;
   if (std::regex_search(state.last_error, match, restart)) return std::stoi(match[1].str());
   if (state.link == LinkState::kReconnecting)

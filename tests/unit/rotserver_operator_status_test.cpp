@@ -118,6 +118,17 @@ TEST(RotServerOperatorStatus, HealthyLinksSpeakOfTheBridgeAndTheSimulator) {
   EXPECT_EQ(rotserver::StatusMark(s), LinkMark::kFault);
 }
 
+// What rotctld printed is bounded before it reaches the window's three rows.
+TEST(RotServerOperatorStatus, RotctldsWordsAndNumbersAreBounded) {
+  ViewState s = Rotctld(LinkState::kReconnecting,
+                        "rotctld ended (exit code 2): rot_open: error = " + std::string(280, 'e') +
+                            "; starting it again in 12345678901234567890 s",
+                        4);
+  const std::string words = OperatorStatus(s, kCom3);
+  EXPECT_EQ(words.rfind("Cannot open COM3 (" + std::string(41, 'e') + "). Check", 0), 0u) << words;
+  EXPECT_NE(words.find("Trying again in 4 s."), std::string::npos) << words;
+}
+
 TEST(RotServerOperatorStatus, UnknownTextsShowTheirFirstClauseOrPointToDetails) {
   ViewState s = Rotctld(LinkState::kConnected, "no reading from the rotator: target not sent");
   EXPECT_EQ(OperatorStatus(s, kCom3), "No reading from the rotator: target not sent.");
