@@ -74,7 +74,7 @@ class MainWindowImpl final : public MainWindow {
   Settings settings_;
   StatusContext status_context_;  // the port and who starts rotctld, for the status words
   MapLayer map_;
-  vexal::BackBuffer back_buffer_;
+  winui::BackBuffer back_buffer_;
   TurnChoice choice_;
   bool warning_shown_ = false;  // the pointer line tells why a bearing was refused
   bool note_shown_ = false;     // the pointer line confirms an action
