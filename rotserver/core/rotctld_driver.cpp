@@ -156,9 +156,9 @@ std::string RotctldDriver::DropsText(Millis now) const {
          std::to_string(minutes) + " min)";
 }
 
-void RotctldDriver::MoveTo(double azimuth, Millis now) {
+void RotctldDriver::MoveTo(double azimuth, std::optional<double> elevation, Millis now) {
   if (phase_ != Phase::kUp) return;  // never kept for later
-  queued_ = SetPosCommand(azimuth, elevation_);
+  queued_ = SetPosCommand(azimuth, elevation.value_or(elevation_));
   activity_at_ = now;
   SendNext(now);
 }

@@ -47,7 +47,7 @@ class RotctldDriver : public RotatorDriver {
   void OnClosed(std::string reason, Millis now);
 
   void Tick(Millis now) override;
-  void MoveTo(double azimuth, Millis now) override;
+  void MoveTo(double azimuth, std::optional<double> elevation, Millis now) override;
   void Stop(Millis now) override;
   DriverStatus Status() const override { return status_; }
 

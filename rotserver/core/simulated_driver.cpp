@@ -39,7 +39,7 @@ void SimulatedDriver::Tick(Millis now) {
   Advance(now);
 }
 
-void SimulatedDriver::MoveTo(double azimuth, Millis now) {
+void SimulatedDriver::MoveTo(double azimuth, std::optional<double>, Millis now) {
   Advance(now);
   target_ = std::clamp(azimuth, config_.min_az, config_.max_az);
   if (*target_ == azimuth_) target_.reset();

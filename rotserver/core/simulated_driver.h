@@ -21,7 +21,7 @@ class SimulatedDriver : public RotatorDriver {
   explicit SimulatedDriver(SimulatedConfig config = {});
 
   void Tick(Millis now) override;
-  void MoveTo(double azimuth, Millis now) override;
+  void MoveTo(double azimuth, std::optional<double> elevation, Millis now) override;
   void Stop(Millis now) override;
   DriverStatus Status() const override;
 

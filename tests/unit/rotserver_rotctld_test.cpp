@@ -139,7 +139,7 @@ TEST(RotserverRotctld, OutOfRangeAnswersAreShownAndNotRetried) {
       return std::nullopt;
     };
     fake.Run(100);
-    fake.driver.MoveTo(500, fake.now);
+    fake.driver.MoveTo(500, std::nullopt, fake.now);
     fake.Run(10000);
     EXPECT_EQ(fake.Count("+P"), 1) << code;
     DriverStatus s = fake.driver.Status();
@@ -155,10 +155,10 @@ TEST(RotserverRotctld, ClosedMidCommandReconnectsWithBackoffAndNeverReplaysTheTa
   FakeRotctld fake;
   fake.Run(100);
   fake.latency_ms = 400;
-  fake.driver.MoveTo(200, fake.now);
+  fake.driver.MoveTo(200, std::nullopt, fake.now);
   fake.Run(100);
   ASSERT_EQ(fake.written.back().line, "+P 200.00 0.00\n");
-  fake.driver.MoveTo(210, fake.now);  // waits for the answer to the first
+  fake.driver.MoveTo(210, std::nullopt, fake.now);  // waits for the answer to the first
   fake.accept_connections = false;
   Millis dropped = fake.now;
   fake.DropConnection();
@@ -227,7 +227,7 @@ TEST(RotserverRotctld, PollsFastWhileTurningAndSlowWhenStill) {
   FakeRotctld fake;
   fake.azimuth = 0;
   fake.Run(5000);
-  fake.driver.MoveTo(30, fake.now);  // 5 s at 6 degrees a second
+  fake.driver.MoveTo(30, std::nullopt, fake.now);  // 5 s at 6 degrees a second
   Millis moved = fake.now;
   fake.Run(15000);
   std::vector<Millis> polls = fake.TimesOf("+p\n");
@@ -250,8 +250,8 @@ TEST(RotserverRotctld, SlowControllerSetsThePaceWithOneCommandOutstanding) {
   fake.latency_ms = 1000;
   fake.Run(3000);
   ASSERT_EQ(fake.outstanding, 1);  // a position query
-  fake.driver.MoveTo(60, fake.now);
-  fake.driver.MoveTo(90, fake.now);  // replaces the one still waiting for its turn
+  fake.driver.MoveTo(60, std::nullopt, fake.now);
+  fake.driver.MoveTo(90, std::nullopt, fake.now);  // replaces the one still waiting for its turn
   fake.Run(20000);
   EXPECT_EQ(fake.max_outstanding, 1);
   for (Millis gap : Gaps(fake.TimesOf("+p\n"), 0, fake.now)) EXPECT_GE(gap, 1000);
