@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "rotserver/core/bridge_macro.h"
 #include "toolkit/byte_text.h"

@@ -52,7 +52,8 @@ RotctldCommand StopCommand() {
 }
 
 RotctldCommand SetPosCommand(double azimuth, double elevation) {
-  char line[64];
+  // Room for any two doubles in full: a cut line would leave rotctld waiting for its end.
+  char line[2 * 320 + 8];
   std::snprintf(line, sizeof line, "+P %.2f %.2f\n", azimuth, elevation);
   return {RotctldVerb::kSetPos, "set_pos", line, azimuth, elevation};
 }

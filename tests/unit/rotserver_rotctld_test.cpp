@@ -312,10 +312,18 @@ TEST(RotserverRotctld, AnAzimuthTurnHoldsTheElevationAxisAndAnAzimuthOnlyRotator
     EXPECT_EQ(fake.Count(std::string("+P 210.00 ") + c.asked + "\n"), 1) << c.what;
   }
 
-  // A reading beyond the elevation range is no more believed than one beyond the azimuth's.
+  // An elevation no rotator has goes out whole, and rotctld's refusal names it.
   FakeRotctld fake;  // the dummy's range: elevation 0..90
-  fake.elevation = 300;
   fake.Run(100);
+  fake.driver.MoveTo(100, 1e308, fake.now);
+  fake.Run(100);
+  ASSERT_EQ(fake.Count("+P 100.00 1000"), 1);
+  EXPECT_EQ(fake.written.back().line.back(), '\n');
+  EXPECT_EQ(fake.driver.Status().last_error,
+            "target 100.0 elevation 1e+308 refused: RPRT -1 (invalid parameter or out of range)");
+  // A reading beyond the elevation range is no more believed than one beyond the azimuth's.
+  fake.elevation = 300;
+  fake.Run(1100);
   EXPECT_FALSE(fake.driver.Status().azimuth);
   EXPECT_EQ(fake.driver.Status().last_error,
             "implausible reading from rotctld: elevation 300.0 is outside the elevation range "
