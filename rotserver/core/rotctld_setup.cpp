@@ -128,14 +128,12 @@ TestOutcome JudgeTestAnswers(const std::string& model_name,
   if (std::string fault = ReadingFault(*at, range); !fault.empty())
     wrong += (wrong.empty() ? "" : "; ") + std::string("its reading cannot be true: ") + fault;
   if (!wrong.empty()) return {false, model_name + " answers, but " + wrong};
-  return {true, AnswerText(model_name, *at, range)};
+  return {true, AnswerText(model_name, at->azimuth, range.azimuth)};
 }
 
-std::string AnswerText(const std::string& model_name, const Position& at, const RangeInUse& range) {
-  std::string text = model_name + " answers: azimuth " + NumberText(at.azimuth) + "\xB0";
-  if (range.has_elevation == true) text += ", elevation " + NumberText(at.elevation) + "\xB0";
-  return text + ", range " + NumberText(range.azimuth.min_az) + ".." +
-         NumberText(range.azimuth.max_az);
+std::string AnswerText(const std::string& model_name, double azimuth, const AzimuthLimits& limits) {
+  return model_name + " answers: azimuth " + NumberText(azimuth) + "\xB0, range " +
+         NumberText(limits.min_az) + ".." + NumberText(limits.max_az);
 }
 
 std::string EndedText(const std::string& error_output, unsigned long exit_code) {

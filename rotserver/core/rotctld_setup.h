@@ -50,10 +50,9 @@ TestOutcome JudgeTestAnswers(const std::string& model_name,
                              const std::optional<AzimuthLimits>& configured,
                              const std::optional<RotctldReply>& state,
                              const std::optional<RotctldReply>& position);
-// What a Test that got a believable answer shows: "GS-232B answers: azimuth 123°, elevation
-// 35°, range -180..450" (the elevation when the rotator has that axis; degree sign in
-// Windows-1252).
-std::string AnswerText(const std::string& model_name, const Position& at, const RangeInUse& range);
+// What a Test that got a believable answer shows: "GS-232B answers: azimuth 123°, range
+// -180..450" (degree sign in Windows-1252).
+std::string AnswerText(const std::string& model_name, double azimuth, const AzimuthLimits& limits);
 // What a Test shows when rotctld ended before answering: its own last words on standard error,
 // or its exit code when it said nothing.
 std::string EndedText(const std::string& error_output, unsigned long exit_code);
