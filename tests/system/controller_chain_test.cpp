@@ -109,7 +109,7 @@ TEST_F(ChainTurns, Gs232bTurnsStopsTakesItsOverlapAndRecoversFromSilenceAndGarbl
   ShowsAndRecovers("silent 600", "silent 0", {"position query: RPRT -5 (communication timed out)"},
                    true);
   ShowsAndRecovers("garble 1000", "garble 0", {"position query: RPRT -8 (protocol error)"}, true);
-  NothingUnasked("C2", {"W090 000"}, "90");
+  NothingUnasked("C2", {"W090 035"}, "90");  // the elevation still where it was read
 }
 
 TEST_F(ChainTurns, Rot2ProgTurnsStopsAndRecoversFromSilence) {
