@@ -66,9 +66,9 @@ RangeInUse ChooseRange(const std::optional<DumpStateLimits>& reported,
     range.azimuth = configured.value_or(kAssumedRange);
     // A range rotctld got wrong is no reason to believe readings beyond the one in use.
     range.guessed = !reported && !configured;
-    const std::string fallback =
-        configured ? "using the configured range " + RangeText(configured->min_az, configured->max_az)
-                   : "taken as 0..360";
+    const std::string fallback = configured ? "using the configured range " +
+                                                  RangeText(configured->min_az, configured->max_az)
+                                            : "taken as 0..360";
     if (reported)
       range.note = "rotctld's range " +
                    RangeText(reported->azimuth.min_az, reported->azimuth.max_az) +

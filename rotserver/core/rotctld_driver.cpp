@@ -341,8 +341,7 @@ void RotctldDriver::ForgetReading(std::string why) {
   ShowError(std::move(why), ErrorSource::kPoll);
 }
 
-void RotctldDriver::OnLimits(const std::optional<DumpStateLimits>& limits,
-                             const std::string& why) {
+void RotctldDriver::OnLimits(const std::optional<DumpStateLimits>& limits, const std::string& why) {
   range_ = ChooseRange(limits, configured_range_, why);
   status_.limits_min = range_.azimuth.min_az;
   status_.limits_max = range_.azimuth.max_az;

@@ -126,9 +126,9 @@ TEST(RotserverRotctldFaults, ImplausibleReadingsLeaveTheRotatorUnread) {
   struct Case {
     const char* azimuth;
     const char* range;
-  } cases[] = {{"1e308", "-180 450"},  {"1e10", "-180 450"}, {"5000", "0 360"},
-               {"-725.5", "-180 450"}, {"365.5", "0 360"},   {"inf", "0 360"},
-               {"nan", "0 360"},     {"5000", "-1e308 1e308"}};
+  } cases[] = {{"1e308", "-180 450"},  {"1e10", "-180 450"},    {"5000", "0 360"},
+               {"-725.5", "-180 450"}, {"365.5", "0 360"},      {"inf", "0 360"},
+               {"nan", "0 360"},       {"5000", "-1e308 1e308"}};
   for (const Case& c : cases) {
     FakeRotctld fake;
     fake.azimuth = 100;

@@ -174,13 +174,13 @@ TEST(RotctldCommandLine, NewFieldsAreCheckedAndKeptThroughTheirText) {
 std::optional<RotctldReply> DumpState(double min_az, double max_az, double max_el) {
   std::string text = "dump_state:\nrotctld Protocol Ver: 1\nRotor Model: 603\nMinimum Azimuth: " +
                      std::to_string(min_az) + "\nMaximum Azimuth: " + std::to_string(max_az) +
-                     "\nMinimum Elevation: 0.000000\nMaximum Elevation: " +
-                     std::to_string(max_el) + "\ndone\nRPRT 0\n";
+                     "\nMinimum Elevation: 0.000000\nMaximum Elevation: " + std::to_string(max_el) +
+                     "\ndone\nRPRT 0\n";
   return TakeReply(text);
 }
 std::optional<RotctldReply> Position(const char* azimuth, const char* elevation) {
-  std::string text = std::string("get_pos:\nAzimuth: ") + azimuth + "\nElevation: " + elevation +
-                     "\nRPRT 0\n";
+  std::string text =
+      std::string("get_pos:\nAzimuth: ") + azimuth + "\nElevation: " + elevation + "\nRPRT 0\n";
   return TakeReply(text);
 }
 
