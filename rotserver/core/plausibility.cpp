@@ -35,6 +35,7 @@ void JudgeElevation(const std::optional<ElevationLimits>& limits, RangeInUse& ra
   const bool inside = limits->min_el >= kLowestElevation && limits->max_el <= kHighestElevation;
   if (inside && limits->min_el == limits->max_el) {
     range.has_elevation = false;
+    range.elevation = limits;
   } else if (inside && limits->min_el < limits->max_el) {
     range.has_elevation = true;
     range.elevation = limits;

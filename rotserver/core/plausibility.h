@@ -22,7 +22,7 @@ struct RangeInUse {
   // Whether the rotator has an elevation axis: \dump_state's elevation limits say so (equal
   // bounds: none). Nothing while they do not say, or cannot be believed.
   std::optional<bool> has_elevation;
-  std::optional<ElevationLimits> elevation;  // with has_elevation
+  std::optional<ElevationLimits> elevation;  // as believed; with has_elevation known
   std::string note;  // why rotctld's range is not the one in use, for the status line
 };
 

@@ -24,7 +24,9 @@ struct DriverStatus {
   std::optional<double> limits_min;  // mechanical range, once known
   std::optional<double> limits_max;
   std::optional<double> elevation;  // last reading, only when the rotator has an elevation axis
-  std::optional<double> el_min, el_max;  // elevation range, as rotctld's \dump_state gives it
+  // The elevation range from \dump_state, when given and believable; equal bounds (0..0): the
+  // rotator has no elevation axis.
+  std::optional<double> el_min, el_max;
   int direction = 0;  // -1 turning left (anticlockwise), 1 right, 0 still
   // Targets the rotator refused, counted, and the last of them (rotator frame): the front end
   // stops showing a target that was refused.

@@ -347,12 +347,12 @@ void RotctldDriver::OnLimits(const std::optional<DumpStateLimits>& limits, const
   status_.limits_max = range_.azimuth.max_az;
   status_.el_min.reset();
   status_.el_max.reset();
-  status_.elevation.reset();
-  if (range_.has_elevation == true) {
+  if (range_.elevation) {
     status_.el_min = range_.elevation->min_el;
     status_.el_max = range_.elevation->max_el;
-    if (status_.azimuth) status_.elevation = elevation_;
   }
+  status_.elevation.reset();
+  if (range_.has_elevation == true && status_.azimuth) status_.elevation = elevation_;
   if (!range_.note.empty())
     ShowError(range_.note, ErrorSource::kLimits);
   else if (error_source_ == ErrorSource::kLimits)

@@ -282,12 +282,13 @@ TEST(RotserverRotctld, AnAzimuthTurnHoldsTheElevationAxisAndAnAzimuthOnlyRotator
     const char* what;
     const char* elevation_limits;  // \dump_state's, or none
     std::optional<double> shown;   // Status().elevation after a reading of 35
+    std::optional<double> el_max;  // Status().el_max
     const char* kept;              // sent for a turn without an elevation
     const char* asked;             // sent for one with 40
   } cases[] = {
-      {"azimuth and elevation (GS-232B, 603)", "0 180", 35.0, "35.00", "40.00"},
-      {"azimuth only (GS-232B azimuth, 611)", "0 0", std::nullopt, "0.00", "0.00"},
-      {"\\dump_state silent on elevation", nullptr, std::nullopt, "35.00", "40.00"},
+      {"azimuth and elevation (GS-232B, 603)", "0 180", 35.0, 180.0, "35.00", "40.00"},
+      {"azimuth only (GS-232B azimuth, 611)", "0 0", std::nullopt, 0.0, "0.00", "0.00"},
+      {"\\dump_state silent on elevation", nullptr, std::nullopt, std::nullopt, "35.00", "40.00"},
   };
   for (const Case& c : cases) {
     FakeRotctld fake;
@@ -303,7 +304,7 @@ TEST(RotserverRotctld, AnAzimuthTurnHoldsTheElevationAxisAndAnAzimuthOnlyRotator
     fake.Run(100);
     DriverStatus s = fake.driver.Status();
     EXPECT_EQ(s.elevation, c.shown) << c.what;
-    EXPECT_EQ(s.el_max.has_value(), c.shown.has_value()) << c.what;
+    EXPECT_EQ(s.el_max, c.el_max) << c.what;
     fake.driver.MoveTo(200, std::nullopt, fake.now);
     fake.Run(100);
     fake.driver.MoveTo(210, 40, fake.now);
