@@ -193,8 +193,6 @@ TEST(RotctldTestText, TheTestBelievesWhatTheLinkWouldAndSaysWhatIsWrong) {
   } cases[] = {
       {DumpState(-180, 450, 180), Position("123.40", "35.00"), std::nullopt, true,
        "GS-232B answers: azimuth 123\xB0, range -180..450"},
-      {DumpState(-180, 450, 0), Position("123.40", "0.00"), AzimuthLimits{0, 360}, true,
-       "GS-232B answers: azimuth 123\xB0, range -180..450"},
       {DumpState(-1e308, 1e308, 0), Position("5000.00", "0.00"), std::nullopt, false,
        "GS-232B answers, but rotctld's range -1e+308..1e+308 cannot be a rotator's (a bound "
        "beyond -360..720): taken as 0..360; its reading cannot be true: azimuth 5000.0 is "
@@ -205,11 +203,6 @@ TEST(RotctldTestText, TheTestBelievesWhatTheLinkWouldAndSaysWhatIsWrong) {
       {DumpState(0, 1e308, 90), Position("400.00", "0.00"), AzimuthLimits{0, 450}, false,
        "GS-232B answers, but rotctld's range 0.0..1e+308 cannot be a rotator's (a bound beyond "
        "-360..720): using the configured range 0.0..450.0"},
-      {DumpState(0, 360, 90), Position("10.00", "1e300"), std::nullopt, false,
-       "GS-232B answers, but its reading cannot be true: elevation 1e+300 is beyond a full "
-       "turn"},
-      {DumpState(0, 360, 90), std::nullopt, std::nullopt, false,
-       "rotctld did not answer the position query in time"},
   };
   for (const Case& c : cases) {
     TestOutcome outcome = JudgeTestAnswers("GS-232B", c.configured, c.state, c.position);
