@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "rotserver/core/bridge_macro.h"
 #include "toolkit/byte_text.h"
 
 namespace rotserver {
