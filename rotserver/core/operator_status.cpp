@@ -70,13 +70,13 @@ constexpr Row kRows[] = {
      "why."},
     {R"(implausible reading)",
      "The controller reports an impossible heading. Check the controller model in Settings."},
-    {R"(rotctld's range \S+ cannot be a rotator's.*(?:range|taken as) (\S+))",
+    {R"(rotctld's range \S+ cannot be a rotator's[^;]*(?:range|taken as) ([^\s;]+))",
      "rotctld reports a range no rotator has: $1 is used. Set the rotator's real range in "
      "Settings."},
     {R"(rotctld's elevation range)",
      "rotctld reports an elevation range no rotator has: the elevation is held as read. Check "
      "the controller model in Settings."},
-    {R"(range from dump_state[^:]*: using the configured range (\S+))",
+    {R"(range from dump_state[^:;]*: using the configured range ([^\s;]+))",
      "rotctld did not tell the rotator's range: the range set in Settings ($1) is used."},
     {R"(range from dump_state)",
      "rotctld did not tell the rotator's range: 0..360 assumed. Set the range in Settings."},

@@ -112,6 +112,12 @@ TEST_F(RotServerStandIn, OldDumpStateLayoutGivesTheRangeAndARangeNoRotatorHasIsN
       "as 0..360";
   EXPECT_TRUE(WaitUntil([&] { return StatusLine().find(note) != std::string::npos; }, 10s))
       << StatusLine();
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return Shown().rfind("rotctld reports a range no rotator has: 0..360 is used.", 0) == 0;
+      },
+      5s))
+      << Shown();
   ASSERT_TRUE(bridge_.WaitAzimuth(1000, 10s)) << bridge_.LatestAzimuth().value_or(-1);
   ASSERT_TRUE(stand_in_->Set("az=5000"));
   EXPECT_TRUE(bridge_.WaitAzimuth(wire::kOffTenths, 10s)) << bridge_.LatestAzimuth().value_or(-1);
@@ -119,6 +125,9 @@ TEST_F(RotServerStandIn, OldDumpStateLayoutGivesTheRangeAndARangeNoRotatorHasIsN
                               "range 0.0..360.0"),
             std::string::npos)
       << StatusLine();
+  EXPECT_TRUE(WaitUntil(
+      [&] { return Shown().rfind("The controller reports an impossible heading.", 0) == 0; }, 5s))
+      << Shown();
   std::size_t seen = bridge_.macros().size();
   ASSERT_TRUE(WaitUntil([&] { return bridge_.macros().size() >= seen + 8; }, 10s));
   for (std::size_t i = seen; i < bridge_.macros().size(); ++i)
