@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-
 namespace rotserver {
 
 namespace {
@@ -40,6 +39,11 @@ std::optional<double> NearestInside(double rotator_deg, double min_az, double ma
 
 double WrappedDegrees(double degrees) {
   return Wrapped(degrees);
+}
+
+bool HasElevationAxis(const DriverStatus& status) {
+  // An azimuth-only rotator reports its elevation range as 0..0.
+  return status.el_min && status.el_max && *status.el_max > *status.el_min;
 }
 
 Millis StaleAfterFor(int poll_ms) {
@@ -92,10 +96,12 @@ TurnOutcome FrontEnd::Turn(const DoorRequest& request, Millis now) {
   const double compass_deg = request.azimuth;
   DriverStatus status = driver_.Status();
   if (!std::isfinite(compass_deg)) return Refuse("no direction given");
-  if (status.link != LinkState::kConnected) return Refuse(TurnOutcome::Why::kNoRotator, "the rotator is not connected");
+  if (status.link != LinkState::kConnected)
+    return Refuse(TurnOutcome::Why::kNoRotator, "the rotator is not connected");
   // A controller that stopped answering would take the target when it comes back, long after
   // the operator asked; the bridge keeps its own target pending while the rotator shows off.
-  if (!Fresh(status, now)) return Refuse(TurnOutcome::Why::kNoRotator, "no reading from the rotator: target not sent");
+  if (!Fresh(status, now))
+    return Refuse(TurnOutcome::Why::kNoRotator, "no reading from the rotator: target not sent");
   if (!status.limits_min || !status.limits_max)
     return Refuse(TurnOutcome::Why::kNoRotator, "the rotator's range is not known yet");
   double rotator_deg = compass_deg - config_.offset_deg;
@@ -109,20 +115,21 @@ TurnOutcome FrontEnd::Turn(const DoorRequest& request, Millis now) {
   }
   if (!azimuth) {
     const double shown = request.exact ? compass_deg : Wrapped(compass_deg);
-    std::string reason = RoundedDegrees(shown) + " is outside the rotator's range " +
-                         RoundedDegrees(*status.limits_min + (request.exact ? config_.offset_deg : 0)) +
-                         ".." +
-                         RoundedDegrees(*status.limits_max + (request.exact ? config_.offset_deg : 0));
+    std::string reason =
+        RoundedDegrees(shown) + " is outside the rotator's range " +
+        RoundedDegrees(*status.limits_min + (request.exact ? config_.offset_deg : 0)) + ".." +
+        RoundedDegrees(*status.limits_max + (request.exact ? config_.offset_deg : 0));
     if (config_.offset_deg && !request.exact)
       reason += " (offset " + std::to_string(config_.offset_deg) + ")";
     return Refuse(TurnOutcome::Why::kOutOfRange, reason);
   }
   // Only a rotator with an elevation axis takes one; an azimuth-only rotator takes the azimuth.
   std::optional<double> elevation;
-  if (request.elevation && status.el_min && status.el_max) {
+  if (request.elevation && HasElevationAxis(status)) {
     if (!std::isfinite(*request.elevation) || *request.elevation < *status.el_min - kEpsilon ||
         *request.elevation > *status.el_max + kEpsilon)
-      return Refuse(TurnOutcome::Why::kOutOfRange, "elevation " + RoundedDegrees(*request.elevation) +
+      return Refuse(TurnOutcome::Why::kOutOfRange,
+                    "elevation " + RoundedDegrees(*request.elevation) +
                         " is outside the rotator's range " + RoundedDegrees(*status.el_min) + ".." +
                         RoundedDegrees(*status.el_max));
     elevation = std::clamp(*request.elevation, *status.el_min, *status.el_max);
@@ -172,7 +179,7 @@ std::optional<Range> FrontEnd::Limits() const {
   Range range;
   range.min_az = *status.limits_min + config_.offset_deg;
   range.max_az = *status.limits_max + config_.offset_deg;
-  if (status.el_min && status.el_max) {
+  if (HasElevationAxis(status)) {
     range.min_el = status.el_min;
     range.max_el = status.el_max;
   }

@@ -76,6 +76,9 @@ struct TurnOutcome {
   Why why = Why::kOther;
 };
 
+// Whether the rotator has an elevation axis (its elevation range is more than a point).
+bool HasElevationAxis(const DriverStatus& status);
+
 // Degrees within 0..360.
 double WrappedDegrees(double degrees);
 

@@ -57,6 +57,7 @@ DriverStatus SimulatedDriver::Status() const {
   s.reading_at = reading_at_;
   s.limits_min = config_.min_az;
   s.limits_max = config_.max_az;
+  s.el_min = s.el_max = 0;  // azimuth only: it takes no elevation and reports none
   if (target_) s.direction = *target_ > azimuth_ ? 1 : -1;
   return s;
 }

@@ -80,6 +80,7 @@ TEST(RotserverHamlibDoor, RefusalsCarryRotctldsCodes) {
 
 TEST(RotserverHamlibDoor, ElevationGoesThroughOnlyToARotatorWithAnElevationAxis) {
   Shack az_only;
+  az_only.driver.status.el_min = az_only.driver.status.el_max = 0;  // as rotctld reports one
   EXPECT_EQ(az_only.Ask("P 10 45"), "RPRT 0\n");
   EXPECT_EQ(az_only.driver.elevations.back(), std::nullopt);
   EXPECT_EQ(az_only.Ask("p"), "120.00\n0.00\n");

@@ -11,9 +11,11 @@ namespace {
 TEST(RotserverSimulated, TurnsAtItsSpeedAndStops) {
   SimulatedDriver sim;  // 6 degrees a second over 0..360
   sim.Tick(0);
-  sim.MoveTo(90, std::nullopt, 0);
+  sim.MoveTo(90, 45, 0);  // azimuth only: the elevation is not taken
   sim.Tick(5000);
   EXPECT_DOUBLE_EQ(*sim.Status().azimuth, 30);
+  EXPECT_FALSE(sim.Status().elevation);
+  EXPECT_EQ(sim.Status().el_max, 0);
   EXPECT_EQ(sim.Status().direction, 1);
   EXPECT_EQ(sim.Status().reading_at, 5000);
   sim.Tick(20000);
