@@ -1,31 +1,12 @@
-// RotServer's settings in HKCU\Software\Vexal.
+// RotServer's settings in HKCU\Software\Vexal, one REG_SZ value for each row of SettingRows().
 #pragma once
 
 #include <optional>
 #include <string>
 
 #include "rotserver/core/settings.h"
-#include "wire/wire.h"
 
 namespace rotserver {
-
-// The values' names beside the bridge's "Program", all REG_SZ.
-inline constexpr const char* kValueBackend = wire::kBackendValue;  // "rotctld" / "simulated"
-inline constexpr const char* kValueAddress = wire::kRotctldAddressValue;
-inline constexpr const char* kValueCommand = wire::kRotctldCommandValue;
-inline constexpr const char* kValueOffset = wire::kOffsetValue;
-inline constexpr const char* kValueRangeMode = wire::kRangeModeValue;
-inline constexpr const char* kValuePoll = wire::kPollValue;
-inline constexpr const char* kValueStation = "Station";            // locator or "lat, lon"
-inline constexpr const char* kValuePresets = "Presets";            // "EU 45;JA 330;..."
-inline constexpr const char* kValueWindowBox = "WindowPlacement";  // "x y width height"
-inline constexpr const char* kValueStayOnTop = "StayOnTop";        // "0" / "1"
-inline constexpr const char* kValueRotctldPath = "RotctldPath";
-inline constexpr const char* kValueModel = "RotctldModel";
-inline constexpr const char* kValueDevice = "RotctldPort";
-inline constexpr const char* kValueSpeed = "RotctldSpeed";
-inline constexpr const char* kValueRotatorRange = "RotatorRange";
-
 
 // Nothing when no setting of the rotator is stored yet (the first start; the window's place,
 // station and presets may be). Otherwise the settings with every stored value that cannot be

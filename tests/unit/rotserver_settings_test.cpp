@@ -156,18 +156,18 @@ StoredValue Text(const std::string& text) {
 
 StoredSettings AllStored() {
   StoredSettings stored;
-  stored.backend = Text("rotctld");
-  stored.rotctld_address = Text("10.0.0.7:4533");
-  stored.rotctld_command = Text("C:\\Hamlib\\rotctld.exe -m 603");
-  stored.offset_deg = Text("-15");
-  stored.range_mode = Text("0");
-  stored.poll_ms = Text("750");
+  stored["RotatorBackend"] = Text("rotctld");
+  stored["RotctldAddress"] = Text("10.0.0.7:4533");
+  stored["RotctldCommand"] = Text("C:\\Hamlib\\rotctld.exe -m 603");
+  stored["CalibrationOffset"] = Text("-15");
+  stored["RangeMode"] = Text("0");
+  stored["PollInterval"] = Text("750");
   return stored;
 }
 
 TEST(RotServerStoredSettings, OlderNameOfTheSimulatedBackendStillMeansIt) {
   StoredSettings older;
-  older.backend = Text("simulate");
+  older["RotatorBackend"] = Text("simulate");
   LoadedSettings loaded = CheckStoredSettings(older);
   EXPECT_TRUE(loaded.problems.empty());
   EXPECT_EQ(loaded.settings.backend, BackendKind::kSimulated);
@@ -177,33 +177,33 @@ TEST(RotServerStoredSettings, OlderNameOfTheSimulatedBackendStillMeansIt) {
 // falls back silently to a default.
 TEST(RotServerStoredSettings, EachUnusableValueIsAProblemThatQuotesIt) {
   struct Case {
-    StoredValue StoredSettings::*field;
+    const char* field;
     StoredValue value;
     const char* message;
   };
   const std::string long_command = "C:\\rotctld.exe " + std::string(1020, 'x');
   const Case cases[] = {
-      {&StoredSettings::poll_ms, Text("0"),
+      {"PollInterval", Text("0"),
        "Poll interval must be a whole number of milliseconds from 250 to 10000 (stored: \"0\")."},
-      {&StoredSettings::poll_ms, Text("abc"),
+      {"PollInterval", Text("abc"),
        "Poll interval must be a whole number of milliseconds from 250 to 10000 (stored: \"abc\")."},
-      {&StoredSettings::poll_ms,
+      {"PollInterval",
        {StoredValue::Kind::kOtherType, "REG_DWORD"},
        "Poll interval is stored as REG_DWORD; it must be a string (REG_SZ)."},
-      {&StoredSettings::rotctld_address, Text("host:"),
+      {"RotctldAddress", Text("host:"),
        "rotctld address must be host:port, with a port from 1 to 65535 (e.g. 127.0.0.1:4533) "
        "(stored: \"host:\")."},
-      {&StoredSettings::offset_deg, Text("nan"),
+      {"CalibrationOffset", Text("nan"),
        "Calibration offset must be a whole number of degrees from -180 to 180 (stored: \"nan\")."},
-      {&StoredSettings::backend, Text("rotctl"),
+      {"RotatorBackend", Text("rotctl"),
        "Backend must be one of \"simulated\" or \"rotctld\" (stored: \"rotctl\")."},
-      {&StoredSettings::rotctld_command, Text(long_command),
+      {"RotctldCommand", Text(long_command),
        "rotctld command line must be one line of at most 1024 characters, or empty (stored: "
        "\"C:\\rotctld.exe xxxxxxxxxxxxxxxxxxxxxxxxx...\" (1035 characters))."},
   };
   for (const Case& c : cases) {
     StoredSettings stored = AllStored();
-    stored.*c.field = c.value;
+    stored[c.field] = c.value;
     LoadedSettings loaded = CheckStoredSettings(stored);
     ASSERT_EQ(loaded.problems.size(), 1u) << c.message;
     EXPECT_EQ(loaded.problems[0].message, c.message);
@@ -215,10 +215,10 @@ TEST(RotServerStoredSettings, EachUnusableValueIsAProblemThatQuotesIt) {
 TEST(RotServerStoredSettings, UnusableTextIsKeptForTheDialogAndProblemsComeInDialogOrder) {
   StoredSettings stored = AllStored();
   const std::string long_command = "C:\\rotctld.exe " + std::string(1020, 'x');
-  stored.poll_ms = {StoredValue::Kind::kOtherType, "REG_BINARY"};
-  stored.rotctld_command = Text(long_command);
-  stored.rotctld_address = Text("host:");
-  stored.backend = Text("rotctl");
+  stored["PollInterval"] = {StoredValue::Kind::kOtherType, "REG_BINARY"};
+  stored["RotctldCommand"] = Text(long_command);
+  stored["RotctldAddress"] = Text("host:");
+  stored["RotatorBackend"] = Text("rotctl");
   LoadedSettings loaded = CheckStoredSettings(stored);
   ASSERT_EQ(loaded.problems.size(), 4u);
   EXPECT_EQ(loaded.problems[0].field, "Backend");
@@ -235,7 +235,7 @@ TEST(RotServerStoredSettings, UnusableTextIsKeptForTheDialogAndProblemsComeInDia
 
 TEST(RotServerStoredSettings, AMissingBackendBesideOtherValuesIsNoChoiceOfTheSimulatedOne) {
   StoredSettings stored = AllStored();
-  stored.backend = {};
+  stored.erase("RotatorBackend");
   LoadedSettings loaded = CheckStoredSettings(stored);
   ASSERT_EQ(loaded.problems.size(), 1u);
   EXPECT_EQ(loaded.problems[0].message,

@@ -1,0 +1,274 @@
+// The table of RotServer's settings and the reader of each kind of value.
+#include <cctype>
+
+#include "rotserver/core/geodesy.h"
+#include "rotserver/core/plain_text.h"
+#include "rotserver/core/program_command.h"
+#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/settings.h"
+#include "rotserver/core/settings_checks.h"
+
+namespace rotserver {
+
+namespace {
+
+using Scope = SettingScope;
+
+bool Fail(const SettingRow& row, std::string* error, const std::string& rule) {
+  if (error) *error = std::string(row.label) + " must be " + rule;
+  return false;
+}
+
+// Rules in words, after "<label> must be ".
+constexpr char kOffsetRule[] = "a whole number of degrees from -180 to 180.";
+constexpr char kPollRule[] = "a whole number of milliseconds from 250 to 10000.";
+constexpr char kRangeModeRule[] = "0 or 1.";
+constexpr char kOnTopRule[] = "0 or 1.";
+constexpr char kModelRule[] = "a rotator from the list (or a Hamlib model number).";
+constexpr char kSpeedRule[] =
+    "a speed in bits per second from 50 to 1000000, or blank for the model's default.";
+constexpr char kAddressRule[] = "host:port, with a port from 1 to 65535 (e.g. 127.0.0.1:4533).";
+
+// A whole number from Min to Max; with Blank, an empty text means the row's default.
+template <int Settings::*M, int Min, int Max, const char* Rule, bool Blank = false>
+bool ReadWhole(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
+  if (Blank && Trimmed(text).empty()) text = row.default_text;
+  std::optional<int> value = WholeNumber(text, Min, Max);
+  if (!value) return Fail(row, error, Rule);
+  out.*M = *value;
+  return true;
+}
+
+// A number where blank means none (0).
+template <int Settings::*M, int Min, int Max, const char* Rule>
+bool ReadOptionalWhole(const SettingRow& row, std::string_view text, Settings& out,
+                       std::string* error) {
+  out.*M = 0;
+  if (Trimmed(text).empty()) return true;
+  return ReadWhole<M, Min, Max, Rule>(row, text, out, error);
+}
+
+template <int Settings::*M>
+std::string WriteWhole(const Settings& s) {
+  return std::to_string(s.*M);
+}
+
+template <int Settings::*M>
+std::string WriteOptionalWhole(const Settings& s) {
+  return s.*M ? std::to_string(s.*M) : "";
+}
+
+template <std::string Settings::*M>
+std::string WriteText(const Settings& s) {
+  return s.*M;
+}
+
+// One line of at most Max characters.
+template <std::string Settings::*M, std::size_t Max>
+bool ReadLine(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
+  text = Trimmed(text);
+  if (text.size() > Max || HasControlCharacter(text))
+    return Fail(row, error, "one line of at most " + std::to_string(Max) + " characters.");
+  out.*M = std::string(text);
+  return true;
+}
+
+// host:port; with Blank, also empty for none.
+// "host:port", with an IPv6 host in brackets ("[::1]:4533"); no blanks in the host.
+bool ValidAddress(std::string_view text) {
+  std::size_t colon = text.rfind(':');
+  if (colon == std::string_view::npos) return false;
+  std::string_view host = text.substr(0, colon);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+    host = host.substr(1, host.size() - 2);
+  else if (host.find(':') != std::string_view::npos)
+    return false;  // an IPv6 address needs its brackets
+  if (host.empty() || host.find('[') != std::string_view::npos ||
+      host.find(']') != std::string_view::npos)
+    return false;
+  for (char c : host)
+    if (std::isspace(static_cast<unsigned char>(c)) || std::iscntrl(static_cast<unsigned char>(c)))
+      return false;
+  std::string_view port = text.substr(colon + 1);
+  if (port.empty() || port.front() == '+' || port.front() == '-') return false;
+  return WholeNumber(port, 1, 65535).has_value();
+}
+
+template <std::string Settings::*M, const char* Rule, bool Blank>
+bool ReadHostPort(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
+  text = Trimmed(text);
+  if (!(Blank && text.empty()) && !ValidAddress(text)) return Fail(row, error, Rule);
+  out.*M = std::string(text);
+  return true;
+}
+
+bool ReadBackend(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
+  const std::string typed = Lower(Trimmed(text));
+  if (typed == "simulated")
+    out.backend = BackendKind::kSimulated;
+  else if (typed == "rotctld")
+    out.backend = BackendKind::kRotctld;
+  else
+    return Fail(row, error, "one of \"simulated\" or \"rotctld\".");
+  return true;
+}
+
+std::string WriteBackend(const Settings& s) {
+  return s.backend == BackendKind::kRotctld ? "rotctld" : "simulated";
+}
+
+bool ReadCommand(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
+  constexpr std::size_t kMaxCommand = 1024;
+  text = Trimmed(text);
+  if (text.size() > kMaxCommand || HasControlCharacter(text))
+    return Fail(row, error, "one line of at most 1024 characters, or empty.");
+  std::string why;
+  if (!text.empty() && !SplitProgramCommand(text, &why))
+    return Fail(row, error, "the program's path, then its arguments (" + why + ").");
+  out.rotctld_command = std::string(text);
+  return true;
+}
+
+bool ReadDevice(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
+  text = Trimmed(text);
+  if (text.size() > 260 || HasControlCharacter(text))
+    return Fail(row, error, "one line of at most 260 characters.");
+  out.rotctld_device = std::string(text);
+  return true;
+}
+
+bool ReadRange(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
+  std::optional<RotatorRange> range;
+  if (!ParseRotatorRange(text, &range))
+    return Fail(row, error,
+                "\"as rotctld reports\" or two whole numbers of degrees, lower first, from -360 "
+                "to 720 (e.g. 0..450).");
+  out.rotator_range = range ? FormatRotatorRange(range) : "";
+  return true;
+}
+
+bool ReadStation(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
+  text = Trimmed(text);
+  out.station.clear();
+  if (text.empty()) return true;
+  std::string why;
+  if (!ParseStation(text, &why))
+    return Fail(row, error, "a locator or latitude and longitude. " + why);
+  // A locator is kept in its usual form: field upper case, subsquare lower case.
+  std::string kept(text);
+  if (text.find_first_of(", ") == std::string_view::npos)
+    for (std::size_t i = 0; i < kept.size(); ++i)
+      kept[i] = static_cast<char>(i < 2 ? std::toupper(static_cast<unsigned char>(kept[i]))
+                                        : std::tolower(static_cast<unsigned char>(kept[i])));
+  out.station = kept;
+  return true;
+}
+
+bool ReadPresets(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
+  text = Trimmed(text);
+  if (text.empty()) text = row.default_text;
+  for (int i = 0; i < kPresetCount; ++i) {
+    const std::size_t end = text.find(';');
+    if ((end == std::string_view::npos) != (i == kPresetCount - 1))
+      return Fail(row, error, "six presets separated by ';'.");
+    std::optional<Preset> preset = ParsePreset(text.substr(0, end), i + 1, error);
+    if (!preset) return false;
+    out.presets[static_cast<std::size_t>(i)] = *preset;
+    if (end != std::string_view::npos) text.remove_prefix(end + 1);
+  }
+  return true;
+}
+
+std::string WritePresets(const Settings& s) {
+  std::string text;
+  for (const Preset& preset : s.presets) text += (text.empty() ? "" : ";") + FormatPreset(preset);
+  return text;
+}
+
+bool ReadWindowBox(const SettingRow& row, std::string_view text, Settings& out,
+                   std::string* error) {
+  constexpr int kMaxCoordinate = 100000;
+  text = Trimmed(text);
+  out.window_box.reset();
+  if (text.empty()) return true;
+  int values[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    const std::size_t end = text.find(' ');
+    std::optional<int> v =
+        WholeNumber(text.substr(0, end), i < 2 ? -kMaxCoordinate : 1, kMaxCoordinate);
+    if (!v || (end == std::string_view::npos) != (i == 3))
+      return Fail(row, error, "four whole numbers: x y width height.");
+    values[i] = *v;
+    if (end != std::string_view::npos) text = Trimmed(text.substr(end + 1));
+  }
+  out.window_box = WindowBox{values[0], values[1], values[2], values[3]};
+  return true;
+}
+
+std::string WriteWindowBox(const Settings& s) {
+  if (!s.window_box) return "";
+  const WindowBox& b = *s.window_box;
+  return std::to_string(b.x) + " " + std::to_string(b.y) + " " + std::to_string(b.width) + " " +
+         std::to_string(b.height);
+}
+
+bool ReadOnTop(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
+  if (Trimmed(text).empty()) text = row.default_text;
+  std::optional<int> on = WholeNumber(text, 0, 1);
+  if (!on) return Fail(row, error, kOnTopRule);
+  out.stay_on_top = *on == 1;
+  return true;
+}
+
+std::string WriteOnTop(const Settings& s) {
+  return s.stay_on_top ? "1" : "0";
+}
+
+using S = Settings;
+using T = SettingsText;
+
+const SettingRow kRows[] = {
+    {kFieldBackend, "RotatorBackend", &T::backend, Scope::kRotator, "simulated", ReadBackend,
+     WriteBackend},
+    {kFieldAddress, "RotctldAddress", &T::rotctld_address, Scope::kRotator, "127.0.0.1:4533",
+     ReadHostPort<&S::rotctld_address, kAddressRule, false>, WriteText<&S::rotctld_address>},
+    {kFieldCommand, "RotctldCommand", &T::rotctld_command, Scope::kRotator, "", ReadCommand,
+     WriteText<&S::rotctld_command>},
+    {kFieldOffset, "CalibrationOffset", &T::offset_deg, Scope::kRotator, "0",
+     ReadWhole<&S::offset_deg, -180, 180, kOffsetRule>, WriteWhole<&S::offset_deg>},
+    {kFieldRangeMode, "RangeMode", &T::range_mode, Scope::kRotator, "1",
+     ReadWhole<&S::range_mode, 0, 1, kRangeModeRule>, WriteWhole<&S::range_mode>},
+    {kFieldPoll, "PollInterval", &T::poll_ms, Scope::kRotator, "1000",
+     ReadWhole<&S::poll_ms, 250, 10000, kPollRule>, WriteWhole<&S::poll_ms>},
+    {kFieldRotctldPath, "RotctldPath", &T::rotctld_path, Scope::kRotator, "",
+     ReadLine<&S::rotctld_path, 260>, WriteText<&S::rotctld_path>},
+    {kFieldModel, "RotctldModel", &T::rotctld_model, Scope::kRotator, "",
+     ReadOptionalWhole<&S::rotctld_model, 1, 999999, kModelRule>,
+     WriteOptionalWhole<&S::rotctld_model>},
+    {kFieldDevice, "RotctldPort", &T::rotctld_device, Scope::kRotator, "", ReadDevice,
+     WriteText<&S::rotctld_device>},
+    {kFieldSpeed, "RotctldSpeed", &T::rotctld_speed, Scope::kRotator, "",
+     ReadOptionalWhole<&S::rotctld_speed, 50, 1000000, kSpeedRule>,
+     WriteOptionalWhole<&S::rotctld_speed>},
+    {kFieldRotatorRange, "RotatorRange", &T::rotator_range, Scope::kRotator, "", ReadRange,
+     WriteText<&S::rotator_range>},
+    {kFieldStation, "Station", &T::station, Scope::kWindow, "", ReadStation,
+     WriteText<&S::station>},
+    {kFieldPresets, "Presets", &T::presets, Scope::kWindow, "N 0;NE 45;E 90;S 180;SW 225;W 270",
+     ReadPresets, WritePresets},
+    {kFieldWindowBox, "WindowPlacement", &T::window_box, Scope::kWindow, "", ReadWindowBox,
+     WriteWindowBox},
+    {kFieldStayOnTop, "StayOnTop", &T::stay_on_top, Scope::kWindow, "0", ReadOnTop, WriteOnTop},
+};
+
+}  // namespace
+
+std::span<const SettingRow> SettingRows() {
+  return kRows;
+}
+
+Settings::Settings() {
+  for (const SettingRow& row : kRows) row.read(row, row.default_text, *this, nullptr);
+}
+
+}  // namespace rotserver
