@@ -48,6 +48,12 @@ struct Settings {
   std::string rotctld_device;  // "COM3", or host:port of a network controller
   int rotctld_speed = 0;       // serial speed; 0: the model's default
   std::string rotator_range;   // "" (as rotctld reports) or "min..max"
+  // The network doors; "" keeps a door shut.
+  std::string serve_rotctld;    // rotctld's protocol over TCP: "127.0.0.1:4533"
+  std::string serve_n1mm;       // N1MM-style rotor packets over UDP: "12040" or "addr:port"
+  std::string n1mm_rotor_name;  // the rotor's name in those packets
+  std::string n1mm_status_to;   // host:port the heading is sent to
+  int hold_off_s = 0;  // after a turn from the window or the bridge, the doors wait this long
   // The window's own values.
   std::string station;  // a locator or "lat, lon"; empty: no map
   Presets presets;
@@ -59,10 +65,11 @@ struct Settings {
 struct SettingsText {
   std::string backend, rotctld_address, rotctld_command, offset_deg, range_mode, poll_ms;
   std::string rotctld_path, rotctld_model, rotctld_device, rotctld_speed, rotator_range;
+  std::string serve_rotctld, serve_n1mm, n1mm_rotor_name, n1mm_status_to, hold_off_s;
   std::string station, presets, window_box, stay_on_top;
 };
 
-// Who edits a setting: the settings dialog (the rotator), or the window (its place, stay on
+// Who edits a setting: the settings dialog (the rotator and the network doors), or the window (its place, stay on
 // top, and the station dialog's station and presets).
 enum class SettingScope { kRotator, kWindow };
 
@@ -93,6 +100,11 @@ inline constexpr char kFieldModel[] = "Controller";
 inline constexpr char kFieldDevice[] = "Serial port";
 inline constexpr char kFieldSpeed[] = "Speed";
 inline constexpr char kFieldRotatorRange[] = "Rotator range";
+inline constexpr char kFieldServeRotctld[] = "rotctld clients";
+inline constexpr char kFieldServeN1mm[] = "N1MM rotor commands";
+inline constexpr char kFieldN1mmRotorName[] = "N1MM rotor name";
+inline constexpr char kFieldN1mmStatusTo[] = "N1MM heading to";
+inline constexpr char kFieldHoldOff[] = "Hold others off";
 inline constexpr char kFieldStation[] = "Station";
 inline constexpr char kFieldPresets[] = "Presets";
 inline constexpr char kFieldWindowBox[] = "Window placement";

@@ -23,11 +23,18 @@ bool Fail(const SettingRow& row, std::string* error, const std::string& rule) {
 constexpr char kOffsetRule[] = "a whole number of degrees from -180 to 180.";
 constexpr char kPollRule[] = "a whole number of milliseconds from 250 to 10000.";
 constexpr char kRangeModeRule[] = "0 or 1.";
+constexpr char kHoldOffRule[] = "a whole number of seconds from 0 to 600 (0: off).";
 constexpr char kOnTopRule[] = "0 or 1.";
 constexpr char kModelRule[] = "a rotator from the list (or a Hamlib model number).";
 constexpr char kSpeedRule[] =
     "a speed in bits per second from 50 to 1000000, or blank for the model's default.";
 constexpr char kAddressRule[] = "host:port, with a port from 1 to 65535 (e.g. 127.0.0.1:4533).";
+constexpr char kStatusToRule[] =
+    "host:port, with a port from 1 to 65535 (e.g. 127.0.0.1:13010), or blank for none.";
+constexpr char kServeRotctldRule[] =
+    "an address of this computer and a port (e.g. 127.0.0.1:4533), or blank for none.";
+constexpr char kServeN1mmRule[] =
+    "a port (e.g. 12040), or an address of this computer and a port, or blank for none.";
 
 // A whole number from Min to Max; with Blank, an empty text means the row's default.
 template <int Settings::*M, int Min, int Max, const char* Rule, bool Blank = false>
@@ -102,6 +109,15 @@ bool ReadHostPort(const SettingRow& row, std::string_view text, Settings& out, s
   return true;
 }
 
+// An address to listen on, or empty for a shut door.
+template <std::string Settings::*M, const char* Rule, bool PortAlone>
+bool ReadListen(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
+  text = Trimmed(text);
+  if (!text.empty() && !ParseListenAddress(text, PortAlone)) return Fail(row, error, Rule);
+  out.*M = std::string(text);
+  return true;
+}
+
 bool ReadBackend(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
   const std::string typed = Lower(Trimmed(text));
   if (typed == "simulated")
@@ -144,6 +160,16 @@ bool ReadRange(const SettingRow& row, std::string_view text, Settings& out, std:
                 "\"as rotctld reports\" or two whole numbers of degrees, lower first, from -360 "
                 "to 720 (e.g. 0..450).");
   out.rotator_range = range ? FormatRotatorRange(range) : "";
+  return true;
+}
+
+bool ReadRotorName(const SettingRow& row, std::string_view text, Settings& out,
+                   std::string* error) {
+  text = Trimmed(text);
+  if (text.size() > 32 || HasControlCharacter(text) ||
+      text.find_first_of("<>&") != std::string_view::npos)
+    return Fail(row, error, "a name of at most 32 characters, without < > or &.");
+  out.n1mm_rotor_name = std::string(text);
   return true;
 }
 
@@ -252,6 +278,16 @@ const SettingRow kRows[] = {
      WriteOptionalWhole<&S::rotctld_speed>},
     {kFieldRotatorRange, "RotatorRange", &T::rotator_range, Scope::kRotator, "", ReadRange,
      WriteText<&S::rotator_range>},
+    {kFieldServeRotctld, "ServeRotctld", &T::serve_rotctld, Scope::kRotator, "",
+     ReadListen<&S::serve_rotctld, kServeRotctldRule, false>, WriteText<&S::serve_rotctld>},
+    {kFieldServeN1mm, "ServeN1mm", &T::serve_n1mm, Scope::kRotator, "",
+     ReadListen<&S::serve_n1mm, kServeN1mmRule, true>, WriteText<&S::serve_n1mm>},
+    {kFieldN1mmRotorName, "N1mmRotorName", &T::n1mm_rotor_name, Scope::kRotator, "",
+     ReadRotorName, WriteText<&S::n1mm_rotor_name>},
+    {kFieldN1mmStatusTo, "N1mmStatusTo", &T::n1mm_status_to, Scope::kRotator, "",
+     ReadHostPort<&S::n1mm_status_to, kStatusToRule, true>, WriteText<&S::n1mm_status_to>},
+    {kFieldHoldOff, "HoldOffSeconds", &T::hold_off_s, Scope::kRotator, "0",
+     ReadWhole<&S::hold_off_s, 0, 600, kHoldOffRule, true>, WriteWhole<&S::hold_off_s>},
     {kFieldStation, "Station", &T::station, Scope::kWindow, "", ReadStation,
      WriteText<&S::station>},
     {kFieldPresets, "Presets", &T::presets, Scope::kWindow, "N 0;NE 45;E 90;S 180;SW 225;W 270",
