@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "rotserver/core/bridge_macro.h"
+#include "rotserver/core/settings.h"
 #include "toolkit/byte_text.h"
 #include "wire/wire.h"
 
@@ -130,11 +131,13 @@ void FrontEnd::Tick(Millis now) {
 
 std::string FrontEnd::StatusMacro(Millis now) {
   DriverStatus status = driver_.Status();
-  if (!Fresh(status, now)) return wire::StatusMacroText(wire::kOffTenths, 0, config_.range_mode);
+  const int range_mode = config_.range_mode.value_or(
+      status.limits_min ? RangeModeFor(*status.limits_min, config_.offset_deg) : 1);
+  if (!Fresh(status, now)) return wire::StatusMacroText(wire::kOffTenths, 0, range_mode);
   int tenths = CompassTenths(*status.azimuth + config_.offset_deg);
   recent_tenths_.push_back(tenths);
   if (recent_tenths_.size() > kRecentMacros) recent_tenths_.pop_front();
-  return wire::StatusMacroText(tenths, status.direction, config_.range_mode);
+  return wire::StatusMacroText(tenths, status.direction, range_mode);
 }
 
 ViewState FrontEnd::View(Millis now) const {

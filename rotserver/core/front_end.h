@@ -15,7 +15,8 @@ namespace rotserver {
 
 struct FrontEndConfig {
   int offset_deg = 0;  // -180..180: compass = rotator azimuth + offset (mod 360)
-  int range_mode = 1;  // line 7 of the status macro
+  // Line 7 of the status macro; without it, where the rotator's limits put its end stop.
+  std::optional<int> range_mode;
   std::string backend_label;
   Millis stale_after_ms = 3000;  // a reading older than this is no longer shown as live
 };

@@ -1,5 +1,8 @@
 #include "rotserver/core/settings.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "rotserver/core/plain_text.h"
 #include "rotserver/core/settings_checks.h"
 
@@ -8,6 +11,10 @@ namespace rotserver {
 namespace {
 
 constexpr std::size_t kMaxPresetLabel = 6;
+
+bool InScope(const SettingRow& row, std::optional<SettingScope> scope) {
+  return !scope || row.scope == *scope;
+}
 
 // What no single row can judge: a rotctld that RotServer starts needs its program.
 bool CrossChecked(const Settings& s, SettingsError* error) {
@@ -55,16 +62,18 @@ std::string FormatPreset(const Preset& preset) {
   return preset.label + " " + std::to_string(preset.bearing_deg);
 }
 
-std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* error) {
-  Settings out;
+std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* error,
+                                      std::optional<SettingScope> scope, const Settings& base) {
+  Settings out = base;
   for (const SettingRow& row : SettingRows()) {
+    if (!InScope(row, scope)) continue;
     std::string message;
     if (!row.read(row, text.*row.text, out, &message)) {
       if (error) *error = {row.label, message};
       return std::nullopt;
     }
   }
-  if (!CrossChecked(out, error)) return std::nullopt;
+  if (InScope(SettingRows().front(), scope) && !CrossChecked(out, error)) return std::nullopt;
   return out;
 }
 
@@ -72,6 +81,21 @@ SettingsText FormatSettings(const Settings& settings) {
   SettingsText text;
   for (const SettingRow& row : SettingRows()) text.*row.text = row.write(settings);
   return text;
+}
+
+WindowBox FitWindowBox(const WindowBox& box, const WindowBox& work, int min_size) {
+  WindowBox out;
+  out.width = std::clamp(box.width, std::min(min_size, work.width), work.width);
+  out.height = std::clamp(box.height, std::min(min_size, work.height), work.height);
+  out.x = std::clamp(box.x, work.x, work.x + work.width - out.width);
+  out.y = std::clamp(box.y, work.y, work.y + work.height - out.height);
+  return out;
+}
+
+int RangeModeFor(double min_az, int offset_deg) {
+  double stop = std::fmod(min_az + offset_deg, 360.0);
+  if (stop < 0) stop += 360.0;
+  return stop > 90.0 && stop < 270.0 ? 0 : 1;
 }
 
 namespace {
@@ -120,11 +144,12 @@ std::optional<SettingsProblem> CheckStored(const SettingRow& row, const StoredVa
   return SettingsProblem{label, WithoutFullStop(message) + " (stored: " + Quoted(value->text) + ")."};
 }
 
-// An unusable address or command is kept as stored, so that the dialog shows it to be
+// An unusable address, command or port is kept as stored, so that the dialog shows it to be
 // mended; the rotator is not driven meanwhile.
 void KeepForTheDialog(const SettingRow& row, const std::string& text, Settings& settings) {
   if (row.text == &SettingsText::rotctld_address) settings.rotctld_address = text;
   if (row.text == &SettingsText::rotctld_command) settings.rotctld_command = text;
+  if (row.text == &SettingsText::rotctld_device) settings.rotctld_device = text;
 }
 
 }  // namespace
@@ -143,7 +168,8 @@ LoadedSettings CheckStoredSettings(const StoredSettings& stored) {
     const StoredValue* value = Find(stored, row.value_name);
     std::optional<SettingsProblem> problem = CheckStored(row, value, rotator_stored, out.settings);
     if (!problem) continue;
-    out.problems.push_back(std::move(*problem));
+    (row.scope == SettingScope::kWindow ? out.window_problems : out.problems)
+        .push_back(std::move(*problem));
     if (value && value->kind == StoredValue::Kind::kString) kept.emplace_back(&row, value->text);
   }
   SettingsError cross;

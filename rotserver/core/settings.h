@@ -27,10 +27,16 @@ inline constexpr int kPresetCount = 6;
 using Presets = std::array<Preset, kPresetCount>;
 Presets DefaultPresets();
 
-// The window's outer rectangle where the operator left it (screen pixels).
+// The window's outer rectangle where the operator left it, in workspace coordinates (those of
+// GetWindowPlacement: a monitor's work area starts at its taskbar's edge).
 struct WindowBox {
   int x = 0, y = 0, width = 0, height = 0;
 };
+
+// The box moved into `work` (a monitor's work area, in the box's coordinates): at least
+// `min_size` and at most the work area in each direction, and wholly inside it, so that the
+// title bar can be reached.
+WindowBox FitWindowBox(const WindowBox& box, const WindowBox& work, int min_size);
 
 // The settings in use. A default-constructed Settings holds every row's default.
 struct Settings {
@@ -40,7 +46,6 @@ struct Settings {
   std::string rotctld_address;  // host:port of a rotctld started by hand
   std::string rotctld_command;  // started and supervised when not empty
   int offset_deg = 0;           // compass = rotator azimuth + offset
-  int range_mode = 1;           // line 7 of the status macro (0 or 1)
   int poll_ms = 0;              // between position queries while the rotator stands
   // The rotctld RotServer starts itself when a model is chosen and rotctld_command is empty.
   std::string rotctld_path;    // rotctld.exe
@@ -63,14 +68,15 @@ struct Settings {
 
 // The settings as typed or stored, one text per row.
 struct SettingsText {
-  std::string backend, rotctld_address, rotctld_command, offset_deg, range_mode, poll_ms;
+  std::string backend, rotctld_address, rotctld_command, offset_deg, poll_ms;
   std::string rotctld_path, rotctld_model, rotctld_device, rotctld_speed, rotator_range;
   std::string serve_rotctld, serve_n1mm, n1mm_rotor_name, n1mm_status_to, hold_off_s;
   std::string station, presets, window_box, stay_on_top;
 };
 
-// Who edits a setting: the settings dialog (the rotator and the network doors), or the window (its place, stay on
-// top, and the station dialog's station and presets).
+// Who edits a setting: the settings dialog (the rotator and the network doors), or the window
+// (its place, stay on top, and the station dialog's station and presets). A bad value of the
+// window's never stops the rotator; each dialog checks and writes its own scope only.
 enum class SettingScope { kRotator, kWindow };
 
 struct SettingRow {
@@ -93,7 +99,6 @@ inline constexpr char kFieldBackend[] = "Backend";
 inline constexpr char kFieldAddress[] = "rotctld address";
 inline constexpr char kFieldCommand[] = "rotctld command line";
 inline constexpr char kFieldOffset[] = "Calibration offset";
-inline constexpr char kFieldRangeMode[] = "Range mode";
 inline constexpr char kFieldPoll[] = "Poll interval";
 inline constexpr char kFieldRotctldPath[] = "rotctld.exe";
 inline constexpr char kFieldModel[] = "Controller";
@@ -117,14 +122,22 @@ struct SettingsProblem {
 };
 using SettingsError = SettingsProblem;
 
-// Checks every field; the first invalid one gives its error and no settings.
-std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* error);
+// Checks every field of `scope` (all with none) on top of `base`, which keeps the others; the
+// first invalid one gives its error and no settings.
+std::optional<Settings> ParseSettings(const SettingsText& text, SettingsError* error,
+                                      std::optional<SettingScope> scope = std::nullopt,
+                                      const Settings& base = Settings{});
 SettingsText FormatSettings(const Settings& settings);
 
 // One preset as typed: a label and a bearing separated by a blank ("EU 45"); `number` (1..6)
 // names it in the error.
 std::optional<Preset> ParsePreset(std::string_view text, int number, std::string* error);
 std::string FormatPreset(const Preset& preset);
+
+// Where the rotator's end stop lies, as the bridge's status macro tells it (its line 7):
+// 0 for a stop in the south half (a -180..180 rotator), 1 for one in the north half (0..360,
+// 0..450). `min_az` is the rotator's lower limit, `offset_deg` the calibration offset.
+int RangeModeFor(double min_az, int offset_deg);
 
 // One value as the registry holds it.
 struct StoredValue {
@@ -140,7 +153,8 @@ struct LoadedSettings {
   // The usable values; a default in place of each unusable number, the stored text of an
   // unusable address, port or command (so that the dialog shows it and nothing is lost).
   Settings settings;
-  std::vector<SettingsProblem> problems;  // in the dialog's order; empty when all can be used
+  std::vector<SettingsProblem> problems;         // the rotator's, in the dialog's order
+  std::vector<SettingsProblem> window_problems;  // the window's: their defaults are used
 };
 
 // Whether any value of the rotator's scope is stored: without one, this is the first start.

@@ -22,7 +22,6 @@ bool Fail(const SettingRow& row, std::string* error, const std::string& rule) {
 // Rules in words, after "<label> must be ".
 constexpr char kOffsetRule[] = "a whole number of degrees from -180 to 180.";
 constexpr char kPollRule[] = "a whole number of milliseconds from 250 to 10000.";
-constexpr char kRangeModeRule[] = "0 or 1.";
 constexpr char kHoldOffRule[] = "a whole number of seconds from 0 to 600 (0: off).";
 constexpr char kOnTopRule[] = "0 or 1.";
 constexpr char kModelRule[] = "a rotator from the list (or a Hamlib model number).";
@@ -81,30 +80,10 @@ bool ReadLine(const SettingRow& row, std::string_view text, Settings& out, std::
 }
 
 // host:port; with Blank, also empty for none.
-// "host:port", with an IPv6 host in brackets ("[::1]:4533"); no blanks in the host.
-bool ValidAddress(std::string_view text) {
-  std::size_t colon = text.rfind(':');
-  if (colon == std::string_view::npos) return false;
-  std::string_view host = text.substr(0, colon);
-  if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
-    host = host.substr(1, host.size() - 2);
-  else if (host.find(':') != std::string_view::npos)
-    return false;  // an IPv6 address needs its brackets
-  if (host.empty() || host.find('[') != std::string_view::npos ||
-      host.find(']') != std::string_view::npos)
-    return false;
-  for (char c : host)
-    if (std::isspace(static_cast<unsigned char>(c)) || std::iscntrl(static_cast<unsigned char>(c)))
-      return false;
-  std::string_view port = text.substr(colon + 1);
-  if (port.empty() || port.front() == '+' || port.front() == '-') return false;
-  return WholeNumber(port, 1, 65535).has_value();
-}
-
 template <std::string Settings::*M, const char* Rule, bool Blank>
 bool ReadHostPort(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
   text = Trimmed(text);
-  if (!(Blank && text.empty()) && !ValidAddress(text)) return Fail(row, error, Rule);
+  if (!(Blank && text.empty()) && !ParseHostPort(text)) return Fail(row, error, Rule);
   out.*M = std::string(text);
   return true;
 }
@@ -145,20 +124,22 @@ bool ReadCommand(const SettingRow& row, std::string_view text, Settings& out, st
   return true;
 }
 
+// What rotctld's -r can be given: a serial port, host:port, or nothing for a model without one.
 bool ReadDevice(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
   text = Trimmed(text);
-  if (text.size() > 260 || HasControlCharacter(text))
-    return Fail(row, error, "one line of at most 260 characters.");
+  if (!text.empty() && !IsSerialPortName(text) && !ParseHostPort(text))
+    return Fail(row, error,
+                "a serial port from COM1 to COM256, or host:port of a network controller.");
   out.rotctld_device = std::string(text);
   return true;
 }
 
 bool ReadRange(const SettingRow& row, std::string_view text, Settings& out, std::string* error) {
   std::optional<RotatorRange> range;
-  if (!ParseRotatorRange(text, &range))
+  if (!ParseRotatorRange(text, &range) || (range && range->max_az - range->min_az > 720))
     return Fail(row, error,
                 "\"as rotctld reports\" or two whole numbers of degrees, lower first, from -360 "
-                "to 720 (e.g. 0..450).");
+                "to 720 and at most 720 apart (e.g. 0..450).");
   out.rotator_range = range ? FormatRotatorRange(range) : "";
   return true;
 }
@@ -207,7 +188,10 @@ bool ReadPresets(const SettingRow& row, std::string_view text, Settings& out, st
 
 std::string WritePresets(const Settings& s) {
   std::string text;
-  for (const Preset& preset : s.presets) text += (text.empty() ? "" : ";") + FormatPreset(preset);
+  for (const Preset& preset : s.presets) {
+    if (!text.empty()) text += ';';
+    text += FormatPreset(preset);
+  }
   return text;
 }
 
@@ -262,8 +246,6 @@ const SettingRow kRows[] = {
      WriteText<&S::rotctld_command>},
     {kFieldOffset, "CalibrationOffset", &T::offset_deg, Scope::kRotator, "0",
      ReadWhole<&S::offset_deg, -180, 180, kOffsetRule>, WriteWhole<&S::offset_deg>},
-    {kFieldRangeMode, "RangeMode", &T::range_mode, Scope::kRotator, "1",
-     ReadWhole<&S::range_mode, 0, 1, kRangeModeRule>, WriteWhole<&S::range_mode>},
     {kFieldPoll, "PollInterval", &T::poll_ms, Scope::kRotator, "1000",
      ReadWhole<&S::poll_ms, 250, 10000, kPollRule>, WriteWhole<&S::poll_ms>},
     {kFieldRotctldPath, "RotctldPath", &T::rotctld_path, Scope::kRotator, "",

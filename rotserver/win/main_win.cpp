@@ -21,6 +21,7 @@
 #include "rotserver/win/dde_link_win.h"
 #include "rotserver/win/main_window_win.h"
 #include "rotserver/win/program_value_win.h"
+#include "rotserver/win/rotctld_locate_win.h"
 #include "rotserver/win/settings_store_win.h"
 #include "wire/wire.h"
 
@@ -30,6 +31,7 @@ namespace {
 constexpr UINT kTickMs = 50;     // drives the backend
 constexpr UINT kReportMs = 250;  // status macro to the bridge and the window: 4 a second
 constexpr Millis kFaultShownMs = 30000;  // long enough to be read from across the shack
+constexpr char kNotSetUp[] = "not set up yet: choose the rotator in Settings";
 
 Millis Now() {
   return static_cast<Millis>(GetTickCount64());
@@ -57,8 +59,13 @@ class App {
   void OnCommand(std::string_view bytes);
   void Report();
   void Rebuild(const Settings& settings);
-  // The stored settings cannot be used: no rotator until the operator mends them.
-  void UseNoRotator(const LoadedSettings& loaded);
+  // No rotator until the operator sets it up or mends the stored settings: `why` in words.
+  void UseNoRotator(const std::string& why, const std::vector<SettingsProblem>& problems);
+  // Nothing of the rotator stored: the settings open on rotctld when rotctld.exe is found,
+  // then the station is asked for (Skip allowed).
+  void FirstStart();
+  // A bad value of the window's own is named; its default is used for this run.
+  void NoticeWindowProblems(const std::vector<SettingsProblem>& problems);
   void Log(const std::string& text) { log_.Line(text); }
   // An error caught where Windows called us: logged, and shown in the status line a while.
   void OnCallbackError(const std::string& text);
@@ -103,10 +110,12 @@ int App::Run() {
   Log("registered service=" + server_->service() + " topic=" + server_->topic());
 
   std::optional<LoadedSettings> stored = LoadSettings();
-  if (stored && !stored->problems.empty())
-    UseNoRotator(*stored);
+  if (!stored)
+    UseNoRotator(kNotSetUp, {});
+  else if (!stored->problems.empty())
+    UseNoRotator(ProblemsText(stored->problems), stored->problems);
   else
-    Rebuild(stored ? stored->settings : Settings{});
+    Rebuild(stored->settings);
   WindowActions actions;
   actions.turn_to = [this](double compass) {
     TurnOutcome outcome = backend_->front().TurnTo(compass, Now());
@@ -133,9 +142,9 @@ int App::Run() {
   Log("bridge program: " + (claimed.empty() ? "left as it was" : claimed));
   Notice(claimed);
   Report();
+  if (stored) NoticeWindowProblems(stored->window_problems);
   if (!stored) {
-    Log("first start: settings dialog");
-    window_->OpenSettings(settings_);
+    FirstStart();
   } else if (!stored->problems.empty()) {
     // The first field is marked; the box names every value that cannot be used.
     SettingsProblem mark = stored->problems.front();
@@ -159,19 +168,40 @@ void App::Rebuild(const Settings& settings) {
   backend_.reset();  // the old supervised rotctld and socket go first
   backend_ = std::make_unique<Backend>(settings_, log_, Now());
   Log("backend " + BackendLabel(settings_) + " offset=" + std::to_string(settings_.offset_deg) +
-      " range_mode=" + std::to_string(settings_.range_mode) +
+      " range=" + (settings_.rotator_range.empty() ? "reported" : settings_.rotator_range) +
       " poll_ms=" + std::to_string(settings_.poll_ms) +
       (settings_.rotctld_command.empty() ? "" : " command=" + settings_.rotctld_command));
 }
 
-void App::UseNoRotator(const LoadedSettings& loaded) {
-  settings_ = loaded.settings;
+void App::UseNoRotator(const std::string& why, const std::vector<SettingsProblem>& problems) {
   backend_.reset();
-  for (const SettingsProblem& problem : loaded.problems)
+  for (const SettingsProblem& problem : problems)
     Log("settings problem field=\"" + problem.field + "\" " + problem.message);
-  const std::string why = ProblemsText(loaded.problems);
   backend_ = std::make_unique<Backend>(log_, why);
   Log("backend none: " + why);
+}
+
+void App::FirstStart() {
+  Settings first;
+  const std::optional<FoundRotctld> found = LocateRotctld();
+  if (found) first.backend = BackendKind::kRotctld;
+  Log("first start: settings dialog" + (found ? " on rotctld " + found->where : std::string()));
+  window_->OpenSettings(first);
+  if (LoadUsableSettings().station.empty()) {
+    Log("first start: station dialog");
+    PostMessageA(window_->hwnd(), WM_COMMAND, kIdMenuStation, 0);
+  }
+}
+
+void App::NoticeWindowProblems(const std::vector<SettingsProblem>& problems) {
+  if (problems.empty()) return;
+  std::string text;
+  for (const SettingsProblem& problem : problems) {
+    Log("settings problem field=\"" + problem.field + "\" " + problem.message);
+    text += problem.message + " ";
+  }
+  Notice(text + (problems.size() == 1 ? "Its default is" : "Their defaults are") +
+         " used until set again.");
 }
 
 void App::OnCommand(std::string_view bytes) {

@@ -119,10 +119,19 @@ Settings LoadUsableSettings() {
   return CheckStoredSettings(ReadStoredSettings()).settings;
 }
 
-bool SaveSettings(const Settings& settings, std::string* error, SettingsScope scope) {
+bool SaveSettings(const Settings& settings, std::string* error,
+                  std::optional<SettingScope> scope) {
   std::vector<const SettingRow*> rows;
   for (const SettingRow& row : SettingRows())
-    if (scope == SettingsScope::kAll || row.scope == SettingScope::kWindow) rows.push_back(&row);
+    if (!scope || row.scope == *scope) rows.push_back(&row);
+  return Save(settings, error, rows);
+}
+
+bool SaveSettingValues(const Settings& settings, std::string* error,
+                       std::initializer_list<const char*> labels) {
+  std::vector<const SettingRow*> rows;
+  for (const char* label : labels)
+    if (const SettingRow* row = FindSettingRow(label)) rows.push_back(row);
   return Save(settings, error, rows);
 }
 

@@ -1,6 +1,7 @@
 // RotServer's settings in HKCU\Software\Vexal, one REG_SZ value for each row of SettingRows().
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -15,14 +16,14 @@ std::optional<LoadedSettings> LoadSettings();
 // The usable settings: the defaults for what is not stored (the first start) or cannot be used.
 Settings LoadUsableSettings();
 
-// What a save writes: the settings dialog writes all; the window (its place, stay on top,
-// station and presets) writes only its own values, so that a rotator value stored wrongly
-// stays as it is until the operator corrects it in the settings.
-enum class SettingsScope { kAll, kWindowOnly };
-
-// Writes every value of `scope` or none: false, with the reason, when the key or a value
-// cannot be written; the values stored before are then put back, and the reason says so.
+// Writes every value of `scope` (all with none) or none of them: false, with the reason, when
+// the key or a value cannot be written; the values stored before are then put back, and the
+// reason says so.
 bool SaveSettings(const Settings& settings, std::string* error,
-                  SettingsScope scope = SettingsScope::kAll);
+                  std::optional<SettingScope> scope = std::nullopt);
+// The same for the values of the rows with these labels only (kFieldPresets...): what the
+// operator saved, and nothing else, so that a value stored wrongly stays until it is mended.
+bool SaveSettingValues(const Settings& settings, std::string* error,
+                       std::initializer_list<const char*> labels);
 
 }  // namespace rotserver
