@@ -119,7 +119,7 @@ const Row kNetworkRows[] = {
     {"N1MM rotor name:", kIdN1mmRotorName, 0, nullptr},
     {"N1MM heading to (host:port):", kIdN1mmStatusTo, 0, nullptr},
     {"Hold others off after a turn (seconds):", kIdHoldOff, 36,
-     "After a turn from this window or Logger32, the network waits this long. 0: off."},
+     "After a turn from this window or Logger32, other programs wait this long."},
 };
 
 short AddRows(DialogTemplate& t, const Row* rows, std::size_t count, short x, short y) {
@@ -129,9 +129,10 @@ short AddRows(DialogTemplate& t, const Row* rows, std::size_t count, short x, sh
     t.Add(kEdit, "", row.id, kEditStyle, kRowFieldX, y,
           row.width ? row.width : static_cast<short>(kRowFieldWidth - (x - 7)), 12);
     y += 16;
-    if (row.help) {
-      t.Add(kStatic, row.help, -1, SS_LEFT | SS_NOPREFIX, kRowFieldX, y, kRowFieldWidth, 10);
-      y += 12;
+    if (row.help) {  // under the label, as wide as the dialog or group allows
+      t.Add(kStatic, row.help, -1, SS_LEFT | SS_NOPREFIX, static_cast<short>(x + 8), y,
+            static_cast<short>(kWidth - 2 * x - 8), 10);
+      y += 13;
     }
   }
   return y;
