@@ -83,7 +83,7 @@ TEST_F(RotServerProgram, FirstStartOpensOnRotctldThenAsksForTheStation) {
 
 // Bad values of the window's own (presets, station, stay on top) never stop the rotator: they
 // are named, their defaults used, and left stored as they are; a place far off the screen is
-// fitted onto it.
+// fitted onto it; another program named for the bridge with an argument stays.
 TEST_F(RotServerProgram, BadWindowValuesLeaveTheRotatorRunningAndStayStored) {
   rstest::StoreSettings(rotserver::Settings{});  // simulated
   const char kPresets[] = "A -5;B 1;C 2;D 3;E 4;F 5";
@@ -91,7 +91,11 @@ TEST_F(RotServerProgram, BadWindowValuesLeaveTheRotatorRunningAndStayStored) {
   winui::SetUserString("Software\\Vexal", "Station", "nan");
   winui::SetUserString("Software\\Vexal", "StayOnTop", "\x01");
   winui::SetUserString("Software\\Vexal", "WindowPlacement", "-99000 0 100000 600");
+  // Another existing program with an argument, as the bridge reads it: not RotServer's to take.
+  const std::string other = "\"" + harness::BinPath("logger32-sim.exe") + "\" /min";
+  winui::SetUserString("Software\\Vexal", "Program", other);
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
+  EXPECT_TRUE(server.WaitLog("bridge program: left as it was", 10s));
   EXPECT_TRUE(bridge_.WaitAzimuth(0, 10s)) << "the rotator is not reported";
   EXPECT_TRUE(server.WaitLog("notice Station must be a locator", 5s));
   EXPECT_TRUE(WaitUntil(
@@ -116,6 +120,7 @@ TEST_F(RotServerProgram, BadWindowValuesLeaveTheRotatorRunningAndStayStored) {
     std::optional<winui::RegValue> value = winui::GetUserValue("Software\\Vexal", name);
     return value ? std::string(value->bytes.c_str()) : std::string("(none)");
   };
+  EXPECT_EQ(stored("Program"), other);
   EXPECT_EQ(stored("Presets"), kPresets);
   EXPECT_EQ(stored("Station"), "nan");
   EXPECT_EQ(stored("WindowPlacement"),
