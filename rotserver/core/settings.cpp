@@ -126,13 +126,12 @@ std::optional<SettingsProblem> CheckStored(const SettingRow& row, const StoredVa
   const std::string label = row.label;
   if (!value) {
     if (row.text == &SettingsText::backend && rotator_stored)
-      return SettingsProblem{label,
-                             label + " is not stored: choose \"simulated\" or \"rotctld\"."};
+      return SettingsProblem{label, label + " is not stored: choose \"simulated\" or \"rotctld\"."};
     return std::nullopt;
   }
   if (value->kind == StoredValue::Kind::kOtherType)
-    return SettingsProblem{label,
-                           label + " is stored as " + value->text + "; it must be a string (REG_SZ)."};
+    return SettingsProblem{
+        label, label + " is stored as " + value->text + "; it must be a string (REG_SZ)."};
   // "simulate" is what older versions stored for the simulated rotator.
   const bool older = row.text == &SettingsText::backend && value->text == "simulate";
   std::string message;
@@ -141,7 +140,8 @@ std::optional<SettingsProblem> CheckStored(const SettingRow& row, const StoredVa
     usable = trial;
     return std::nullopt;
   }
-  return SettingsProblem{label, WithoutFullStop(message) + " (stored: " + Quoted(value->text) + ")."};
+  return SettingsProblem{label,
+                         WithoutFullStop(message) + " (stored: " + Quoted(value->text) + ")."};
 }
 
 // An unusable address, command or port is kept as stored, so that the dialog shows it to be

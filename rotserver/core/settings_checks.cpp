@@ -57,11 +57,14 @@ bool IsIpv6(std::string_view host) {
   if (host.size() < 2 || host.size() > kMaxIpv6) return false;
   int colons = 0;
   for (char c : host) {
-    if (c == ':') ++colons;
-    else if (!IsHex(c) && c != '.') return false;
+    if (c == ':')
+      ++colons;
+    else if (!IsHex(c) && c != '.')
+      return false;
   }
   const std::size_t twice = host.find("::");
-  return colons >= 2 && (twice == std::string_view::npos || host.find("::", twice + 1) == std::string_view::npos);
+  return colons >= 2 &&
+         (twice == std::string_view::npos || host.find("::", twice + 1) == std::string_view::npos);
 }
 
 std::optional<int> Port(std::string_view text) {

@@ -29,11 +29,16 @@ struct FieldControl {
   int id;
 };
 constexpr FieldControl kFieldControls[] = {
-    {kFieldBackend, kIdBackend},           {kFieldAddress, kIdAddress},
-    {kFieldCommand, kIdCommand},           {kFieldOffset, kIdOffset},
-    {kFieldPoll, kIdPoll},                 {kFieldServeRotctld, kIdServeRotctld},
-    {kFieldServeN1mm, kIdServeN1mm},       {kFieldN1mmRotorName, kIdN1mmRotorName},
-    {kFieldN1mmStatusTo, kIdN1mmStatusTo}, {kFieldHoldOff, kIdHoldOff},
+    {kFieldBackend, kIdBackend},
+    {kFieldAddress, kIdAddress},
+    {kFieldCommand, kIdCommand},
+    {kFieldOffset, kIdOffset},
+    {kFieldPoll, kIdPoll},
+    {kFieldServeRotctld, kIdServeRotctld},
+    {kFieldServeN1mm, kIdServeN1mm},
+    {kFieldN1mmRotorName, kIdN1mmRotorName},
+    {kFieldN1mmStatusTo, kIdN1mmStatusTo},
+    {kFieldHoldOff, kIdHoldOff},
 };
 
 int ControlOfField(const std::string& field) {
@@ -172,10 +177,10 @@ void SettingsDialog::OnInit() {
 void SettingsDialog::AfterCommand(int id, int code) {
   if (id == kIdServeRotctld || id == kIdServeN1mm) {
     if (code == EN_CHANGE)
-      SetDlgItemTextA(dialog_, kIdNetworkWarning,
-                      NetworkWarning(ControlText(dialog_, kIdServeRotctld),
-                                     ControlText(dialog_, kIdServeN1mm))
-                          .c_str());
+      SetDlgItemTextA(
+          dialog_, kIdNetworkWarning,
+          NetworkWarning(ControlText(dialog_, kIdServeRotctld), ControlText(dialog_, kIdServeN1mm))
+              .c_str());
     return;
   }
   // The address field's own edits stay as typed; what enables or greys it is elsewhere.
@@ -216,8 +221,7 @@ std::optional<Settings> SettingsDialog::Checked() {
   if (!IsWindowEnabled(GetDlgItem(dialog_, kIdAddress))) text.rotctld_address = address_;
   rotctld_->Collect(text);
   SettingsError error;
-  std::optional<Settings> settings =
-      ParseSettings(text, &error, SettingScope::kRotator, current_);
+  std::optional<Settings> settings = ParseSettings(text, &error, SettingScope::kRotator, current_);
   if (!settings) Refuse(error);
   return settings;
 }

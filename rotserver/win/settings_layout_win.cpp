@@ -152,8 +152,7 @@ DialogTemplate BuildSettingsTemplate() {
     t.Add(kButton, "Network (blank: off)", -1, BS_GROUPBOX, 7, group_top, kWidth - 14,
           static_cast<short>(y - group_top));
     y += 6;
-    t.Add(kButton, "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, kWidth - 7 - 50 - 4 - 50, y, 50,
-          14);
+    t.Add(kButton, "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, kWidth - 7 - 50 - 4 - 50, y, 50, 14);
     t.Add(kButton, "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, kWidth - 7 - 50, y, 50, 14);
     return static_cast<short>(y + 14 + 7);
   };

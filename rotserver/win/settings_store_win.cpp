@@ -76,7 +76,8 @@ StoredSettings ReadStoredSettings() {
   return stored;
 }
 
-bool Save(const Settings& settings, std::string* error, const std::vector<const SettingRow*>& rows) {
+bool Save(const Settings& settings, std::string* error,
+          const std::vector<const SettingRow*>& rows) {
   LONG rc = ERROR_SUCCESS;
   winui::RegKey key = winui::RegKey::Create(HKEY_CURRENT_USER, wire::kSettingsKey,
                                             KEY_SET_VALUE | KEY_QUERY_VALUE, &rc);
@@ -119,8 +120,7 @@ Settings LoadUsableSettings() {
   return CheckStoredSettings(ReadStoredSettings()).settings;
 }
 
-bool SaveSettings(const Settings& settings, std::string* error,
-                  std::optional<SettingScope> scope) {
+bool SaveSettings(const Settings& settings, std::string* error, std::optional<SettingScope> scope) {
   std::vector<const SettingRow*> rows;
   for (const SettingRow& row : SettingRows())
     if (!scope || row.scope == *scope) rows.push_back(&row);

@@ -271,17 +271,17 @@ TEST(RotServerSettingsTable, EachRowIsItsOwnAndItsDefaultPassesItsCheck) {
 // Nothing but a port's or a host's name reaches rotctld's command line or a socket.
 TEST(RotServerSettingsChecks, PortsAndAddressesHoldOnlyWhatSuchNamesCanHold) {
   SettingsError error;
-  for (const char* device : {"COM9\" -s 1200 -C post_write_delay=5000 \"x", "COM3 -s 1200",
-                             "COM0", "COM257", "LPT1", "COM3;", "rotor:0", "-m 1:4533",
-                             "host name:4533", "h\":4533"}) {
+  for (const char* device :
+       {"COM9\" -s 1200 -C post_write_delay=5000 \"x", "COM3 -s 1200", "COM0", "COM257", "LPT1",
+        "COM3;", "rotor:0", "-m 1:4533", "host name:4533", "h\":4533"}) {
     SettingsText text = Valid();
     text.rotctld_device = device;
     EXPECT_FALSE(ParseSettings(text, &error)) << device;
     EXPECT_EQ(error.field, "Serial port") << device;
     EXPECT_NE(error.message.find("COM1 to COM256"), std::string::npos) << error.message;
   }
-  for (const char* device : {"", "COM1", "com256", "\\\\.\\COM12", "rotor.lan:4533", "[::1]:4533",
-                             "192.168.1.20:23"}) {
+  for (const char* device :
+       {"", "COM1", "com256", "\\\\.\\COM12", "rotor.lan:4533", "[::1]:4533", "192.168.1.20:23"}) {
     SettingsText text = Valid();
     text.rotctld_device = device;
     EXPECT_TRUE(ParseSettings(text, &error)) << device << ": " << error.message;
@@ -405,8 +405,8 @@ TEST(RotServerPlacement, AWindowBoxIsFittedIntoTheWorkArea) {
   EXPECT_TRUE(same(FitWindowBox({5000, 4000, 320, 620}, work, 100), {960, 364, 320, 620}));
   EXPECT_TRUE(same(FitWindowBox({-40, -30, 20, 10}, work, 100), {0, 0, 100, 100}));
   EXPECT_TRUE(same(FitWindowBox({30, 30, 320, 620}, work, 100), {30, 30, 320, 620}));
-  EXPECT_TRUE(same(FitWindowBox({100, 50, 320, 620}, {-1280, 0, 1280, 1024}, 100),
-                   {-320, 50, 320, 620}))
+  EXPECT_TRUE(
+      same(FitWindowBox({100, 50, 320, 620}, {-1280, 0, 1280, 1024}, 100), {-320, 50, 320, 620}))
       << "a monitor left of the main one";
 }
 
