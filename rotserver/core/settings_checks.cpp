@@ -75,7 +75,7 @@ std::optional<int> Port(std::string_view text) {
 }
 
 // Splits "host:port" or "[v6]:port"; the host without brackets, `bracketed` telling which.
-std::optional<HostPort> Split(std::string_view text, bool* bracketed) {
+std::optional<NetAddress> Split(std::string_view text, bool* bracketed) {
   const std::size_t colon = text.rfind(':');
   if (colon == std::string_view::npos) return std::nullopt;
   std::string_view host = text.substr(0, colon);
@@ -86,7 +86,7 @@ std::optional<HostPort> Split(std::string_view text, bool* bracketed) {
   }
   std::optional<int> port = Port(text.substr(colon + 1));
   if (!port) return std::nullopt;
-  return HostPort{std::string(host), *port};
+  return NetAddress{std::string(host), *port};
 }
 
 }  // namespace
@@ -115,21 +115,21 @@ bool HasControlCharacter(std::string_view text) {
   return false;
 }
 
-std::optional<HostPort> ParseHostPort(std::string_view text) {
+std::optional<NetAddress> ParseHostPort(std::string_view text) {
   bool bracketed = false;
-  std::optional<HostPort> out = Split(text, &bracketed);
+  std::optional<NetAddress> out = Split(text, &bracketed);
   if (!out || (!bracketed && !IsHostName(out->host))) return std::nullopt;
   return out;
 }
 
-std::optional<HostPort> ParseListenAddress(std::string_view text, bool port_alone) {
+std::optional<NetAddress> ParseListenAddress(std::string_view text, bool port_alone) {
   if (port_alone && text.find(':') == std::string_view::npos) {
     std::optional<int> port = Port(text);
     if (!port) return std::nullopt;
-    return HostPort{"127.0.0.1", *port};
+    return NetAddress{"127.0.0.1", *port};
   }
   bool bracketed = false;
-  std::optional<HostPort> out = Split(text, &bracketed);
+  std::optional<NetAddress> out = Split(text, &bracketed);
   if (!out || (!bracketed && !IsIpv4(out->host))) return std::nullopt;
   return out;
 }

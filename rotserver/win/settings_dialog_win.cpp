@@ -66,7 +66,7 @@ std::string NetworkWarning(const std::string& rotctld, const std::string& n1mm) 
   std::string open;
   for (const auto& [name, text, alone] :
        {std::tuple{"rotctld clients", rotctld, false}, std::tuple{"N1MM commands", n1mm, true}}) {
-    std::optional<HostPort> at = ParseListenAddress(Trimmed(text), alone);
+    std::optional<NetAddress> at = ParseListenAddress(Trimmed(text), alone);
     if (at && !IsLoopback(at->host)) open += std::string(open.empty() ? "" : " and ") + name;
   }
   if (open.empty()) return "";
