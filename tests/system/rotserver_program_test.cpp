@@ -51,8 +51,13 @@ TEST_F(RotServerProgram, FirstStartOpensOnRotctldThenAsksForTheStation) {
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   SetEnvironmentVariableA("PATH", old_path.c_str());
   HWND dialog = nullptr;
+  // Visible once WM_INITDIALOG has filled its fields.
   ASSERT_TRUE(WaitUntil(
-      [&] { return (dialog = FindWindowA("#32770", rotserver::kSettingsDialogTitle)); }, 15s))
+      [&] {
+        return (dialog = FindWindowA("#32770", rotserver::kSettingsDialogTitle)) &&
+               IsWindowVisible(dialog);
+      },
+      15s))
       << "no settings dialog on the first start";
   EXPECT_EQ(harness::WindowText(GetDlgItem(dialog, rotserver::kIdBackend)), "rotctld");
   EXPECT_EQ(harness::WindowText(GetDlgItem(dialog, rotserver::kIdRotctldPath)),
