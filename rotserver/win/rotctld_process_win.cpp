@@ -8,8 +8,8 @@
 
 #include "rotserver/core/rotctld_reply.h"
 #include "rotserver/core/rotctld_setup.h"
-#include "rotserver/win/settings_store_win.h"
 #include "toolkit/job_win.h"
+#include "winui/gdi_objects_win.h"
 #include "winui/windows_error_text_win.h"
 
 namespace rotserver {
@@ -26,21 +26,25 @@ class OutputReader {
  public:
   OutputReader() {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    if (CreatePipe(&read_, &write_, &sa, 0)) SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &sa, 0)) return;
+    read_.Reset(read);
+    write_.Reset(write);
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
   }
   ~OutputReader() {
-    CloseWriteEnd();
+    write_.Reset();
     if (thread_.joinable()) thread_.join();
-    if (read_) CloseHandle(read_);
   }
-  HANDLE write_end() const { return write_; }
+  HANDLE write_end() const { return write_.get(); }
   // After the start: only the child holds the write end now.
   void Start() {
-    CloseWriteEnd();
+    write_.Reset();
     thread_ = std::thread([this] {
       char buffer[4096];
       DWORD n = 0;
-      while (ReadFile(read_, buffer, sizeof buffer, &n, nullptr) && n) text_.append(buffer, n);
+      while (ReadFile(read_.get(), buffer, sizeof buffer, &n, nullptr) && n)
+        text_.append(buffer, n);
     });
   }
   // Once the program (and everything it started) has ended.
@@ -50,11 +54,7 @@ class OutputReader {
   }
 
  private:
-  void CloseWriteEnd() {
-    if (write_) CloseHandle(write_);
-    write_ = nullptr;
-  }
-  HANDLE read_ = nullptr, write_ = nullptr;
+  winui::KernelHandle read_, write_;
   std::thread thread_;
   std::string text_;
 };
@@ -158,10 +158,11 @@ CapturedRun RunCaptured(const std::string& command_line, unsigned timeout_ms) {
     run.error = StartError(command_line, child.error);
     return run;
   }
+  winui::KernelHandle process(child.process);
   run.started = true;
   output.Start();
-  WaitForSingleObject(child.process, timeout_ms);
-  CloseHandle(child.process);
+  WaitForSingleObject(process.get(), timeout_ms);
+  process.Reset();
   job.KillAll();
   run.output = output.Finish();
   return run;
@@ -192,14 +193,15 @@ TestOutcome TestRotctld(const Settings& settings, const std::string& model_name,
   toolkit::Job job;
   toolkit::Job::Started child = job.Launch(command_line, {output.write_end(), std::nullopt, true});
   if (!child.process) return {false, StartError(command_line, child.error)};
+  winui::KernelHandle process(child.process);
   output.Start();
   TestOutcome outcome;
   TestConversation talk(deadline);
   bool listening = false;
   DWORD exit_code = STILL_ACTIVE;
   while (!listening && Now() < deadline) {
-    if (WaitForSingleObject(child.process, 0) == WAIT_OBJECT_0) {
-      GetExitCodeProcess(child.process, &exit_code);
+    if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process.get(), &exit_code);
       break;
     }
     listening = talk.Connect(port);
@@ -210,7 +212,7 @@ TestOutcome TestRotctld(const Settings& settings, const std::string& model_name,
   else if (exit_code == STILL_ACTIVE)
     outcome.text = "rotctld did not open port " + std::to_string(port) + " within " +
                    std::to_string(budget_ms / 1000) + " s";
-  CloseHandle(child.process);
+  process.Reset();
   job.KillAll();
   std::string said = output.Finish();
   if (!listening && exit_code != STILL_ACTIVE) outcome.text = EndedText(said, exit_code);

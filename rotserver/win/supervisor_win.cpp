@@ -25,7 +25,7 @@ constexpr std::int64_t kDrainMs = 500;
 
 // The reader thread: owns the pipe's read end, ends when the pipe breaks.
 void ReadPipe(HANDLE read, std::shared_ptr<PipeInbox> inbox) noexcept {
-  KernelHandle owned(read);
+  winui::KernelHandle owned(read);
   try {
     char buffer[4096];
     DWORD got = 0;
@@ -139,7 +139,7 @@ void Supervisor::Start(std::int64_t now) {
                          ": no pipe for its output: " + winui::ErrorText(GetLastError()));
     return;
   }
-  KernelHandle read_end(read), write_end(write);
+  winui::KernelHandle read_end(read), write_end(write);
   SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
   PROCESS_INFORMATION pi{};
   bool listed = false;
@@ -159,8 +159,8 @@ void Supervisor::Start(std::int64_t now) {
   } catch (...) {
     inbox_->ended = true;  // no thread: its output is not read
   }
-  ResumeThread(pi.hThread);
-  CloseHandle(pi.hThread);
+  winui::KernelHandle thread(pi.hThread);
+  ResumeThread(thread.get());
   policy_.Started(now);
   Event("supervisor: started pid=" + std::to_string(pid_) + (in_job ? " job=yes" : " job=no") +
         (listed ? " inherits=pipe" : " inherits=all") +

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "bridge/dde/dde_client_conv_win.h"
-#include "bridge/dde/dde_mgr_win.h"
 #include "dde_support.h"
 #include "harness.h"
 
@@ -11,14 +10,13 @@ using namespace harness;
 using namespace ddetest;
 using namespace std::chrono_literals;
 using vexal::dde::TDdeClientConv;
-using vexal::dde::TDdeMgr;
 using Lines = std::vector<std::string>;
 
 namespace {
 
-class DdeClient : public ::testing::Test {
+class DdeClient : public BridgeDdeTest {
  protected:
-  DdeClient() : dir_(TestDir()) {
+  DdeClient() {
     conv_.OnOpen = [this](TDdeClientConv& c) {
       events_.push_back(&c == &conv_ && c.Connected() ? "open" : "open?");
     };
@@ -44,14 +42,9 @@ class DdeClient : public ::testing::Test {
     return Quote(SimPath()) + " --service " + service + " --log " + Quote(log);
   }
 
-  std::string dir_;
-  Job job_;
-  TDdeMgr mgr_;
   TDdeClientConv conv_;
   std::vector<std::string> events_;
 };
-
-}  // namespace
 
 TEST_F(DdeClient, RunningServerIsLinkedWithoutStartAndGetsExactBytes) {
   auto server = StartSimServer(job_, "", dir_ + "\\server.log");
@@ -81,7 +74,7 @@ TEST_F(DdeClient, ManyAsynchronousExecutesAllArriveInOrder) {
   ASSERT_TRUE(ServerGot(40));
   auto hex = ReceivedHex(ServerLog());
   for (int i = 0; i < 40; ++i)
-    EXPECT_EQ(hex[i], "3" + std::to_string(i % 10) + " 0D 0A 00") << "execute " << i;
+    EXPECT_EQ(hex[i], '3' + std::to_string(i % 10) + " 0D 0A 00") << "execute " << i;
 }
 
 TEST_F(DdeClient, UnlinkRaisesCloseBeforeDisconnectingAndOnlyOnce) {
@@ -197,3 +190,5 @@ TEST_F(DdeClient, CloseHandlerErrorStillEndsTheConversation) {
   EXPECT_NO_THROW(conv_.Unlink());
   EXPECT_EQ(closes, 1);
 }
+
+}  // namespace

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "bridge/dde/dde_client_conv_win.h"
-#include "bridge/dde/dde_mgr_win.h"
-#include "bridge/dde/dde_server_conv_win.h"
 #include "dde_support.h"
 #include "harness.h"
 
@@ -13,43 +11,14 @@ using namespace harness;
 using namespace ddetest;
 using namespace std::chrono_literals;
 using vexal::dde::TDdeClientConv;
-using vexal::dde::TDdeMgr;
-using vexal::dde::TDdeServerConv;
 using Lines = std::vector<std::string>;
 
 namespace {
 
-class DdeLoop : public ::testing::Test {
+class DdeLoop : public BridgeDdeTest {
  protected:
-  DdeLoop() : status_("AntDaten") {
-    status_.OnExecuteMacro = [this](TDdeServerConv&, const Lines& msg) { macros_.push_back(msg); };
-  }
-
-  void StartRotator(const std::string& options) {
-    rotator_ = StartSimServer(job_, "--simulate --bridge " + mgr_.ServiceName() + " " + options,
-                              TestDir() + "\\rotator.log");
-  }
-
-  bool SawAzimuth(const std::string& tenths) {
-    return WaitUntil([&] { return !macros_.empty() && macros_.back()[0] == tenths; }, 20s);
-  }
-
-  // Directions reported since macro `from`.
-  std::vector<std::string> DirectionsSince(std::size_t from) {
-    std::vector<std::string> dirs;
-    for (std::size_t i = from; i < macros_.size(); ++i) dirs.push_back(macros_[i][2]);
-    return dirs;
-  }
-
-  Job job_;
-  TDdeMgr mgr_;
-  TDdeServerConv status_;
   TDdeClientConv command_;
-  std::vector<Lines> macros_;
-  std::unique_ptr<Child> rotator_;
 };
-
-}  // namespace
 
 TEST_F(DdeLoop, RotatorTurnsToEachTargetAndReportsOnTheWay) {
   StartRotator("--speed 90 --rate 10 --start 10 --range-mode 1");
@@ -84,3 +53,5 @@ TEST_F(DdeLoop, RotatorSwitchedOffReportsTheOffMark) {
   WaitUntil([&] { return macros_.size() >= after + 5; }, 10s);
   for (std::size_t i = after; i < macros_.size(); ++i) EXPECT_EQ(macros_[i][0], "-100000");
 }
+
+}  // namespace

@@ -17,23 +17,10 @@ using harness::WaitUntil;
 
 namespace {
 
-class RotServerProgram : public ::testing::Test {
+class RotServerProgram : public rstest::RotServerTest {
  protected:
-  void SetUp() override {
-    harness::DeleteVexalKey();
-    dir_ = harness::TestDir();
-  }
-  void TearDown() override {
-    job_.KillAll();
-    harness::DeleteVexalKey();
-  }
-
-  harness::Job job_;
-  std::string dir_;
   rstest::FakeBridge bridge_;
 };
-
-}  // namespace
 
 // The first start with rotctld.exe on PATH: the settings open on rotctld, no rotator is
 // reported while nothing is chosen (nothing simulated passes for a real one), Logger32-Vexal is
@@ -51,11 +38,12 @@ TEST_F(RotServerProgram, FirstStartOpensOnRotctldThenAsksForTheStation) {
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   SetEnvironmentVariableA("PATH", old_path.c_str());
   HWND dialog = nullptr;
-  // Visible once WM_INITDIALOG has filled its fields.
+  // Shown once the modal loop idles, after WM_INITDIALOG has filled it: found earlier, its
+  // fields may still be empty.
   ASSERT_TRUE(WaitUntil(
       [&] {
-        return (dialog = FindWindowA("#32770", rotserver::kSettingsDialogTitle)) &&
-               IsWindowVisible(dialog);
+        dialog = FindWindowA("#32770", rotserver::kSettingsDialogTitle);
+        return dialog && IsWindowVisible(dialog);
       },
       15s))
       << "no settings dialog on the first start";
@@ -198,3 +186,5 @@ TEST_F(RotServerProgram, UnknownStoredBackendDrivesNoRotatorAndOpensTheSettingsM
       5s))
       << "the backend field is not marked";
 }
+
+}  // namespace

@@ -205,7 +205,7 @@ TEST_F(RotServerSetup, FirstStartWithOnlyTheDialogReachesTheRotatorAndTurnsItFro
   EXPECT_EQ(Stored("RotctldModel"), "603");
   EXPECT_EQ(Stored("RotctldPort"), "COM3");
   EXPECT_EQ(Stored("RotctldCommand"), "") << "nothing typed under Advanced";
-  EXPECT_EQ(Stored("Program"), "\"" + rstest::RotServerPath() + "\"")
+  EXPECT_EQ(Stored("Program"), '"' + rstest::RotServerPath() + '"')
       << "the bridge learns where RotServer is";
 
   // RotServer links to a bridge window as it finds one. The target waits for that link: sent
@@ -375,7 +375,7 @@ TEST_F(RotServerProgramValue, WrittenAtStartWhenItNamesAFileThatIsGone) {
   rstest::RotServer* server = nullptr;
   StartAndWaitForDecision(server);
   std::unique_ptr<rstest::RotServer> owned(server);
-  EXPECT_EQ(Stored("Program"), "\"" + rstest::RotServerPath() + "\"");
+  EXPECT_EQ(Stored("Program"), '"' + rstest::RotServerPath() + '"');
   EXPECT_TRUE(server->WaitLog("notice Logger32-Vexal will start this RotServer", 5s));
 }
 

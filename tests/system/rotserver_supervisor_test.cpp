@@ -11,11 +11,10 @@ using harness::WaitUntil;
 
 namespace {
 
-class RotServerSupervisor : public ::testing::Test {
+class RotServerSupervisor : public rstest::RotServerTest {
  protected:
   void SetUp() override {
-    harness::DeleteVexalKey();
-    dir_ = harness::TestDir();
+    RotServerTest::SetUp();
     started_log_ = dir_ + "\\stand-in.log";
     // Nothing listens on port 9: the link itself is not what these tests look at.
     rotserver::Settings settings = rstest::RotctldSettings("127.0.0.1:9");
@@ -25,8 +24,7 @@ class RotServerSupervisor : public ::testing::Test {
   }
   void TearDown() override {
     ddetest::KillLoggedStarts(started_log_);
-    job_.KillAll();
-    harness::DeleteVexalKey();
+    RotServerTest::TearDown();
   }
 
   // Process ids of the stand-in's starts, in order.
@@ -55,12 +53,8 @@ class RotServerSupervisor : public ::testing::Test {
     CloseHandle(process);
   }
 
-  harness::Job job_;
-  std::string dir_;
   std::string started_log_;
 };
-
-}  // namespace
 
 TEST_F(RotServerSupervisor, CommandStartedRestartedAfterAKillAndEndedWithRotServer) {
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
@@ -88,3 +82,5 @@ TEST_F(RotServerSupervisor, CommandEndsEvenWhenRotServerIsKilled) {
   EXPECT_TRUE(WaitUntil([&] { return !Running(pid); }, 10s))
       << "rotctld outlived RotServer; " << ddetest::LinesWith(server.Log(), "supervisor")[0];
 }
+
+}  // namespace
