@@ -20,6 +20,8 @@ ULONGLONG Now() {
   return GetTickCount64();
 }
 
+constexpr std::size_t kOutputLimit = 256 * 1024;
+
 // The program's output, read on a thread of its own until every writer has gone, so that a
 // chatty program never blocks on a full pipe.
 class OutputReader {
@@ -43,8 +45,9 @@ class OutputReader {
     thread_ = std::thread([this] {
       char buffer[4096];
       DWORD n = 0;
+      // Read to the end, kept up to a bound: rotctld's longest answer ("-l") is a few KB.
       while (ReadFile(read_.get(), buffer, sizeof buffer, &n, nullptr) && n)
-        text_.append(buffer, n);
+        if (text_.size() < kOutputLimit) text_.append(buffer, n);
     });
   }
   // Once the program (and everything it started) has ended.

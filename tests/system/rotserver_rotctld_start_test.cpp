@@ -6,6 +6,8 @@
 // Linux build would print to Wine's own output instead of the pipe.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "dde_support.h"
 #include "harness.h"
 #include "rotserver_support.h"
@@ -52,9 +54,10 @@ class RotServerRotctldStart : public rstest::RotServerTest {
   }
 
   // Nothing listens on port 9: the link is not what these tests look at.
-  void StoreCommand(const std::string& command) {
+  void StoreCommand(const std::string& command, const std::string& port = "") {
     rotserver::Settings settings = rstest::RotctldSettings("127.0.0.1:9");
     settings.rotctld_command = command;
+    settings.rotctld_device = port;
     rstest::StoreSettings(settings);
   }
   std::vector<std::string> Starts() const {
@@ -100,23 +103,42 @@ TEST_F(RotServerRotctldStart, MissingProgramIsNamedByItsPathAndTriedAfterGrowing
     pauses.push_back(After(failures[i], "restart_in_ms", ""));
   }
   EXPECT_EQ(pauses, (std::vector<std::string>{"1000", "2000", "4000", "8000"}));
-  EXPECT_NE(server.ChildText(rotserver::kIdStatusLine).find(missing), std::string::npos)
-      << server.ChildText(rotserver::kIdStatusLine);
+  EXPECT_NE(server.ChildText(rotserver::kIdStatusDetails).find(missing), std::string::npos)
+      << server.ChildText(rotserver::kIdStatusDetails);
   EXPECT_TRUE(Starts().empty()) << "something was started: " << Starts()[0];
 }
 
+// The status line says it in an operator's words, naming the port, with one countdown;
+// "Details…" keeps rotctld's own. The port is one Windows does not list (Wine lists COM1 for
+// /dev/ttyS0 and no more here): an unplugged USB adapter.
 TEST_F(RotServerRotctldStart, RotctldsOwnWordsReachTheLogAndTheStatusLineWhenItEnds) {
-  StoreCommand("\"" + StandInPath() +
-               "\" --out \"rotctld Hamlib 4.5.4\" --err \"rot_open: error = IO error\" --exit 2");
+  StoreCommand(
+      "\"" + StandInPath() +
+          "\" --out \"rotctld Hamlib 4.5.4\" --err \"rot_open: error = IO error\" --exit 2",
+      "COM9");
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   ASSERT_TRUE(server.WaitLog(" code=2 restart_in_ms=", 15s)) << "rotctld's end was not seen";
   std::vector<std::string> log = server.Log();
   EXPECT_EQ(LinesWith(log, "rotctld says: rotctld Hamlib 4.5.4").size(), 1u);
   EXPECT_EQ(LinesWith(log, "rotctld says: rot_open: error = IO error").size(), 1u);
   const std::string ended = "rotctld ended (exit code 2): rot_open: error = IO error";
+  auto details = [&] { return server.ChildText(rotserver::kIdStatusDetails); };
+  EXPECT_TRUE(WaitUntil([&] { return details().find(ended) != std::string::npos; }, 5s))
+      << details();
+  const std::regex shown(R"(COM9 is not there\. Plug in the controller's USB cable, or choose )"
+                         R"(the port Windows lists \(Settings\)\. Trying again in [0-9]+ s\.)");
+  const std::string text = server.ChildText(rotserver::kIdStatusLine);
+  EXPECT_TRUE(std::regex_match(text, shown)) << text;
+}
+
+// A DLL missing: Windows' loader ends the program with STATUS_DLL_NOT_FOUND before it runs.
+TEST_F(RotServerRotctldStart, MissingDllIsToldInAnOperatorsWords) {
+  StoreCommand("\"" + StandInPath() + "\" --exit -1073741515");  // 0xC0000135
+  rstest::RotServer server(job_, dir_ + "\\rotserver.log");
+  const std::regex shown(R"(rotctld\.exe cannot start: a DLL it needs is missing\. Choose the )"
+                         R"(one in Hamlib's bin folder \(Settings\)\. Trying again in [0-9]+ s\.)");
   EXPECT_TRUE(WaitUntil(
-      [&] { return server.ChildText(rotserver::kIdStatusLine).find(ended) != std::string::npos; },
-      5s))
+      [&] { return std::regex_match(server.ChildText(rotserver::kIdStatusLine), shown); }, 15s))
       << server.ChildText(rotserver::kIdStatusLine);
 }
 
