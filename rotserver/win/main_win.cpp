@@ -195,13 +195,14 @@ void App::FirstStart() {
 
 void App::NoticeWindowProblems(const std::vector<SettingsProblem>& problems) {
   if (problems.empty()) return;
-  std::string text;
+  // The status line has room for the names; each whole message goes to the log.
+  std::string names;
   for (const SettingsProblem& problem : problems) {
     Log("settings problem field=\"" + problem.field + "\" " + problem.message);
-    text += problem.message + " ";
+    if (!names.empty()) names += ", ";
+    names += problem.field;
   }
-  Notice(text + (problems.size() == 1 ? "Its default is" : "Their defaults are") +
-         " used until set again.");
+  Notice("Stored " + names + " cannot be used: defaults for now.");
 }
 
 void App::OnCommand(std::string_view bytes) {

@@ -90,10 +90,11 @@ TEST_F(RotServerProgram, BadWindowValuesLeaveTheRotatorRunningAndStayStored) {
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   EXPECT_TRUE(server.WaitLog("bridge program: left as it was", 10s));
   EXPECT_TRUE(bridge_.WaitAzimuth(0, 10s)) << "the rotator is not reported";
-  EXPECT_TRUE(server.WaitLog("notice Station must be a locator", 5s));
+  EXPECT_TRUE(server.WaitLog("settings problem field=\"Presets\" Preset 1 must be", 5s));
   EXPECT_TRUE(WaitUntil(
       [&] {
-        return server.ChildText(rotserver::kIdStatusLine).find("Preset 1 must be") !=
+        return server.ChildText(rotserver::kIdStatusLine).find(
+                   "Stored Station, Presets, Stay on top cannot be used: defaults for now.") !=
                std::string::npos;
       },
       5s))
