@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "rotserver/core/rotctld_setup.h"
 #include "rotserver/core/settings.h"
 
 namespace rotserver {
@@ -22,10 +23,6 @@ CapturedRun RunCaptured(const std::string& command_line, unsigned timeout_ms);
 // A TCP port on 127.0.0.1 that nothing listens on now; 0 when none could be had.
 int SpareLoopbackPort();
 
-struct TestOutcome {
-  bool answered = false;
-  std::string text;  // "GS-232B answers: azimuth 123°, range -180..450", or what went wrong
-};
 // The Test of the settings dialog, for `settings` with a chosen model (`model_name` names it in
 // the answer). Takes at most about `budget_ms`.
 TestOutcome TestRotctld(const Settings& settings, const std::string& model_name,
