@@ -47,15 +47,9 @@ std::string StatusMacroText(long long azimuth_tenths, long long direction, long 
 inline constexpr int kCommandLines = 3;
 
 // The settings under HKEY_CURRENT_USER. The bridge reads kProgramValue; RotServer keeps its own
-// values beside it.
+// values beside it (their names are in RotServer's table of settings).
 inline constexpr char kSettingsKey[] = "Software\\Vexal";
-inline constexpr char kProgramValue[] = "Program";         // the rotator server's program path
-inline constexpr char kBackendValue[] = "RotatorBackend";  // "rotctld" / "simulated"
-inline constexpr char kRotctldAddressValue[] = "RotctldAddress";
-inline constexpr char kRotctldCommandValue[] = "RotctldCommand";
-inline constexpr char kOffsetValue[] = "CalibrationOffset";
-inline constexpr char kRangeModeValue[] = "RangeMode";
-inline constexpr char kPollValue[] = "PollInterval";
+inline constexpr char kProgramValue[] = "Program";  // the rotator server's program path
 
 // The service-name rule: the file-name part of `program` (after the last '\' or ':') without
 // its last 4 characters, whatever they are; empty when that part has 4 characters or fewer.

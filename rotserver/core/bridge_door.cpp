@@ -1,6 +1,7 @@
 #include "rotserver/core/bridge_door.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "rotserver/core/bridge_macro.h"
 #include "toolkit/byte_text.h"
@@ -48,12 +49,20 @@ DoorRequest BridgeDoor::OnCommand(std::string_view bytes) const {
   return request;
 }
 
-std::string BridgeDoor::StatusMacro(const std::optional<Reading>& reading) {
-  if (!reading) return wire::StatusMacroText(wire::kOffTenths, 0, range_mode_);
+int RangeModeFor(double min_az, int offset_deg) {
+  double stop = std::fmod(min_az + offset_deg, 360.0);
+  if (stop < 0) stop += 360.0;
+  return stop > 90.0 && stop < 270.0 ? 0 : 1;
+}
+
+std::string BridgeDoor::StatusMacro(const std::optional<Reading>& reading,
+                                    const std::optional<Range>& limits) {
+  const int range_mode = limits ? RangeModeFor(limits->min_az, 0) : 1;
+  if (!reading) return wire::StatusMacroText(wire::kOffTenths, 0, range_mode);
   int tenths = CompassTenths(reading->compass);
   recent_tenths_.push_back(tenths);
   if (recent_tenths_.size() > kRecentMacros) recent_tenths_.pop_front();
-  return wire::StatusMacroText(tenths, reading->direction, range_mode_);
+  return wire::StatusMacroText(tenths, reading->direction, range_mode);
 }
 
 }  // namespace rotserver

@@ -13,19 +13,24 @@
 
 namespace rotserver {
 
+// Where the rotator's end stop lies, as the bridge's status macro tells it (its line 7):
+// 0 for a stop in the south half (a -180..180 rotator), 1 for one in the north half (0..360,
+// 0..450). `min_az` is the rotator's lower limit, `offset_deg` the calibration offset.
+int RangeModeFor(double min_az, int offset_deg);
+
 class BridgeDoor {
  public:
-  explicit BridgeDoor(int range_mode) : range_mode_(range_mode) {}
 
   // The bytes as executed. The greeting is kNothing; anything that is no target command, and
   // targets beyond 3600 tenths either way, are kBad with the reason.
   DoorRequest OnCommand(std::string_view bytes) const;
   // Ten lines, each ending CR LF (the caller adds the NUL): the reading as compass tenths, the
-  // turning direction, the range mode; the off mark without a live reading.
-  std::string StatusMacro(const std::optional<Reading>& reading);
+  // turning direction, the range mode (from `limits`, compass degrees; 1 while unknown); the
+  // off mark without a live reading.
+  std::string StatusMacro(const std::optional<Reading>& reading,
+                          const std::optional<Range>& limits);
 
  private:
-  int range_mode_;
   std::deque<int> recent_tenths_;  // line 1 of the last status macros that had a reading
 };
 

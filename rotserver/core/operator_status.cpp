@@ -23,7 +23,7 @@ struct Row {
   Needs needs = Needs::kNothing;
 };
 
-constexpr Row kRows[] = {
+constexpr Row kWordRows[] = {
     // Windows' loader: a DLL missing, too old, or for the other bitness.
     {R"(0xC0000135|3221225781|DLL[^;]*missing|missing[^;]*DLL)",
      "rotctld.exe cannot start: a DLL it needs is missing. Choose the one in Hamlib's bin "
@@ -116,17 +116,17 @@ std::string Filled(std::string words, const ViewState& state, const StatusContex
 std::string Known(const std::string& chain, const ViewState& state, const StatusContext& context) {
   static const std::vector<std::regex> patterns = [] {
     std::vector<std::regex> compiled;
-    for (const Row& row : kRows) compiled.emplace_back(row.pattern, std::regex::ECMAScript);
+    for (const Row& row : kWordRows) compiled.emplace_back(row.pattern, std::regex::ECMAScript);
     return compiled;
   }();
   for (std::size_t i = 0; i < patterns.size(); ++i) {
-    const Needs needs = kRows[i].needs;
+    const Needs needs = kWordRows[i].needs;
     if ((needs == Needs::kPortAbsent && context.listing != PortListing::kAbsent) ||
         (needs == Needs::kSupervised && !context.supervised))
       continue;
     std::smatch match;
     if (std::regex_search(chain, match, patterns[i]))
-      return Filled(match.format(kRows[i].words), state, context);
+      return Filled(match.format(kWordRows[i].words), state, context);
   }
   return {};
 }

@@ -1,5 +1,7 @@
 #include "rotserver/core/rotctld_setup.h"
 
+#include "wire/wire.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -182,9 +184,8 @@ std::optional<FoundRotctld> FindRotctld(const RotctldPlaces& places,
 ProgramChoice ChooseProgram(const std::optional<std::string>& stored, const std::string& own_path,
                             const std::function<bool(const std::string&)>& exists) {
   if (!stored) return ProgramChoice::kWrite;
-  std::string path(Trimmed(*stored));
-  if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
-    path = path.substr(1, path.size() - 2);
+  // Read as the bridge reads it: a quoted program may be followed by its arguments.
+  const std::string path(Trimmed(wire::ProgramPath(std::string(Trimmed(*stored)))));
   if (Lower(path) == Lower(own_path)) return ProgramChoice::kOurs;
   if (path.empty() || !exists(path)) return ProgramChoice::kWrite;
   return ProgramChoice::kAskFirst;

@@ -15,13 +15,16 @@ namespace {
 
 constexpr char kNoRotatorLabel[] = "no rotator";
 
-// The simulated rotator's range follows the range mode the bridge is told: -180..180 for
-// mode 0, 0..360 for mode 1; it turns at a real rotator's pace.
+// The simulated rotator has the range chosen for the rotator (0..360 when none is), and turns
+// at a real rotator's pace.
 SimulatedConfig SimulatedFor(const Settings& settings) {
   SimulatedConfig config;
   config.speed_dps = 6;
-  config.min_az = settings.range_mode == 0 ? -180 : 0;
-  config.max_az = settings.range_mode == 0 ? 180 : 360;
+  std::optional<RotatorRange> range;
+  if (ParseRotatorRange(settings.rotator_range, &range) && range) {
+    config.min_az = range->min_az;
+    config.max_az = range->max_az;
+  }
   return config;
 }
 

@@ -24,6 +24,7 @@
 #include "rotserver/win/doors_win.h"
 #include "rotserver/win/main_window_win.h"
 #include "rotserver/win/program_value_win.h"
+#include "rotserver/win/rotctld_locate_win.h"
 #include "rotserver/win/settings_store_win.h"
 #include "wire/wire.h"
 
@@ -33,6 +34,7 @@ namespace {
 constexpr UINT kTickMs = 50;     // drives the backend
 constexpr UINT kReportMs = 250;  // status macro to the bridge and the window: 4 a second
 constexpr Millis kFaultShownMs = 30000;  // long enough to be read from across the shack
+constexpr char kNotSetUp[] = "not set up yet: choose the rotator in Settings";
 
 Millis Now() {
   return static_cast<Millis>(GetTickCount64());
@@ -63,8 +65,13 @@ class App {
   void Rebuild(const Settings& settings);
   // The network doors as the settings say, opened, moved or closed.
   void UseDoors();
-  // The stored settings cannot be used: no rotator until the operator mends them.
-  void UseNoRotator(const LoadedSettings& loaded);
+  // No rotator until the operator sets it up or mends the stored settings: `why` in words.
+  void UseNoRotator(const std::string& why, const std::vector<SettingsProblem>& problems);
+  // Nothing of the rotator stored: the settings open on rotctld when rotctld.exe is found,
+  // then the station is asked for (Skip allowed).
+  void FirstStart();
+  // A bad value of the window's own is named; its default is used for this run.
+  void NoticeWindowProblems(const std::vector<SettingsProblem>& problems);
   void Log(const std::string& text) { log_.Line(text); }
   // An error caught where Windows called us: logged, and shown in the status line a while.
   void OnCallbackError(const std::string& text);
@@ -80,7 +87,7 @@ class App {
   StatusClient status_;
   Settings settings_;
   std::unique_ptr<Backend> backend_;
-  BridgeDoor bridge_door_{1};
+  BridgeDoor bridge_door_;
   Arbiter arbiter_;
   std::unique_ptr<NetworkDoors> doors_;
   std::unique_ptr<MainWindow> window_;
@@ -112,10 +119,14 @@ int App::Run() {
   Log("registered service=" + server_->service() + " topic=" + server_->topic());
 
   std::optional<LoadedSettings> stored = LoadSettings();
-  if (stored && !stored->problems.empty())
-    UseNoRotator(*stored);
+  if (!stored)
+    UseNoRotator(kNotSetUp, {});
+  else if (!stored->problems.empty()) {
+    settings_ = stored->settings;  // the doors' values that can be used
+    UseNoRotator(ProblemsText(stored->problems), stored->problems);
+  }
   else
-    Rebuild(stored ? stored->settings : Settings{});
+    Rebuild(stored->settings);
   WindowActions actions;
   actions.turn_to = [this](double compass) {
     TurnOutcome outcome =
@@ -128,9 +139,7 @@ int App::Run() {
     Log("operator stop");
   };
   actions.apply_settings = [this](const Settings& chosen) {
-    Settings settings = chosen;
-    ReadDoorSettings(&settings);  // kept beside the dialog's values, not among them
-    Rebuild(settings);
+    Rebuild(chosen);
   };
   actions.closed = [] { PostQuitMessage(0); };
   actions.offer_program = [this] {
@@ -147,9 +156,9 @@ int App::Run() {
   Log("bridge program: " + (claimed.empty() ? "left as it was" : claimed));
   Notice(claimed);
   Report();
+  if (stored) NoticeWindowProblems(stored->window_problems);
   if (!stored) {
-    Log("first start: settings dialog");
-    window_->OpenSettings(settings_);
+    FirstStart();
   } else if (!stored->problems.empty()) {
     // The first field is marked; the box names every value that cannot be used.
     SettingsProblem mark = stored->problems.front();
@@ -172,24 +181,46 @@ void App::Rebuild(const Settings& settings) {
   settings_ = settings;
   backend_.reset();  // the old supervised rotctld and socket go first
   backend_ = std::make_unique<Backend>(settings_, log_, Now());
-  bridge_door_ = BridgeDoor(settings_.range_mode);
+  bridge_door_ = BridgeDoor();
   UseDoors();
   Log("backend " + BackendLabel(settings_) + " offset=" + std::to_string(settings_.offset_deg) +
-      " range_mode=" + std::to_string(settings_.range_mode) +
+      " range=" + (settings_.rotator_range.empty() ? "reported" : settings_.rotator_range) +
       " poll_ms=" + std::to_string(settings_.poll_ms) +
       (settings_.rotctld_command.empty() ? "" : " command=" + settings_.rotctld_command));
 }
 
-void App::UseNoRotator(const LoadedSettings& loaded) {
-  settings_ = loaded.settings;
+void App::UseNoRotator(const std::string& why, const std::vector<SettingsProblem>& problems) {
   backend_.reset();
-  for (const SettingsProblem& problem : loaded.problems)
+  for (const SettingsProblem& problem : problems)
     Log("settings problem field=\"" + problem.field + "\" " + problem.message);
-  const std::string why = ProblemsText(loaded.problems);
   backend_ = std::make_unique<Backend>(log_, why);
-  bridge_door_ = BridgeDoor(settings_.range_mode);
+  bridge_door_ = BridgeDoor();
   UseDoors();
   Log("backend none: " + why);
+}
+
+void App::FirstStart() {
+  Settings first;
+  const std::optional<FoundRotctld> found = LocateRotctld();
+  if (found) first.backend = BackendKind::kRotctld;
+  Log("first start: settings dialog" + (found ? " on rotctld " + found->where : std::string()));
+  window_->OpenSettings(first);
+  if (LoadUsableSettings().station.empty()) {
+    Log("first start: station dialog");
+    PostMessageA(window_->hwnd(), WM_COMMAND, kIdMenuStation, 0);
+  }
+}
+
+void App::NoticeWindowProblems(const std::vector<SettingsProblem>& problems) {
+  if (problems.empty()) return;
+  // The status line has room for the names; each whole message goes to the log.
+  std::string names;
+  for (const SettingsProblem& problem : problems) {
+    Log("settings problem field=\"" + problem.field + "\" " + problem.message);
+    if (!names.empty()) names += ", ";
+    names += problem.field;
+  }
+  Notice("Stored " + names + " cannot be used: defaults for now.");
 }
 
 void App::OnCommand(std::string_view bytes) {
@@ -213,7 +244,7 @@ void App::OnCommand(std::string_view bytes) {
 void App::Report() {
   if (!backend_) return;
   Millis now = Now();
-  std::string macro = bridge_door_.StatusMacro(backend_->front().LiveReading(now));
+  std::string macro = bridge_door_.StatusMacro(backend_->front().LiveReading(now), backend_->front().Limits());
   macro.push_back('\0');
   StatusClient::Result result = status_.Send(macro, static_cast<DWORD>(now));
   if (macro != last_macro_ || result != last_result_)

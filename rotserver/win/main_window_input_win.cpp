@@ -175,7 +175,7 @@ void MainWindowImpl::OnPreset(int index) {
   Settings stored = LoadUsableSettings();
   stored.presets[static_cast<size_t>(index)].bearing_deg = Nudged(*state_.azimuth, 0);
   std::string error;
-  if (!SaveSettings(stored, &error, SettingsScope::kWindowOnly))
+  if (!SaveSettingValues(stored, &error, {kFieldPresets}))
     return Warn("The preset cannot be stored: " + error);
   UseSettings(stored);
   ShowPointerLine(preset.label + " now turns to " + BearingWords(preset.bearing_deg) + ".",

@@ -21,8 +21,8 @@ std::optional<std::string> StoredProgram() {
 
 std::string Write(const std::string& own) {
   if (!winui::SetUserString(wire::kSettingsKey, wire::kProgramValue, ProgramValueFor(own)))
-    return "Logger32-Vexal's registry value Program cannot be written";
-  return "Logger32-Vexal will start this RotServer (registry value Program set)";
+    return "Logger32-Vexal cannot be told to start this RotServer: its setting cannot be written";
+  return "Logger32-Vexal will start this RotServer";
 }
 
 }  // namespace
@@ -40,10 +40,10 @@ std::string ClaimProgramAsked(HWND owner) {
     case ProgramChoice::kOurs:
       return "Logger32-Vexal already starts this RotServer";
     case ProgramChoice::kAskFirst: {
-      const std::string question = "Logger32-Vexal now starts " + *stored +
+      const std::string question = "Logger32-Vexal now starts " + wire::ProgramPath(*stored) +
                                    ".\n\nLet it start this RotServer instead?\n" + own;
       if (MessageBoxA(owner, question.c_str(), "RotServer", MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return "Logger32-Vexal's Program left as it was";
+        return "Logger32-Vexal still starts " + wire::ProgramPath(*stored);
       return Write(own);
     }
     case ProgramChoice::kWrite:

@@ -36,6 +36,8 @@ void Enable(HWND dialog, int id, bool on) {
   EnableWindow(GetDlgItem(dialog, id), on);
 }
 
+}  // namespace
+
 // A combo box's chosen item, which during CBN_SELCHANGE its own text does not show yet; what
 // is typed when nothing is chosen.
 std::string ChosenText(HWND dialog, int id) {
@@ -48,8 +50,6 @@ std::string ChosenText(HWND dialog, int id) {
   text.resize(static_cast<size_t>(length));
   return text;
 }
-
-}  // namespace
 
 std::string ControlText(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);

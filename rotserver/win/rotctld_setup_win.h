@@ -22,6 +22,9 @@ namespace rotserver {
 inline constexpr UINT kTestDoneMessage = WM_APP + 18;
 
 std::string ControlText(HWND dialog, int id);
+// A combo box's chosen item, which during CBN_SELCHANGE its own text does not show yet; what
+// is typed when nothing is chosen.
+std::string ChosenText(HWND dialog, int id);
 
 class RotctldSetupPart {
  public:

@@ -22,7 +22,7 @@ enum SettingsControlId : int {
   kIdAddress,
   kIdCommand,  // Advanced: a whole command line typed by hand
   kIdOffset,
-  kIdRangeMode,
+  kIdRangeHelp,  // what the range tells Logger32-Vexal
   kIdPoll,
   kIdRotctldPath,  // rotctld.exe
   kIdBrowse,
@@ -35,6 +35,13 @@ enum SettingsControlId : int {
   kIdRangeMax,
   kIdTest,
   kIdTestResult,  // what the last Test found
+  // The network doors, off while blank.
+  kIdServeRotctld,
+  kIdServeN1mm,
+  kIdN1mmRotorName,
+  kIdN1mmStatusTo,
+  kIdHoldOff,
+  kIdNetworkWarning,  // in words, when a door is open to other computers
 };
 
 // Shows the dialog modally over `owner` with `current`. On OK with every field valid, stores

@@ -6,6 +6,7 @@
 
 #include "winui/registry_win.h"
 #include "winui/windows_error_text_win.h"
+#include "wire/wire.h"
 
 namespace rotserver {
 
@@ -55,32 +56,6 @@ StoredValue ReadStored(HKEY key, const char* name) {
   return {StoredValue::Kind::kString, text.substr(0, text.find('\0'))};
 }
 
-struct Field {
-  const char* value_name;
-  std::string SettingsText::*text;
-  StoredValue StoredSettings::*stored;
-};
-
-const Field kFields[] = {
-    {kValueBackend, &SettingsText::backend, &StoredSettings::backend},
-    {kValueAddress, &SettingsText::rotctld_address, &StoredSettings::rotctld_address},
-    {kValueCommand, &SettingsText::rotctld_command, &StoredSettings::rotctld_command},
-    {kValueOffset, &SettingsText::offset_deg, &StoredSettings::offset_deg},
-    {kValueRangeMode, &SettingsText::range_mode, &StoredSettings::range_mode},
-    {kValuePoll, &SettingsText::poll_ms, &StoredSettings::poll_ms},
-    {kValueRotctldPath, &SettingsText::rotctld_path, &StoredSettings::rotctld_path},
-    {kValueModel, &SettingsText::rotctld_model, &StoredSettings::rotctld_model},
-    {kValueDevice, &SettingsText::rotctld_device, &StoredSettings::rotctld_device},
-    {kValueSpeed, &SettingsText::rotctld_speed, &StoredSettings::rotctld_speed},
-    {kValueRotatorRange, &SettingsText::rotator_range, &StoredSettings::rotator_range},
-    {kValueStation, &SettingsText::station, &StoredSettings::station},
-    {kValuePresets, &SettingsText::presets, &StoredSettings::presets},
-    {kValueWindowBox, &SettingsText::window_box, &StoredSettings::window_box},
-    {kValueStayOnTop, &SettingsText::stay_on_top, &StoredSettings::stay_on_top},
-};
-constexpr std::size_t kFieldCount = sizeof kFields / sizeof kFields[0];
-constexpr std::size_t kFirstWindowField = 11;  // kValueStation
-
 bool PutBack(HKEY key, const char* name, const std::optional<RawValue>& before) {
   if (!before) {
     LONG rc = RegDeleteValueA(key, name);
@@ -90,58 +65,19 @@ bool PutBack(HKEY key, const char* name, const std::optional<RawValue>& before) 
                         static_cast<DWORD>(before->bytes.size())) == ERROR_SUCCESS;
 }
 
-// Every stored value; *rotator_stored tells whether any value of the rotator is among them.
-StoredSettings ReadStoredSettings(bool* rotator_stored) {
+StoredSettings ReadStoredSettings() {
   StoredSettings stored;
-  *rotator_stored = false;
   winui::RegKey key = winui::RegKey::Open(HKEY_CURRENT_USER, wire::kSettingsKey, KEY_QUERY_VALUE);
   if (!key) return stored;
-  for (std::size_t i = 0; i < kFieldCount; ++i) {
-    StoredValue& value = stored.*kFields[i].stored;
-    value = ReadStored(key.get(), kFields[i].value_name);
-    // The window's own values (its place at every close) do not make a set-up: without a
-    // rotator value this is still the first start.
-    if (i < kFirstWindowField && value.kind != StoredValue::Kind::kMissing) *rotator_stored = true;
+  for (const SettingRow& row : SettingRows()) {
+    StoredValue value = ReadStored(key.get(), row.value_name);
+    if (value.kind != StoredValue::Kind::kMissing) stored[row.value_name] = std::move(value);
   }
   return stored;
 }
 
-}  // namespace
-
-void ReadDoorSettings(Settings* settings) {
-  winui::RegKey key = winui::RegKey::Open(HKEY_CURRENT_USER, wire::kSettingsKey, KEY_QUERY_VALUE);
-  auto text = [&](const char* name) {
-    StoredValue value = key ? ReadStored(key.get(), name) : StoredValue{};
-    return value.kind == StoredValue::Kind::kString ? value.text : std::string();
-  };
-  settings->serve_rotctld = text("ServeRotctld");
-  settings->serve_n1mm = text("ServeN1mm");
-  settings->n1mm_rotor_name = text("N1mmRotorName");
-  settings->n1mm_status_to = text("N1mmStatusTo");
-  const std::string hold = text("HoldOffSeconds");
-  settings->hold_off_s = hold.size() <= 4 && !hold.empty() &&
-                                 hold.find_first_not_of("0123456789") == std::string::npos
-                             ? std::stoi(hold)
-                             : 0;
-}
-
-std::optional<LoadedSettings> LoadSettings() {
-  bool rotator_stored = false;
-  StoredSettings stored = ReadStoredSettings(&rotator_stored);
-  if (!rotator_stored) return std::nullopt;
-  LoadedSettings loaded = CheckStoredSettings(stored);
-  ReadDoorSettings(&loaded.settings);
-  return loaded;
-}
-
-Settings LoadUsableSettings() {
-  bool rotator_stored = false;
-  Settings settings = CheckStoredSettings(ReadStoredSettings(&rotator_stored)).settings;
-  ReadDoorSettings(&settings);
-  return settings;
-}
-
-bool SaveSettings(const Settings& settings, std::string* error, SettingsScope scope) {
+bool Save(const Settings& settings, std::string* error,
+          const std::vector<const SettingRow*>& rows) {
   LONG rc = ERROR_SUCCESS;
   winui::RegKey key = winui::RegKey::Create(HKEY_CURRENT_USER, wire::kSettingsKey,
                                             KEY_SET_VALUE | KEY_QUERY_VALUE, &rc);
@@ -151,28 +87,52 @@ bool SaveSettings(const Settings& settings, std::string* error, SettingsScope sc
                " cannot be opened: " + winui::ErrorText(static_cast<DWORD>(rc));
     return false;
   }
-  // The window's own values follow the rotator's in kFields.
-  const std::size_t first = scope == SettingsScope::kWindowOnly ? kFirstWindowField : 0;
-  std::vector<const Field*> fields;
-  for (std::size_t i = first; i < kFieldCount; ++i) fields.push_back(&kFields[i]);
   std::vector<std::optional<RawValue>> before;
-  for (const Field* field : fields) before.push_back(ReadRaw(key.get(), field->value_name));
-  const SettingsText text = FormatSettings(settings);
+  for (const SettingRow* row : rows) before.push_back(ReadRaw(key.get(), row->value_name));
   std::optional<std::string> failure = WriteAllOrNone(
-      fields.size(),
+      rows.size(),
       [&](std::size_t i) -> std::optional<std::string> {
-        const std::string& value = text.*fields[i]->text;
-        LONG rc = RegSetValueExA(key.get(), fields[i]->value_name, 0, REG_SZ,
+        const std::string value = rows[i]->write(settings);
+        LONG rc = RegSetValueExA(key.get(), rows[i]->value_name, 0, REG_SZ,
                                  reinterpret_cast<const BYTE*>(value.c_str()),
                                  static_cast<DWORD>(value.size() + 1));
         if (rc == ERROR_SUCCESS) return std::nullopt;
-        return std::string(fields[i]->value_name) +
+        return std::string(rows[i]->label) +
                " cannot be stored: " + winui::ErrorText(static_cast<DWORD>(rc));
       },
-      [&](std::size_t i) { return PutBack(key.get(), fields[i]->value_name, before[i]); });
+      [&](std::size_t i) { return PutBack(key.get(), rows[i]->value_name, before[i]); });
   if (!failure) return true;
   if (error) *error = *failure;
   return false;
+}
+
+}  // namespace
+
+std::optional<LoadedSettings> LoadSettings() {
+  StoredSettings stored = ReadStoredSettings();
+  // The window's own values (its place at every close) do not make a set-up: without a
+  // rotator value this is still the first start.
+  if (!RotatorStored(stored)) return std::nullopt;
+  return CheckStoredSettings(stored);
+}
+
+Settings LoadUsableSettings() {
+  return CheckStoredSettings(ReadStoredSettings()).settings;
+}
+
+bool SaveSettings(const Settings& settings, std::string* error, std::optional<SettingScope> scope) {
+  std::vector<const SettingRow*> rows;
+  for (const SettingRow& row : SettingRows())
+    if (!scope || row.scope == *scope) rows.push_back(&row);
+  return Save(settings, error, rows);
+}
+
+bool SaveSettingValues(const Settings& settings, std::string* error,
+                       std::initializer_list<const char*> labels) {
+  std::vector<const SettingRow*> rows;
+  for (const char* label : labels)
+    if (const SettingRow* row = FindSettingRow(label)) rows.push_back(row);
+  return Save(settings, error, rows);
 }
 
 }  // namespace rotserver

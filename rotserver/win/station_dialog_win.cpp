@@ -70,6 +70,8 @@ INT_PTR StationDialog::HandleMessage(UINT msg, WPARAM wp) {
 
 void StationDialog::OnInit() {
   SetDlgItemTextA(dialog_, ROTSERVER_STATION_FIELD, current_.station.c_str());
+  // Without a station there is no map; giving one is still the operator's choice.
+  if (current_.station.empty()) SetDlgItemTextA(dialog_, IDCANCEL, "Skip");
   for (int i = 0; i < kPresetCount; ++i) {
     const Preset& preset = current_.presets[static_cast<size_t>(i)];
     SetDlgItemTextA(dialog_, ROTSERVER_PRESET_LABEL + 2 * i, preset.label.c_str());
@@ -101,10 +103,10 @@ void StationDialog::OnOk() {
     text.presets += (i ? ";" : "") + one;
   }
   SettingsError error;
-  std::optional<Settings> settings = ParseSettings(text, &error);
+  std::optional<Settings> settings = ParseSettings(text, &error, SettingScope::kWindow, current_);
   if (!settings) return Refuse(error.message, ROTSERVER_STATION_FIELD);
   std::string store_error;
-  if (!SaveSettings(*settings, &store_error, SettingsScope::kWindowOnly)) {
+  if (!SaveSettingValues(*settings, &store_error, {kFieldStation, kFieldPresets})) {
     MessageBoxA(dialog_, ("The settings cannot be stored: " + store_error).c_str(),
                 kStationDialogTitle, MB_OK | MB_ICONERROR);
     return;

@@ -22,8 +22,10 @@ using rotserver::Settings;
 
 namespace {
 
-const char* const kValueNames[] = {"RotatorBackend", "CalibrationOffset", "RangeMode",
-                                   "RotctldAddress", "RotctldCommand",    "PollInterval"};
+const char* const kValueNames[] = {
+    "RotatorBackend", "CalibrationOffset", "RangeMode",    "RotctldAddress", "RotctldCommand",
+    "PollInterval",   "RotctldPath",       "RotctldModel", "RotatorRange",   "ServeRotctld",
+    "ServeN1mm",      "N1mmRotorName",     "N1mmStatusTo", "HoldOffSeconds"};
 
 
 void DeleteRotServerValues() {
@@ -56,8 +58,10 @@ TEST_F(RotServerRegistry, SavedSettingsLoadBackAsStoredStrings) {
   s.rotctld_address = "10.0.0.7:4533";
   s.rotctld_command = "C:\\Hamlib\\rotctld.exe -m 603 -r COM3";
   s.offset_deg = -15;
-  s.range_mode = 0;
   s.poll_ms = 750;
+  s.serve_n1mm = "12040";
+  s.n1mm_rotor_name = "Tower";
+  s.hold_off_s = 20;
   std::string error;
   ASSERT_TRUE(rotserver::SaveSettings(s, &error)) << error;
 
@@ -65,8 +69,10 @@ TEST_F(RotServerRegistry, SavedSettingsLoadBackAsStoredStrings) {
   EXPECT_EQ(StoredValue("RotctldAddress"), "10.0.0.7:4533");
   EXPECT_EQ(StoredValue("RotctldCommand"), "C:\\Hamlib\\rotctld.exe -m 603 -r COM3");
   EXPECT_EQ(StoredValue("CalibrationOffset"), "-15");
-  EXPECT_EQ(StoredValue("RangeMode"), "0");
   EXPECT_EQ(StoredValue("PollInterval"), "750");
+  EXPECT_EQ(StoredValue("ServeN1mm"), "12040");
+  EXPECT_EQ(StoredValue("ServeRotctld"), "") << "a shut door";
+  EXPECT_EQ(StoredValue("HoldOffSeconds"), "20");
   EXPECT_EQ(StoredValue("Program"), "C:\\RotServer\\RotServer.exe") << "the bridge's value stays";
 
   std::optional<rotserver::LoadedSettings> loaded = rotserver::LoadSettings();
@@ -77,8 +83,9 @@ TEST_F(RotServerRegistry, SavedSettingsLoadBackAsStoredStrings) {
   EXPECT_EQ(back.rotctld_address, "10.0.0.7:4533");
   EXPECT_EQ(back.rotctld_command, "C:\\Hamlib\\rotctld.exe -m 603 -r COM3");
   EXPECT_EQ(back.offset_deg, -15);
-  EXPECT_EQ(back.range_mode, 0);
   EXPECT_EQ(back.poll_ms, 750);
+  EXPECT_EQ(back.n1mm_rotor_name, "Tower");
+  EXPECT_EQ(back.hold_off_s, 20);
   RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Vexal", "Program");
 }
 
@@ -143,12 +150,12 @@ class DialogDriver {
     SendMessageA(GetDlgItem(dialog_, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
   // As a click picks it: the dialog hears of the change and enables the fields that apply.
-  void SelectBackend(int index) {
-    HWND backend = GetDlgItem(dialog_, rotserver::kIdBackend);
-    SendMessageA(backend, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(rotserver::kIdBackend, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(backend));
+  void SelectItem(int id, int index) {
+    HWND list = GetDlgItem(dialog_, id);
+    SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   }
+  void SelectBackend(int index) { SelectItem(rotserver::kIdBackend, index); }
   // Presses OK and, when a box refuses a field, records and closes it.
   void PressOkExpectingRefusal(int field_id) {
     PostMessageA(GetDlgItem(dialog_, IDOK), BM_CLICK, 0, 0);
@@ -165,15 +172,17 @@ class DialogDriver {
       Wait([&] { return !IsWindow(box); });
       GUITHREADINFO info{};
       info.cbSize = sizeof(info);
-      Wait([&] {
-        return GetGUIThreadInfo(ui_thread_, &info) &&
-               info.hwndFocus == GetDlgItem(dialog_, field_id);
-      });
-      r.focus_on_field = info.hwndFocus == GetDlgItem(dialog_, field_id);
+      // A combo box with a typed text gives the focus to its edit child.
+      HWND field = GetDlgItem(dialog_, field_id);
+      auto on_field = [&] { return info.hwndFocus == field || IsChild(field, info.hwndFocus); };
+      Wait([&] { return GetGUIThreadInfo(ui_thread_, &info) && on_field(); });
+      r.focus_on_field = on_field();
     }
     refusals.push_back(r);
   }
   void PressOk() { PostMessageA(GetDlgItem(dialog_, IDOK), BM_CLICK, 0, 0); }
+  std::string Text(int id) { return WindowText(GetDlgItem(dialog_, id)); }
+  bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(dialog_, id)) != FALSE; }
   void Cancel() { PostMessageA(dialog_, WM_COMMAND, IDCANCEL, 0); }
 
  private:
@@ -233,7 +242,14 @@ TEST_F(RotServerSettingsDialog, EachInvalidFieldIsRefusedWithItsRangeAndNothingS
        "rotctld command line must be one line of at most 1024 characters, or empty.", ""},
       {rotserver::kIdOffset, "-200",
        "Calibration offset must be a whole number of degrees from -180 to 180.", "180"},
-      {rotserver::kIdRangeMode, "2", "Range mode must be 0 or 1.", "0"},
+      {rotserver::kIdDevice, "COM9\" -s 1200 -C post_write_delay=5000 \"x",
+       "Serial port must be a serial port from COM1 to COM256, or host:port of a network "
+       "controller.",
+       "COM3"},
+      {rotserver::kIdServeRotctld, "4533",
+       "rotctld clients must be an address of this computer and a port (e.g. 127.0.0.1:4533), "
+       "or blank for none.",
+       ""},
       {rotserver::kIdPoll, "100",
        "Poll interval must be a whole number of milliseconds from 250 to 10000.", "250"},
   };
@@ -267,11 +283,17 @@ TEST_F(RotServerSettingsDialog, EachInvalidFieldIsRefusedWithItsRangeAndNothingS
 TEST_F(RotServerSettingsDialog, OkStoresTheFieldsAndAppliesThem) {
   Settings current;
   current.offset_deg = 5;
-  DialogDriver driver([](DialogDriver& d) {
+  std::string loopback_warning, open_warning;
+  DialogDriver driver([&](DialogDriver& d) {
     d.SelectBackend(1);  // "rotctld"
     d.SetField(rotserver::kIdAddress, "rotor.local:4533");
     d.SetField(rotserver::kIdOffset, "-7");
     d.SetField(rotserver::kIdPoll, "400");
+    d.SetField(rotserver::kIdServeRotctld, "127.0.0.1:4533");
+    loopback_warning = d.Text(rotserver::kIdNetworkWarning);
+    d.SetField(rotserver::kIdServeN1mm, "0.0.0.0:12040");
+    open_warning = d.Text(rotserver::kIdNetworkWarning);
+    d.SetField(rotserver::kIdHoldOff, "30");
     d.PressOk();
   });
   window_->OpenSettings(current);
@@ -281,22 +303,40 @@ TEST_F(RotServerSettingsDialog, OkStoresTheFieldsAndAppliesThem) {
   EXPECT_EQ(StoredValue("RotatorBackend"), "rotctld");
   EXPECT_EQ(StoredValue("RotctldAddress"), "rotor.local:4533");
   EXPECT_EQ(StoredValue("CalibrationOffset"), "-7");
-  EXPECT_EQ(StoredValue("RangeMode"), "1");
+  EXPECT_EQ(StoredValue("RangeMode"), "(none)") << "the range mode follows the range";
   EXPECT_EQ(StoredValue("PollInterval"), "400");
   EXPECT_EQ(StoredValue("RotctldCommand"), "");
+  EXPECT_EQ(StoredValue("ServeRotctld"), "127.0.0.1:4533");
+  EXPECT_EQ(StoredValue("ServeN1mm"), "0.0.0.0:12040");
+  EXPECT_EQ(StoredValue("HoldOffSeconds"), "30");
+  EXPECT_EQ(loopback_warning, "") << "only this computer reaches 127.0.0.1";
+  EXPECT_EQ(open_warning,
+            "Other computers can reach the N1MM commands door: anyone on that network can then "
+            "turn the antenna.");
   ASSERT_EQ(applied_.size(), 1u);
   EXPECT_EQ(applied_[0].backend, BackendKind::kRotctld);
   EXPECT_EQ(applied_[0].offset_deg, -7);
 }
 
+// The greyed fields show what is in use: no address for the rotctld RotServer starts on a
+// port of its own, and the bounds of the range chosen from the list.
 TEST_F(RotServerSettingsDialog, MenuOpensTheDialogWithTheStoredSettings) {
   SetValue("CalibrationOffset", "33");
   SetValue("RotatorBackend", "rotctld");
-  std::string offset_shown, backend_shown;
+  SetValue("RotctldPath", "C:\\Hamlib\\rotctld.exe");
+  SetValue("RotctldModel", "603");
+  SetValue("RotctldAddress", "127.0.0.1:4533");
+  SetValue("RotatorRange", "0..450");
+  std::string offset_shown, backend_shown, address_shown, range_shown, range_after;
+  bool address_enabled = true;
   DialogDriver driver([&](DialogDriver& d) {
-    HWND dialog = FindWindowA("#32770", "RotServer settings");
-    offset_shown = WindowText(GetDlgItem(dialog, rotserver::kIdOffset));
-    backend_shown = WindowText(GetDlgItem(dialog, rotserver::kIdBackend));
+    offset_shown = d.Text(rotserver::kIdOffset);
+    backend_shown = d.Text(rotserver::kIdBackend);
+    address_shown = d.Text(rotserver::kIdAddress);
+    address_enabled = d.Enabled(rotserver::kIdAddress);
+    range_shown = d.Text(rotserver::kIdRangeMin) + ".." + d.Text(rotserver::kIdRangeMax);
+    d.SelectItem(rotserver::kIdRangeChoice, 3);  // "-180..180"
+    range_after = d.Text(rotserver::kIdRangeMin) + ".." + d.Text(rotserver::kIdRangeMax);
     d.Cancel();
   });
   SendMessageA(window_->hwnd(), WM_COMMAND, rotserver::kIdMenuSettings, 0);
@@ -304,6 +344,10 @@ TEST_F(RotServerSettingsDialog, MenuOpensTheDialogWithTheStoredSettings) {
   ASSERT_TRUE(driver.found);
   EXPECT_EQ(offset_shown, "33");
   EXPECT_EQ(backend_shown, "rotctld");
+  EXPECT_EQ(address_shown, "") << "RotServer picks a spare port at each start";
+  EXPECT_FALSE(address_enabled);
+  EXPECT_EQ(range_shown, "0..450");
+  EXPECT_EQ(range_after, "-180..180");
   EXPECT_TRUE(applied_.empty()) << "Cancel applies nothing";
 }
 

@@ -33,7 +33,9 @@ constexpr int kMenuOfferProgram = 205;
 const char* const kRotServerValues[] = {"RotatorBackend", "CalibrationOffset", "RangeMode",
                                         "RotctldAddress", "RotctldCommand",    "PollInterval",
                                         "RotctldPath",    "RotctldModel",      "RotctldPort",
-                                        "RotctldSpeed",   "RotatorRange",      "Program"};
+                                        "RotctldSpeed",   "RotatorRange",      "Program",
+                                        "ServeRotctld",   "ServeN1mm",         "N1mmRotorName",
+                                        "N1mmStatusTo",   "HoldOffSeconds"};
 
 std::string Stored(const char* name) {
   std::optional<winui::RegValue> value = winui::GetUserValue(harness::kVexalKey, name);
@@ -361,7 +363,7 @@ TEST_F(RotServerProgramValue, WrittenWhenStaleLeftAloneWhenAnotherProgramUnlessT
         << "the question names the program now started";
     PostMessageA(box, WM_COMMAND, answer, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10s));
-    ASSERT_TRUE(server->WaitLog(answer == IDNO ? "notice Logger32-Vexal's Program left as it was"
+    ASSERT_TRUE(server->WaitLog(answer == IDNO ? "notice Logger32-Vexal still starts "
                                                : "notice Logger32-Vexal will start this RotServer",
                                 10s));
     EXPECT_EQ(Stored("Program"), answer == IDNO ? other : "\"" + rstest::RotServerPath() + "\"");

@@ -24,11 +24,11 @@ std::string Command(const char* tenths) {
 
 // The bridge's door before a front end, as RotServer puts them together.
 struct Bridge {
-  explicit Bridge(FrontEnd& front, int range_mode = 1) : front(front), door(range_mode) {}
+  explicit Bridge(FrontEnd& front) : front(front) {}
   TurnOutcome Send(std::string_view bytes, Millis now) {
     return front.Carry(door.OnCommand(bytes), now);
   }
-  std::string Macro(Millis now) { return door.StatusMacro(front.LiveReading(now)); }
+  std::string Macro(Millis now) { return door.StatusMacro(front.LiveReading(now), front.Limits()); }
   FrontEnd& front;
   BridgeDoor door;
 };
@@ -111,11 +111,13 @@ TEST(RotserverFrontEnd, StatusMacroBytes) {
 
   driver.status.azimuth = 359.96;  // rounds to 360.0, which the bridge shows as 0
   driver.status.direction = -1;
+  driver.status.limits_min = -180;  // a stop in the south: range mode 0
+  driver.status.limits_max = 180;
   FrontEnd south(driver, {});
-  EXPECT_EQ(Bridge(south, 0).Macro(1500), "0\r\n0\r\n-1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+  EXPECT_EQ(Bridge(south).Macro(1500), "0\r\n0\r\n-1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
 
   driver.status.link = LinkState::kReconnecting;
-  EXPECT_EQ(Bridge(south, 0).Macro(1500), "-100000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+  EXPECT_EQ(Bridge(south).Macro(1500), "-100000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
 }
 
 TEST(RotserverFrontEnd, BridgeSendingBackAShownAzimuthStopsTheRotator) {

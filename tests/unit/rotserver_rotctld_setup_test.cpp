@@ -258,6 +258,9 @@ TEST(BridgeProgramValue, WrittenWhenMissingOrStaleNeverOverAnotherProgram) {
             ProgramChoice::kOurs);
   EXPECT_EQ(ChooseProgram(std::string("C:\\Other\\PstLike.exe"), own, exists),
             ProgramChoice::kAskFirst);
+  // Another existing program with an argument, read as the bridge reads it.
+  EXPECT_EQ(ChooseProgram(std::string("\"C:\\Other\\PstLike.exe\" /min"), own, exists),
+            ProgramChoice::kAskFirst);
   EXPECT_EQ(ProgramValueFor(own), "\"C:\\Program Files\\Vexal\\RotServer.exe\"");
 }
 

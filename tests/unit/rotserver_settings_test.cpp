@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "rotserver/core/bridge_door.h"
+#include "rotserver/core/front_end.h"
 #include "rotserver/core/settings.h"
+#include "rotserver/core/settings_checks.h"
+#include "rotserver/core/simulated_driver.h"
 
 namespace {
 
@@ -20,7 +25,6 @@ SettingsText Valid() {
   text.rotctld_address = "192.168.1.20:4533";
   text.rotctld_command = "rotctld -m 603 -r COM3";
   text.offset_deg = "-15";
-  text.range_mode = "0";
   text.poll_ms = "500";
   return text;
 }
@@ -33,7 +37,6 @@ TEST(RotServerSettings, ValidFieldsAreTakenAsTyped) {
   EXPECT_EQ(settings->rotctld_address, "192.168.1.20:4533");
   EXPECT_EQ(settings->rotctld_command, "rotctld -m 603 -r COM3");
   EXPECT_EQ(settings->offset_deg, -15);
-  EXPECT_EQ(settings->range_mode, 0);
   EXPECT_EQ(settings->poll_ms, 500);
 }
 
@@ -43,7 +46,6 @@ TEST(RotServerSettings, BlanksAroundFieldsAndCaseOfTheBackendDoNotMatter) {
   text.rotctld_address = " localhost:1 ";
   text.rotctld_command = "  ";
   text.offset_deg = " +180 ";
-  text.range_mode = " 1";
   text.poll_ms = "10000 ";
   auto settings = ParseSettings(text, nullptr);
   ASSERT_TRUE(settings);
@@ -76,6 +78,20 @@ struct Invalid {
   const char* range_words;  // the allowed range, as the message must name it
 };
 
+// Each case alone on top of `valid`: refused, named by its field, with the allowed range.
+template <std::size_t N>
+void ExpectEachRefused(const SettingsText& valid, const Invalid (&cases)[N]) {
+  for (const Invalid& c : cases) {
+    SettingsText text = valid;
+    text.*c.field = c.typed;
+    SettingsError error;
+    EXPECT_FALSE(ParseSettings(text, &error)) << c.typed;
+    EXPECT_EQ(error.field, c.label) << c.typed;
+    EXPECT_EQ(error.message.rfind(c.label, 0), 0u) << error.message;
+    EXPECT_NE(error.message.find(c.range_words), std::string::npos) << error.message;
+  }
+}
+
 TEST(RotServerSettings, EachInvalidFieldIsNamedWithItsAllowedRange) {
   const std::string long_command(1025, 'x');
   const Invalid cases[] = {
@@ -97,21 +113,12 @@ TEST(RotServerSettings, EachInvalidFieldIsNamedWithItsAllowedRange) {
       {&SettingsText::offset_deg, "12.5", "Calibration offset", "-180 to 180"},
       {&SettingsText::offset_deg, "99999999999", "Calibration offset", "-180 to 180"},
       {&SettingsText::offset_deg, "", "Calibration offset", "-180 to 180"},
-      {&SettingsText::range_mode, "2", "Range mode", "0 or 1"},
-      {&SettingsText::range_mode, "-1", "Range mode", "0 or 1"},
+      {&SettingsText::rotctld_address, "127.0.0.1\" -C x:4533", "rotctld address", "host:port"},
       {&SettingsText::poll_ms, "249", "Poll interval", "250 to 10000"},
       {&SettingsText::poll_ms, "10001", "Poll interval", "250 to 10000"},
       {&SettingsText::poll_ms, "1s", "Poll interval", "250 to 10000"},
   };
-  for (const Invalid& c : cases) {
-    SettingsText text = Valid();
-    text.*c.field = c.typed;
-    SettingsError error;
-    EXPECT_FALSE(ParseSettings(text, &error)) << c.typed;
-    EXPECT_EQ(error.field, c.label) << c.typed;
-    EXPECT_EQ(error.message.rfind(c.label, 0), 0u) << error.message;
-    EXPECT_NE(error.message.find(c.range_words), std::string::npos) << error.message;
-  }
+  ExpectEachRefused(Valid(), cases);
 }
 
 TEST(RotServerSettings, FirstInvalidFieldInDialogOrderIsReported) {
@@ -129,7 +136,6 @@ TEST(RotServerSettings, FormattedSettingsParseBackToTheSame) {
   original.rotctld_address = "[fe80::1]:4533";
   original.rotctld_command = "C:\\Hamlib\\bin\\rotctld.exe -m 202 -r COM4 -s 9600";
   original.offset_deg = -180;
-  original.range_mode = 0;
   original.poll_ms = 250;
   SettingsText text = rotserver::FormatSettings(original);
   EXPECT_EQ(text.backend, "rotctld");
@@ -140,7 +146,6 @@ TEST(RotServerSettings, FormattedSettingsParseBackToTheSame) {
   EXPECT_EQ(back->rotctld_address, original.rotctld_address);
   EXPECT_EQ(back->rotctld_command, original.rotctld_command);
   EXPECT_EQ(back->offset_deg, original.offset_deg);
-  EXPECT_EQ(back->range_mode, original.range_mode);
   EXPECT_EQ(back->poll_ms, original.poll_ms);
   EXPECT_EQ(rotserver::FormatSettings(Settings{}).backend, "simulated");
 }
@@ -156,18 +161,18 @@ StoredValue Text(const std::string& text) {
 
 StoredSettings AllStored() {
   StoredSettings stored;
-  stored.backend = Text("rotctld");
-  stored.rotctld_address = Text("10.0.0.7:4533");
-  stored.rotctld_command = Text("C:\\Hamlib\\rotctld.exe -m 603");
-  stored.offset_deg = Text("-15");
-  stored.range_mode = Text("0");
-  stored.poll_ms = Text("750");
+  stored["RotatorBackend"] = Text("rotctld");
+  stored["RotctldAddress"] = Text("10.0.0.7:4533");
+  stored["RotctldCommand"] = Text("C:\\Hamlib\\rotctld.exe -m 603");
+  stored["CalibrationOffset"] = Text("-15");
+  stored["RotatorRange"] = Text("-180..180");
+  stored["PollInterval"] = Text("750");
   return stored;
 }
 
 TEST(RotServerStoredSettings, OlderNameOfTheSimulatedBackendStillMeansIt) {
   StoredSettings older;
-  older.backend = Text("simulate");
+  older["RotatorBackend"] = Text("simulate");
   LoadedSettings loaded = CheckStoredSettings(older);
   EXPECT_TRUE(loaded.problems.empty());
   EXPECT_EQ(loaded.settings.backend, BackendKind::kSimulated);
@@ -177,48 +182,48 @@ TEST(RotServerStoredSettings, OlderNameOfTheSimulatedBackendStillMeansIt) {
 // falls back silently to a default.
 TEST(RotServerStoredSettings, EachUnusableValueIsAProblemThatQuotesIt) {
   struct Case {
-    StoredValue StoredSettings::*field;
+    const char* field;
     StoredValue value;
     const char* message;
   };
   const std::string long_command = "C:\\rotctld.exe " + std::string(1020, 'x');
   const Case cases[] = {
-      {&StoredSettings::poll_ms, Text("0"),
+      {"PollInterval", Text("0"),
        "Poll interval must be a whole number of milliseconds from 250 to 10000 (stored: \"0\")."},
-      {&StoredSettings::poll_ms, Text("abc"),
+      {"PollInterval", Text("abc"),
        "Poll interval must be a whole number of milliseconds from 250 to 10000 (stored: \"abc\")."},
-      {&StoredSettings::poll_ms,
+      {"PollInterval",
        {StoredValue::Kind::kOtherType, "REG_DWORD"},
        "Poll interval is stored as REG_DWORD; it must be a string (REG_SZ)."},
-      {&StoredSettings::rotctld_address, Text("host:"),
+      {"RotctldAddress", Text("host:"),
        "rotctld address must be host:port, with a port from 1 to 65535 (e.g. 127.0.0.1:4533) "
        "(stored: \"host:\")."},
-      {&StoredSettings::offset_deg, Text("nan"),
+      {"CalibrationOffset", Text("nan"),
        "Calibration offset must be a whole number of degrees from -180 to 180 (stored: \"nan\")."},
-      {&StoredSettings::backend, Text("rotctl"),
+      {"RotatorBackend", Text("rotctl"),
        "Backend must be one of \"simulated\" or \"rotctld\" (stored: \"rotctl\")."},
-      {&StoredSettings::rotctld_command, Text(long_command),
+      {"RotctldCommand", Text(long_command),
        "rotctld command line must be one line of at most 1024 characters, or empty (stored: "
        "\"C:\\rotctld.exe xxxxxxxxxxxxxxxxxxxxxxxxx...\" (1035 characters))."},
   };
   for (const Case& c : cases) {
     StoredSettings stored = AllStored();
-    stored.*c.field = c.value;
+    stored[c.field] = c.value;
     LoadedSettings loaded = CheckStoredSettings(stored);
     ASSERT_EQ(loaded.problems.size(), 1u) << c.message;
     EXPECT_EQ(loaded.problems[0].message, c.message);
     EXPECT_EQ(loaded.problems[0].message.rfind(loaded.problems[0].field, 0), 0u);
-    EXPECT_EQ(loaded.settings.range_mode, 0) << "the other values are still read";
+    EXPECT_EQ(loaded.settings.rotator_range, "-180..180") << "the other values are still read";
   }
 }
 
 TEST(RotServerStoredSettings, UnusableTextIsKeptForTheDialogAndProblemsComeInDialogOrder) {
   StoredSettings stored = AllStored();
   const std::string long_command = "C:\\rotctld.exe " + std::string(1020, 'x');
-  stored.poll_ms = {StoredValue::Kind::kOtherType, "REG_BINARY"};
-  stored.rotctld_command = Text(long_command);
-  stored.rotctld_address = Text("host:");
-  stored.backend = Text("rotctl");
+  stored["PollInterval"] = {StoredValue::Kind::kOtherType, "REG_BINARY"};
+  stored["RotctldCommand"] = Text(long_command);
+  stored["RotctldAddress"] = Text("host:");
+  stored["RotatorBackend"] = Text("rotctl");
   LoadedSettings loaded = CheckStoredSettings(stored);
   ASSERT_EQ(loaded.problems.size(), 4u);
   EXPECT_EQ(loaded.problems[0].field, "Backend");
@@ -235,12 +240,175 @@ TEST(RotServerStoredSettings, UnusableTextIsKeptForTheDialogAndProblemsComeInDia
 
 TEST(RotServerStoredSettings, AMissingBackendBesideOtherValuesIsNoChoiceOfTheSimulatedOne) {
   StoredSettings stored = AllStored();
-  stored.backend = {};
+  stored.erase("RotatorBackend");
   LoadedSettings loaded = CheckStoredSettings(stored);
   ASSERT_EQ(loaded.problems.size(), 1u);
   EXPECT_EQ(loaded.problems[0].message,
             "Backend is not stored: choose \"simulated\" or \"rotctld\".");
   EXPECT_TRUE(CheckStoredSettings(StoredSettings{}).problems.empty()) << "nothing stored at all";
+}
+
+// One row per setting: its registry name and label are its own, its default passes its own
+// check, and its value survives the way through the stored text.
+TEST(RotServerSettingsTable, EachRowIsItsOwnAndItsDefaultPassesItsCheck) {
+  std::set<std::string> names, labels;
+  const Settings defaults;
+  for (const rotserver::SettingRow& row : rotserver::SettingRows()) {
+    EXPECT_TRUE(names.insert(row.value_name).second) << row.value_name;
+    EXPECT_TRUE(labels.insert(row.label).second) << row.label;
+    EXPECT_EQ(rotserver::FindSettingRow(row.label), &row);
+    Settings read;
+    std::string error;
+    EXPECT_TRUE(row.read(row, row.default_text, read, &error)) << row.label << ": " << error;
+    EXPECT_EQ(row.write(read), row.write(defaults)) << row.label;
+    EXPECT_EQ(rotserver::FormatSettings(defaults).*row.text, row.write(defaults)) << row.label;
+  }
+  EXPECT_EQ(names.count("RangeMode"), 0u) << "the range mode follows the rotator's range";
+  EXPECT_EQ(defaults.presets[3].label, "S");
+  EXPECT_EQ(defaults.poll_ms, 1000);
+  EXPECT_EQ(defaults.rotctld_address, "127.0.0.1:4533");
+}
+
+// Nothing but a port's or a host's name reaches rotctld's command line or a socket.
+TEST(RotServerSettingsChecks, PortsAndAddressesHoldOnlyWhatSuchNamesCanHold) {
+  SettingsError error;
+  for (const char* device :
+       {"COM9\" -s 1200 -C post_write_delay=5000 \"x", "COM3 -s 1200", "COM0", "COM257", "LPT1",
+        "COM3;", "rotor:0", "-m 1:4533", "host name:4533", "h\":4533"}) {
+    SettingsText text = Valid();
+    text.rotctld_device = device;
+    EXPECT_FALSE(ParseSettings(text, &error)) << device;
+    EXPECT_EQ(error.field, "Serial port") << device;
+    EXPECT_NE(error.message.find("COM1 to COM256"), std::string::npos) << error.message;
+  }
+  for (const char* device :
+       {"", "COM1", "com256", "\\\\.\\COM12", "rotor.lan:4533", "[::1]:4533", "192.168.1.20:23"}) {
+    SettingsText text = Valid();
+    text.rotctld_device = device;
+    EXPECT_TRUE(ParseSettings(text, &error)) << device << ": " << error.message;
+  }
+  using rotserver::ParseListenAddress;
+  EXPECT_EQ(ParseListenAddress("12040", true)->host, "127.0.0.1");
+  EXPECT_FALSE(ParseListenAddress("12040", false)) << "a rotctld door names its address";
+  EXPECT_EQ(ParseListenAddress("[::1]:4533", false)->port, 4533);
+  for (const char* bad : {"localhost:4533", "127.0.0.256:4533", "127.0.0.1:", "1.2.3:4533",
+                          "127.0.0.01:4533", "0x7f.0.0.1:1", " :1", "127.0.0.1:45 33"})
+    EXPECT_FALSE(ParseListenAddress(bad, true)) << bad;
+  EXPECT_TRUE(rotserver::IsLoopback("127.8.9.10"));
+  EXPECT_TRUE(rotserver::IsLoopback("::1"));
+  EXPECT_FALSE(rotserver::IsLoopback("0.0.0.0"));
+  EXPECT_FALSE(rotserver::IsLoopback("127.example.com"));
+}
+
+TEST(RotServerSettingsChecks, NetworkDoorsAreOffWhenBlankAndRefusedInWordsWhenWrong) {
+  SettingsText text = Valid();
+  auto settings = ParseSettings(text, nullptr);
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(settings->serve_rotctld, "");
+  EXPECT_EQ(settings->hold_off_s, 0);
+  text.serve_rotctld = " 0.0.0.0:4533 ";
+  text.serve_n1mm = "12040";
+  text.n1mm_rotor_name = "Tower 1";
+  text.n1mm_status_to = "shack-pc:13010";
+  text.hold_off_s = "600";
+  ASSERT_TRUE((settings = ParseSettings(text, nullptr)));
+  EXPECT_EQ(settings->serve_rotctld, "0.0.0.0:4533");
+  EXPECT_EQ(settings->serve_n1mm, "12040");
+  EXPECT_EQ(settings->n1mm_rotor_name, "Tower 1");
+  EXPECT_EQ(settings->n1mm_status_to, "shack-pc:13010");
+  EXPECT_EQ(settings->hold_off_s, 600);
+  const Invalid cases[] = {
+      {&SettingsText::serve_rotctld, "4533", "rotctld clients", "address of this computer"},
+      {&SettingsText::serve_rotctld, "pc:4533", "rotctld clients", "address of this computer"},
+      {&SettingsText::serve_n1mm, "70000", "N1MM rotor commands", "a port"},
+      {&SettingsText::n1mm_rotor_name, "<rotor>", "N1MM rotor name", "without < > or &"},
+      {&SettingsText::n1mm_status_to, "13010", "N1MM heading to", "host:port"},
+      {&SettingsText::hold_off_s, "601", "Hold others off", "0 to 600"},
+  };
+  ExpectEachRefused(text, cases);
+}
+
+// A dialog checks its own fields: the station is saved beside a rotator value stored wrongly.
+TEST(RotServerSettingsScope, EachDialogChecksOnlyItsOwnFields) {
+  Settings base;
+  base.rotctld_address = "host:";  // as kept from a bad stored value for the settings dialog
+  SettingsText text = rotserver::FormatSettings(base);
+  text.station = "jn58td";
+  SettingsError error;
+  auto window = ParseSettings(text, &error, rotserver::SettingScope::kWindow, base);
+  ASSERT_TRUE(window) << error.message;
+  EXPECT_EQ(window->station, "JN58td");
+  EXPECT_EQ(window->rotctld_address, "host:") << "the other scope's values come from the base";
+  text.station = "nowhere";
+  text.offset_deg = "5";
+  auto rotator = ParseSettings(text, &error, rotserver::SettingScope::kRotator, base);
+  EXPECT_FALSE(rotator) << "the address is the settings dialog's own";
+  EXPECT_EQ(error.field, "rotctld address");
+}
+
+// A bad value of the window's own never stops the rotator and never hides the others.
+TEST(RotServerStoredSettings, BadWindowValuesAreTheWindowsProblemsAndTakeTheirDefaults) {
+  StoredSettings stored = AllStored();
+  stored["Presets"] = Text("A -5;B 1;C 2;D 3;E 4;F 5");
+  stored["Station"] = Text(std::string(1 << 20, 'J'));
+  stored["WindowPlacement"] = Text("nan");
+  stored["StayOnTop"] = {StoredValue::Kind::kOtherType, "REG_DWORD"};
+  LoadedSettings loaded = CheckStoredSettings(stored);
+  EXPECT_TRUE(loaded.problems.empty()) << loaded.problems.front().message;
+  ASSERT_EQ(loaded.window_problems.size(), 4u);
+  EXPECT_EQ(loaded.window_problems[0].field, "Station");
+  EXPECT_NE(loaded.window_problems[0].message.find("(1048576 characters)"), std::string::npos);
+  EXPECT_EQ(loaded.window_problems[1].message.rfind("Preset 1 must be", 0), 0u);
+  EXPECT_EQ(loaded.settings.presets[0].label, "N") << "the default presets for this run";
+  EXPECT_FALSE(loaded.settings.window_box);
+  EXPECT_EQ(loaded.settings.offset_deg, -15);
+  EXPECT_EQ(loaded.settings.backend, BackendKind::kRotctld);
+
+  StoredSettings only_window;
+  only_window["WindowPlacement"] = Text("10 10 300 300");
+  EXPECT_FALSE(rotserver::RotatorStored(only_window)) << "still the first start";
+  stored["RotctldPort"] = Text("COM9\" -s 1200 \"x");
+  loaded = CheckStoredSettings(stored);
+  ASSERT_EQ(loaded.problems.size(), 1u);
+  EXPECT_EQ(loaded.problems[0].field, "Serial port");
+  EXPECT_EQ(loaded.settings.rotctld_device, "COM9\" -s 1200 \"x") << "shown to be mended";
+}
+
+TEST(RotServerRange, TheBridgeIsToldWhereTheEndStopIs) {
+  EXPECT_EQ(rotserver::RangeModeFor(-180, 0), 0);
+  EXPECT_EQ(rotserver::RangeModeFor(-180, 0), 0) << "-180..450";
+  EXPECT_EQ(rotserver::RangeModeFor(0, 0), 1) << "0..360, 0..450";
+  EXPECT_EQ(rotserver::RangeModeFor(0, 180), 0) << "a rotator mounted the other way round";
+  EXPECT_EQ(rotserver::RangeModeFor(-180, -170), 1);
+  // The bridge's door tells it from the limits of the rotator in use.
+  rotserver::SimulatedConfig south;
+  south.min_az = -180;
+  south.max_az = 180;
+  rotserver::SimulatedDriver driver(south);
+  rotserver::FrontEnd front(driver, {});
+  front.Tick(0);
+  EXPECT_EQ(rotserver::BridgeDoor().StatusMacro(front.LiveReading(0), front.Limits()), "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+  SettingsText text = Valid();
+  text.rotator_range = "-360..720";
+  SettingsError error;
+  EXPECT_FALSE(ParseSettings(text, &error)) << "wider than two turns";
+  EXPECT_NE(error.message.find("at most 720 apart"), std::string::npos) << error.message;
+}
+
+TEST(RotServerPlacement, AWindowBoxIsFittedIntoTheWorkArea) {
+  using rotserver::FitWindowBox;
+  using rotserver::WindowBox;
+  const WindowBox work{0, 0, 1280, 984};
+  auto same = [](const WindowBox& a, const WindowBox& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+  };
+  EXPECT_TRUE(same(FitWindowBox({-99000, 0, 100000, 600}, work, 100), {0, 0, 1280, 600}));
+  EXPECT_TRUE(same(FitWindowBox({5000, 4000, 320, 620}, work, 100), {960, 364, 320, 620}));
+  EXPECT_TRUE(same(FitWindowBox({-40, -30, 20, 10}, work, 100), {0, 0, 100, 100}));
+  EXPECT_TRUE(same(FitWindowBox({30, 30, 320, 620}, work, 100), {30, 30, 320, 620}));
+  EXPECT_TRUE(
+      same(FitWindowBox({100, 50, 320, 620}, {-1280, 0, 1280, 1024}, 100), {-320, 50, 320, 620}))
+      << "a monitor left of the main one";
 }
 
 // A store of six values whose write of one value fails: the save leaves what was there.

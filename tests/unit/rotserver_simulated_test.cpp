@@ -42,7 +42,7 @@ TEST(RotserverSimulated, RangeOverThreeSixtyWithTheFrontEnd) {
   EXPECT_EQ(front.TurnTo(60, 0).azimuth, 420);  // through the overlap, not the long way round
   front.Tick(2000);
   EXPECT_DOUBLE_EQ(*sim.Status().azimuth, 420);
-  EXPECT_EQ(BridgeDoor(1).StatusMacro(front.LiveReading(2000)).substr(0, 5), "600\r\n");
+  EXPECT_EQ(BridgeDoor().StatusMacro(front.LiveReading(2000), front.Limits()).substr(0, 5), "600\r\n");
   ViewState view = front.View(2000);
   EXPECT_EQ(view.min_az, -180);
   EXPECT_EQ(view.max_az, 450);
