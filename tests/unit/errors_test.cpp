@@ -41,7 +41,7 @@ TEST(QuotedForError, ConversionErrorOfAHugeLineQuotesItsStart) {
     FAIL() << "no error for a non-integer";
   } catch (const vexal::EConvertError& e) {
     EXPECT_EQ(std::string(e.what()),
-              "'" + std::string(64, '1') + kEllipsis + "' ist kein g\xC3\xBCltiger Integerwert");
+              '\'' + std::string(64, '1') + kEllipsis + "' ist kein g\xC3\xBCltiger Integerwert");
   }
 }
 
