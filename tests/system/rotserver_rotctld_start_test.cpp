@@ -111,15 +111,24 @@ TEST_F(RotServerRotctldStart, MissingProgramIsNamedByItsPathAndTriedAfterGrowing
   EXPECT_TRUE(Starts().empty()) << "something was started: " << Starts()[0];
 }
 
-TEST_F(RotServerRotctldStart, RotctldsOwnWordsReachTheLogAndTheStatusLineWhenItEnds) {
+// A chatty rotctld (here 1.5 s of output as fast as it goes) gets the log's budget, and a line
+// that says how much was left out; its last words still reach the log and the status line.
+TEST_F(RotServerRotctldStart, RotctldsOwnWordsReachTheLogWithinItsBudgetAndTheStatusLine) {
   StoreCommand("\"" + StandInPath() +
-               "\" --out \"rotctld Hamlib 4.5.4\" --err \"rot_open: error = IO error\" --exit 2");
+               "\" --out \"rotctld Hamlib 4.5.4\" --flood 1500 --err \"rot_open: error = IO error\" "
+               "--exit 2");
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   ASSERT_TRUE(server.WaitLog(" code=2 restart_in_ms=", 15s)) << "rotctld's end was not seen";
   std::vector<std::string> log = server.Log();
   EXPECT_EQ(LinesWith(log, "rotctld says: rotctld Hamlib 4.5.4").size(), 1u);
-  EXPECT_EQ(LinesWith(log, "rotctld says: rot_open: error = IO error").size(), 1u);
+  const std::size_t chatter = LinesWith(log, "rotctld says: rotctld chatter").size();
+  EXPECT_GT(chatter, 0u);
+  // 32 kB a second of 120-byte lines: about 270 a second, against thousands without a budget.
+  EXPECT_LT(chatter, 1000u) << "the log took rotctld's chatter whole";
+  EXPECT_FALSE(LinesWith(log, " bytes of its output left out of this log").empty());
   const std::string ended = "rotctld ended (exit code 2): rot_open: error = IO error";
+  EXPECT_NE(LinesWith(log, " code=2 restart_in_ms=")[0].find(" why=" + ended), std::string::npos)
+      << "its last words are logged with its end";
   EXPECT_TRUE(WaitUntil(
       [&] { return server.ChildText(rotserver::kIdStatusLine).find(ended) != std::string::npos; },
       5s))
