@@ -13,6 +13,8 @@ namespace rotserver {
 
 namespace {
 
+// Nearer a pole than this (about 0.1 mm), bearings are the pole's.
+constexpr double kPoleDeg = 1e-9;
 
 double Rad(double deg) {
   return deg * std::numbers::pi / 180.0;
@@ -72,7 +74,15 @@ double DistanceKm(const LatLon& from, const LatLon& to) {
   return AngleRad(from, to) * kEarthRadiusKm;
 }
 
+bool AtPole(const LatLon& point) {
+  return std::fabs(point.lat) >= 90.0 - kPoleDeg;
+}
+
 double BearingDeg(const LatLon& from, const LatLon& to) {
+  if (AtPole(from)) {
+    const bool same_pole = AtPole(to) && (to.lat > 0) == (from.lat > 0);
+    return from.lat > 0 && !same_pole ? 180.0 : 0.0;
+  }
   const double p1 = Rad(from.lat), p2 = Rad(to.lat), dlon = Rad(to.lon - from.lon);
   const double y = std::sin(dlon) * std::cos(p2);
   const double x = std::cos(p1) * std::sin(p2) - std::sin(p1) * std::cos(p2) * std::cos(dlon);
@@ -80,7 +90,19 @@ double BearingDeg(const LatLon& from, const LatLon& to) {
   return NormalizeCompass(Deg(std::atan2(y, x)));
 }
 
+double DirectionDeg(const LatLon& from, const LatLon& to) {
+  if (!AtPole(from) || AtPole(to)) return BearingDeg(from, to);
+  return NormalizeCompass(from.lat > 0 ? from.lon + 180.0 - to.lon : to.lon - from.lon);
+}
+
 LatLon Destination(const LatLon& from, double bearing_deg, double angle_rad) {
+  if (AtPole(from)) {
+    // Along a meridian: the usual formula divides rounding noise by the pole's cos(latitude).
+    const double deg = Deg(angle_rad);
+    const double lon = from.lat > 0 ? from.lon + 180.0 - bearing_deg : from.lon + bearing_deg;
+    const double lat = from.lat > 0 ? 90.0 - deg : -90.0 + deg;
+    return {std::max(-90.0, std::min(90.0, lat)), NormalizeCompass(lon + 180.0) - 180.0};
+  }
   const double p1 = Rad(from.lat), l1 = Rad(from.lon), b = Rad(bearing_deg);
   const double sin_p2 =
       std::sin(p1) * std::cos(angle_rad) + std::cos(p1) * std::sin(angle_rad) * std::cos(b);

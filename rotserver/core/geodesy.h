@@ -17,14 +17,23 @@ struct LatLon {
   double lon = 0;  // degrees, east positive, -180..180
 };
 
+// Within a hair (under a millimetre) of the north or south pole.
+bool AtPole(const LatLon& point);
+
 // The initial great-circle bearing from `from` to `to`, compass degrees in [0, 360); 0 when the
-// two points coincide or `from` is a pole (no direction means anything there).
+// two points coincide. From the north pole every bearing is south (180), from the south pole
+// north (0).
 double BearingDeg(const LatLon& from, const LatLon& to);
 // The great-circle angle between the points, in radians 0..pi.
 double AngleRad(const LatLon& from, const LatLon& to);
 double DistanceKm(const LatLon& from, const LatLon& to);
-// The point `angle_rad` along the great circle leaving `from` at `bearing_deg`.
+// The point `angle_rad` along the great circle leaving `from` at `bearing_deg`. From a pole the
+// bearing is taken as seen from just off the pole on `from`'s meridian: from the north pole 180
+// runs down that meridian and 0 down the opposite one; from the south pole 0 runs up it.
 LatLon Destination(const LatLon& from, double bearing_deg, double angle_rad);
+// The bearing `Destination` understands: `BearingDeg`, but from a pole the direction as seen
+// from just off it on `from`'s meridian, so that each meridian keeps a direction of its own.
+double DirectionDeg(const LatLon& from, const LatLon& to);
 // The long path's bearing: + 180°, in [0, 360).
 double LongPathBearing(double short_bearing_deg);
 

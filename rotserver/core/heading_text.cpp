@@ -82,7 +82,7 @@ std::optional<int> ParseBearing(std::string_view text, std::string* error) {
     value = value * 10 + (c - '0');
   }
   if (!ok || value > 360) {
-    if (error) *error = "Type a bearing as a whole number of degrees from 0 to 360.";
+    if (error) *error = "Bearings are whole degrees, 0 to 360.";
     return std::nullopt;
   }
   return value % 360;

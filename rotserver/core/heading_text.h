@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "rotserver/core/great_circle_map.h"
+#include "rotserver/core/map_projection.h"
 #include "rotserver/core/view_state.h"
 
 namespace rotserver {

@@ -14,6 +14,8 @@ constexpr double kDeadCentre = 0.08;
 constexpr double kClickReach = 1.12;
 constexpr double kArrowSweep = 40.0;
 constexpr double kArrowHeadDeg = 9.0;
+// End stops closer than this are drawn as one.
+constexpr double kSameStop = 0.5;
 
 double Radians(double deg) {
   return deg * std::numbers::pi / 180.0;
@@ -56,6 +58,10 @@ RangeArcs RangeOnCompass(double min_az, double max_az, double offset) {
     arcs.reachable = {start, span};
     arcs.unreachable = Arc{NormalizeCompass(start + span), 360.0 - span};
   }
+  arcs.stops.push_back(start);
+  const double end = NormalizeCompass(start + span);
+  if (std::fabs(NormalizeCompass(end - start + 180.0) - 180.0) > kSameStop)
+    arcs.stops.push_back(end);
   return arcs;
 }
 

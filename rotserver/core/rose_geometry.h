@@ -41,6 +41,9 @@ struct RangeArcs {
   Arc reachable;                   // the whole circle when the range spans 360° or more
   std::optional<Arc> overlap;      // headings reachable twice, when the range exceeds 360°
   std::optional<Arc> unreachable;  // headings outside a range under 360°
+  // The mechanical end stops on the compass, the range's start then its end; one where they
+  // meet (a 0..360 rotator's, at north without an offset).
+  std::vector<double> stops;
 };
 RangeArcs RangeOnCompass(double min_az, double max_az, double offset);
 

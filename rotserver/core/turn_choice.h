@@ -19,13 +19,18 @@ class TurnChoice {
   // LP: the long path of the last bearing, else of the target, else of the heading; nothing
   // before any of them is known.
   std::optional<double> LongPath(const ViewState& state);
-  // `step` degrees from where the rotator is going while it turns, else from where it points.
+  // `step` degrees on from the last bearing this window sent while the rotator's target is
+  // still that one (so that nudges add up however fast they come, before the view catches up),
+  // else from where the rotator is going while it turns, else from where it points.
   std::optional<double> Nudge(const ViewState& state, int step);
+  // The operator stopped the rotator: its target is gone.
+  void Stopped() { sent_.reset(); }
 
  private:
   std::optional<double> last_;          // the short path LP reverses
   std::optional<double> long_path_to_;  // the long path sent last
   std::optional<double> seen_target_;
+  std::optional<double> sent_;  // the last bearing sent, until the view shows another target
 };
 
 }  // namespace rotserver

@@ -7,11 +7,22 @@ namespace rotserver {
 namespace {
 
 constexpr int kMargin96 = 8, kGap96 = 4, kRow96 = 18, kButtonHeight96 = 24;
-constexpr int kHeadingRow96 = 38, kHeadingWidth96 = 120, kEntryWidth96 = 56;
+constexpr int kEntryWidth96 = 56;
 constexpr int kGoWidth96 = 40, kStopWidth96 = 64, kMark96 = 12;
+// The heading and target grow with the client area beyond this size (a little under the
+// default window's, so that they are full size there whatever the frame takes).
+constexpr double kGrowFromWidth96 = 300, kGrowFromHeight96 = 540;
+constexpr double kSmallest = 0.8, kLargest = 2.5;
+// The heading's row and width in ems of its font: "360°" in bold with room to spare; the row
+// holds the digits and the degree sign (the font's leading and descent may be cut).
+constexpr double kHeadingRowEm = 1.0, kHeadingWidthEm = 2.5;
 
 int Scale(int value, int dpi) {
   return static_cast<int>((static_cast<long long>(value) * dpi + 48) / 96);
+}
+
+int Grown(int value96, int dpi, double factor) {
+  return static_cast<int>(Scale(value96, dpi) * factor + 0.5);
 }
 
 }  // namespace
@@ -20,9 +31,15 @@ WindowLayout LayOut(int w, int h, int dpi) {
   const int m = Scale(kMargin96, dpi), gap = Scale(kGap96, dpi), row = Scale(kRow96, dpi);
   const int bh = Scale(kButtonHeight96, dpi);
   WindowLayout l;
+  const double grow = std::clamp(
+      std::min(w * 96.0 / (kGrowFromWidth96 * dpi), h * 96.0 / (kGrowFromHeight96 * dpi)),
+      kSmallest, kLargest);
+  l.heading_font = Grown(kHeadingFont96, dpi, grow);
+  l.target_font = Grown(kTargetFont96, dpi, grow);
+  l.text_font = Scale(kTextFont96, dpi);
   // Top down.
-  const int heading_bottom = m + Scale(kHeadingRow96, dpi);
-  l.heading = {m, m, m + Scale(kHeadingWidth96, dpi), heading_bottom};
+  const int heading_bottom = m + static_cast<int>(l.heading_font * kHeadingRowEm + 0.5);
+  l.heading = {m, m, m + static_cast<int>(l.heading_font * kHeadingWidthEm + 0.5), heading_bottom};
   l.target = {l.heading.right + gap, m, w - m, heading_bottom};
   l.activity = {m, heading_bottom, w - m, heading_bottom + row};
   // Bottom up: status (three rows), bridge, presets (two rows), entry row, pointer read-out.

@@ -22,12 +22,15 @@ struct WindowLayout {
   std::array<Box, 6> presets;
   Box bridge;
   Box mark, status;  // the status text wraps to three rows
+  // Em heights in pixels: the heading and the target grow with the window.
+  int heading_font = 0, target_font = 0, text_font = 0;
 };
 
 inline constexpr int kLayoutWidth96 = 320, kLayoutHeight96 = 620;
 inline constexpr int kLayoutMinWidth96 = 260, kLayoutMinHeight96 = 490;
-// Text heights at 96 dpi: the heading must be read from across the room.
-inline constexpr int kHeadingFont96 = 30, kTargetFont96 = 20, kTextFont96 = 12;
+// Em heights at 96 dpi and the default size: the heading and the target must be read from
+// across the room (their digits are about 0.72 em high: 33 px).
+inline constexpr int kHeadingFont96 = 46, kTargetFont96 = 46, kTextFont96 = 12;
 
 WindowLayout LayOut(int client_width, int client_height, int dpi);
 

@@ -53,7 +53,10 @@ class MainWindowImpl final : public MainWindow {
   void LongPath();
   void Nudge(int step);
   void OnPreset(int index);
+  void Stop();
   void Warn(const std::string& words);
+  enum class PointerLine { kReadout, kNote, kWarning };
+  void ShowPointerLine(const std::string& words, PointerLine kind);
   void Layout();
   void ApplyFonts();
   void PaintClient(HDC dc, const RECT& client);
@@ -68,11 +71,11 @@ class MainWindowImpl final : public MainWindow {
   RECT rose_area_{};
   ViewState state_;
   Settings settings_;
-  std::optional<LatLon> station_;
   MapLayer map_;
   vexal::BackBuffer back_buffer_;
   TurnChoice choice_;
   bool warning_shown_ = false;  // the pointer line tells why a bearing was refused
+  bool note_shown_ = false;     // the pointer line confirms an action
   bool tracking_leave_ = false;
 };
 

@@ -32,7 +32,7 @@ bool MainWindowImpl::HandleInput(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result
       return true;
     case WM_MOUSELEAVE:
       tracking_leave_ = false;
-      if (!warning_shown_) SetChildText(hwnd_, kIdPointer, "");
+      if (!warning_shown_ && !note_shown_) SetChildText(hwnd_, kIdPointer, "");
       return true;
     case WM_KEYDOWN:
       OnKeyDown(wp);
@@ -40,9 +40,13 @@ bool MainWindowImpl::HandleInput(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result
     case WM_CHAR:
       OnChar(wp);
       return true;
-    case WM_SETFOCUS:
-      SetFocus(GetDlgItem(hwnd_, kIdEntry));  // digits typed at once go into the entry
+    case WM_SETFOCUS: {
+      // Digits typed at once go into the entry, and a new bearing replaces the last one.
+      HWND entry = GetDlgItem(hwnd_, kIdEntry);
+      SetFocus(entry);
+      SendMessageW(entry, EM_SETSEL, 0, -1);
       return true;
+    }
   }
   return false;
 }
@@ -61,19 +65,18 @@ LRESULT MainWindowImpl::OnMouseActivate(WPARAM wp, LPARAM lp) {
 void MainWindowImpl::OnLeftButtonDown(LPARAM lp, WPARAM wp) {
   SetFocus(hwnd_);  // so that Esc reaches the window after a click
   const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
-  if (std::optional<int> compass = CompassAt(RoseNow(), x, y))
-    TurnTo(*compass, (wp & MK_SHIFT) != 0);
+  const Rose rose = RoseNow();
+  std::optional<int> compass = CompassAt(rose, x, y);
+  if (!compass) return;  // outside the rose, or at its centre where no direction means much
+  // Over the map, the bearing the map gives the place (on this map the rose's direction).
+  if (std::optional<MapSpot> spot = map_.SpotAt(rose, x, y)) compass = Nudged(spot->bearing_deg, 0);
+  TurnTo(*compass, (wp & MK_SHIFT) != 0);
 }
 
 std::string MainWindowImpl::PointerWords(int x, int y) {
   const Rose rose = RoseNow();
-  if (station_ && map_.available()) {
-    const Rose disc = MapDisc(rose);
-    if (disc.radius > 0)
-      if (auto spot =
-              Unproject(*station_, (x - disc.cx) / disc.radius, (y - disc.cy) / disc.radius))
-        if (CompassAt(rose, x, y)) return SpotWords(*spot);
-  }
+  // Over the map: bearing, distance and locator everywhere, the station's neighbours included.
+  if (std::optional<MapSpot> spot = map_.SpotAt(rose, x, y)) return SpotWords(*spot);
   std::optional<int> compass = CompassAt(rose, x, y);
   return compass ? BearingWords(*compass) : std::string();
 }
@@ -85,15 +88,14 @@ void MainWindowImpl::OnMouseMove(LPARAM lp) {
   }
   const std::string words =
       PointerWords(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
-  if (words.empty() && warning_shown_) return;
-  warning_shown_ = false;
-  SetChildText(hwnd_, kIdPointer, words);
+  if (words.empty() && (warning_shown_ || note_shown_)) return;
+  ShowPointerLine(words, PointerLine::kReadout);
 }
 
 void MainWindowImpl::OnKeyDown(WPARAM key) {
   switch (key) {
     case VK_ESCAPE:
-      if (actions_.stop) actions_.stop();
+      Stop();
       break;
     case VK_RETURN:
       TurnToEntry();
@@ -119,13 +121,30 @@ void MainWindowImpl::OnChar(WPARAM ch) {
   }
 }
 
-void MainWindowImpl::Warn(const std::string& words) {
-  warning_shown_ = true;
+// The pointer line tells what lies under the pointer, or a note about the last action: red
+// when it refuses, in the normal colour when it confirms. The next action clears a note.
+void MainWindowImpl::ShowPointerLine(const std::string& words, PointerLine kind) {
+  const bool warning = kind == PointerLine::kWarning && !words.empty();
+  const bool recolour = warning != warning_shown_;
+  warning_shown_ = warning;
+  note_shown_ = kind == PointerLine::kNote && !words.empty();
   SetChildText(hwnd_, kIdPointer, words);
+  if (recolour) InvalidateRect(GetDlgItem(hwnd_, kIdPointer), nullptr, TRUE);
+}
+
+void MainWindowImpl::Warn(const std::string& words) {
+  ShowPointerLine(words, PointerLine::kWarning);
 }
 
 void MainWindowImpl::Send(const std::optional<double>& bearing) {
+  if (warning_shown_ || note_shown_) ShowPointerLine("", PointerLine::kReadout);
   if (bearing && actions_.turn_to) actions_.turn_to(*bearing);
+}
+
+void MainWindowImpl::Stop() {
+  if (warning_shown_ || note_shown_) ShowPointerLine("", PointerLine::kReadout);
+  choice_.Stopped();
+  if (actions_.stop) actions_.stop();
 }
 
 void MainWindowImpl::TurnToEntry() {
@@ -134,8 +153,6 @@ void MainWindowImpl::TurnToEntry() {
   HWND entry = GetDlgItem(hwnd_, kIdEntry);
   SendMessageW(entry, EM_SETSEL, 0, -1);
   if (!bearing) return Warn(why);
-  if (warning_shown_) Warn("");
-  warning_shown_ = false;
   TurnTo(*bearing, false);
 }
 
@@ -158,9 +175,11 @@ void MainWindowImpl::OnPreset(int index) {
   Settings stored = LoadUsableSettings();
   stored.presets[static_cast<size_t>(index)].bearing_deg = Nudged(*state_.azimuth, 0);
   std::string error;
-  if (!SaveSettings(stored, &error, SettingsScope::kWindowOnly)) return Warn("The preset cannot be stored: " + error);
+  if (!SaveSettings(stored, &error, SettingsScope::kWindowOnly))
+    return Warn("The preset cannot be stored: " + error);
   UseSettings(stored);
-  Warn(preset.label + " now turns to " + BearingWords(preset.bearing_deg) + ".");
+  ShowPointerLine(preset.label + " now turns to " + BearingWords(preset.bearing_deg) + ".",
+                  PointerLine::kNote);
 }
 
 }  // namespace rotserver

@@ -88,7 +88,6 @@ MainWindowImpl::MainWindowImpl(HINSTANCE instance, int show, WindowActions actio
   // Per monitor, the window's monitor may have another setting than the system's.
   if (int dpi = WindowDpi(hwnd_); dpi != dpi_) {
     dpi_ = dpi;
-    ApplyFonts();
     SetWindowPos(hwnd_, nullptr, 0, 0, Scale(kLayoutWidth96, dpi_), Scale(kLayoutHeight96, dpi_),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -163,19 +162,20 @@ LRESULT MainWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void MainWindowImpl::OnCreate() {
   CreateChildren(hwnd_);
-  ApplyFonts();
+  Layout();
 }
 
 void MainWindowImpl::ApplyFonts() {
-  font_.Reset(MakeFont(Scale(kTextFont96, dpi_), FW_NORMAL));
-  heading_font_.Reset(MakeFont(Scale(kHeadingFont96, dpi_), FW_BOLD));
-  target_font_.Reset(MakeFont(Scale(kTargetFont96, dpi_), FW_NORMAL));
+  font_.Reset(MakeFont(layout_.text_font, FW_NORMAL));
+  heading_font_.Reset(MakeFont(layout_.heading_font, FW_BOLD));
+  target_font_.Reset(MakeFont(layout_.target_font, FW_NORMAL));
   SetChildFonts(hwnd_, font_.get(), heading_font_.get(), target_font_.get());
 }
 
 void MainWindowImpl::UseSettings(const Settings& settings) {
   settings_ = settings;
-  station_ = settings.station.empty() ? std::nullopt : ParseStation(settings.station, nullptr);
+  map_.SetStation(settings.station.empty() ? std::nullopt
+                                           : ParseStation(settings.station, nullptr));
   for (int i = 0; i < kPresetCount; ++i) {
     const Preset& preset = settings.presets[static_cast<size_t>(i)];
     SetChildText(hwnd_, kIdPreset1 + i, preset.label + " " + BearingWords(preset.bearing_deg));
@@ -187,7 +187,12 @@ void MainWindowImpl::UseSettings(const Settings& settings) {
 void MainWindowImpl::Layout() {
   RECT client;
   GetClientRect(hwnd_, &client);
+  const WindowLayout was = layout_;
   layout_ = LayOut(client.right, client.bottom, dpi_);
+  // The heading and target grow with the window.
+  if (layout_.heading_font != was.heading_font || layout_.target_font != was.target_font ||
+      layout_.text_font != was.text_font)
+    ApplyFonts();
   PlaceChildren(hwnd_, layout_);
   rose_area_ = {layout_.rose.left, layout_.rose.top, layout_.rose.right, layout_.rose.bottom};
 }
@@ -195,12 +200,13 @@ void MainWindowImpl::Layout() {
 void MainWindowImpl::OnSize() {
   if (IsIconic(hwnd_)) return;  // laid out again when restored
   Layout();
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  // Everything, children included: a static whose text wraps anew paints only what it gained.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindowImpl::PaintClient(HDC dc, const RECT& client) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-  PaintRose(dc, rose_area_, state_, dpi_, font_.get(), &map_, station_);
+  PaintRose(dc, rose_area_, state_, dpi_, font_.get(), &map_);
   const Box& m = layout_.mark;
   GdiObject<HBRUSH> brush(CreateSolidBrush(kMarkColours[static_cast<int>(MarkOf(state_.link))]));
   SelectedObject b(dc, brush.get());
@@ -235,7 +241,7 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
   }
   switch (id) {
     case kIdStopButton:
-      if (HIWORD(wp) == BN_CLICKED && actions_.stop) actions_.stop();
+      if (HIWORD(wp) == BN_CLICKED) Stop();
       break;
     case kIdGo:
       if (HIWORD(wp) == BN_CLICKED) TurnToEntry();
@@ -244,7 +250,7 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
       if (HIWORD(wp) == BN_CLICKED) LongPath();
       break;
     case IDCANCEL:  // Esc, where the message loop passes keys through IsDialogMessage
-      if (actions_.stop) actions_.stop();
+      Stop();
       break;
     case kIdMenuSettings: {
       std::optional<LoadedSettings> stored = LoadSettings();
@@ -276,7 +282,6 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
 void MainWindowImpl::OnDpiChanged(int dpi, const RECT* suggested) {
   if (dpi <= 0) return;
   dpi_ = dpi;
-  ApplyFonts();
   if (suggested)
     SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,

@@ -10,8 +10,6 @@ namespace rotserver {
 
 namespace {
 
-constexpr double kMapFraction = 0.90;  // the rose's scale circle
-
 uint32_t Rgb(COLORREF c) {
   return static_cast<uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
 }
@@ -29,10 +27,6 @@ bool Same(const MapColours& a, const MapColours& b) {
 
 }  // namespace
 
-Rose MapDisc(const Rose& rose) {
-  return {rose.cx, rose.cy, rose.radius * kMapFraction};
-}
-
 bool HighContrast() {
   HIGHCONTRASTA hc{};
   hc.cbSize = sizeof hc;
@@ -42,7 +36,21 @@ bool HighContrast() {
 
 MapLayer::MapLayer() = default;
 
-bool MapLayer::available() {
+MapLayer::~MapLayer() = default;
+
+void MapLayer::SetStation(const std::optional<LatLon>& station) {
+  if (station && station_ && station->lat == station_->lat && station->lon == station_->lon) return;
+  station_ = station;
+  projection_.reset();
+  if (station) projection_ = std::make_unique<AzimuthalMap>(*station);
+  width_ = 0;
+}
+
+bool MapLayer::shown() {
+  return projection_ && Load();
+}
+
+bool MapLayer::Load() {
   if (loaded_) return land_ != nullptr;
   loaded_ = true;
   HMODULE module = GetModuleHandleA(nullptr);
@@ -60,39 +68,45 @@ bool MapLayer::available() {
   return land_ != nullptr;
 }
 
-MapLayer::~MapLayer() = default;
-
-void MapLayer::Paint(HDC dc, const Rose& disc, const LatLon& station) {
-  if (!available()) return;
-  const int size = static_cast<int>(std::lround(disc.radius * 2));
-  if (size < 4) return;
+void MapLayer::Paint(HDC dc, const Rose& rose) {
+  if (!shown()) return;
+  const MapFrame frame = MapFrameIn(rose, projection_->Aspect());
+  const int width = static_cast<int>(std::lround(frame.width));
+  const int height = static_cast<int>(std::lround(frame.height));
+  if (width < 4 || height < 4) return;
   const MapColours colours = ColoursNow();
-  if (size != size_ || station.lat != station_.lat || station.lon != station_.lon ||
-      !Same(colours, colours_))
-    Draw(dc, size, station, colours);
+  if (width != width_ || height != height_ || !Same(colours, colours_))
+    Draw(dc, width, height, colours);
   if (!bitmap_.get()) return;
   vexal::MemoryDc source(dc);
   vexal::SelectedObject selected(source.get(), bitmap_.get());
-  BitBlt(dc, static_cast<int>(std::lround(disc.cx - size / 2.0)),
-         static_cast<int>(std::lround(disc.cy - size / 2.0)), size, size, source.get(), 0, 0,
-         SRCCOPY);
+  BitBlt(dc, static_cast<int>(std::lround(frame.left + (frame.width - width) / 2.0)),
+         static_cast<int>(std::lround(frame.top + (frame.height - height) / 2.0)), width, height,
+         source.get(), 0, 0, SRCCOPY);
 }
 
-void MapLayer::Draw(HDC dc, int size, const LatLon& station, const MapColours& colours) {
-  size_ = size;
-  station_ = station;
+std::optional<MapSpot> MapLayer::SpotAt(const Rose& rose, double x, double y) {
+  if (!shown() || rose.radius <= 0) return std::nullopt;
+  const MapPoint at = MapFrameIn(rose, projection_->Aspect()).ToMap(x, y);
+  if (at.x < 0 || at.x > 1 || at.y < 0 || at.y > 1) return std::nullopt;
+  return projection_->Unproject(at);
+}
+
+void MapLayer::Draw(HDC dc, int width, int height, const MapColours& colours) {
+  width_ = width;
+  height_ = height;
   colours_ = colours;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = size;
-  info.bmiHeader.biHeight = -size;  // top-down, as DrawMap's rows
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down, as DrawMap's rows
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   bitmap_.Reset(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap_.get() || !bits) return;
-  const std::vector<uint32_t> pixels = DrawMap(*land_, station, size, colours);
+  const std::vector<uint32_t> pixels = DrawMap(*land_, *projection_, width, height, colours);
   std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));  // 0xRRGGBB is BI_RGB's
   GdiFlush();
 }

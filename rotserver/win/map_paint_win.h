@@ -1,6 +1,7 @@
 // The great-circle map behind the rose: the land built into RotServer.exe (RCDATA
-// ROTSERVER_LAND_DATA), drawn once per size, station and colour scheme into a bitmap that each
-// paint only copies.
+// ROTSERVER_LAND_DATA) laid out by a projection around the station, drawn once per size,
+// station and colour scheme into a bitmap that each paint only copies. What lies under the
+// pointer is asked of it too.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 
 #include "rotserver/core/geodesy.h"
 #include "rotserver/core/great_circle_map.h"
+#include "rotserver/core/map_projection.h"
 #include "rotserver/core/rose_geometry.h"
 #include "winui/gdi_objects_win.h"
 
@@ -30,31 +32,34 @@ class MapLayer {
   MapLayer(const MapLayer&) = delete;
   MapLayer& operator=(const MapLayer&) = delete;
 
-  // False, with the reason, when the program holds no usable land data: then the plain rose
-  // is drawn. The land is read at the first call, so that a window without a station pays
-  // nothing for it.
-  bool available();
+  // The station the map is centred on; without one there is no map.
+  void SetStation(const std::optional<LatLon>& station);
+  // A station is set and the program holds usable land data (read at the first call, so that
+  // a window without a station pays nothing for it). Otherwise the plain rose is drawn.
+  bool shown();
   const std::string& problem() const { return problem_; }
 
-  // Copies the map for `station` into the disc `disc` of `dc`.
-  void Paint(HDC dc, const Rose& disc, const LatLon& station);
+  // Copies the map into its frame around `rose` in `dc`.
+  void Paint(HDC dc, const Rose& rose);
+  // What lies under the window point (x, y), the map laid around `rose`; nothing off the map.
+  std::optional<MapSpot> SpotAt(const Rose& rose, double x, double y);
   // The colours changed (high contrast on or off): drawn anew at the next paint.
-  void Forget() { size_ = 0; }
+  void Forget() { width_ = 0; }
 
  private:
-  void Draw(HDC dc, int size, const LatLon& station, const MapColours& colours);
+  bool Load();
+  void Draw(HDC dc, int width, int height, const MapColours& colours);
 
   bool loaded_ = false;
   std::unique_ptr<LandGrid> land_;
   std::string problem_;
+  std::optional<LatLon> station_;
+  std::unique_ptr<MapProjection> projection_;
   vexal::GdiObject<HBITMAP> bitmap_;
-  int size_ = 0;
-  LatLon station_;
+  int width_ = 0, height_ = 0;
   MapColours colours_;
 };
 
-// The disc the map fills: inside the scale circle of the rose.
-Rose MapDisc(const Rose& rose);
 // SPI_GETHIGHCONTRAST.
 bool HighContrast();
 

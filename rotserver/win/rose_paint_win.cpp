@@ -20,7 +20,10 @@ constexpr double kLetterRadius = 0.74;
 constexpr double kArrowRadius = 0.60;
 constexpr double kNeedleLength = 0.84;
 constexpr int kMargin96 = 4;
+constexpr double kSimulatedAt = 0.48, kSimulatedEm = 0.14;  // below the centre; letter height
 constexpr int kTargetHalfWidth96 = 7;
+constexpr int kEndStopHalfWidth96 = 2;
+constexpr double kStopInner = 0.85;
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
 using winui::Scale;
@@ -50,7 +53,7 @@ void Line(HDC dc, const RosePoint& from, const RosePoint& to) {
   LineTo(dc, b.x, b.y);
 }
 
-void PaintRange(HDC dc, const Rose& rose, const ViewState& state) {
+void PaintRange(HDC dc, const Rose& rose, const ViewState& state, int dpi) {
   RangeArcs arcs = RangeOnCompass(state.min_az, state.max_az, state.offset_deg);
   GdiObject<HBRUSH> reachable(CreateSolidBrush(kReachableColour));
   FillPolygon(dc, RingSector(rose, arcs.reachable, kRingInner, kRingOuter), reachable.get());
@@ -62,6 +65,13 @@ void PaintRange(HDC dc, const Rose& rose, const ViewState& state) {
     GdiObject<HBRUSH> hatch(CreateHatchBrush(HS_BDIAGONAL, kUnreachableColour));
     FillPolygon(dc, RingSector(rose, *arcs.unreachable, kRingInner, kRingOuter), hatch.get());
   }
+  // A bar across the ring at each end stop: why a turn may go the long way round.
+  const double half =
+      Scale(kEndStopHalfWidth96, dpi) / std::max(rose.radius, 1.0) * kDegreesPerRadian;
+  GdiObject<HBRUSH> stop(CreateSolidBrush(kEndStopColour));
+  for (double at : arcs.stops)
+    FillPolygon(dc, RingSector(rose, {at - half, 2 * half}, kStopInner, kRingOuter, 1.0),
+                stop.get());
 }
 
 void PaintScale(HDC dc, const Rose& rose, int dpi, HFONT font) {
@@ -88,16 +98,18 @@ void PaintScale(HDC dc, const Rose& rose, int dpi, HFONT font) {
   }
 }
 
-// Across the rose, large and light, so that nobody takes the simulation for the antenna.
+// Light letters low in the rose, so that nobody takes the simulation for the antenna, while the
+// station's own region in the middle of the map stays clear.
 void PaintSimulated(HDC dc, const Rose& rose) {
-  GdiObject<HFONT> font(CreateFontA(-static_cast<int>(rose.radius / 4), 0, 0, 0, FW_LIGHT, FALSE,
-                                    FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+  GdiObject<HFONT> font(CreateFontA(-static_cast<int>(rose.radius * kSimulatedEm), 0, 0, 0,
+                                    FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                                     DEFAULT_PITCH | FF_SWISS, "Arial"));
   SelectedObject f(dc, font.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kSimulatedColour);
-  RECT r = Box(rose, 1.0);
+  const RosePoint at = PointAt(rose, 180, kSimulatedAt);
+  RECT r = Box({at.x, at.y, rose.radius}, 1.0);
   DrawTextA(dc, "SIMULATED", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
 }
 
@@ -154,13 +166,13 @@ Rose RoseIn(const RECT& area, int dpi) {
   return {area.left + width / 2.0, area.top + height / 2.0, radius};
 }
 
-void PaintRose(HDC dc, const RECT& area, const ViewState& state, int dpi, HFONT font, MapLayer* map,
-               const std::optional<LatLon>& station) {
+void PaintRose(HDC dc, const RECT& area, const ViewState& state, int dpi, HFONT font,
+               MapLayer* map) {
   FillRect(dc, &area, GetSysColorBrush(COLOR_WINDOW));
   const Rose rose = RoseIn(area, dpi);
   if (rose.radius < 8) return;
-  if (map && station) map->Paint(dc, MapDisc(rose), *station);
-  PaintRange(dc, rose, state);
+  if (map) map->Paint(dc, rose);
+  PaintRange(dc, rose, state, dpi);
   PaintScale(dc, rose, dpi, font);
   if (state.simulated) PaintSimulated(dc, rose);
   if (state.target) PaintTarget(dc, rose, *state.target, dpi);

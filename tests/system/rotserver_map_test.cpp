@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "controls_input.h"
 #include "rose_picture.h"
@@ -56,6 +57,44 @@ class RotServerMap : public ::testing::Test {
   }
 
   std::wstring Wide(int id) const { return rstest::WideText(GetDlgItem(window_, id)); }
+
+  // The control's text, in its own font, is as wide as the control at most.
+  bool TextFits(int id) const {
+    HWND control = GetDlgItem(window_, id);
+    const std::wstring text = Wide(id);
+    HDC dc = GetDC(control);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    RECT box;
+    GetClientRect(control, &box);
+    return size.cx <= box.right;
+  }
+
+  // Pixels of red and of dark text in the control, as painted on screen.
+  struct InkCount {
+    int red = 0, dark = 0;
+  };
+  InkCount Ink(int id) const {
+    // From the whole window's picture: another process's child cannot be captured alone.
+    const logger_test::Picture picture = logger_test::CaptureWindow(window_);
+    RECT window, child;
+    GetWindowRect(window_, &window);
+    GetWindowRect(GetDlgItem(window_, id), &child);
+    InkCount ink;
+    for (int y = child.top - window.top; y < child.bottom - window.top; ++y)
+      for (int x = child.left - window.left; x < child.right - window.left; ++x) {
+        if (x < 0 || y < 0 || x >= picture.width || y >= picture.height) continue;
+        const uint32_t p = picture.At(x, y);
+        const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        ink.red += r > g + 60;
+        ink.dark += r < 100 && g < 100 && b < 100;
+      }
+    return ink;
+  }
   std::string Text(int id) const { return harness::WindowText(GetDlgItem(window_, id)); }
 
   // The bearings of the operator's turns in the log, in order.
@@ -114,9 +153,23 @@ TEST_F(RotServerMap, ClickOnACountryTurnsThereShiftTakesTheLongPathAndThePointer
       swscanf(pointer.c_str(), L"%d\u00b0  %d,%d km  %2ls", &bearing, &thousands, &units, field), 4)
       << std::string(pointer.begin(), pointer.end());
   EXPECT_NEAR(bearing, 297, 1);
-  // One pixel of this map is about 170 km.
+  // One pixel of this map is about 180 km, and New York lies 80 km north of the FM/FN border.
   EXPECT_NEAR(thousands * 1000 + units, 6491, 300);
-  EXPECT_EQ(std::wstring(field), L"FN");
+  EXPECT_TRUE(std::wstring(field) == L"FN" || std::wstring(field) == L"FM")
+      << std::string(pointer.begin(), pointer.end());
+
+  // Near the station too: Paris lies 687 km from Munich at 280°, a few pixels from the centre.
+  ASSERT_TRUE(controls::MoveTo(rose.ScreenAlong(280.06, map * 687.3 / kHalfRoundKm)));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return (pointer = Wide(rotserver::kIdPointer)).find(L" km  JN") != std::wstring::npos;
+      },
+      5s))
+      << std::string(pointer.begin(), pointer.end());
+  int km = 0;
+  ASSERT_EQ(swscanf(pointer.c_str(), L"%d\u00b0  %d km  %2ls", &bearing, &km, field), 3);
+  EXPECT_NEAR(bearing, 280, 30) << "a pixel this near is tens of degrees";
+  EXPECT_NEAR(km, 687, 250) << "a pixel is about 170 km";
 
   Click(new_york);
   ASSERT_TRUE(server->WaitLog("operator turn", 5s));
@@ -181,14 +234,19 @@ TEST_F(RotServerMap, TypedBearingEnterLongPathPresetNudgeAndEsc) {
   // A 0..360 rotator cannot pass north: on to 300 it goes on turning right.
   EXPECT_EQ(Text(rotserver::kIdActivity), "turning right");
 
-  // A bearing out of range is refused in words and turns nothing (Esc after it is the marker).
+  // A bearing out of range is refused in words that fit, in red, and turns nothing; the next
+  // action (Esc) clears them.
   ASSERT_TRUE(controls::Type("400"));
   controls::Stroke(VK_RETURN);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Text(rotserver::kIdPointer) == "Bearings are whole degrees, 0 to 360."; }, 5s));
+  EXPECT_TRUE(TextFits(rotserver::kIdPointer));
+  EXPECT_TRUE(WaitUntil([&] { return Ink(rotserver::kIdPointer).red > 10; }, 5s))
+      << "a refusal is red";
   controls::Stroke(VK_ESCAPE);
   ASSERT_TRUE(server->WaitLog("operator stop", 5s));
-  EXPECT_EQ(Text(rotserver::kIdPointer),
-            "Type a bearing as a whole number of degrees from 0 to 360.");
   ASSERT_TRUE(WaitUntil([&] { return Text(rotserver::kIdActivity) == "stopped"; }, 5s));
+  EXPECT_EQ(Text(rotserver::kIdPointer), "") << "the refusal stays after the next action";
 
   // The preset "NE 45°" (a default) turns to 45.
   HWND preset = GetDlgItem(window_, rotserver::kIdPreset1 + 1);
@@ -227,6 +285,10 @@ TEST_F(RotServerMap, TypedBearingEnterLongPathPresetNudgeAndEsc) {
   PressKey(VK_CONTROL, false);
   const std::wstring stored = L"W " + std::to_wstring(now) + L"\u00b0";
   ASSERT_TRUE(WaitUntil([&] { return rstest::WideText(west) == stored; }, 5s));
+  const std::wstring confirmed = L"W now turns to " + std::to_wstring(now) + L"\u00b0.";
+  EXPECT_TRUE(WaitUntil([&] { return Wide(rotserver::kIdPointer) == confirmed; }, 5s));
+  ASSERT_TRUE(WaitUntil([&] { return Ink(rotserver::kIdPointer).dark > 10; }, 5s));
+  EXPECT_EQ(Ink(rotserver::kIdPointer).red, 0) << "a confirmation in the normal colour";
   controls::Stroke(VK_ESCAPE);
   ASSERT_TRUE(WaitUntil(
       [&] {
@@ -238,7 +300,37 @@ TEST_F(RotServerMap, TypedBearingEnterLongPathPresetNudgeAndEsc) {
       5s));
   EXPECT_EQ(Turns(*server).size(), 4u) << "Ctrl+click turned";
   ASSERT_TRUE(rotserver::LoadSettings());
-  EXPECT_EQ(rotserver::LoadSettings()->settings.presets[5].bearing_deg, now) << "kept in the registry";
+  EXPECT_EQ(rotserver::LoadSettings()->settings.presets[5].bearing_deg, now)
+      << "kept in the registry";
+
+  // Digits typed while a button has the focus go into the entry whole, shown from the start.
+  HWND entry = GetDlgItem(window_, rotserver::kIdEntry);
+  ASSERT_TRUE(controls::Type("297"));
+  ASSERT_TRUE(WaitUntil([&] { return Text(rotserver::kIdEntry) == "297"; }, 5s))
+      << Text(rotserver::kIdEntry);
+  EXPECT_EQ(SendMessageA(entry, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "the entry is scrolled";
+  controls::Stroke(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return Wide(rotserver::kIdTarget) == L"\u2192 297\u00b0"; }, 5s));
+
+  // Six nudges faster than the window hears back from the rotator add up.
+  controls::Stroke(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return Text(rotserver::kIdActivity) == "stopped"; }, 5s));
+  const int from = _wtoi(Wide(rotserver::kIdHeading).c_str());
+  std::vector<INPUT> presses;
+  for (int i = 0; i < 12; ++i) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = VK_RIGHT;
+    in.ki.dwFlags = i % 2 ? KEYEVENTF_KEYUP : 0;
+    presses.push_back(in);
+  }
+  ASSERT_EQ(SendInput(12, presses.data(), sizeof(INPUT)), 12u);
+  const std::wstring six = L"\u2192 " + std::to_wstring((from + 30) % 360) + L"\u00b0";
+  ASSERT_TRUE(WaitUntil([&] { return Wide(rotserver::kIdTarget) == six; }, 5s))
+      << "from " << from << " to " << std::string(six.begin(), six.end());
+  const std::vector<double> all = Turns(*server);
+  ASSERT_GE(all.size(), 6u);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(all[all.size() - 6 + i], (from + 5 * (i + 1)) % 360);
 }
 
 TEST_F(RotServerMap, PlacementAndStayOnTopAreRememberedAcrossARestart) {

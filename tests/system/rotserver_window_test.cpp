@@ -2,6 +2,7 @@
 // looked at in pixels and texts, and used with the real mouse and keyboard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -29,6 +30,38 @@ namespace {
 // The colours an operator is told about: a red needle while live, grey when stale.
 const uint32_t kRed = Rgb(208, 0, 0);
 const uint32_t kGrey = Rgb(150, 150, 150);
+
+// The height in pixels of the tallest glyph a text control shows, measured on screen: each run
+// of columns with dark ink is a glyph (or glyphs that touch), the degree sign and the arrow
+// are shorter than the digits.
+int GlyphHeight(HWND control) {
+  const logger_test::Picture picture = logger_test::CaptureWindow(control);
+  auto dark = [&](int x, int y) {
+    const uint32_t p = picture.At(x, y);
+    return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 128;
+  };
+  int tallest = 0, top = picture.height, bottom = -1;
+  for (int x = 0; x <= picture.width; ++x) {
+    int column_top = picture.height, column_bottom = -1;
+    for (int y = 0; x < picture.width && y < picture.height; ++y)
+      if (dark(x, y)) column_top = std::min(column_top, y), column_bottom = y;
+    if (column_bottom >= 0) {
+      top = std::min(top, column_top), bottom = std::max(bottom, column_bottom);
+    } else if (bottom >= 0) {  // a run ends
+      tallest = std::max(tallest, bottom - top + 1);
+      top = picture.height, bottom = -1;
+    }
+  }
+  return tallest;
+}
+
+// Whether the colour lies within two pixels of a client point.
+bool Near(const RosePicture& picture, POINT p, uint32_t colour) {
+  for (int dy = -2; dy <= 2; ++dy)
+    for (int dx = -2; dx <= 2; ++dx)
+      if (picture.At(p.x + dx, p.y + dy) == colour) return true;
+  return false;
+}
 
 class RotServerWindow : public ::testing::Test {
  protected:
@@ -88,9 +121,25 @@ TEST_F(RotServerWindow, NeedlePointsAtTheAzimuth) {
 }
 
 TEST_F(RotServerWindow, LargerWindowIsPaintedWhole) {
-  const RosePicture small = ShowAndCapture(Live(90));
+  rotserver::ViewState state = Live(90);
+  state.link = rotserver::LinkState::kReconnecting;
+  state.reconnect_in_s = 4;
+  state.last_error = "connection refused: nothing listens at 127.0.0.1:4533 (WSAECONNREFUSED)";
+  const RosePicture small = ShowAndCapture(state);
   ASSERT_TRUE(small.found());
   SetWindowPos(hwnd_, nullptr, 0, 0, 520, 860, SWP_NOMOVE | SWP_NOZORDER);
+  // What the message loop paints after the resize is what a full repaint paints: the status
+  // line wrapped anew and no ghost of the entry row.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  const logger_test::Picture resized = logger_test::CaptureWindow(hwnd_);
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  const logger_test::Picture repainted = logger_test::CaptureWindow(hwnd_);
+  ASSERT_EQ(resized.pixels.size(), repainted.pixels.size());
+  size_t differ = 0;
+  for (size_t i = 0; i < resized.pixels.size(); ++i)
+    differ += resized.pixels[i] != repainted.pixels[i];
+  EXPECT_EQ(differ, 0u) << "pixels left unpainted by the resize";
   const RosePicture large = ShowAndCapture(Live(90));
   ASSERT_TRUE(large.found()) << "no rose after the window grew";
   EXPECT_GT(large.radius(), small.radius() + 40);
@@ -232,6 +281,9 @@ TEST_F(RotServerWindow, DpiChangeTakesTheSuggestedRectangleAndScalesTheButton) {
   GetWindowRect(GetDlgItem(hwnd_, rotserver::kIdStopButton), &stop);
   EXPECT_EQ(stop.bottom - stop.top, 36) << "24 at 96 dpi";
   EXPECT_EQ(stop.right - stop.left, 96) << "64 at 96 dpi";
+  window_->Show(Live(245));
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  EXPECT_GE(GlyphHeight(GetDlgItem(hwnd_, rotserver::kIdHeading)), 48) << "32 at 96 dpi";
 }
 
 TEST_F(RotServerWindow, HeadingPanelIsLargeWithTargetActivityAndTheBridgesLine) {
@@ -244,11 +296,20 @@ TEST_F(RotServerWindow, HeadingPanelIsLargeWithTargetActivityAndTheBridgesLine) 
   EXPECT_EQ(rstest::WideText(GetDlgItem(hwnd_, rotserver::kIdTarget)), L"\u2192 272\u00b0");
   EXPECT_EQ(Text(rotserver::kIdActivity), "turning right");
   EXPECT_EQ(Text(rotserver::kIdBridgeLine), "Logger32-Vexal: not running");
-  // Read from across the room: at least 24 px high at 96 dpi.
-  LOGFONTA font{};
-  ASSERT_TRUE(GetObjectA(reinterpret_cast<HFONT>(SendMessageA(heading, WM_GETFONT, 0, 0)),
-                         sizeof font, &font));
-  EXPECT_GE(std::abs(font.lfHeight), 24);
+  // Read from across the room: digits of 32 px at the default size, measured on screen, and
+  // larger in a larger window; the target beside it likewise.
+  UpdateWindow(hwnd_);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HWND target = GetDlgItem(hwnd_, rotserver::kIdTarget);
+  const int heading_digits = GlyphHeight(heading), target_digits = GlyphHeight(target);
+  EXPECT_GE(heading_digits, 32);
+  EXPECT_GE(target_digits, 32);
+  SetWindowPos(hwnd_, nullptr, 0, 0, 520, 860, SWP_NOMOVE | SWP_NOZORDER);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  EXPECT_GT(GlyphHeight(heading), heading_digits * 5 / 4) << "the heading grows with the window";
+  EXPECT_GT(GlyphHeight(target), target_digits * 5 / 4) << "the target grows with the window";
+  EXPECT_EQ(rstest::WideText(heading), L"245\u00b0");
+  EXPECT_EQ(rstest::WideText(target), L"\u2192 272\u00b0");
 
   state.bridge_linked = true;
   state.target.reset();
@@ -297,22 +358,51 @@ TEST_F(RotServerWindow, StatusLineShowsItsWholeReasonAndAColouredMark) {
   EXPECT_EQ(failed.Count(green), 0);
 }
 
-TEST_F(RotServerWindow, SimulatedRotatorIsMarkedAcrossTheRose) {
+// Marked plainly, but not over the station's own region in the middle of the map.
+TEST_F(RotServerWindow, SimulatedRotatorIsMarkedAwayFromTheCentre) {
   rotserver::ViewState state = Live(0);
   RosePicture real = ShowAndCapture(state);
   state.simulated = true;
   RosePicture simulated = ShowAndCapture(state);
   ASSERT_TRUE(real.found() && simulated.found());
-  // Across the middle, away from the needle (straight up): the letters change the picture.
-  int changed = 0;
-  for (int deg : {250, 260, 270, 280, 290, 70, 80, 90, 100, 110})
-    for (double f = 0.1; f < 0.7; f += 0.02) {
+  int centre_changed = 0, low_changed = 0;
+  for (int deg = 0; deg < 360; deg += 5)
+    for (double f = 0.0; f < 0.7; f += 0.02) {
       POINT p = real.Along(deg, f);
-      changed += real.At(p.x, p.y) != simulated.At(p.x, p.y);
+      const bool changed = real.At(p.x, p.y) != simulated.At(p.x, p.y);
+      if (f < 0.4) centre_changed += changed;
+      if (f > 0.45 && (deg > 120 && deg < 240)) low_changed += changed;
     }
-  EXPECT_GT(changed, 10) << "no SIMULATED across the rose";
+  EXPECT_EQ(centre_changed, 0) << "SIMULATED hides the middle of the map";
+  EXPECT_GT(low_changed, 10) << "no SIMULATED low in the rose";
   RosePicture again = ShowAndCapture(Live(0));
   EXPECT_EQ(again.Count(Rgb(176, 176, 176)), real.Count(Rgb(176, 176, 176))) << "it goes again";
+}
+
+// The rotator's end stops as bars across the ring: a 0..360 rotator's at north, a -180..180
+// one's at south, a 0..450 one's at both ends of its overlap.
+TEST_F(RotServerWindow, EndStopsAreDrawnOnTheRing) {
+  const uint32_t stop = Rgb(112, 56, 0), overlap = Rgb(240, 196, 120);
+  struct Case {
+    double min, max;
+    std::vector<double> stops, clear;
+  };
+  for (const Case& c : {Case{0, 360, {0}, {90, 180, 270}}, Case{-180, 180, {180}, {0, 90, 270}},
+                        Case{0, 450, {0, 90}, {180, 270}}}) {
+    rotserver::ViewState state = Live(225);
+    state.min_az = c.min;
+    state.max_az = c.max;
+    RosePicture picture = ShowAndCapture(state);
+    ASSERT_TRUE(picture.found());
+    for (double deg : c.stops)
+      EXPECT_TRUE(Near(picture, picture.Along(deg, 0.93), stop))
+          << c.min << ".." << c.max << " at " << deg;
+    for (double deg : c.clear)
+      EXPECT_FALSE(Near(picture, picture.Along(deg, 0.93), stop))
+          << c.min << ".." << c.max << " at " << deg;
+    POINT in_overlap = picture.Along(45, 0.95);
+    EXPECT_EQ(picture.At(in_overlap.x, in_overlap.y) == overlap, c.max - c.min > 360);
+  }
 }
 
 // Closing while the bridge is linked asks first; No keeps the window, Yes closes it.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "rotserver/core/heading_text.h"
 #include "rotserver/core/settings.h"
@@ -50,7 +51,7 @@ TEST(HeadingPanel, TypedBearings) {
   for (const char* bad : {"", "361", "-5", "24.5", "2450", "abc", "4 5"}) {
     error.clear();
     EXPECT_FALSE(rotserver::ParseBearing(bad, &error)) << bad;
-    EXPECT_EQ(error, "Type a bearing as a whole number of degrees from 0 to 360.") << bad;
+    EXPECT_EQ(error, "Bearings are whole degrees, 0 to 360.") << bad;
   }
 }
 
@@ -181,12 +182,37 @@ TEST(TurnChoice, NudgeFromWhereTheRotatorGoesOrPoints) {
   EXPECT_FALSE(choice.Nudge(s, 5));
   s.azimuth = 100;
   s.target = 200;
+  choice.SawTarget(s.target);
   EXPECT_EQ(choice.Nudge(s, 5), 105.0) << "still: from the heading";
   s.direction = 1;
+  choice.SawTarget(s.target);  // another target than the nudge's: the bridge asked for 200
   EXPECT_EQ(choice.Nudge(s, -5), 195.0) << "turning: from the target";
   s.direction = 0;
   s.azimuth = 358;
+  s.target.reset();  // stopped
+  choice.SawTarget(s.target);
   EXPECT_EQ(choice.Nudge(s, 5), 3.0);
+}
+
+// Six presses faster than the view comes back add up; a refused or stopped nudge is forgotten.
+TEST(TurnChoice, NudgesAddUpHoweverFastTheyCome) {
+  rotserver::TurnChoice choice;
+  ViewState s;
+  s.azimuth = 94;
+  std::vector<double> sent;
+  for (int i = 0; i < 6; ++i) sent.push_back(*choice.Nudge(s, 5));
+  EXPECT_EQ(sent, (std::vector<double>{99, 104, 109, 114, 119, 124}));
+  s.target = 124;
+  s.direction = 1;
+  choice.SawTarget(s.target);  // the view catches up
+  EXPECT_EQ(choice.Nudge(s, -5), 119.0);
+  choice.SawTarget(s.target);  // ...but shows 124 still: the 119 was refused
+  EXPECT_EQ(choice.Nudge(s, 5), 129.0) << "from the target in force";
+  choice.Stopped();
+  s.target.reset();
+  s.direction = 0;
+  s.azimuth = 110;
+  EXPECT_EQ(choice.Nudge(s, 5), 115.0) << "after a stop, from where it points";
 }
 
 }  // namespace

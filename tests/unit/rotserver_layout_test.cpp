@@ -48,9 +48,26 @@ TEST(RotServerLayout, NothingOverlapsAndEverythingFitsAtDefaultAndSmallestSize) 
     }
     EXPECT_GE(l.rose.height(), 150 * s.dpi / 96) << "the rose keeps room at " << s.w;
     EXPECT_GE(l.status.height(), 3 * 14 * s.dpi / 96) << "three rows of status text";
-    EXPECT_GE(l.heading.height(), rotserver::kHeadingFont96 * s.dpi / 96);
+    EXPECT_GE(l.heading.height(), l.heading_font);
+    EXPECT_GE(l.heading.width(), 2.4 * l.heading_font) << "room for \"360°\" in bold";
     EXPECT_GT(l.stop.left, l.long_path.right) << "Stop apart from LP";
   }
+}
+
+// Read from across the room: digits (0.72 of the em) of 32 px at the default size, 48 at
+// 144 dpi, larger in a larger window and never smaller in a taller one.
+TEST(RotServerLayout, HeadingAndTargetGrowWithTheWindow) {
+  const rotserver::WindowLayout normal = rotserver::LayOut(304, 560, 96);
+  EXPECT_GE(normal.heading_font * 0.72, 32);
+  EXPECT_GE(normal.target_font * 0.72, 32);
+  EXPECT_GE(rotserver::LayOut(456, 840, 144).heading_font * 0.72, 48);
+  const rotserver::WindowLayout large = rotserver::LayOut(504, 800, 96);
+  EXPECT_GT(large.heading_font, normal.heading_font * 1.3);
+  EXPECT_GT(large.target_font, normal.target_font * 1.3);
+  EXPECT_GT(large.heading.height(), normal.heading.height());
+  EXPECT_EQ(rotserver::LayOut(304, 900, 96).heading_font, normal.heading_font)
+      << "a window only taller keeps the width's size";
+  EXPECT_EQ(normal.text_font, 12);
 }
 
 }  // namespace

@@ -3,16 +3,21 @@
 
 #include <cmath>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "rotserver/core/geodesy.h"
 #include "rotserver/core/great_circle_map.h"
 #include "rotserver/core/land_grid.h"
+#include "rotserver/core/map_projection.h"
 
 namespace {
 
 using rotserver::LatLon;
+
+std::string MapFile();
 
 constexpr double kPi = 3.14159265358979323846;
 const LatLon kLondon{51.5074, -0.1278};
@@ -52,6 +57,53 @@ TEST(GreatCircle, LongPathIsTheOtherWayRound) {
   // And the short way: Destination undoes Bearing and Distance.
   end = rotserver::Destination(kLondon, 288.33, 5570.2 / rotserver::kEarthRadiusKm);
   EXPECT_LT(rotserver::DistanceKm(end, kNewYork), 2.0);
+}
+
+// At a pole every bearing is south (north); the map there is the limit of the map from just off
+// the pole on the station's meridian, not the rounding noise of an undefined longitude.
+TEST(GreatCircle, FromAPoleEveryBearingIsSouthOrNorthAndTheMapIsTheLimitOfItsNeighbours) {
+  const LatLon north{90, 10}, south{-90, 10};
+  EXPECT_EQ(rotserver::BearingDeg(north, kLondon), 180.0);
+  EXPECT_EQ(rotserver::BearingDeg(north, kSydney), 180.0);
+  EXPECT_EQ(rotserver::BearingDeg(south, kTokyo), 0.0);
+  EXPECT_EQ(rotserver::BearingDeg(north, north), 0.0);
+  EXPECT_NEAR(rotserver::DistanceKm(north, kLondon), (90 - 51.5074) * 111.19493, 0.1);
+  // 40° down the meridians: 180 runs down the station's own (10° E), 90 down 100° E.
+  const double forty = 40 * kPi / 180;
+  for (auto [from, bearing, lat, lon] :
+       {std::tuple{north, 180.0, 50.0, 10.0}, std::tuple{north, 90.0, 50.0, 100.0},
+        std::tuple{north, 0.0, 50.0, -170.0}, std::tuple{south, 90.0, -50.0, 100.0},
+        std::tuple{south, 0.0, -50.0, 10.0}}) {
+    const LatLon got = rotserver::Destination(from, bearing, forty);
+    EXPECT_NEAR(got.lat, lat, 1e-9) << from.lat << " at " << bearing;
+    EXPECT_NEAR(got.lon, lon, 1e-9) << from.lat << " at " << bearing;
+  }
+
+  // Under the pointer, a quarter round east of the north pole on its map: the equator at 100° E.
+  const rotserver::AzimuthalMap from_pole(north);
+  auto spot = from_pole.Unproject({0.75, 0.5});
+  ASSERT_TRUE(spot);
+  EXPECT_NEAR(spot->bearing_deg, 90, 1e-9);
+  EXPECT_NEAR(spot->km, rotserver::kHalfCircumferenceKm / 2, 1e-6);
+  EXPECT_NEAR(spot->place.lat, 0, 1e-9);
+  EXPECT_NEAR(spot->place.lon, 100, 1e-9);
+  const rotserver::MapPoint back = from_pole.Project({0, 100});
+  EXPECT_NEAR(back.x, 0.75, 1e-9);
+  EXPECT_NEAR(back.y, 0.5, 1e-9);
+
+  // Each pole's picture is that of a station a metre away from it.
+  auto land = rotserver::DecodeLand(MapFile(), nullptr);
+  ASSERT_TRUE(land);
+  const rotserver::LandGrid grid(*land);
+  const rotserver::MapColours colours{1, 2, 3, 4};
+  for (const LatLon& pole : {north, south}) {
+    const LatLon near{pole.lat > 0 ? 89.99999 : -89.99999, pole.lon};
+    const auto at = rotserver::DrawMap(grid, rotserver::AzimuthalMap(pole), 81, 81, colours);
+    const auto beside = rotserver::DrawMap(grid, rotserver::AzimuthalMap(near), 81, 81, colours);
+    size_t differ = 0;
+    for (size_t i = 0; i < at.size(); ++i) differ += at[i] != beside[i];
+    EXPECT_LT(differ, at.size() / 500) << "the map at " << pole.lat;
+  }
 }
 
 TEST(Locator, FourSixAndEightCharactersGiveTheCentreOfTheirSquare) {
@@ -104,29 +156,53 @@ TEST(Locator, StationIsALocatorOrLatitudeAndLongitude) {
   }
 }
 
+// The azimuthal map's points on the unit disc (x east, y down), from its picture's 0..1 square.
+rotserver::MapPoint OnDisc(const rotserver::MapPoint& p) {
+  return {2 * p.x - 1, 2 * p.y - 1};
+}
+
 TEST(Projection, KnownPointsLieWhereTheirBearingAndDistanceSay) {
-  const LatLon origin{0, 0};
-  auto expect_at = [](const rotserver::MapPoint& p, double x, double y, const char* what) {
+  const rotserver::AzimuthalMap from_origin(LatLon{0, 0});
+  auto expect_at = [&](const LatLon& place, double x, double y, const char* what) {
+    const rotserver::MapPoint p = OnDisc(from_origin.Project(place));
     EXPECT_NEAR(p.x, x, 1e-9) << what;
     EXPECT_NEAR(p.y, y, 1e-9) << what;
   };
-  expect_at(rotserver::Project(origin, origin), 0, 0, "the station at the centre");
-  expect_at(rotserver::Project(origin, {0, 90}), 0.5, 0, "a quarter round east: half way right");
-  expect_at(rotserver::Project(origin, {90, 0}), 0, -0.5, "the north pole: half way up");
-  expect_at(rotserver::Project(origin, {0, -45}), -0.25, 0, "an eighth round west");
-  rotserver::MapPoint antipode = rotserver::Project(origin, {0, 180});
+  expect_at({0, 0}, 0, 0, "the station at the centre");
+  expect_at({0, 90}, 0.5, 0, "a quarter round east: half way right");
+  expect_at({90, 0}, 0, -0.5, "the north pole: half way up");
+  expect_at({0, -45}, -0.25, 0, "an eighth round west");
+  rotserver::MapPoint antipode = OnDisc(from_origin.Project({0, 180}));
   EXPECT_NEAR(std::hypot(antipode.x, antipode.y), 1.0, 1e-9) << "the antipode on the rim";
   // New York from London: 5570.2 km (0.27831 of half the circumference) at 288.33°.
-  rotserver::MapPoint ny = rotserver::Project(kLondon, kNewYork);
+  const rotserver::AzimuthalMap from_london(kLondon);
+  const rotserver::MapPoint at = from_london.Project(kNewYork);
+  rotserver::MapPoint ny = OnDisc(at);
   EXPECT_NEAR(ny.x, 0.27831 * std::sin(288.33 * kPi / 180), 2e-4);
   EXPECT_NEAR(ny.y, -0.27831 * std::cos(288.33 * kPi / 180), 2e-4);
 
-  auto spot = rotserver::Unproject(kLondon, ny.x, ny.y);
+  auto spot = from_london.Unproject(at);
   ASSERT_TRUE(spot);
   EXPECT_NEAR(spot->bearing_deg, 288.33, 0.02);
   EXPECT_NEAR(spot->km, 5570.2, 1);
   EXPECT_LT(rotserver::DistanceKm(spot->place, kNewYork), 1.0);
-  EXPECT_FALSE(rotserver::Unproject(kLondon, 0.8, 0.7)) << "outside the disc";
+  EXPECT_FALSE(from_london.Unproject({0.9, 0.85})) << "outside the disc";
+}
+
+TEST(Projection, TheFrameKeepsTheMapsShapeInsideTheScaleCircle) {
+  const rotserver::Rose rose{200, 150, 100};
+  const rotserver::MapFrame disc = rotserver::MapFrameIn(rose, 1.0);
+  EXPECT_DOUBLE_EQ(disc.left, 110);
+  EXPECT_DOUBLE_EQ(disc.top, 60);
+  EXPECT_DOUBLE_EQ(disc.width, 180);
+  EXPECT_DOUBLE_EQ(disc.height, 180);
+  const rotserver::MapPoint centre = disc.ToMap(200, 150);
+  EXPECT_DOUBLE_EQ(centre.x, 0.5);
+  EXPECT_DOUBLE_EQ(centre.y, 0.5);
+  const rotserver::MapFrame wide = rotserver::MapFrameIn(rose, 2.0);
+  EXPECT_DOUBLE_EQ(wide.width, 180);
+  EXPECT_DOUBLE_EQ(wide.height, 90);
+  EXPECT_DOUBLE_EQ(wide.top, 105);
 }
 
 std::string MapFile() {
@@ -183,7 +259,7 @@ TEST(LandData, TheMapPictureHasTheStationsLandAtItsCentre) {
   const int size = 201;
   // Centred on 0°, 20° (the Congo basin): land in the middle; 30° west on the equator lies
   // 50/180 of the radius to the left: the Atlantic; the corners are outside the disc.
-  auto pixels = rotserver::DrawMap(grid, {0, 20}, size, colours);
+  auto pixels = rotserver::DrawMap(grid, rotserver::AzimuthalMap({0, 20}), size, size, colours);
   ASSERT_EQ(pixels.size(), static_cast<size_t>(size * size));
   EXPECT_EQ(pixels[100 * size + 100], 2u);
   const int atlantic_x = 100 - static_cast<int>(100.5 * 50 / 180);
@@ -193,6 +269,42 @@ TEST(LandData, TheMapPictureHasTheStationsLandAtItsCentre) {
   size_t coast = 0;
   for (uint32_t p : pixels) coast += p == 3;
   EXPECT_GT(coast, 200u) << "coasts are outlined";
+}
+
+// Another style of map through the same seam: longitude across, latitude down, twice as wide
+// as high, the bearing and distance still those of the great circle from the station.
+class PlateCarree final : public rotserver::MapProjection {
+ public:
+  explicit PlateCarree(const LatLon& station) : station_(station) {}
+  double Aspect() const override { return 2.0; }
+  rotserver::MapPoint Project(const LatLon& p) const override {
+    return {(p.lon + 180) / 360, (90 - p.lat) / 180};
+  }
+  std::optional<rotserver::MapSpot> Unproject(const rotserver::MapPoint& at) const override {
+    const LatLon place{90 - at.y * 180, at.x * 360 - 180};
+    return rotserver::MapSpot{rotserver::BearingDeg(station_, place),
+                              rotserver::DistanceKm(station_, place), place};
+  }
+
+ private:
+  LatLon station_;
+};
+
+TEST(LandData, AnotherProjectionDrawsThroughTheSameSeam) {
+  auto land = rotserver::DecodeLand(MapFile(), nullptr);
+  ASSERT_TRUE(land);
+  rotserver::LandGrid grid(*land);
+  const rotserver::MapColours colours{1, 2, 3, 4};
+  const PlateCarree flat(kLondon);
+  auto pixels = rotserver::DrawMap(grid, flat, 180, 90, colours);
+  ASSERT_EQ(pixels.size(), 180u * 90u);
+  auto at = [&](const LatLon& place) {
+    const rotserver::MapPoint p = flat.Project(place);
+    return pixels[static_cast<size_t>(p.y * 90) * 180 + static_cast<size_t>(p.x * 180)];
+  };
+  EXPECT_EQ(at({0.5, 20.5}), 2u) << "the Congo basin";
+  EXPECT_EQ(at({0.5, -29.5}), 1u) << "the Atlantic";
+  EXPECT_EQ(at({-24.5, 134.5}), 2u) << "Australia";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "rotserver/core/rose_geometry.h"
 #include "rotserver/core/status_text.h"
@@ -96,6 +97,22 @@ TEST(RotServerRose, CalibrationOffsetTurnsTheRangeOnTheCompass) {
   arcs = RangeOnCompass(0, 180, 30);
   ExpectArc(arcs.reachable, 30, 180, "reachable");
   ExpectArc(*arcs.unreachable, 210, 180, "unreachable");
+}
+
+// The end stops show why a turn goes the long way: a 0..360 rotator cannot pass north.
+TEST(RotServerRose, EndStopsSitWhereTheRangeBeginsAndEnds) {
+  struct Case {
+    double min, max, offset;
+    std::vector<double> stops;
+  };
+  for (const Case& c :
+       {Case{0, 360, 0, {0}}, Case{-180, 180, 0, {180}}, Case{0, 450, 0, {0, 90}},
+        Case{-180, 90, 0, {180, 90}}, Case{0, 360, -20, {340}}, Case{0, 450, 30, {30, 120}}}) {
+    const auto stops = RangeOnCompass(c.min, c.max, c.offset).stops;
+    ASSERT_EQ(stops.size(), c.stops.size()) << c.min << ".." << c.max;
+    for (size_t i = 0; i < stops.size(); ++i)
+      EXPECT_NEAR(stops[i], c.stops[i], 1e-9) << c.min << ".." << c.max << " stop " << i;
+  }
 }
 
 TEST(RotServerRose, TurnArrowPointsTheWayTheRotatorTurns) {
