@@ -129,8 +129,8 @@ class TestConversation {
   ~TestConversation() {
     if (socket_ != INVALID_SOCKET) closesocket(socket_);
   }
-  // Without blocking: a refused connect may take seconds (Windows retries it, and so did Wine
-  // here), in which a cancel would go unseen.
+  // Without blocking: Windows retries a refused connect for a second or two, in which a cancel
+  // would go unseen.
   bool Connect(int port) {
     if (socket_ != INVALID_SOCKET) closesocket(socket_);
     socket_ = PrivateSocket();
