@@ -373,7 +373,7 @@ TEST_F(RotServerSetup, TestOfThePortInUsePausesRotServersRotctldAndCancelEndsItA
     for (const std::string& line : server.Log()) n += line.find("rotctld connected") != std::string::npos;
     return n;
   };
-  ASSERT_TRUE(WaitUntil([&] { return connects() == 1; }, 20s));
+  ASSERT_TRUE(WaitUntil([&] { return connects() >= 1; }, 20s));
   PostMessageA(server.window(), WM_COMMAND, kMenuSettings, 0);
   HWND dialog = WaitForTopWindow("RotServer settings", 10s, server.pid());
   ASSERT_TRUE(dialog);
@@ -381,7 +381,7 @@ TEST_F(RotServerSetup, TestOfThePortInUsePausesRotServersRotctldAndCancelEndsItA
   EXPECT_EQ(RunTest(dialog), "GS-232B answers: azimuth 123\xB0, range -180..450");
   EXPECT_TRUE(server.WaitLog("supervisor: rotctld paused for the Test", 5s));
   EXPECT_TRUE(server.WaitLog("supervisor: resumed after the Test", 5s));
-  EXPECT_TRUE(WaitUntil([&] { return connects() == 2; }, 20s)) << "its own rotctld not back";
+  EXPECT_TRUE(WaitUntil([&] { return connects() >= 2; }, 20s)) << "its own rotctld not back";
   // Every rotctld so far (RotServer's twice, the list's, the Test's) held its current folder
   // and its output pipe only: none of RotServer's sockets, nor its --log file.
   const std::vector<std::string> held = ReadLines(handles);
@@ -415,7 +415,7 @@ TEST_F(RotServerSetup, TestOfThePortInUsePausesRotServersRotctldAndCancelEndsItA
   DWORD_PTR answer = 0;
   EXPECT_NE(SendMessageTimeoutA(server.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0)
       << "the window waited for the Test";
-  EXPECT_TRUE(WaitUntil([&] { return connects() == 3; }, 20s))
+  EXPECT_TRUE(WaitUntil([&] { return connects() >= 3; }, 20s))
       << "its own rotctld not back after a cancelled Test";
 }
 
