@@ -19,6 +19,7 @@ namespace {
 
 // Hamlib knows about a hundred controllers: a drop-down list of more is of no use.
 constexpr std::size_t kMaxModels = 2000;
+constexpr std::size_t kMaxLabelLength = 120;
 // What a Test keeps of rotctld's output: its last words are within the first lines.
 constexpr std::size_t kTestOutputLimit = 64 * 1024;
 
@@ -259,6 +260,10 @@ ModelList ReadModelList(const std::string& rotctld_path, const CancelSignal& can
     list.problem = "reading the controller list was cancelled";
   else if ((list.models = ParseModelList(run.output)).empty())
     list.problem = "No controller list: " + EndedText(rotctld_path, run.output, run.exit_code);
+  // No real controller has a name that would not fit the drop-down.
+  std::erase_if(list.models, [](const RotatorModel& model) {
+    return model.maker.size() + model.name.size() > kMaxLabelLength;
+  });
   if (list.models.size() > kMaxModels) list.models.resize(kMaxModels);
   list.problem = Readable(list.problem);
   return list;
