@@ -1,8 +1,8 @@
 // The client side: at most one conversation with a server named by service and topic, opened
 // on demand (starting the server program once when nobody answers), carrying macros as
-// asynchronous executes. The bridge's component over common/dde: the conversation's calls are
-// the common layer's; the server-program start, the macro text and the open and close events
-// are the bridge's own.
+// asynchronous executes. The bridge's component over common/dde's client link on the
+// process's one instance; the server-program start, the macro text and the open and close
+// events are the bridge's own.
 #pragma once
 
 #include <windows.h>
@@ -12,15 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "dde/instance_win.h"
+#include "dde/client_link_win.h"
 
 namespace vexal::dde {
 
-class TDdeMgr;
-
 class TDdeClientConv {
  public:
-  TDdeClientConv();
+  TDdeClientConv();  // needs the TDdeMgr to exist
   ~TDdeClientConv();  // Unlink
   TDdeClientConv(const TDdeClientConv&) = delete;
   TDdeClientConv& operator=(const TDdeClientConv&) = delete;
@@ -39,28 +37,21 @@ class TDdeClientConv {
   bool ExecuteLines(const std::vector<std::string>& lines);
   bool ExecuteText(const char* text);
 
-  void ServerGone();  // the partner ended the conversation
+  void ServerGone() { link_.PartnerGone(); }  // the partner ended the conversation
 
-  bool Connected() const { return conv_ != nullptr; }
-  HCONV ConvHandle() const { return conv_; }
+  bool Connected() const { return link_.conv() != nullptr; }
+  HCONV ConvHandle() const { return link_.conv(); }
   const std::string& DdeService() const { return service_; }
   const std::string& DdeTopic() const { return topic_; }
-  UINT DataFormat() const { return data_format_; }
+  UINT DataFormat() const { return link_.format(); }
 
  private:
-  friend class TDdeMgr;
-  void ManagerGone();  // the instance was uninitialised under us: drop handles silently
-
   bool TryConnect();
   bool ConnectAttempt();
 
-  DWORD user_handle_ = 0;
-  HCONV conv_ = nullptr;
-  ddeml::StringHandle service_handle_;
-  ddeml::StringHandle topic_handle_;
+  ddeml::ClientLink link_;
   std::string service_;
   std::string topic_;
-  UINT data_format_ = 0;
 };
 
 }  // namespace vexal::dde

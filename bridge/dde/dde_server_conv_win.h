@@ -1,10 +1,13 @@
 // A DDE topic of this program: clients connect to our service with the component's name as
-// topic and execute macros, which arrive here as lists of lines.
+// topic and execute macros, which arrive here as lists of lines. A row of the process's DDE
+// dispatcher (dde/server_win.h), which the TDdeMgr sets up.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "dde/server_win.h"
 
 namespace vexal::dde {
 
@@ -24,7 +27,11 @@ class TDdeServerConv {
   std::function<void(TDdeServerConv&)> OnOpen, OnClose;
 
  private:
+  ddeml::ExecuteAnswer Execute(const ddeml::IncomingExecute& execute);
+
   std::string name_;
+  ddeml::Server* server_ = nullptr;
+  ddeml::Server::TopicId topic_ = 0;
 };
 
 }  // namespace vexal::dde

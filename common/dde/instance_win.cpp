@@ -21,6 +21,11 @@ CONVINFO InfoOf(HCONV conv, bool* known) {
 
 }  // namespace
 
+bool SameName(const std::string& a, const std::string& b) {
+  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                        b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
 std::string ErrorName(UINT code) {
   switch (code) {
     case DMLERR_NO_CONV_ESTABLISHED:

@@ -13,6 +13,9 @@
 
 namespace ddeml {
 
+// Two DDE names (a topic, a window's caption) alike, letter case ignored as DDE ignores it.
+bool SameName(const std::string& a, const std::string& b);
+
 // DDEML's error codes in words, for messages: "server died", "DDEML error 0x4009".
 std::string ErrorName(UINT code);
 

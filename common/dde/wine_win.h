@@ -8,8 +8,8 @@
 //    - ConversationUp reads that mark: the one test of "is the partner still there" for every
 //      client (Client::Up, the bridge's link, rotator-sim's status link)
 //      (DdeServerHelper.ServerEndsOneConversationTheClientSeesItDownAndFailuresAreReported).
-//    - PartnerGoneWatch, for a program with its own DDE callback and message loop (the bridge),
-//      has it look at its client conversations
+//    - PartnerGoneWatch, for a Server whose instance also holds client conversations (the
+//      bridge's), has it look at them
 //      a. at the start of every DDE callback: a new server's first status macro shows that the
 //         old one is gone (FaultServer.KilledServerEndsTheLinkOnceAndANewServerIsStillShown);
 //      b. when DDEML refuses an execute (DdeClient.PartnerTerminateEndsTheLinkWithOneClose);
@@ -31,7 +31,7 @@
 //    (DdeClient.ManyAsynchronousExecutesAllArriveInOrder, the soak, and
 //    DdeServerHelper.AsynchronousExecutesLeaveNoAcknowledgementBehind).
 // 5. A conversation's user handle keeps only 32 bits: SetConversationUserHandle takes a DWORD,
-//    so the bridge stores small ids there, never pointers
+//    so the Server stores small ids there, never pointers
 //    (DdeServer.TwoClientsAtOnceAreBothServed and every test with a conversation).
 // 6. DdeDisconnect on a server's side of a conversation does nothing ("not implemented"):
 //    TerminateFromServer posts WM_DDE_TERMINATE to the client, as DDEML itself would
@@ -75,7 +75,6 @@ class PartnerGoneWatch {
   PartnerGoneWatch& operator=(const PartnerGoneWatch&) = delete;
 
   void CallbackStarts() { check_(); }
-  void ExecuteRefused() { check_(); }
   // To be called by the message loop after each message it dispatched.
   void MessageDispatched(const MSG& msg);
   // A partner withdrew its service: its terminate follows, so look again for a while.

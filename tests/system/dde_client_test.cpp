@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "bridge/dde/dde_client_conv_win.h"
-#include "bridge/dde/dde_mgr_win.h"
 #include "dde_support.h"
 #include "harness.h"
 
@@ -11,14 +10,13 @@ using namespace harness;
 using namespace ddetest;
 using namespace std::chrono_literals;
 using vexal::dde::TDdeClientConv;
-using vexal::dde::TDdeMgr;
 using Lines = std::vector<std::string>;
 
 namespace {
 
-class DdeClient : public ::testing::Test {
+class DdeClient : public BridgeDdeTest {
  protected:
-  DdeClient() : dir_(TestDir()) {
+  DdeClient() {
     conv_.OnOpen = [this](TDdeClientConv& c) {
       events_.push_back(&c == &conv_ && c.Connected() ? "open" : "open?");
     };
@@ -44,9 +42,6 @@ class DdeClient : public ::testing::Test {
     return Quote(SimPath()) + " --service " + service + " --log " + Quote(log);
   }
 
-  std::string dir_;
-  Job job_;
-  TDdeMgr mgr_;
   TDdeClientConv conv_;
   std::vector<std::string> events_;
 };

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "bridge/dde/dde_client_conv_win.h"
-#include "bridge/dde/dde_mgr_win.h"
-#include "bridge/dde/dde_server_conv_win.h"
 #include "dde_support.h"
 #include "harness.h"
 
@@ -13,40 +11,13 @@ using namespace harness;
 using namespace ddetest;
 using namespace std::chrono_literals;
 using vexal::dde::TDdeClientConv;
-using vexal::dde::TDdeMgr;
-using vexal::dde::TDdeServerConv;
 using Lines = std::vector<std::string>;
 
 namespace {
 
-class DdeLoop : public ::testing::Test {
+class DdeLoop : public BridgeDdeTest {
  protected:
-  DdeLoop() : status_("AntDaten") {
-    status_.OnExecuteMacro = [this](TDdeServerConv&, const Lines& msg) { macros_.push_back(msg); };
-  }
-
-  void StartRotator(const std::string& options) {
-    rotator_ = StartSimServer(job_, "--simulate --bridge " + mgr_.ServiceName() + " " + options,
-                              TestDir() + "\\rotator.log");
-  }
-
-  bool SawAzimuth(const std::string& tenths) {
-    return WaitUntil([&] { return !macros_.empty() && macros_.back()[0] == tenths; }, 20s);
-  }
-
-  // Directions reported since macro `from`.
-  std::vector<std::string> DirectionsSince(std::size_t from) {
-    std::vector<std::string> dirs;
-    for (std::size_t i = from; i < macros_.size(); ++i) dirs.push_back(macros_[i][2]);
-    return dirs;
-  }
-
-  Job job_;
-  TDdeMgr mgr_;
-  TDdeServerConv status_;
   TDdeClientConv command_;
-  std::vector<Lines> macros_;
-  std::unique_ptr<Child> rotator_;
 };
 
 }  // namespace

@@ -223,14 +223,38 @@ TEST(DdeServerHelper, ServiceAndTopicsAreOfferedOnlyAsSetUp) {
     ASSERT_TRUE(thread.Run([](Server& s) { s.Withdraw(); }));
     EXPECT_FALSE(Client("HelperLate", "Only").Connect()) << "offered after Withdraw()";
   }
-  ServerThread every({"HelperAny", std::nullopt, true, /*answer_wild_connects=*/true},
-                     Recording(seen));
-  ASSERT_TRUE(every.started()) << every.error();
-  EXPECT_TRUE(Client("HelperAny", "Whatever").Connect());
-  Client wild(std::nullopt, "HelperWildTopic");
-  ASSERT_TRUE(wild.Connect());
-  EXPECT_EQ(wild.PartnerNames().service, "HelperAny");
-  EXPECT_EQ(wild.PartnerNames().topic, "HelperWildTopic");
+  {
+    ServerThread every({"HelperAny", std::nullopt, true, /*answer_wild_connects=*/true},
+                       Recording(seen));
+    ASSERT_TRUE(every.started()) << every.error();
+    EXPECT_TRUE(Client("HelperAny", "Whatever").Connect());
+    Client wild(std::nullopt, "HelperWildTopic");
+    ASSERT_TRUE(wild.Connect());
+    EXPECT_EQ(wild.PartnerNames().service, "HelperAny");
+    EXPECT_EQ(wild.PartnerNames().topic, "HelperWildTopic");
+  }
+  // Listed topics: the rows of the table, and names the program answers to (its windows),
+  // which connect but take no executes.
+  ddeml::ServerHandlers handlers = Recording(seen);
+  handlers.named_topic = [](const std::string& topic) { return topic == "Window"; };
+  ServerThread listed({"HelperListed", std::nullopt, true, false, /*listed_topics=*/true},
+                      std::move(handlers));
+  ASSERT_TRUE(listed.started()) << listed.error();
+  Server::TopicId row = 0;
+  ASSERT_TRUE(listed.Run([&row](Server& s) { row = s.AddTopic("Row", {}); }));
+  EXPECT_FALSE(Client("HelperListed", "Other").Connect()) << "neither listed nor named";
+  Client on_row("HelperListed", "ROW");
+  ASSERT_TRUE(on_row.Connect());
+  EXPECT_TRUE(on_row.Execute({"r\0", 2}, kWaitMs).returned);
+  Client on_window("HelperListed", "Window");
+  ASSERT_TRUE(on_window.Connect());
+  EXPECT_EQ(on_window.Execute({"w\0", 2}, kWaitMs).error, static_cast<UINT>(DMLERR_NOTPROCESSED));
+  ASSERT_TRUE(listed.Run([row](Server& s) { s.RemoveTopic(row); }));
+  EXPECT_FALSE(Client("HelperListed", "Row").Connect()) << "offered after RemoveTopic()";
+  EXPECT_EQ(on_row.Execute({"r\0", 2}, kWaitMs).error, static_cast<UINT>(DMLERR_NOTPROCESSED))
+      << "a conversation on a removed topic still served";
+  std::lock_guard<std::mutex> lock(seen.mutex);
+  EXPECT_TRUE(seen.executes.empty()) << "the setup's handler took a listed topic's execute";
 }
 
 TEST(DdeServerHelper, OneServerPerProcessAndTheSlotIsFreedWithIt) {

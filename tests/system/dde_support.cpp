@@ -89,4 +89,26 @@ bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+BridgeDdeTest::BridgeDdeTest() : status_("AntDaten") {
+  status_.OnExecuteMacro = [this](vexal::dde::TDdeServerConv&, const Lines& msg) {
+    macros_.push_back(msg);
+  };
+}
+
+void BridgeDdeTest::StartRotator(const std::string& options, const std::string& log_name) {
+  rotator_ = StartSimServer(job_, "--simulate --bridge " + mgr_.ServiceName() + " " + options,
+                            dir_ + "\\" + log_name);
+}
+
+bool BridgeDdeTest::SawAzimuth(const std::string& tenths, harness::Millis timeout) {
+  return harness::WaitUntil([&] { return !macros_.empty() && macros_.back()[0] == tenths; },
+                            timeout);
+}
+
+BridgeDdeTest::Lines BridgeDdeTest::DirectionsSince(std::size_t from) const {
+  Lines dirs;
+  for (std::size_t i = from; i < macros_.size(); ++i) dirs.push_back(macros_[i][2]);
+  return dirs;
+}
+
 }  // namespace ddetest

@@ -1,11 +1,15 @@
-// Helpers for the DDE tests: running the simulated rotator server in its client and server
-// modes and reading what it logged.
+// Helpers for the DDE tests: the bridge's DDE components in the test process, running the
+// simulated rotator server in its client and server modes, and reading what it logged.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bridge/dde/dde_mgr_win.h"
+#include "bridge/dde/dde_server_conv_win.h"
 #include "harness.h"
 
 namespace ddetest {
@@ -45,5 +49,35 @@ std::unique_ptr<harness::Child> StartBridge(harness::Job& job, const std::string
 void KillLoggedStarts(const std::string& log_path);
 
 bool FileExists(const std::string& path);
+
+// Every DDE test: a job for the programs it starts and a folder of its own.
+class DdeTest : public ::testing::Test {
+ protected:
+  DdeTest() : dir_(harness::TestDir()) {}
+
+  std::string dir_;
+  harness::Job job_;
+};
+
+// This process plays the bridge: its DDE instance and its topic "AntDaten", whose macros are
+// kept in order.
+class BridgeDdeTest : public DdeTest {
+ protected:
+  using Lines = std::vector<std::string>;
+
+  BridgeDdeTest();
+
+  // rotator-sim simulating a rotator that reports here, once it has registered its service.
+  void StartRotator(const std::string& options, const std::string& log_name = "rotator.log");
+  // Waits until the last status macro reports the azimuth `tenths`.
+  bool SawAzimuth(const std::string& tenths, harness::Millis timeout = std::chrono::seconds(20));
+  // The direction (third line) of each status macro from number `from` on.
+  Lines DirectionsSince(std::size_t from) const;
+
+  vexal::dde::TDdeMgr mgr_;
+  vexal::dde::TDdeServerConv status_;
+  std::vector<Lines> macros_;
+  std::unique_ptr<harness::Child> rotator_;
+};
 
 }  // namespace ddetest

@@ -4,25 +4,22 @@
 
 #include <cstdio>
 
-#include "bridge/dde/dde_mgr_win.h"
-#include "bridge/dde/dde_server_conv_win.h"
 #include "dde_support.h"
 #include "harness.h"
 
 using namespace harness;
 using namespace ddetest;
-using vexal::dde::TDdeMgr;
 using vexal::dde::TDdeServerConv;
 using Lines = std::vector<std::string>;
 
 namespace {
 
-class DdeTopic : public ::testing::Test {
+class DdeTopic : public BridgeDdeTest {
  protected:
-  DdeTopic() : topic_("AntDaten") {
-    topic_.OnExecuteMacro = [this](TDdeServerConv& sender, const Lines& msg) {
-      EXPECT_EQ(&sender, &topic_);
-      received_.push_back(msg);
+  DdeTopic() {
+    status_.OnExecuteMacro = [this](TDdeServerConv& sender, const Lines& msg) {
+      EXPECT_EQ(&sender, &status_);
+      macros_.push_back(msg);
     };
   }
 
@@ -32,11 +29,6 @@ class DdeTopic : public ::testing::Test {
     for (const auto& m : macros) args += " --exec \"" + m + "\"";
     return RunSim(job_, args, TestDir() + "\\client.log");
   }
-
-  TDdeMgr mgr_;
-  TDdeServerConv topic_;
-  std::vector<Lines> received_;
-  Job job_;
 };
 
 }  // namespace
@@ -45,14 +37,14 @@ TEST_F(DdeTopic, LinesAreSplitAtEveryKindOfBreak) {
   SimRun run = Execute({"A\\r\\n\\r\\nB", "A\\rB", "A\\r\\nB\\r\\n", "A\\n\\rB", "\\r\\n",
                         " 12 \\t\\x01", "\\xE4\\xF6\\xFC\\r\\n"});
   EXPECT_EQ(run.exit_code, 0u);
-  ASSERT_EQ(received_.size(), 7u);
-  EXPECT_EQ(received_[0], (Lines{"A", "", "B"}));
-  EXPECT_EQ(received_[1], (Lines{"A", "B"}));
-  EXPECT_EQ(received_[2], (Lines{"A", "B"}));
-  EXPECT_EQ(received_[3], (Lines{"A", "", "B"}));
-  EXPECT_EQ(received_[4], Lines{""});
-  EXPECT_EQ(received_[5], Lines{" 12 \t\x01"});
-  EXPECT_EQ(received_[6], Lines{"\xE4\xF6\xFC"});
+  ASSERT_EQ(macros_.size(), 7u);
+  EXPECT_EQ(macros_[0], (Lines{"A", "", "B"}));
+  EXPECT_EQ(macros_[1], (Lines{"A", "B"}));
+  EXPECT_EQ(macros_[2], (Lines{"A", "B"}));
+  EXPECT_EQ(macros_[3], (Lines{"A", "", "B"}));
+  EXPECT_EQ(macros_[4], Lines{""});
+  EXPECT_EQ(macros_[5], Lines{" 12 \t\x01"});
+  EXPECT_EQ(macros_[6], Lines{"\xE4\xF6\xFC"});
 }
 
 TEST_F(DdeTopic, TextEndsAtTheFirstZeroOrAtTheDataSize) {
@@ -61,11 +53,11 @@ TEST_F(DdeTopic, TextEndsAtTheFirstZeroOrAtTheDataSize) {
   // No terminating zero at all: the text is exactly the data.
   SimRun raw = Execute({"X\\r\\nYZ", "Q"}, "--raw");
   EXPECT_EQ(ExecuteResults(raw.log), (Lines{"ack", "ack"}));
-  ASSERT_EQ(received_.size(), 4u);
-  EXPECT_EQ(received_[0], Lines{});
-  EXPECT_EQ(received_[1], (Lines{"A", "B"}));
-  EXPECT_EQ(received_[2], (Lines{"X", "YZ"}));
-  EXPECT_EQ(received_[3], Lines{"Q"});
+  ASSERT_EQ(macros_.size(), 4u);
+  EXPECT_EQ(macros_[0], Lines{});
+  EXPECT_EQ(macros_[1], (Lines{"A", "B"}));
+  EXPECT_EQ(macros_[2], (Lines{"X", "YZ"}));
+  EXPECT_EQ(macros_[3], Lines{"Q"});
 }
 
 TEST_F(DdeTopic, TopicWithoutHandlerAcknowledgesAndOpenCloseArePaired) {
@@ -82,7 +74,7 @@ TEST_F(DdeTopic, TopicWithoutHandlerAcknowledgesAndOpenCloseArePaired) {
   EXPECT_EQ(opens, 1);
   EXPECT_EQ(closes, 1);
   EXPECT_EQ(mgr_.ServerConversationCount(), 0u);
-  EXPECT_TRUE(received_.empty());
+  EXPECT_TRUE(macros_.empty());
 }
 
 TEST_F(DdeTopic, RemovedTopicIsNoLongerOffered) {
@@ -106,8 +98,8 @@ TEST_F(DdeTopic, MacrosComeFromAScriptFileOneALine) {
       RunSim(job_, "--client --service " + mgr_.ServiceName() + " --script " + Quote(script),
              dir + "\\client.log");
   EXPECT_EQ(ExecuteResults(run.log), (Lines{"ack", "ack", "ack"}));
-  ASSERT_EQ(received_.size(), 3u);
-  EXPECT_EQ(received_[0], (Lines{"1234", "0"}));
-  EXPECT_EQ(received_[1], Lines{"HS "});
-  EXPECT_EQ(received_[2], Lines{"A\tB"});
+  ASSERT_EQ(macros_.size(), 3u);
+  EXPECT_EQ(macros_[0], (Lines{"1234", "0"}));
+  EXPECT_EQ(macros_[1], Lines{"HS "});
+  EXPECT_EQ(macros_[2], Lines{"A\tB"});
 }

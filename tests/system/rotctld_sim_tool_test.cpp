@@ -7,8 +7,6 @@
 #include <algorithm>
 
 #include "bridge/dde/dde_client_conv_win.h"
-#include "bridge/dde/dde_mgr_win.h"
-#include "bridge/dde/dde_server_conv_win.h"
 #include "dde_support.h"
 #include "harness.h"
 
@@ -16,21 +14,14 @@ using namespace harness;
 using namespace ddetest;
 using namespace std::chrono_literals;
 using vexal::dde::TDdeClientConv;
-using vexal::dde::TDdeMgr;
-using vexal::dde::TDdeServerConv;
 using Lines = std::vector<std::string>;
 
 namespace {
 
-class RotatorSimTool : public ::testing::Test {
+class RotatorSimTool : public BridgeDdeTest {
  protected:
-  RotatorSimTool() : status_("AntDaten"), dir_(TestDir()) {
-    status_.OnExecuteMacro = [this](TDdeServerConv&, const Lines& msg) { macros_.push_back(msg); };
-  }
-
   void Start(const std::string& options) {
-    rotator_ = StartSimServer(job_, "--simulate --bridge " + mgr_.ServiceName() + " " + options,
-                              dir_ + "\\rotator" + std::to_string(++starts_) + ".log");
+    StartRotator(options, "rotator" + std::to_string(++starts_) + ".log");
   }
 
   // A run-time command by WM_COPYDATA; true when the simulator took it.
@@ -47,16 +38,6 @@ class RotatorSimTool : public ::testing::Test {
            taken;
   }
 
-  bool SawAzimuth(const std::string& tenths, Millis timeout = 20s) {
-    return WaitUntil([&] { return !macros_.empty() && macros_.back()[0] == tenths; }, timeout);
-  }
-
-  std::vector<std::string> DirectionsSince(std::size_t from) {
-    std::vector<std::string> dirs;
-    for (std::size_t i = from; i < macros_.size(); ++i) dirs.push_back(macros_[i][2]);
-    return dirs;
-  }
-
   // Waits for the simulator's end while answering its DDE goodbye.
   bool ExitCode(DWORD* code) {
     return WaitUntil([&] { return !rotator_->Running(); }, 15s) && rotator_->WaitExit(0ms, code);
@@ -66,12 +47,6 @@ class RotatorSimTool : public ::testing::Test {
     return std::find(v.begin(), v.end(), value) != v.end();
   }
 
-  Job job_;
-  TDdeMgr mgr_;
-  TDdeServerConv status_;
-  std::string dir_;
-  std::vector<Lines> macros_;
-  std::unique_ptr<Child> rotator_;
   int starts_ = 0;
 };
 
