@@ -7,7 +7,6 @@
 
 #include "winui/wide_text_win.h"
 #include "bridge/base/report_queue.h"
-#include "bridge/base/windows_error_win.h"
 
 namespace vexal {
 

@@ -42,7 +42,6 @@ class TDdeClientConv {
   bool Connected() const { return link_.conv() != nullptr; }
   HCONV ConvHandle() const { return link_.conv(); }
   const std::string& DdeService() const { return service_; }
-  const std::string& DdeTopic() const { return topic_; }
   UINT DataFormat() const { return link_.format(); }
 
  private:

@@ -32,7 +32,6 @@ class TPanel : public PaintedWindow, public ScaledWidget {
   TColor Color() const { return color_; }
   void SetColor(TColor color);
   int Tag() const { return tag_; }
-  TBevelCut BevelOuter() const { return bevel_outer_; }
   void SetBevelOuter(TBevelCut cut);
   void Rescale(int dpi, int origin) override;
 

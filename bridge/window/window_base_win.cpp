@@ -67,14 +67,9 @@ LRESULT WindowBase::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK WindowBase::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = winui::WindowState<WindowBase>(hwnd, msg, lp);
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
-  if (msg == WM_NCDESTROY) {
-    self->hwnd_ = nullptr;
-    return DefWindowProcA(hwnd, msg, wp, lp);
-  }
-  return CallGuarded<LRESULT>([&] { return self->HandleMessage(msg, wp, lp); }, 0);
+  return winui::OwnerWindowProc(hwnd, msg, wp, lp, &WindowBase::hwnd_, [&](WindowBase& self) {
+    return CallGuarded<LRESULT>([&] { return self.HandleMessage(msg, wp, lp); }, 0);
+  });
 }
 
 void PaintedWindow::PaintNow() {

@@ -26,6 +26,10 @@ using winui::Scale;
 using winui::ScreenDpi;
 using winui::WindowDpi;
 
+// RAII for GDI objects is common/winui's too.
+using winui::GdiObject;
+using winui::SelectedObject;
+
 inline HFONT CreateFontFor(const FontSpec& spec, int dpi) {
   return CreateFontA(-Scale(spec.height96, dpi), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
                      FALSE, FALSE, spec.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,

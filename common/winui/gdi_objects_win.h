@@ -1,31 +1,46 @@
 // RAII for GDI objects and memory DCs, shared by the bridge's widgets, RotServer's compass rose
-// and the system tests' pictures.
+// and the system tests' pictures, and for kernel handles (processes, threads, pipes, jobs):
+// whatever path a function leaves by, what it opened is closed.
 #pragma once
 
 #include <windows.h>
 
 #include <optional>
 
-namespace vexal {
+namespace winui {
 
-// A GDI object that is deleted with its owner.
-template <class Handle>
-class GdiObject {
+// A handle that `Free` releases with its owner.
+template <class Handle, auto Free>
+class OwnedHandle {
  public:
-  GdiObject() = default;
-  explicit GdiObject(Handle h) : h_(h) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
+  OwnedHandle() = default;
+  explicit OwnedHandle(Handle h) : h_(h) {}
+  ~OwnedHandle() { Reset(); }
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
   void Reset(Handle h = nullptr) {
-    if (h_) DeleteObject(h_);
+    if (h_) Free(h_);
     h_ = h;
   }
   Handle get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+  // The caller's from now on.
+  Handle Release() {
+    Handle h = h_;
+    h_ = nullptr;
+    return h;
+  }
 
  private:
   Handle h_ = nullptr;
 };
+
+// A GDI object that is deleted with its owner.
+template <class Handle>
+using GdiObject = OwnedHandle<Handle, &DeleteObject>;
+
+// A kernel handle, closed with its owner.
+using KernelHandle = OwnedHandle<HANDLE, &CloseHandle>;
 
 // A memory DC compatible with another (the screen's for nullptr), deleted with its owner.
 class MemoryDc {
@@ -91,4 +106,4 @@ class BackBuffer {
   int width_ = 0, height_ = 0;
 };
 
-}  // namespace vexal
+}  // namespace winui

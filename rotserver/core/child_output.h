@@ -26,7 +26,6 @@ class ChildOutput {
   // The program starts again: what it said before is forgotten.
   void Clear();
 
-  const std::deque<std::string>& lines() const { return lines_; }
   // The last kept line that reports a fault (it says "error", "fail", "cannot", "unable",
   // "invalid", "denied" or "not found", in any letter case); else the last line; empty when
   // nothing was said.

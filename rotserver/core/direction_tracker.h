@@ -13,7 +13,6 @@ class DirectionTracker {
       : band_(dead_band_tenths), still_needed_(still_readings) {}
   int Update(int tenths);
   void Reset();
-  int direction() const { return direction_; }
 
  private:
   int band_;

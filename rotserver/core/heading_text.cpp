@@ -21,7 +21,7 @@ int Whole(double deg) {
 std::string Grouped(long value) {
   std::string digits = std::to_string(value);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-    digits.insert(static_cast<size_t>(at), ",");
+    digits.insert(static_cast<size_t>(at), 1, ',');
   return digits;
 }
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "rotserver/core/bridge_macro.h"
 #include "toolkit/byte_text.h"
 
 namespace rotserver {

@@ -51,11 +51,6 @@ class RotctldDriver : public RotatorDriver {
   void Stop(Millis now) override;
   DriverStatus Status() const override { return status_; }
 
-  // Commands rotctld said it does not implement (RPRT -4/-11) on this connection.
-  const std::set<std::string>& unsupported() const { return unsupported_; }
-  // The reply limit now: it grows with the slowest reply seen on this connection.
-  Millis ReplyLimit() const;
-
   // Told why the driver itself ends the link (time-out, oversized input, protocol fault).
   std::function<void(const std::string& reason)> on_dropped;
 
@@ -69,6 +64,8 @@ class RotctldDriver : public RotatorDriver {
   };
 
   void Open(Millis now);
+  // The reply limit now: it grows with the slowest reply seen on this connection.
+  Millis ReplyLimit() const;
   void LinkLost(std::string reason, Millis now, bool by_peer);
   void DropLink(const std::string& reason, Millis now);
   void SendNext(Millis now);
@@ -108,7 +105,7 @@ class RotctldDriver : public RotatorDriver {
   std::optional<Millis> last_poll_at_;
   std::optional<Millis> activity_at_;      // the last target sent or change of the reading
   std::optional<Millis> link_reading_at_;  // the last plausible reading on this connection
-  std::set<std::string> unsupported_;
+  std::set<std::string> unsupported_;      // what rotctld does not implement (RPRT -4/-11) here
   ErrorSource error_source_ = ErrorSource::kNone;
 
   DriverStatus status_;

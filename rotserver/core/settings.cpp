@@ -272,8 +272,10 @@ SettingsText FormatSettings(const Settings& settings) {
   text.range_mode = std::to_string(settings.range_mode);
   text.poll_ms = std::to_string(settings.poll_ms);
   text.station = settings.station;
-  for (const Preset& preset : settings.presets)
-    text.presets += (text.presets.empty() ? "" : ";") + FormatPreset(preset);
+  for (const Preset& preset : settings.presets) {
+    if (!text.presets.empty()) text.presets += ';';
+    text.presets += FormatPreset(preset);
+  }
   if (const auto& box = settings.window_box)
     text.window_box = std::to_string(box->x) + " " + std::to_string(box->y) + " " +
                       std::to_string(box->width) + " " + std::to_string(box->height);

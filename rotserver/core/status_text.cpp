@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "rotserver/core/rose_geometry.h"
-
 namespace rotserver {
 
 namespace {

@@ -72,7 +72,7 @@ class MainWindowImpl final : public MainWindow {
   ViewState state_;
   Settings settings_;
   MapLayer map_;
-  vexal::BackBuffer back_buffer_;
+  winui::BackBuffer back_buffer_;
   TurnChoice choice_;
   bool warning_shown_ = false;  // the pointer line tells why a bearing was refused
   bool note_shown_ = false;     // the pointer line confirms an action

@@ -103,15 +103,11 @@ MainWindowImpl::~MainWindowImpl() {
 }
 
 LRESULT CALLBACK MainWindowImpl::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = winui::WindowState<MainWindowImpl>(hwnd, msg, lp);
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
-  if (msg == WM_NCDESTROY) {
-    self->hwnd_ = nullptr;
-    return DefWindowProcA(hwnd, msg, wp, lp);
-  }
-  return CallGuarded("error in the window", LRESULT{0},
-                     [&] { return self->HandleMessage(msg, wp, lp); });
+  return winui::OwnerWindowProc(
+      hwnd, msg, wp, lp, &MainWindowImpl::hwnd_, [&](MainWindowImpl& self) {
+        return CallGuarded("error in the window", LRESULT{0},
+                           [&] { return self.HandleMessage(msg, wp, lp); });
+      });
 }
 
 LRESULT MainWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -78,8 +78,8 @@ void MapLayer::Paint(HDC dc, const Rose& rose) {
   if (width != width_ || height != height_ || !Same(colours, colours_))
     Draw(dc, width, height, colours);
   if (!bitmap_.get()) return;
-  vexal::MemoryDc source(dc);
-  vexal::SelectedObject selected(source.get(), bitmap_.get());
+  winui::MemoryDc source(dc);
+  winui::SelectedObject selected(source.get(), bitmap_.get());
   BitBlt(dc, static_cast<int>(std::lround(frame.left + (frame.width - width) / 2.0)),
          static_cast<int>(std::lround(frame.top + (frame.height - height) / 2.0)), width, height,
          source.get(), 0, 0, SRCCOPY);

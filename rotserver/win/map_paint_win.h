@@ -55,7 +55,7 @@ class MapLayer {
   std::string problem_;
   std::optional<LatLon> station_;
   std::unique_ptr<MapProjection> projection_;
-  vexal::GdiObject<HBITMAP> bitmap_;
+  winui::GdiObject<HBITMAP> bitmap_;
   int width_ = 0, height_ = 0;
   MapColours colours_;
 };

@@ -27,9 +27,9 @@ inline constexpr COLORREF kSimulatedColour = RGB(176, 176, 176);
 
 class MapLayer;
 
-using vexal::GdiObject;
-using vexal::MemoryDc;
-using vexal::SelectedObject;
+using winui::GdiObject;
+using winui::MemoryDc;
+using winui::SelectedObject;
 
 // Paints the rose into `area` of `dc` (background included) at `dpi`, with `font` for the
 // scale's letters, over `map` when it is given and shown. The rose is the largest circle that

@@ -9,8 +9,8 @@
 
 #include "rotserver/core/rotctld_reply.h"
 #include "rotserver/core/rotctld_setup.h"
-#include "rotserver/win/settings_store_win.h"
 #include "toolkit/job_win.h"
+#include "winui/gdi_objects_win.h"
 #include "winui/windows_error_text_win.h"
 
 namespace rotserver {
@@ -35,22 +35,24 @@ class OutputReader {
   explicit OutputReader(std::size_t max_bytes)
       : max_bytes_(max_bytes), full_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    if (CreatePipe(&read_, &write_, &sa, 0)) SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &sa, 0)) return;
+    read_.Reset(read);
+    write_.Reset(write);
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
   }
   ~OutputReader() {
-    CloseWriteEnd();
+    write_.Reset();
     if (thread_.joinable()) thread_.join();
-    if (read_) CloseHandle(read_);
-    if (full_) CloseHandle(full_);
   }
   OutputReader(const OutputReader&) = delete;
   OutputReader& operator=(const OutputReader&) = delete;
-  HANDLE write_end() const { return write_; }
-  HANDLE full() const { return full_; }
+  HANDLE write_end() const { return write_.get(); }
+  HANDLE full() const { return full_.get(); }
   // After the start: only the child holds the write end now. False when no thread could be
   // had (the output is then not read, and the caller ends the child).
   bool Start() {
-    CloseWriteEnd();
+    write_.Reset();
     try {
       thread_ = std::thread([this] { Read(); });
       return true;
@@ -69,25 +71,21 @@ class OutputReader {
     try {
       char buffer[4096];
       DWORD n = 0;
-      while (ReadFile(read_, buffer, sizeof buffer, &n, nullptr) && n) {
+      while (ReadFile(read_.get(), buffer, sizeof buffer, &n, nullptr) && n) {
         if (text_.size() + n > max_bytes_) {
           text_.append(buffer, max_bytes_ - text_.size());
-          SetEvent(full_);
+          SetEvent(full_.get());
           break;
         }
         text_.append(buffer, n);
       }
     } catch (...) {
-      SetEvent(full_);  // out of memory: taken as too much output
+      SetEvent(full_.get());  // out of memory: taken as too much output
     }
   }
-  void CloseWriteEnd() {
-    if (write_) CloseHandle(write_);
-    write_ = nullptr;
-  }
   std::size_t max_bytes_;
-  HANDLE full_;
-  HANDLE read_ = nullptr, write_ = nullptr;
+  winui::KernelHandle full_;
+  winui::KernelHandle read_, write_;
   std::thread thread_;
   std::string text_;
 };
@@ -218,12 +216,13 @@ CapturedRun RunCaptured(const std::string& program, const std::string& command_l
     run.error = toolkit::StartFailureText(program, child);
     return run;
   }
+  winui::KernelHandle process(child.process);
   run.started = true;
   if (output.Start()) {
-    const HANDLE waits[] = {child.process, output.full(), cancel.handle()};
+    const HANDLE waits[] = {process.get(), output.full(), cancel.handle()};
     switch (WaitForMultipleObjects(3, waits, FALSE, timeout_ms)) {
       case WAIT_OBJECT_0:
-        GetExitCodeProcess(child.process, &run.exit_code);
+        GetExitCodeProcess(process.get(), &run.exit_code);
         break;
       case WAIT_OBJECT_0 + 1:
         run.too_long = true;
@@ -237,7 +236,7 @@ CapturedRun RunCaptured(const std::string& program, const std::string& command_l
   } else {
     run.too_long = true;  // no thread to read it: taken as more than can be held
   }
-  CloseHandle(child.process);
+  process.Reset();
   job.KillAll();
   run.output = output.Finish();
   return run;
@@ -298,17 +297,15 @@ TestOutcome TestRotctld(const Settings& settings, const std::string& model_name,
   options.application = settings.rotctld_path;
   toolkit::Job::Started child = job.Launch(command_line, options);
   if (!child.process) return {false, toolkit::StartFailureText(settings.rotctld_path, child)};
+  winui::KernelHandle process(child.process);
   TestOutcome outcome;
   TestConversation talk(deadline, cancel);
   bool listening = false;
   DWORD exit_code = STILL_ACTIVE;
-  if (!output.Start()) {
-    CloseHandle(child.process);
-    return {false, "no thread to read rotctld's output"};  // the job ends it
-  }
+  if (!output.Start()) return {false, "no thread to read rotctld's output"};  // the job ends it
   while (!listening && Now() < deadline && !cancel.IsSet()) {
-    if (WaitForSingleObject(child.process, 0) == WAIT_OBJECT_0) {
-      GetExitCodeProcess(child.process, &exit_code);
+    if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process.get(), &exit_code);
       break;
     }
     listening = talk.Connect(port);
@@ -319,7 +316,7 @@ TestOutcome TestRotctld(const Settings& settings, const std::string& model_name,
   else if (exit_code == STILL_ACTIVE)
     outcome.text = "rotctld did not open port " + std::to_string(port) + " within " +
                    std::to_string(budget_ms / 1000) + " s";
-  CloseHandle(child.process);
+  process.Reset();
   job.KillAll();
   std::string said = output.Finish();
   if (!listening && exit_code != STILL_ACTIVE)

@@ -58,11 +58,11 @@ std::optional<Settings> SettingsDialog::Run(HWND owner) {
 }
 
 INT_PTR CALLBACK SettingsDialog::DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = winui::DialogState<SettingsDialog>(dialog, msg, lp);
-  if (!self) return FALSE;
-  if (msg == WM_INITDIALOG) self->dialog_ = dialog;
-  return CallGuarded("error in the settings dialog", INT_PTR{FALSE},
-                     [&] { return self->HandleMessage(msg, wp); });
+  return winui::OwnerDialogProc(dialog, msg, lp, &SettingsDialog::dialog_,
+                                [&](SettingsDialog& self) {
+                                  return CallGuarded("error in the settings dialog", INT_PTR{FALSE},
+                                                     [&] { return self.HandleMessage(msg, wp); });
+                                });
 }
 
 INT_PTR SettingsDialog::HandleMessage(UINT msg, WPARAM wp) {

@@ -46,11 +46,10 @@ std::optional<Settings> StationDialog::Run(HWND owner) {
 }
 
 INT_PTR CALLBACK StationDialog::DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = winui::DialogState<StationDialog>(dialog, msg, lp);
-  if (!self) return FALSE;
-  if (msg == WM_INITDIALOG) self->dialog_ = dialog;
-  return CallGuarded("error in the station dialog", INT_PTR{FALSE},
-                     [&] { return self->HandleMessage(msg, wp); });
+  return winui::OwnerDialogProc(dialog, msg, lp, &StationDialog::dialog_, [&](StationDialog& self) {
+    return CallGuarded("error in the station dialog", INT_PTR{FALSE},
+                       [&] { return self.HandleMessage(msg, wp); });
+  });
 }
 
 INT_PTR StationDialog::HandleMessage(UINT msg, WPARAM wp) {

@@ -35,7 +35,7 @@ int next_supervisor_id = 1;
 
 // The reader thread: owns the pipe's read end, ends when the pipe breaks.
 void ReadPipe(HANDLE read, std::shared_ptr<PipeInbox> inbox) noexcept {
-  KernelHandle owned(read);
+  winui::KernelHandle owned(read);
   try {
     char buffer[4096];
     DWORD got = 0;
@@ -132,7 +132,7 @@ void Supervisor::Start(std::int64_t now) {
                          ": no pipe for its output: " + winui::ErrorText(GetLastError()));
     return;
   }
-  KernelHandle read_end(read), write_end(write);
+  winui::KernelHandle read_end(read), write_end(write);
   SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
   toolkit::Job::StartOptions options;
   options.output = write;

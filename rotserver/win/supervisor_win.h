@@ -21,32 +21,9 @@
 #include "rotserver/core/program_command.h"
 #include "rotserver/core/restart_policy.h"
 #include "toolkit/job_win.h"
+#include "winui/gdi_objects_win.h"
 
 namespace rotserver {
-
-// A kernel handle, closed when the object goes.
-class KernelHandle {
- public:
-  KernelHandle() = default;
-  explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-  ~KernelHandle() { Reset(); }
-  KernelHandle(const KernelHandle&) = delete;
-  KernelHandle& operator=(const KernelHandle&) = delete;
-  HANDLE get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-  void Reset(HANDLE handle = nullptr) {
-    if (handle_) CloseHandle(handle_);
-    handle_ = handle;
-  }
-  HANDLE Release() {
-    HANDLE handle = handle_;
-    handle_ = nullptr;
-    return handle;
-  }
-
- private:
-  HANDLE handle_ = nullptr;
-};
 
 struct PipeInbox;  // bytes the reader thread has read, under a lock
 
@@ -61,8 +38,6 @@ class Supervisor {
   // Starts the program when it is due, takes what it printed, notices its end. Never waits.
   void Tick(std::int64_t now);
 
-  bool running() const { return static_cast<bool>(process_); }
-  DWORD pid() const { return pid_; }
   // In words: why it is not running and when it starts again, or, while it runs, the last
   // error it printed; empty when there is nothing to say.
   std::string Situation(std::int64_t now) const;
@@ -94,7 +69,7 @@ class Supervisor {
   std::string device_;  // the serial port or host:port its command names; may be empty
   bool paused_ = false;
   toolkit::Job job_;
-  KernelHandle process_;
+  winui::KernelHandle process_;
   DWORD pid_ = 0;
   std::shared_ptr<PipeInbox> inbox_;
   ChildOutput output_;

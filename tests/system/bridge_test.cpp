@@ -21,7 +21,9 @@ class Bridge : public BridgeTest {
     StartBridge();
     ASSERT_TRUE(WaitReceived(1, 10s));
     // A server that ends the link at once may already have had the bridge release Logger32.
-    if (rotator_args.empty()) ASSERT_EQ(Text(kIdLabel6), "Logger32 connected");
+    if (rotator_args.empty()) {
+      ASSERT_EQ(Text(kIdLabel6), "Logger32 connected");
+    }
   }
   // Everything the rotator server received, up to a marker executed after the steps so far.
   std::vector<std::string> ReceivedUpToMarker() {

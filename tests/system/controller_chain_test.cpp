@@ -33,7 +33,9 @@ class ChainTurns : public ControllerChain {
         },
         20s))
         << fault << ": " << StatusLine();
-    if (with_off) EXPECT_TRUE(WaitShown("AUS", 20s)) << fault << ": " << Shown();
+    if (with_off) {
+      EXPECT_TRUE(WaitShown("AUS", 20s)) << fault << ": " << Shown();
+    }
     ASSERT_EQ(controller_->Control(undo), "ok");
     EXPECT_TRUE(harness::WaitUntil(
         [&] { return StatusLine() == healthy && Shown() != "AUS"; }, 30s))

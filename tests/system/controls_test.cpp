@@ -44,8 +44,6 @@ class TurnControls : public ::testing::Test {
   ControlsRig rig_;
 };
 
-}  // namespace
-
 TEST_F(TurnControls, RedPanelsSendTheirEndPointsByRangeMode) {
   ASSERT_TRUE(rig_.Status(1234, 0, 0));
   EXPECT_EQ(rig_.PanelColor(kIdPanelLinks), vexal::clRed);
@@ -253,3 +251,5 @@ TEST_F(TurnControls, ActivationPutsTheFocusInTheTargetBoxWithItsTextSelected) {
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == rig_.window(); }, 5s));
   TypeAndSee("4", "43");
 }
+
+}  // namespace

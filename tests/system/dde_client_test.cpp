@@ -46,8 +46,6 @@ class DdeClient : public BridgeDdeTest {
   std::vector<std::string> events_;
 };
 
-}  // namespace
-
 TEST_F(DdeClient, RunningServerIsLinkedWithoutStartAndGetsExactBytes) {
   auto server = StartSimServer(job_, "", dir_ + "\\server.log");
   conv_.ServiceApplication = StartCommand("nobody", dir_ + "\\start.log");
@@ -76,7 +74,7 @@ TEST_F(DdeClient, ManyAsynchronousExecutesAllArriveInOrder) {
   ASSERT_TRUE(ServerGot(40));
   auto hex = ReceivedHex(ServerLog());
   for (int i = 0; i < 40; ++i)
-    EXPECT_EQ(hex[i], "3" + std::to_string(i % 10) + " 0D 0A 00") << "execute " << i;
+    EXPECT_EQ(hex[i], '3' + std::to_string(i % 10) + " 0D 0A 00") << "execute " << i;
 }
 
 TEST_F(DdeClient, UnlinkRaisesCloseBeforeDisconnectingAndOnlyOnce) {
@@ -192,3 +190,5 @@ TEST_F(DdeClient, CloseHandlerErrorStillEndsTheConversation) {
   EXPECT_NO_THROW(conv_.Unlink());
   EXPECT_EQ(closes, 1);
 }
+
+}  // namespace

@@ -20,8 +20,6 @@ class DdeLoop : public BridgeDdeTest {
   TDdeClientConv command_;
 };
 
-}  // namespace
-
 TEST_F(DdeLoop, RotatorTurnsToEachTargetAndReportsOnTheWay) {
   StartRotator("--speed 90 --rate 10 --start 10 --range-mode 1");
   ASSERT_TRUE(SawAzimuth("100"));
@@ -55,3 +53,5 @@ TEST_F(DdeLoop, RotatorSwitchedOffReportsTheOffMark) {
   WaitUntil([&] { return macros_.size() >= after + 5; }, 10s);
   for (std::size_t i = after; i < macros_.size(); ++i) EXPECT_EQ(macros_[i][0], "-100000");
 }
+
+}  // namespace

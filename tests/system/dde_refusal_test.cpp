@@ -12,8 +12,6 @@
 #include "dde/client_win.h"
 #include "bridge/window/widget_ids.h"
 
-using namespace std::chrono_literals;
-
 namespace {
 
 constexpr DWORD kTimeoutMs = 5000;
@@ -54,22 +52,10 @@ class AntDatenClient {
 
 const char kStatus1234Left[] = "1234\r\n0\r\n-1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n1\r\n";
 
-class DdeRefusal : public ::testing::Test {
+class DdeRefusal : public logger_test::ShownBridgeTest {
  protected:
-  void SetUp() override {
-    harness::DeleteVexalKey();
-    bridge_ = std::make_unique<logger_test::BridgeUnderTest>(job_);
-    window_ = bridge_->WaitShown(30s);
-    ASSERT_NE(window_, nullptr);
-  }
   std::string Shown() const { return bridge_->Text(vexal::kIdIstAzimut); }
-
-  harness::Job job_;
-  std::unique_ptr<logger_test::BridgeUnderTest> bridge_;
-  HWND window_ = nullptr;
 };
-
-}  // namespace
 
 TEST_F(DdeRefusal, RequestPokeAndAdviseStartAreRefusedAndChangeNothing) {
   AntDatenClient client;
@@ -98,3 +84,5 @@ TEST_F(DdeRefusal, RequestPokeAndAdviseStartAreRefusedAndChangeNothing) {
   EXPECT_FALSE(client.Request().answered);
   EXPECT_TRUE(bridge_->process().Running());
 }
+
+}  // namespace

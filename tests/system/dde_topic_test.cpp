@@ -31,8 +31,6 @@ class DdeTopic : public BridgeDdeTest {
   }
 };
 
-}  // namespace
-
 TEST_F(DdeTopic, LinesAreSplitAtEveryKindOfBreak) {
   SimRun run = Execute({"A\\r\\n\\r\\nB", "A\\rB", "A\\r\\nB\\r\\n", "A\\n\\rB", "\\r\\n",
                         " 12 \\t\\x01", "\\xE4\\xF6\\xFC\\r\\n"});
@@ -103,3 +101,5 @@ TEST_F(DdeTopic, MacrosComeFromAScriptFileOneALine) {
   EXPECT_EQ(macros_[1], Lines{"HS "});
   EXPECT_EQ(macros_[2], Lines{"A\tB"});
 }
+
+}  // namespace

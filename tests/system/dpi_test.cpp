@@ -55,7 +55,7 @@ RECT ClientRectOf(HWND window, int id) {
 
 // Width and height that the text needs in the widget's designed font at `dpi`, measured here.
 SIZE TextExtent(const vexal::WidgetLayout& layout, const std::string& text, int dpi) {
-  vexal::GdiObject<HFONT> font(vexal::CreateFontFor(*layout.font, dpi));
+  winui::GdiObject<HFONT> font(vexal::CreateFontFor(*layout.font, dpi));
   return screentest::TextSizeIn(font.get(), text);
 }
 
@@ -150,8 +150,6 @@ class Dpi : public ::testing::Test {
   HWND window_ = nullptr;
 };
 
-}  // namespace
-
 TEST_F(Dpi, At144DpiFrameWidgetsAndFontsGrowByHalf) {
   ExpectEditFontsAt(96);
   ASSERT_NO_FATAL_FAILURE(ChangeDpi(144));
@@ -192,3 +190,5 @@ TEST_F(Dpi, BackAt96DpiTheFirstLayoutReturns) {
   ExpectLayoutAt(96);
   ExpectEditFontsAt(96);
 }
+
+}  // namespace

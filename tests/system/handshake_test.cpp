@@ -61,8 +61,6 @@ std::string Repeat(const std::string& item, int times, const char* separator = "
   return list;
 }
 
-}  // namespace
-
 TEST_F(Handshake, LoggerAbsentShowsNotFoundAfterTwoSeconds) {
   BridgeUnderTest bridge(job_);
   ASSERT_NE(bridge.WaitShown(kShowTimeout), nullptr);
@@ -158,3 +156,5 @@ TEST_F(Handshake, SilentPartnerStillLetsTheWindowAppear) {
   EXPECT_EQ(codes.substr(0, 3), "1:1") << codes;
   EXPECT_EQ(codes.find(":2"), std::string::npos) << "no reply phase without a first reply";
 }
+
+}  // namespace

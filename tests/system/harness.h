@@ -22,7 +22,7 @@ std::string BinPath(const std::string& file);
 // A fresh, empty directory for the running test (logs, copies of programs).
 std::string TestDir();
 
-// Folder of the rotctld fixture (scripts/rotctld-fixture) that serves this test: the one of the
+// Folder of the rotctld fixture (tests/rotctld-fixture) that serves this test: the one of the
 // test's Wine session in a parallel run (VEXAL_ROTCTLD_DIR), else the build's own.
 std::string RotctldFixtureDir();
 

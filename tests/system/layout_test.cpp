@@ -13,7 +13,6 @@
 #include "logger_bridge.h"
 #include "screen_support.h"
 
-using namespace std::chrono_literals;
 using screentest::Scaled;
 
 namespace {
@@ -86,22 +85,13 @@ const Found* WithText(const std::vector<Found>& widgets, const std::string& text
   return nullptr;
 }
 
-class Layout : public ::testing::Test {
+class Layout : public logger_test::ShownBridgeTest {
  protected:
   void SetUp() override {
-    harness::DeleteVexalKey();
-    bridge_ = std::make_unique<logger_test::BridgeUnderTest>(job_);
-    window_ = bridge_->WaitShown(30s);
-    ASSERT_NE(window_, nullptr);
+    ShownBridgeTest::SetUp();
     RecordProperty("dpi", screentest::ScreenDpi());
   }
-
-  harness::Job job_;
-  std::unique_ptr<logger_test::BridgeUnderTest> bridge_;
-  HWND window_ = nullptr;
 };
-
-}  // namespace
 
 TEST_F(Layout, ElevenWidgetsInTheirDesignedPlaces) {
   std::vector<Found> widgets = Widgets(window_);
@@ -128,7 +118,9 @@ TEST_F(Layout, ElevenWidgetsInTheirDesignedPlaces) {
     EXPECT_EQ(height, text.cy);
     EXPECT_GE(width, text.cx);
     EXPECT_LE(width, text.cx + Scaled(3));
-    if (d.initial_text) EXPECT_NEAR(width, Scaled(d.width), Scaled(3));
+    if (d.initial_text) {
+      EXPECT_NEAR(width, Scaled(d.width), Scaled(3));
+    }
   }
 }
 
@@ -163,3 +155,5 @@ TEST_F(Layout, WindowStaysOnTopWithItsCaption) {
   EXPECT_EQ(r.right - r.left, Scaled(212));
   EXPECT_EQ(r.bottom - r.top, Scaled(236));
 }
+
+}  // namespace

@@ -28,7 +28,7 @@ Picture CaptureWindow(HWND hwnd) {
   int w = r.right - r.left, h = r.bottom - r.top;
   // The window's own DC: under Wine the screen DC does not show other processes' windows.
   HDC screen = GetWindowDC(hwnd);
-  vexal::MemoryDc memory_dc(screen);
+  winui::MemoryDc memory_dc(screen);
   HDC memory = memory_dc.get();
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -38,10 +38,9 @@ Picture CaptureWindow(HWND hwnd) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  vexal::GdiObject<HBITMAP> dib(
-      CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  winui::GdiObject<HBITMAP> dib(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (memory && dib.get() && bits) {
-    vexal::SelectedObject selected(memory, dib.get());
+    winui::SelectedObject selected(memory, dib.get());
     if (BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY)) {
       GdiFlush();
       picture.width = w;
@@ -74,6 +73,13 @@ bool SaveBmp(const Picture& picture, const std::string& path) {
             std::fwrite(&header, sizeof header, 1, f) == 1 &&
             std::fwrite(picture.pixels.data(), 1, data_size, f) == data_size;
   return std::fclose(f) == 0 && ok;
+}
+
+void ShownBridgeTest::SetUp() {
+  harness::DeleteVexalKey();
+  bridge_ = std::make_unique<BridgeUnderTest>(job_);
+  window_ = bridge_->WaitShown(std::chrono::seconds(30));
+  ASSERT_NE(window_, nullptr);
 }
 
 }  // namespace logger_test

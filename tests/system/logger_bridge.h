@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +35,16 @@ class BridgeUnderTest {
   harness::Child child_;
   HWND window_ = nullptr;
   double shown_after_s_ = 0;
+};
+
+// A test of the bridge on its own: no settings stored, the program started and its window shown.
+class ShownBridgeTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+
+  harness::Job job_;
+  std::unique_ptr<BridgeUnderTest> bridge_;
+  HWND window_ = nullptr;
 };
 
 // Pixels of a window as it stands on the screen, top-down rows of 0x00RRGGBB.

@@ -229,7 +229,7 @@ TEST(LoggerSim, BadOptionsEndTheProgramWithTheUsageStatus) {
   Job job;
   for (const char* args : {"--refuse 6", "--refuse 1,,2", "--turn 5@x", "--turn 5@-1",
                            "--first-reply 1", "--hundred-first", "--bogus"}) {
-    Child child(job, "\"" + BinPath("logger32-sim.exe") + "\" --no-stdin " + args);
+    Child child(job, '"' + BinPath("logger32-sim.exe") + "\" --no-stdin " + args);
     DWORD code = 99;
     EXPECT_TRUE(child.WaitExit(10s, &code)) << args;
     EXPECT_EQ(code, 64u) << args;  // EX_USAGE

@@ -39,14 +39,12 @@ struct Seen {
   double text_difference = 1.0;    // from the expected azimuth text
 };
 
-class Paint : public ::testing::Test {
+// Without Logger32 the bridge still shows every status macro; nothing else is needed.
+class Paint : public logger_test::ShownBridgeTest {
  protected:
   void SetUp() override {
-    harness::DeleteVexalKey();
-    // Without Logger32 the bridge still shows every status macro; nothing else is needed.
-    bridge_ = std::make_unique<logger_test::BridgeUnderTest>(job_);
-    window_ = bridge_->WaitShown(30s);
-    ASSERT_NE(window_, nullptr);
+    ShownBridgeTest::SetUp();
+    if (HasFatalFailure()) return;
     status_ = std::make_unique<controls::StatusClient>();
     ASSERT_TRUE(status_->Connected());
   }
@@ -88,13 +86,8 @@ class Paint : public ::testing::Test {
     return status_->Execute(controls::StatusMacro(tenths, direction, 0));
   }
 
-  harness::Job job_;
-  std::unique_ptr<logger_test::BridgeUnderTest> bridge_;
   std::unique_ptr<controls::StatusClient> status_;
-  HWND window_ = nullptr;
 };
-
-}  // namespace
 
 TEST_F(Paint, PanelsAndAzimuthFollowEachStatusMacro) {
   // Before any status macro: button face on both panels, "0" in the box.
@@ -123,3 +116,5 @@ TEST_F(Paint, TheComparisonTellsTextsApart) {
   EXPECT_GT(Look("AUS").text_difference, 0.02);
   EXPECT_GT(Look("12").text_difference, 0.02);
 }
+
+}  // namespace

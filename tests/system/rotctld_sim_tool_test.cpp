@@ -50,8 +50,6 @@ class RotatorSimTool : public BridgeDdeTest {
   int starts_ = 0;
 };
 
-}  // namespace
-
 TEST_F(RotatorSimTool, RangeModeDecidesWhichWayItTurnsToATarget) {
   // Range 0 runs from -180 to 180: 350 is 10 degrees west of north, reached turning left.
   Start("--speed 90 --rate 10 --start 10 --range-mode 0");
@@ -124,3 +122,5 @@ TEST_F(RotatorSimTool, ExitStatusSaysWhetherThePartnerBehaved) {
   EXPECT_EQ(code, 3u);
   EXPECT_EQ(LinesWith(ReadLines(log), "malformed command").size(), 1u);
 }
+
+}  // namespace

@@ -1,8 +1,5 @@
 #include "rotctld_support.h"
 
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -10,6 +7,7 @@
 #include <sstream>
 
 #include "dde_support.h"
+#include "loopback_socket.h"
 #include "bridge/window/widget_ids.h"
 
 using namespace std::chrono_literals;
@@ -24,18 +22,6 @@ std::string ReadFirstLine(const std::string& path) {
   std::getline(in, line);
   return line;
 }
-
-class Winsock {
- public:
-  Winsock() { ok_ = WSAStartup(MAKEWORD(2, 2), &data_) == 0; }
-  ~Winsock() {
-    if (ok_) WSACleanup();
-  }
-
- private:
-  WSADATA data_{};
-  bool ok_ = false;
-};
 
 }  // namespace
 
@@ -63,31 +49,17 @@ bool DummyRotctld::Request(const std::string& what) {
 }
 
 std::optional<double> DummyRotctld::Azimuth() const {
-  Winsock winsock;
-  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  if (s == INVALID_SOCKET) return std::nullopt;
-  DWORD timeout_ms = 2000;
-  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms),
-             sizeof timeout_ms);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<u_short>(port_));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::optional<double> azimuth;
-  if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      send(s, "p\n", 2, 0) == 2) {
-    std::string reply;
-    char buf[256];
-    int got = 0;
-    while (std::count(reply.begin(), reply.end(), '\n') < 2 &&
-           (got = recv(s, buf, sizeof buf, 0)) > 0)
-      reply.append(buf, got);
-    char* end = nullptr;
-    double value = std::strtod(reply.c_str(), &end);
-    if (end != reply.c_str() && *end == '\n') azimuth = value;
-  }
-  closesocket(s);
-  return azimuth;
+  harness::LoopbackSocket s(port_, 2000);
+  if (!s.Send("p\n")) return std::nullopt;
+  std::string reply;
+  char buf[256];
+  int got = 0;
+  while (std::count(reply.begin(), reply.end(), '\n') < 2 && (got = s.Receive(buf, sizeof buf)) > 0)
+    reply.append(buf, got);
+  char* end = nullptr;
+  double value = std::strtod(reply.c_str(), &end);
+  if (end != reply.c_str() && *end == '\n') return value;
+  return std::nullopt;
 }
 
 std::size_t RotctldChain::Count(const std::string& needle) const {
@@ -104,7 +76,7 @@ std::vector<std::string> RotctldChain::SetPositions() const {
 
 void RotctldChain::SetUp() {
   ASSERT_NE(rotctld_.port(), 0u)
-      << "no rotctld: run through ctest (fixture rotctld) or scripts/rotctld-fixture start "
+      << "no rotctld: run through ctest (fixture rotctld) or tests/rotctld-fixture start "
          "build/windows/rotctld-fixture";
   ASSERT_TRUE(rotctld_.Request("restart"));
   harness::DeleteVexalKey();

@@ -1,4 +1,4 @@
-// The real rotctld (Hamlib's dummy rotator) that scripts/rotctld-fixture keeps for these tests,
+// The real rotctld (Hamlib's dummy rotator) that tests/rotctld-fixture keeps for these tests,
 // and the whole chain around it: the simulated Logger32, the bridge, and RotServer in front of
 // rotctld.
 #pragma once

@@ -31,17 +31,8 @@ constexpr char kMunich[] = "JN58td";
 //   Tokyo (35.6762 N, 139.6503 E): 9366.1 km at 40.03° (its long path: 220.03°).
 constexpr double kHalfRoundKm = 20015.1;  // pi * 6371: the rim of the map is the antipode
 
-class RotServerMap : public ::testing::Test {
+class RotServerMap : public rstest::RotServerTest {
  protected:
-  void SetUp() override {
-    harness::DeleteVexalKey();
-    dir_ = harness::TestDir();
-  }
-  void TearDown() override {
-    job_.KillAll();
-    harness::DeleteVexalKey();
-  }
-
   // Simulated rotator, the station in Munich unless `station` says otherwise.
   std::unique_ptr<rstest::RotServer> Start(const std::string& station = kMunich) {
     rotserver::Settings settings;
@@ -122,8 +113,6 @@ class RotServerMap : public ::testing::Test {
     SendInput(1, &in, sizeof in);
   }
 
-  harness::Job job_;
-  std::string dir_;
   HWND window_ = nullptr;
 };
 

@@ -16,30 +16,23 @@ using harness::WaitUntil;
 
 namespace {
 
-class RotServerProgram : public ::testing::Test {
+class RotServerProgram : public rstest::RotServerTest {
  protected:
-  void SetUp() override {
-    harness::DeleteVexalKey();
-    dir_ = harness::TestDir();
-  }
-  void TearDown() override {
-    job_.KillAll();
-    harness::DeleteVexalKey();
-  }
-
-  harness::Job job_;
-  std::string dir_;
   rstest::FakeBridge bridge_;
 };
-
-}  // namespace
 
 TEST_F(RotServerProgram, FirstStartOpensTheSettingsWithTheSimulatedRotatorWhileDdeAnswers) {
   ASSERT_FALSE(rotserver::LoadSettings());
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   HWND dialog = nullptr;
+  // Shown once the modal loop idles, after WM_INITDIALOG has filled it: found earlier, its
+  // fields may still be empty.
   ASSERT_TRUE(WaitUntil(
-      [&] { return (dialog = FindWindowA("#32770", rotserver::kSettingsDialogTitle)); }, 15s))
+      [&] {
+        dialog = FindWindowA("#32770", rotserver::kSettingsDialogTitle);
+        return dialog && IsWindowVisible(dialog);
+      },
+      15s))
       << "no settings dialog on the first start";
   EXPECT_EQ(harness::WindowText(GetDlgItem(dialog, rotserver::kIdBackend)), "simulated");
 
@@ -123,3 +116,5 @@ TEST_F(RotServerProgram, UnknownStoredBackendDrivesNoRotatorAndOpensTheSettingsM
       5s))
       << "the backend field is not marked";
 }
+
+}  // namespace

@@ -33,11 +33,10 @@ std::string After(const std::string& line, const std::string& key, const std::st
   return line.substr(at, end == std::string::npos ? std::string::npos : end - at);
 }
 
-class RotServerRotctldStart : public ::testing::Test {
+class RotServerRotctldStart : public rstest::RotServerTest {
  protected:
   void SetUp() override {
-    harness::DeleteVexalKey();
-    dir_ = harness::TestDir();
+    RotServerTest::SetUp();
     mark_ = dir_ + "\\starts.log";
     DeleteFileA(mark_.c_str());
     // RotServer passes its environment on to what it starts.
@@ -45,12 +44,11 @@ class RotServerRotctldStart : public ::testing::Test {
   }
   void TearDown() override {
     ddetest::KillLoggedStarts(mark_);
-    job_.KillAll();
+    RotServerTest::TearDown();
     SetEnvironmentVariableA("ROTCTLD_STAND_IN_MARK", nullptr);
     DeleteFileA(harness::kDecoyProgram);
     DeleteFileA(kRotctld.c_str());
     RemoveDirectoryA(kHamlibDir.c_str());
-    harness::DeleteVexalKey();
   }
 
   // Nothing listens on port 9: the link is not what these tests look at.
@@ -63,12 +61,8 @@ class RotServerRotctldStart : public ::testing::Test {
     return LinesWith(harness::ReadLines(mark_), " start pid=");
   }
 
-  harness::Job job_;
-  std::string dir_;
   std::string mark_;
 };
-
-}  // namespace
 
 TEST_F(RotServerRotctldStart, UnquotedPathWithBlanksStartsTheProgramNotADecoy) {
   CreateDirectoryA(kHamlibDir.c_str(), nullptr);
@@ -134,3 +128,5 @@ TEST_F(RotServerRotctldStart, RotctldsOwnWordsReachTheLogWithinItsBudgetAndTheSt
       5s))
       << server.ChildText(rotserver::kIdStatusLine);
 }
+
+}  // namespace

@@ -20,7 +20,7 @@ class RotctldRotServer : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(rotctld_.port(), 0u)
-        << "no rotctld: run through ctest (fixture rotctld) or scripts/rotctld-fixture start "
+        << "no rotctld: run through ctest (fixture rotctld) or tests/rotctld-fixture start "
            "build/windows/rotctld-fixture";
     ASSERT_TRUE(rotctld_.Request("restart"));
     harness::DeleteVexalKey();
@@ -44,8 +44,6 @@ class RotctldRotServer : public ::testing::Test {
   rstest::FakeBridge bridge_;
   std::unique_ptr<rstest::RotServer> server_;
 };
-
-}  // namespace
 
 TEST_F(RotctldRotServer, TurnTo120EndsAt120) {
   ASSERT_TRUE(bridge_.SendTarget(1200));
@@ -100,3 +98,5 @@ TEST_F(RotctldRotServer, RotctldKilledShowsOffAndRestartedComesBackWithoutTheOld
   EXPECT_EQ(Latest(), 0);
   EXPECT_NEAR(rotctld_.Azimuth().value_or(-1), 0.0, 0.05);
 }
+
+}  // namespace

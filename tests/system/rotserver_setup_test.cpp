@@ -234,7 +234,7 @@ TEST_F(RotServerSetup, FirstStartWithOnlyTheDialogReachesTheRotatorAndTurnsItFro
   EXPECT_EQ(Stored("RotctldModel"), "603");
   EXPECT_EQ(Stored("RotctldPort"), "COM3");
   EXPECT_EQ(Stored("RotctldCommand"), "") << "nothing typed under Advanced";
-  EXPECT_EQ(Stored("Program"), "\"" + rstest::RotServerPath() + "\"")
+  EXPECT_EQ(Stored("Program"), '"' + rstest::RotServerPath() + '"')
       << "the bridge learns where RotServer is";
 
   // RotServer links to a bridge window as it finds one. The target waits for that link: sent
@@ -386,7 +386,9 @@ TEST_F(RotServerSetup, TestOfThePortInUsePausesRotServersRotctldAndCancelEndsItA
   // and its output pipe only: none of RotServer's sockets, nor its --log file.
   const std::vector<std::string> held = ReadLines(handles);
   EXPECT_EQ(held.size(), 4u);
-  for (const std::string& line : held) EXPECT_EQ(line, "handles disk=1 pipe=1");
+  for (const std::string& line : held) {
+    EXPECT_EQ(line, "handles disk=1 pipe=1");
+  }
 
   SetMode("hang");
   PostMessageA(GetDlgItem(dialog, kTest), BM_CLICK, 0, 0);
@@ -507,7 +509,7 @@ TEST_F(RotServerProgramValue, WrittenAtStartWhenItNamesAFileThatIsGone) {
   rstest::RotServer* server = nullptr;
   StartAndWaitForDecision(server);
   std::unique_ptr<rstest::RotServer> owned(server);
-  EXPECT_EQ(Stored("Program"), "\"" + rstest::RotServerPath() + "\"");
+  EXPECT_EQ(Stored("Program"), '"' + rstest::RotServerPath() + '"');
   EXPECT_TRUE(server->WaitLog("notice Logger32-Vexal will start this RotServer", 5s));
 }
 

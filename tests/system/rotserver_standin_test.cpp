@@ -34,8 +34,6 @@ class RotServerStandIn : public rstest::StandInTest {
   }
 };
 
-}  // namespace
-
 TEST_F(RotServerStandIn, CommandNeverAnsweredIsGivenUpWithoutDroppingTheLink) {
   // rotctld answers a command it does not know with nothing at all.
   ASSERT_TRUE(stand_in_->Set("silent=\\dump_state az=42"));
@@ -121,3 +119,5 @@ TEST_F(RotServerStandIn, OverlapRangeSendsTheEquivalentNearestTheRotator) {
   EXPECT_NEAR(rstest::SetPosAzimuth(stand_in_->ReceivedWith("+P")[1].line), 350.0, 0.01);
   EXPECT_TRUE(bridge_.WaitAzimuth(3500, 20s));
 }
+
+}  // namespace

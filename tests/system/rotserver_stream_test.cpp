@@ -43,8 +43,6 @@ class RotServerStream : public rstest::StandInTest {
   }
 };
 
-}  // namespace
-
 TEST_F(RotServerStream, ReportLinesNobodyAskedForEndTheLinkAndTheWindowAnswers) {
   Start("rprt");
   ASSERT_TRUE(WaitUntil([&] { return !stand_in_->ReceivedLines().empty(); }, 20s));
@@ -122,7 +120,9 @@ TEST(RotServerRefused, WinsockErrorsComeWithTheirWords) {
       << server.ChildText(rotserver::kIdStatusLine);
   ASSERT_TRUE(server.WaitLog("rotctld closed: connection to ", 1s));
   for (const auto& line : server.Log())
-    if (line.find("rotctld closed: ") != std::string::npos) EXPECT_TRUE(shows(line)) << line;
+    if (line.find("rotctld closed: ") != std::string::npos) {
+      EXPECT_TRUE(shows(line)) << line;
+    }
   job.KillAll();
   closesocket(blocker);
   WSACleanup();
@@ -146,3 +146,5 @@ TEST_F(RotServerStream, ADaemonThatHangsUpAfterEachReadingIsCalledSoAndPacedEver
     EXPECT_GE(starts[i].ms - starts[i - 1].ms, 3900) << "connection " << i + 1;
   EXPECT_TRUE(server_->Close(10s)) << "WM_CLOSE did not end RotServer";
 }
+
+}  // namespace

@@ -11,11 +11,10 @@ using harness::WaitUntil;
 
 namespace {
 
-class RotServerSupervisor : public ::testing::Test {
+class RotServerSupervisor : public rstest::RotServerTest {
  protected:
   void SetUp() override {
-    harness::DeleteVexalKey();
-    dir_ = harness::TestDir();
+    RotServerTest::SetUp();
     started_log_ = dir_ + "\\stand-in.log";
     // Nothing listens on port 9: the link itself is not what these tests look at.
     rotserver::Settings settings = rstest::RotctldSettings("127.0.0.1:9");
@@ -25,8 +24,7 @@ class RotServerSupervisor : public ::testing::Test {
   }
   void TearDown() override {
     ddetest::KillLoggedStarts(started_log_);
-    job_.KillAll();
-    harness::DeleteVexalKey();
+    RotServerTest::TearDown();
   }
 
   // Process ids of the stand-in's starts, in order.
@@ -55,12 +53,8 @@ class RotServerSupervisor : public ::testing::Test {
     CloseHandle(process);
   }
 
-  harness::Job job_;
-  std::string dir_;
   std::string started_log_;
 };
-
-}  // namespace
 
 TEST_F(RotServerSupervisor, CommandStartedRestartedAfterAKillAndEndedWithRotServer) {
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
@@ -93,7 +87,7 @@ TEST_F(RotServerSupervisor, CommandEndsEvenWhenRotServerIsKilled) {
 // at logon still comes up), one stays: one DDE service, one rotctld. A later start, with that
 // one minimised, brings its window back and ends.
 TEST_F(RotServerSupervisor, SecondStartBringsTheFirstToTheFrontAndEndsWithoutServiceOrRotctld) {
-  const std::string start = "\"" + rstest::RotServerPath() + "\" --log \"" + dir_;
+  const std::string start = '"' + rstest::RotServerPath() + "\" --log \"" + dir_;
   harness::Child a(job_, start + "\\a.log\""), b(job_, start + "\\b.log\"");
   ASSERT_TRUE(WaitUntil([&] { return !a.Running() || !b.Running(); }, 20s)) << "both stay";
   const bool a_stays = a.Running();
@@ -128,3 +122,5 @@ TEST_F(RotServerSupervisor, SecondStartBringsTheFirstToTheFrontAndEndsWithoutSer
   EXPECT_TRUE(first.Running());
   EXPECT_EQ(Starts().size(), 1u) << "a second rotctld was started";
 }
+
+}  // namespace

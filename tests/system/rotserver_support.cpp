@@ -1,7 +1,5 @@
 #include "rotserver_support.h"
 
-#include <ws2tcpip.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -156,17 +154,8 @@ bool FakeBridge::SendTarget(int tenths) {
   return Execute(std::to_string(tenths) + "\r\n0\r\n0\r\n" + std::string(1, '\0'));
 }
 
-LinuxStandIn::LinuxStandIn() {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-}
-
 LinuxStandIn::~LinuxStandIn() {
-  if (control_ != INVALID_SOCKET) {
-    Ask("quit");
-    closesocket(control_);
-  }
-  WSACleanup();
+  if (control_ && control_->connected()) Ask("quit");
 }
 
 bool LinuxStandIn::Start(std::string command_line, const std::string& port_file,
@@ -189,23 +178,15 @@ bool LinuxStandIn::Start(std::string command_line, const std::string& port_file,
       },
       wait);
   if (!control_port) return false;
-  control_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  DWORD timeout_ms = 5000;
-  setsockopt(control_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms),
-             sizeof timeout_ms);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<u_short>(control_port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(control_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
+  control_ = std::make_unique<harness::LoopbackSocket>(control_port, 5000);
+  if (!control_->connected()) return false;
   port_ = port;
   return true;
 }
 
 std::string LinuxStandIn::Ask(const std::string& line, const std::string& tag) {
-  if (control_ == INVALID_SOCKET) return "error no stand-in";
-  std::string out = tag + line + "\n";
-  send(control_, out.data(), static_cast<int>(out.size()), 0);
+  if (!control_ || !control_->connected()) return "error no stand-in";
+  control_->Send(tag + line + "\n");
   for (;;) {
     std::size_t end = buffer_.find('\n');
     if (end != std::string::npos) {
@@ -215,7 +196,7 @@ std::string LinuxStandIn::Ask(const std::string& line, const std::string& tag) {
       continue;
     }
     char chunk[4096];
-    int got = recv(control_, chunk, sizeof chunk, 0);
+    int got = control_->Receive(chunk, sizeof chunk);
     if (got <= 0) return "error no answer to " + line;
     buffer_.append(chunk, static_cast<std::size_t>(got));
   }
@@ -262,16 +243,20 @@ double SetPosAzimuth(const std::string& line) {
   return at == std::string::npos ? -9999 : std::atof(line.c_str() + at + 1);
 }
 
-void StandInTest::SetUp() {
+void RotServerTest::SetUp() {
+  harness::DeleteVexalKey();
   dir_ = harness::TestDir();
-  stand_in_ = std::make_unique<StandInRotctld>(dir_);
-  ASSERT_NE(stand_in_->port(), 0u) << "the stand-in for rotctld did not start (python3?)";
+}
+
+void RotServerTest::TearDown() {
+  job_.KillAll();
   harness::DeleteVexalKey();
 }
 
-void StandInTest::TearDown() {
-  job_.KillAll();
-  harness::DeleteVexalKey();
+void StandInTest::SetUp() {
+  RotServerTest::SetUp();
+  stand_in_ = std::make_unique<StandInRotctld>(dir_);
+  ASSERT_NE(stand_in_->port(), 0u) << "the stand-in for rotctld did not start (python3?)";
 }
 
 }  // namespace rstest

@@ -18,6 +18,7 @@
 
 #include "rotserver/core/settings.h"
 #include "harness.h"
+#include "loopback_socket.h"
 #include "dde/client_win.h"
 #include "rotserver/win/dde_link_win.h"
 
@@ -30,7 +31,7 @@ std::string UnixPath(const std::string& windows_path);
 // A Linux stand-in (a Python script) and its control link, told to quit when this ends.
 class LinuxStandIn {
  public:
-  LinuxStandIn();
+  LinuxStandIn() = default;
   ~LinuxStandIn();
   LinuxStandIn(const LinuxStandIn&) = delete;
   LinuxStandIn& operator=(const LinuxStandIn&) = delete;
@@ -46,7 +47,7 @@ class LinuxStandIn {
 
  private:
   unsigned port_ = 0;
-  SOCKET control_ = INVALID_SOCKET;
+  std::unique_ptr<harness::LoopbackSocket> control_;
   std::string buffer_;
 };
 
@@ -134,15 +135,23 @@ class StandInRotctld {
 // The first number of a "+P az el" line.
 double SetPosAzimuth(const std::string& line);
 
-// A test of RotServer in front of the scripted stand-in for rotctld, with this process as the
-// bridge: a folder of its own, the stand-in started, and no stored settings before or after.
-class StandInTest : public ::testing::Test {
+// A test of RotServer: a folder of its own, no stored settings before or after, and a job that
+// ends whatever the test started.
+class RotServerTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
   harness::Job job_;
   std::string dir_;
+};
+
+// A test of RotServer in front of the scripted stand-in for rotctld, with this process as the
+// bridge.
+class StandInTest : public RotServerTest {
+ protected:
+  void SetUp() override;
+
   std::unique_ptr<StandInRotctld> stand_in_;
   FakeBridge bridge_;
   std::unique_ptr<RotServer> server_;

@@ -63,10 +63,10 @@ HFONT CreateFace(const Face& face) {
 
 // `text` drawn black on white in `face`, as pixels of the picture's layout.
 std::vector<uint32_t> Render(const std::string& text, const Face& face, int& width, int& height) {
-  vexal::MemoryDc memory(nullptr);
+  winui::MemoryDc memory(nullptr);
   HDC dc = memory.get();
-  vexal::GdiObject<HFONT> font(CreateFace(face));
-  vexal::SelectedObject font_selected(dc, font.get());
+  winui::GdiObject<HFONT> font(CreateFace(face));
+  winui::SelectedObject font_selected(dc, font.get());
   SIZE extent{};
   GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
   width = extent.cx + 8;
@@ -79,11 +79,10 @@ std::vector<uint32_t> Render(const std::string& text, const Face& face, int& wid
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  vexal::GdiObject<HBITMAP> dib(
-      CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  winui::GdiObject<HBITMAP> dib(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   std::vector<uint32_t> pixels;
   if (dib.get() && bits) {
-    vexal::SelectedObject bitmap_selected(dc, dib.get());
+    winui::SelectedObject bitmap_selected(dc, dib.get());
     RECT all{0, 0, width, height};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetBkMode(dc, TRANSPARENT);
@@ -109,8 +108,8 @@ int ScreenDpi() {
 int Scaled(int designed96) { return MulDiv(designed96, ScreenDpi(), 96); }
 
 SIZE TextSizeIn(HFONT font, const std::string& text) {
-  vexal::MemoryDc memory(nullptr);
-  vexal::SelectedObject selected(memory.get(), font);
+  winui::MemoryDc memory(nullptr);
+  winui::SelectedObject selected(memory.get(), font);
   SIZE size{};
   GetTextExtentPoint32A(memory.get(), text.c_str(), static_cast<int>(text.size()), &size);
   TEXTMETRICA tm{};

@@ -44,8 +44,6 @@ class Session : public BridgeTest {
   }
 };
 
-}  // namespace
-
 TEST_F(Session, LogOffIsAgreedToAndEndsTheProcessWithOneRelease) {
   StartLinked();
   DWORD_PTR agreed = 0;
@@ -196,3 +194,5 @@ TEST_F(Session, MaximisedStartShowsTheWindowMaximisedAndStartsTheServerMinimised
   EXPECT_TRUE(bridge_->process().WaitExit(15s));
   EXPECT_EQ(Releases(), 1);
 }
+
+}  // namespace

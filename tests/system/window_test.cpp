@@ -79,8 +79,6 @@ bool Yellowish(uint32_t px) {
   return ((px >> 16) & 0xFF) > 200 && ((px >> 8) & 0xFF) > 200 && (px & 0xFF) < 80;
 }
 
-}  // namespace
-
 TEST_F(Window, CaptionTopmostAndOuterSize) {
   HWND hwnd = StartConnected();
   ASSERT_NE(hwnd, nullptr);
@@ -168,3 +166,5 @@ TEST_F(Window, PictureShowsBlueBodyAndWidgetsInPlace) {
   EXPECT_GE(min_y, margin - 1);
   EXPECT_LE(min_y, margin + Scaled(8));
 }
+
+}  // namespace

@@ -51,14 +51,14 @@ TEST(ReportQueue, BoundedQueueCountsWhatItCannotKeep) {
   ReportQueue q;
   q.Add("open");
   ASSERT_TRUE(q.TakeNext());
-  for (std::size_t i = 0; i < ReportQueue::kCapacity + 5; ++i) q.Add("r" + std::to_string(i));
+  for (std::size_t i = 0; i < ReportQueue::kCapacity + 5; ++i) q.Add('r' + std::to_string(i));
   q.Add("r0");  // still folds into a kept one
   EXPECT_EQ(q.Waiting(), ReportQueue::kCapacity);
   q.BoxClosed();
   EXPECT_EQ(q.TakeNext(), "r0\n(2 times)\n(5 other reports not kept)");
   for (std::size_t i = 1; i < ReportQueue::kCapacity; ++i) {
     q.BoxClosed();
-    EXPECT_EQ(q.TakeNext(), "r" + std::to_string(i));
+    EXPECT_EQ(q.TakeNext(), 'r' + std::to_string(i));
   }
   q.BoxClosed();
   EXPECT_EQ(q.TakeNext(), std::nullopt);

@@ -21,7 +21,13 @@ TEST(RotServerChildOutput, LinesCompleteAcrossPiecesWithEveryKindOfLineEnd) {
   EXPECT_EQ(out.Add("bell\a tab\tend"), Lines{});
   EXPECT_EQ(out.Finish(), Lines{"bell? tab\tend"}) << "the last line needs no line end";
   EXPECT_EQ(out.Finish(), Lines{});
-  EXPECT_EQ(out.lines().size(), 4u);
+  EXPECT_EQ(out.LastErrorLine(), "rot_open: error = IO error");
+  out.Clear();
+  out.Add("Opened rot model 603\n\n\r\n");
+  EXPECT_EQ(out.LastErrorLine(), "Opened rot model 603") << "empty lines are not kept";
+  out.Add("Shutting down");
+  out.Finish();
+  EXPECT_EQ(out.LastErrorLine(), "Shutting down") << "kept without its line end";
 }
 
 TEST(RotServerChildOutput, TheLastFaultLineIsShownNotTheChatterAfterIt) {
@@ -45,10 +51,15 @@ TEST(RotServerChildOutput, MemoryStaysBoundedWhateverTheProgramWrites) {
   ASSERT_EQ(done.size(), 2u) << "an endless line is cut";
   EXPECT_EQ(done[0].size(), ChildOutput::kMaxLineLength);
   EXPECT_EQ(out.Finish(), Lines{"xxxxx"});
-  for (int i = 0; i < 100; ++i) out.Add("line " + std::to_string(i) + "\n");
-  ASSERT_EQ(out.lines().size(), ChildOutput::kKeptLines);
-  EXPECT_EQ(out.lines().front(), "line 80");
-  EXPECT_EQ(out.lines().back(), "line 99");
+  // A fault line stays until kKeptLines lines have come after it, not one more.
+  out.Add("rot_open: error = IO error\n");
+  std::size_t i = 1;
+  for (; i < ChildOutput::kKeptLines; ++i) out.Add("line " + std::to_string(i) + "\n");
+  EXPECT_EQ(out.LastErrorLine(), "rot_open: error = IO error");
+  out.Add("line " + std::to_string(i++) + "\n");
+  EXPECT_EQ(out.LastErrorLine(), "line 20") << "the oldest kept line has gone";
+  for (; i < 100; ++i) out.Add("line " + std::to_string(i) + "\n");
+  EXPECT_EQ(out.LastErrorLine(), "line 99");
 }
 
 }  // namespace

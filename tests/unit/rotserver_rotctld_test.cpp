@@ -119,8 +119,6 @@ TEST(RotserverRotctld, UnansweredDumpStateAssumesAFullTurnAndTheLinkGoesOn) {
   fake.Run(5900);
   EXPECT_EQ(fake.Lines(), Lines{"+\\dump_state\n"});  // nothing else while it is out
   fake.Run(200);
-  // No answer is no proof: asked again on the next connection.
-  EXPECT_FALSE(fake.driver.unsupported().count("dump_state"));
   DriverStatus s = fake.driver.Status();
   EXPECT_EQ(s.limits_min, 0);
   EXPECT_EQ(s.limits_max, 360);
@@ -129,6 +127,13 @@ TEST(RotserverRotctld, UnansweredDumpStateAssumesAFullTurnAndTheLinkGoesOn) {
   EXPECT_GE(fake.Count("+p"), 2);
   EXPECT_EQ(fake.opens, 1);
   EXPECT_EQ(fake.driver.Status().link, LinkState::kConnected);
+  // No answer is no proof: asked again on the next connection.
+  fake.DropConnection();
+  const std::size_t before = fake.written.size();
+  fake.Run(1000);
+  ASSERT_EQ(fake.opens, 2);
+  ASSERT_GT(fake.written.size(), before);
+  EXPECT_EQ(fake.written[before].line, "+\\dump_state\n");
 }
 
 TEST(RotserverRotctld, OutOfRangeAnswersAreShownAndNotRetried) {

@@ -47,12 +47,12 @@ int Run(long count, int size) {
     return 2;
   }
   HDC screen = GetDC(nullptr);
-  vexal::MemoryDc dc(screen);
+  winui::MemoryDc dc(screen);
   // The rose's area such that its map disc is `size` wide (the map fills 0.9 of the rose).
   const int area = static_cast<int>(size / 0.9) + 16;
-  vexal::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, area, area));
+  winui::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, area, area));
   ReleaseDC(nullptr, screen);
-  vexal::SelectedObject selected(dc.get(), bitmap.get());
+  winui::SelectedObject selected(dc.get(), bitmap.get());
   const rotserver::Rose rose{area / 2.0, area / 2.0, size / 0.9 / 2.0};
 
   double start = NowMicros();

@@ -27,9 +27,10 @@ std::string DescribeOptions(const SimOptions& o) {
   if (o.silent) text += ", silent";
   if (o.hang_ms) text += ", hangs " + std::to_string(o.hang_ms) + " ms on the first message";
   for (int k : o.refused_names) text += ", refuses " + std::to_string(k);
-  text += ", first reply " + std::to_string(o.first_reply_wparam) + "," +
-          std::to_string(o.first_reply_lparam) + ", reply phase";
-  for (long w : o.reply_phase) text += " " + std::to_string(w);
+  text += ", first reply ";
+  text += std::to_string(o.first_reply_wparam) + ',' + std::to_string(o.first_reply_lparam) +
+          ", reply phase";
+  for (long w : o.reply_phase) text += ' ' + std::to_string(w);
   if (o.hundred_first) text += ", " + std::to_string(o.hundred_first) + " hundreds first";
   for (const ScheduledTurn& t : o.turns)
     text += ", turn " + std::to_string(t.azimuth) + "@" + std::to_string(t.delay_ms);

@@ -11,6 +11,7 @@
 
 #include "startup_bench_win.h"
 #include "test_support.h"
+#include "winui/gdi_objects_win.h"
 
 namespace {
 
@@ -27,15 +28,16 @@ struct DriverRun {
 // Runs the driver to its end (at most `limit`) and parses its "key value" lines.
 DriverRun RunDriver(Job& job, const std::string& args, DWORD limit_ms = 60000) {
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  CreatePipe(&read, &write, &sa, 0);
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  HANDLE read_end = nullptr, write_end = nullptr;
+  CreatePipe(&read_end, &write_end, &sa, 0);
+  winui::KernelHandle read(read_end), write(write_end);
+  SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
   auto start = std::chrono::steady_clock::now();
-  HANDLE process = job.Start("\"" + BinPath("bench-driver.exe") + "\" " + args, write);
-  CloseHandle(write);
+  winui::KernelHandle process(
+      job.Start("\"" + BinPath("bench-driver.exe") + "\" " + args, write.get()));
+  write.Reset();  // the driver's copy alone: the pipe breaks when it has gone
   DriverRun run;
   if (!process) {
-    CloseHandle(read);
     ADD_FAILURE() << "cannot start bench-driver.exe";
     return run;
   }
@@ -44,21 +46,21 @@ DriverRun RunDriver(Job& job, const std::string& args, DWORD limit_ms = 60000) {
   auto read_available = [&] {
     char buf[4096];
     DWORD available = 0, n = 0;
-    while (PeekNamedPipe(read, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
-           ReadFile(read, buf, sizeof buf, &n, nullptr) && n > 0)
+    while (PeekNamedPipe(read.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ReadFile(read.get(), buf, sizeof buf, &n, nullptr) && n > 0)
       run.output.append(buf, n);
   };
   ULONGLONG deadline = GetTickCount64() + limit_ms;
   bool ended = false;
-  while (!(ended = WaitForSingleObject(process, 20) == WAIT_OBJECT_0) &&
+  while (!(ended = WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0) &&
          GetTickCount64() < deadline)
     read_available();
   read_available();
-  CloseHandle(read);
-  if (!ended) TerminateProcess(process, 3);
+  read.Reset();
+  if (!ended) TerminateProcess(process.get(), 3);
   EXPECT_TRUE(ended) << "driver did not end within " << limit_ms << " ms: " << args;
-  GetExitCodeProcess(process, &run.exit_code);
-  CloseHandle(process);
+  GetExitCodeProcess(process.get(), &run.exit_code);
+  process.Reset();
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::istringstream lines(run.output);
   std::string key;
