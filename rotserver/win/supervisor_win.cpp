@@ -12,8 +12,9 @@ namespace rotserver {
 
 struct PipeInbox {
   std::mutex mutex;
-  std::string bytes;
-  std::size_t left_out = 0;  // bytes beyond kInboxLimit between two ticks
+  std::string bytes;         // the first kInboxLimit bytes since the last tick
+  std::string tail;          // then the newest kTailLimit: the program's last words are there
+  std::size_t left_out = 0;  // bytes between the two, dropped
   bool ended = false;        // the pipe broke: every process holding its write end has gone
 };
 
@@ -21,6 +22,7 @@ namespace {
 
 // What the reader may hold between two ticks (50 ms): far more than rotctld ever prints.
 constexpr std::size_t kInboxLimit = 64 * 1024;
+constexpr std::size_t kTailLimit = 8 * 1024;
 // How long after the program's end its last words may still be on their way through the pipe:
 // behind a flood of output, on a busy machine, the reader thread took over half a second.
 constexpr std::int64_t kDrainMs = 2000;
@@ -41,10 +43,16 @@ void ReadPipe(HANDLE read, std::shared_ptr<PipeInbox> inbox) noexcept {
     DWORD got = 0;
     while (ReadFile(read, buffer, sizeof buffer, &got, nullptr)) {
       std::lock_guard<std::mutex> lock(inbox->mutex);
-      if (inbox->bytes.size() + got <= kInboxLimit)
+      if (inbox->bytes.size() + got <= kInboxLimit && inbox->tail.empty()) {
         inbox->bytes.append(buffer, got);
-      else
-        inbox->left_out += got;
+        continue;
+      }
+      inbox->tail.append(buffer, got);
+      if (inbox->tail.size() > kTailLimit) {
+        const std::size_t drop = inbox->tail.size() - kTailLimit;
+        inbox->left_out += drop;
+        inbox->tail.erase(0, drop);
+      }
     }
   } catch (...) {
     // Out of memory: the rest of the output is lost.
@@ -171,6 +179,10 @@ void Supervisor::TakeOutput(std::int64_t now) {
   {
     std::lock_guard<std::mutex> lock(inbox_->mutex);
     bytes.swap(inbox_->bytes);
+    // A line end marks the cut, so that a piece of an old line is not joined to a new one.
+    if (inbox_->left_out) bytes += '\n';
+    bytes += inbox_->tail;
+    inbox_->tail.clear();
     left_out = std::exchange(inbox_->left_out, 0);
   }
   LogLines(output_.Add(bytes), now);
