@@ -8,7 +8,7 @@ namespace {
 
 constexpr int kMargin96 = 8, kGap96 = 4, kRow96 = 18, kButtonHeight96 = 24;
 constexpr int kEntryWidth96 = 56;
-constexpr int kGoWidth96 = 40, kStopWidth96 = 64, kMark96 = 12;
+constexpr int kGoWidth96 = 40, kStopWidth96 = 64, kMark96 = 12, kDetailsWidth96 = 64;
 // The heading and target grow with the client area beyond this size (a little under the
 // default window's, so that they are full size there whatever the frame takes).
 constexpr double kGrowFromWidth96 = 300, kGrowFromHeight96 = 540;
@@ -47,7 +47,8 @@ WindowLayout LayOut(int w, int h, int dpi) {
   const int mark = Scale(kMark96, dpi);
   l.mark = {m, status_top + (row - mark) / 2, m + mark, status_top + (row - mark) / 2 + mark};
   l.status = {l.mark.right + gap, status_top, w - m, h - m};
-  l.bridge = {m, status_top - row, w - m, status_top};
+  l.details = {w - m - Scale(kDetailsWidth96, dpi), status_top - row, w - m, status_top};
+  l.bridge = {m, status_top - row, l.details.left - gap, status_top};
   const int presets_top = l.bridge.top - gap - 2 * bh - gap;
   const int preset_width = (w - 2 * m - 2 * gap) / 3;
   for (int i = 0; i < 6; ++i) {

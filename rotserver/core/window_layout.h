@@ -1,7 +1,7 @@
 // Where everything sits in RotServer's window, from its client size and dpi: the large heading
 // and target, the rotator's activity, the rose with the map, the pointer read-out, the bearing
-// entry with Go, LP and Stop, two rows of three preset buttons, the bridge's line and the
-// status line of three rows with its coloured mark. Design units at 96 dpi. No Win32 here.
+// entry with Go, LP and Stop, two rows of three preset buttons, the bridge's line with
+// "Details…" and the status line of three rows with its coloured mark. Design units at 96 dpi. No Win32 here.
 #pragma once
 
 #include <array>
@@ -20,7 +20,7 @@ struct WindowLayout {
   Box pointer;
   Box entry, go, long_path, stop;
   std::array<Box, 6> presets;
-  Box bridge;
+  Box bridge, details;  // "Details…" at the bridge line's end, under the presets
   Box mark, status;  // the status text wraps to three rows
   // Em heights in pixels: the heading and the target grow with the window.
   int heading_font = 0, target_font = 0, text_font = 0;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "rotserver/core/geodesy.h"
+#include "rotserver/core/operator_status.h"
 #include "rotserver/core/rose_geometry.h"
 #include "rotserver/core/turn_choice.h"
 #include "rotserver/core/window_layout.h"
@@ -71,6 +72,7 @@ class MainWindowImpl final : public MainWindow {
   RECT rose_area_{};
   ViewState state_;
   Settings settings_;
+  StatusContext status_context_;  // the port and who starts rotctld, for the status words
   MapLayer map_;
   winui::BackBuffer back_buffer_;
   TurnChoice choice_;

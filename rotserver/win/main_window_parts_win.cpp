@@ -55,20 +55,24 @@ void CreateChildren(HWND parent) {
   Make(parent, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, kIdHeading);
   Make(parent, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, kIdTarget);
   for (int id : {kIdActivity, kIdPointer, kIdBridgeLine}) Make(parent, L"STATIC", L"", line, id);
-  // Three rows: a long reason (a Winsock error in words) is read whole at the default width.
+  // Three rows: the operator's words are read whole at the default width. The technical chain
+  // behind them waits, hidden, for Details….
   Make(parent, L"STATIC", L"", SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX, kIdStatusLine);
+  CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, parent, IdOf(kIdStatusDetails),
+                  GetModuleHandleW(nullptr), nullptr);
   Make(parent, L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kIdEntry);
   SendMessageW(GetDlgItem(parent, kIdEntry), EM_SETLIMITTEXT, 8, 0);
   const DWORD push = WS_TABSTOP | BS_PUSHBUTTON;
   Make(parent, L"BUTTON", L"Go", push, kIdGo);
   Make(parent, L"BUTTON", L"LP", push, kIdLongPath);
   Make(parent, L"BUTTON", L"Stop", push, kIdStopButton);
+  Make(parent, L"BUTTON", L"Details\u2026", push, kIdDetails);
   for (int i = 0; i < 6; ++i) Make(parent, L"BUTTON", L"", push, kIdPreset1 + i);
 }
 
 void SetChildFonts(HWND parent, HFONT text, HFONT heading, HFONT target) {
   for (int id : {kIdActivity, kIdPointer, kIdBridgeLine, kIdStatusLine, kIdEntry, kIdGo,
-                 kIdLongPath, kIdStopButton})
+                 kIdLongPath, kIdStopButton, kIdDetails})
     SendMessageW(GetDlgItem(parent, id), WM_SETFONT, reinterpret_cast<WPARAM>(text), TRUE);
   for (int i = 0; i < 6; ++i)
     SendMessageW(GetDlgItem(parent, kIdPreset1 + i), WM_SETFONT, reinterpret_cast<WPARAM>(text),
@@ -88,6 +92,7 @@ void PlaceChildren(HWND parent, const WindowLayout& l) {
   MoveTo(parent, kIdStopButton, l.stop);
   for (int i = 0; i < 6; ++i) MoveTo(parent, kIdPreset1 + i, l.presets[static_cast<size_t>(i)]);
   MoveTo(parent, kIdBridgeLine, l.bridge);
+  MoveTo(parent, kIdDetails, l.details);
   MoveTo(parent, kIdStatusLine, l.status);
 }
 

@@ -10,12 +10,15 @@
 #include <string>
 
 #include "rotserver/core/heading_text.h"
+#include "rotserver/core/operator_status.h"
 #include "rotserver/core/rose_geometry.h"
-#include "rotserver/core/status_text.h"
+#include "rotserver/core/rotctld_setup.h"
 #include "rotserver/core/window_layout.h"
+#include "rotserver/win/about_dialog_win.h"
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/main_window_parts_win.h"
 #include "rotserver/win/map_paint_win.h"
+#include "rotserver/win/rotctld_locate_win.h"
 #include "rotserver/win/rose_paint_win.h"
 #include "rotserver/win/settings_dialog_win.h"
 #include "rotserver/win/settings_store_win.h"
@@ -57,6 +60,9 @@ HMENU BuildMenu() {
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(file, MF_STRING, kIdMenuExit, "E&xit");
   AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  HMENU help = CreatePopupMenu();
+  AppendMenuA(help, MF_STRING, kIdMenuAbout, "&About RotServer...");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
   return menu;
 }
 
@@ -170,6 +176,9 @@ void MainWindowImpl::ApplyFonts() {
 
 void MainWindowImpl::UseSettings(const Settings& settings) {
   settings_ = settings;
+  status_context_.port = PortOf(settings.rotctld_device, settings.rotctld_command);
+  status_context_.supervised = settings.backend == BackendKind::kRotctld &&
+                               (UsesBuiltCommand(settings) || !settings.rotctld_command.empty());
   map_.SetStation(settings.station.empty() ? std::nullopt
                                            : ParseStation(settings.station, nullptr));
   for (int i = 0; i < kPresetCount; ++i) {
@@ -204,7 +213,7 @@ void MainWindowImpl::PaintClient(HDC dc, const RECT& client) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
   PaintRose(dc, rose_area_, state_, dpi_, font_.get(), &map_);
   const Box& m = layout_.mark;
-  GdiObject<HBRUSH> brush(CreateSolidBrush(kMarkColours[static_cast<int>(MarkOf(state_.link))]));
+  GdiObject<HBRUSH> brush(CreateSolidBrush(kMarkColours[static_cast<int>(StatusMark(state_))]));
   SelectedObject b(dc, brush.get());
   SelectedObject p(dc, GetStockObject(NULL_PEN));
   Ellipse(dc, m.left, m.top, m.right + 1, m.bottom + 1);
@@ -272,6 +281,12 @@ void MainWindowImpl::OnCommand(WPARAM wp) {
     case kIdMenuOfferProgram:
       if (actions_.offer_program) actions_.offer_program();
       break;
+    case kIdMenuAbout:
+      RunAboutDialog(hwnd_, settings_);
+      break;
+    case kIdDetails:
+      if (HIWORD(wp) == BN_CLICKED) RunDetailsDialog(hwnd_, ChildText(hwnd_, kIdStatusDetails));
+      break;
   }
 }
 
@@ -312,14 +327,17 @@ LRESULT MainWindowImpl::OnCtlColorStatic(HDC dc, HWND control) {
 void MainWindowImpl::Show(const ViewState& state) {
   if (!hwnd_) return;
   const bool rose_changed = RoseDiffers(state_, state);
-  const bool mark_changed = MarkOf(state_.link) != MarkOf(state.link);
+  const bool mark_changed = StatusMark(state_) != StatusMark(state);
   choice_.SawTarget(state.target);
   state_ = state;
   SetChildText(hwnd_, kIdHeading, HeadingDegrees(state));
   SetChildText(hwnd_, kIdTarget, TargetWords(state));
   SetChildText(hwnd_, kIdActivity, ActivityWords(state));
   SetChildText(hwnd_, kIdBridgeLine, BridgeWords(state));
-  SetChildText(hwnd_, kIdStatusLine, StatusLine(state));
+  if (WantsPortListing(state, status_context_))
+    status_context_.listing = ListingOf(status_context_.port, SerialPorts());
+  SetChildText(hwnd_, kIdStatusLine, OperatorStatus(state, status_context_));
+  SetChildText(hwnd_, kIdStatusDetails, StatusDetails(state));
   if (rose_changed) InvalidateRect(hwnd_, &rose_area_, FALSE);
   if (mark_changed) {
     const RECT mark{layout_.mark.left, layout_.mark.top, layout_.mark.right + 1,

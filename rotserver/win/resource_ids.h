@@ -9,3 +9,12 @@
 #define ROTSERVER_STATION_DIALOG 100
 #define ROTSERVER_STATION_FIELD 1001
 #define ROTSERVER_PRESET_LABEL 1010
+
+// The third-party licence notices (docs/third-party-notices.txt), as RCDATA.
+#define ROTSERVER_NOTICES 3
+
+// About and Details: a line or two above a read-only text with a Copy button.
+#define ROTSERVER_TEXT_DIALOG 110
+#define ROTSERVER_TEXT_INTRO 1101
+#define ROTSERVER_TEXT_BODY 1102
+#define ROTSERVER_TEXT_COPY 1103

@@ -78,7 +78,7 @@ bool ControllerChain::WaitShown(const std::string& text, harness::Millis timeout
 }
 
 std::string ControllerChain::StatusLine() const {
-  return rotator_->ChildText(rotserver::kIdStatusLine);
+  return rotator_->ChildText(rotserver::kIdStatusDetails);
 }
 
 bool ControllerChain::WaitStatus(const std::string& part, harness::Millis timeout) const {

@@ -53,7 +53,7 @@ class ControllerChain : public ::testing::Test {
   bool Turn(int azimuth) { return logger_->Command("turn " + std::to_string(azimuth)); }
   std::string Shown() const;  // the bridge's "Azimut ist"
   bool WaitShown(const std::string& text, harness::Millis timeout) const;
-  std::string StatusLine() const;  // RotServer's
+  std::string StatusLine() const;  // the technical chain behind RotServer's "Details…"
   bool WaitStatus(const std::string& part, harness::Millis timeout) const;
   // The controller's commands since the last "clear", less its position queries.
   std::vector<std::string> Orders(const std::string& query);

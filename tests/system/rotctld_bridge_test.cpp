@@ -96,10 +96,10 @@ TEST_F(RotctldChain, HungRotctldShowsOffWhileTheDdeSideKeepsAnswering) {
   EXPECT_TRUE(WaitText(kIdIstAzimut, "AUS", 10s));
   EXPECT_TRUE(harness::WaitUntil(
       [&] {
-        return rotator_->ChildText(rotserver::kIdStatusLine).find("no answer") != std::string::npos;
+        return rotator_->ChildText(rotserver::kIdStatusDetails).find("no answer") != std::string::npos;
       },
       10s))
-      << rotator_->ChildText(rotserver::kIdStatusLine);
+      << rotator_->ChildText(rotserver::kIdStatusDetails);
   // RotServer still answers a command at once (the bridge holds its targets while the
   // rotator is off, so send one directly).
   auto run = ddetest::RunSim(

@@ -94,11 +94,11 @@ TEST_F(RotServerProgram, UnknownStoredBackendDrivesNoRotatorAndOpensTheSettingsM
   EXPECT_TRUE(WaitUntil(
       [&] {
         // The settings' fault comes first; a notice may follow it.
-        return server.ChildText(rotserver::kIdStatusLine).rfind("no rotator: bad settings: " + why,
+        return server.ChildText(rotserver::kIdStatusDetails).rfind("no rotator: bad settings: " + why,
                                                                   0) == 0;
       },
       5s))
-      << server.ChildText(rotserver::kIdStatusLine);
+      << server.ChildText(rotserver::kIdStatusDetails);
   EXPECT_TRUE(bridge_.WaitAzimuth(-100000, 10s)) << "the bridge was told of a rotator";
   for (const auto& macro : bridge_.macros()) EXPECT_EQ(macro[0], "-100000");
   PostMessageA(box, WM_COMMAND, IDOK, 0);

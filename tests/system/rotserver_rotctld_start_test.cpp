@@ -6,6 +6,8 @@
 // Linux build would print to Wine's own output instead of the pipe.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "dde_support.h"
 #include "harness.h"
 #include "rotserver_support.h"
@@ -52,9 +54,10 @@ class RotServerRotctldStart : public rstest::RotServerTest {
   }
 
   // Nothing listens on port 9: the link is not what these tests look at.
-  void StoreCommand(const std::string& command) {
+  void StoreCommand(const std::string& command, const std::string& port = "") {
     rotserver::Settings settings = rstest::RotctldSettings("127.0.0.1:9");
     settings.rotctld_command = command;
+    settings.rotctld_device = port;
     rstest::StoreSettings(settings);
   }
   std::vector<std::string> Starts() const {
@@ -100,17 +103,21 @@ TEST_F(RotServerRotctldStart, MissingProgramIsNamedByItsPathAndTriedAfterGrowing
     pauses.push_back(After(failures[i], "restart_in_ms", ""));
   }
   EXPECT_EQ(pauses, (std::vector<std::string>{"1000", "2000", "4000", "8000"}));
-  EXPECT_NE(server.ChildText(rotserver::kIdStatusLine).find(missing), std::string::npos)
-      << server.ChildText(rotserver::kIdStatusLine);
+  EXPECT_NE(server.ChildText(rotserver::kIdStatusDetails).find(missing), std::string::npos)
+      << server.ChildText(rotserver::kIdStatusDetails);
   EXPECT_TRUE(Starts().empty()) << "something was started: " << Starts()[0];
 }
 
 // A chatty rotctld (here 1.5 s of output as fast as it goes) gets the log's budget, and a line
-// that says how much was left out; its last words still reach the log and the status line.
+// that says how much was left out; its last words still reach the log and the status line, in
+// an operator's words, naming the port, with one countdown; "Details…" keeps rotctld's own. The
+// port is one Windows does not list (Wine lists COM1 for /dev/ttyS0 and no more here): an
+// unplugged USB adapter.
 TEST_F(RotServerRotctldStart, RotctldsOwnWordsReachTheLogWithinItsBudgetAndTheStatusLine) {
-  StoreCommand("\"" + StandInPath() +
-               "\" --out \"rotctld Hamlib 4.5.4\" --flood 1500 --err \"rot_open: error = IO error\" "
-               "--exit 2");
+  StoreCommand('"' + StandInPath() +
+                   "\" --out \"rotctld Hamlib 4.5.4\" --flood 1500 --err \"rot_open: error = IO "
+                   "error\" --exit 2",
+               "COM9");
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   ASSERT_TRUE(server.WaitLog(" code=2 restart_in_ms=", 15s)) << "rotctld's end was not seen";
   std::vector<std::string> log = server.Log();
@@ -123,9 +130,23 @@ TEST_F(RotServerRotctldStart, RotctldsOwnWordsReachTheLogWithinItsBudgetAndTheSt
   const std::string ended = "rotctld ended (exit code 2): rot_open: error = IO error";
   EXPECT_NE(LinesWith(log, " code=2 restart_in_ms=")[0].find(" why=" + ended), std::string::npos)
       << "its last words are logged with its end";
+  auto details = [&] { return server.ChildText(rotserver::kIdStatusDetails); };
+  EXPECT_TRUE(WaitUntil([&] { return details().find(ended) != std::string::npos; }, 5s))
+      << details();
+  const std::regex shown(R"(COM9 is not there\. Plug in the controller's USB cable, or choose )"
+                         R"(the port Windows lists \(Settings\)\. Trying again in [0-9]+ s\.)");
+  const std::string text = server.ChildText(rotserver::kIdStatusLine);
+  EXPECT_TRUE(std::regex_match(text, shown)) << text;
+}
+
+// A DLL missing: Windows' loader ends the program with STATUS_DLL_NOT_FOUND before it runs.
+TEST_F(RotServerRotctldStart, MissingDllIsToldInAnOperatorsWords) {
+  StoreCommand('"' + StandInPath() + "\" --exit -1073741515");  // 0xC0000135
+  rstest::RotServer server(job_, dir_ + "\\rotserver.log");
+  const std::regex shown(R"(rotctld\.exe cannot start: a DLL it needs is missing\. Choose the )"
+                         R"(one in Hamlib's bin folder \(Settings\)\. Trying again in [0-9]+ s\.)");
   EXPECT_TRUE(WaitUntil(
-      [&] { return server.ChildText(rotserver::kIdStatusLine).find(ended) != std::string::npos; },
-      5s))
+      [&] { return std::regex_match(server.ChildText(rotserver::kIdStatusLine), shown); }, 15s))
       << server.ChildText(rotserver::kIdStatusLine);
 }
 

@@ -84,11 +84,11 @@ TEST_F(RotctldRotServer, RotctldKilledShowsOffAndRestartedComesBackWithoutTheOld
   EXPECT_TRUE(bridge_.WaitAzimuth(kOff, 10s)) << "a stale reading was reported as live";
   EXPECT_TRUE(WaitUntil(
       [&] {
-        return server_->ChildText(rotserver::kIdStatusLine).find("reconnecting") !=
+        return server_->ChildText(rotserver::kIdStatusDetails).find("reconnecting") !=
                std::string::npos;
       },
       10s))
-      << server_->ChildText(rotserver::kIdStatusLine);
+      << server_->ChildText(rotserver::kIdStatusDetails);
 
   ASSERT_TRUE(rotctld_.Request("start"));  // a fresh dummy rotator, standing at 0
   ASSERT_TRUE(bridge_.WaitAzimuth(0, 20s)) << Latest();

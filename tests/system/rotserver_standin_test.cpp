@@ -6,8 +6,10 @@
 
 #include <cmath>
 
+#include "rose_picture.h"
 #include "rotserver_support.h"
 #include "rotserver/win/main_window_win.h"
+#include "winui/wide_text_win.h"
 
 using namespace std::chrono_literals;
 using harness::WaitUntil;
@@ -19,13 +21,20 @@ class RotServerStandIn : public rstest::StandInTest {
  protected:
   // RotServer in front of the stand-in, its first reading at the bridge.
   void Start(int expect_tenths, int poll_ms = 1000) {
-    rstest::StoreSettings(rstest::RotctldSettings(stand_in_->Address(), poll_ms));
+    rotserver::Settings settings = rstest::RotctldSettings(stand_in_->Address(), poll_ms);
+    settings.rotctld_device = "COM3";  // named by the status line's words
+    rstest::StoreSettings(settings);
     server_ = std::make_unique<rstest::RotServer>(job_, dir_ + "\\rotserver.log");
     ASSERT_TRUE(bridge_.WaitAzimuth(expect_tenths, 20s))
         << "no reading reached the bridge; latest " << bridge_.LatestAzimuth().value_or(-1);
   }
 
-  std::string StatusLine() const { return server_->ChildText(rotserver::kIdStatusLine); }
+  // The technical chain behind "Details…", and the operator's words.
+  std::string StatusLine() const { return server_->ChildText(rotserver::kIdStatusDetails); }
+  std::string Shown() const {
+    return winui::WideToUtf8(
+        rstest::WideText(GetDlgItem(server_->window(), rotserver::kIdStatusLine)));
+  }
 
   // Waits until the stand-in has received `count` more position queries than `since`.
   bool WaitPolls(std::size_t since, std::size_t count, harness::Millis timeout) {
@@ -49,6 +58,7 @@ TEST_F(RotServerStandIn, CommandNeverAnsweredIsGivenUpWithoutDroppingTheLink) {
   EXPECT_TRUE(bridge_.WaitAzimuth(900, 20s));
 }
 
+// Then the controller falls silent: rotctld answers the position query with RPRT -5.
 TEST_F(RotServerStandIn, RefusedTargetIsShownAndNotSentAgain) {
   ASSERT_TRUE(stand_in_->Set("rprt_P=-21 az=10"));
   Start(100);
@@ -56,10 +66,18 @@ TEST_F(RotServerStandIn, RefusedTargetIsShownAndNotSentAgain) {
   ASSERT_TRUE(WaitUntil([&] { return !stand_in_->ReceivedWith("+P").empty(); }, 5s));
   EXPECT_TRUE(WaitUntil([&] { return StatusLine().find("RPRT -21") != std::string::npos; }, 5s))
       << StatusLine();
+  EXPECT_EQ(Shown(),
+            "The rotator refused to turn to 120° (limit exceeded). Turn within its "
+            "range, or check the range in Settings.");
   // Several polls later, still the one attempt, and the rotator stands where it stood.
   ASSERT_TRUE(WaitPolls(stand_in_->ReceivedWith("+p").size(), 4, 15s));
   EXPECT_EQ(stand_in_->ReceivedWith("+P").size(), 1u);
   EXPECT_EQ(bridge_.LatestAzimuth(), 100);
+  ASSERT_TRUE(stand_in_->Set("rprt_p=-5"));
+  const std::string silent =
+      "The controller on COM3 does not answer. Check its power and "
+      "cable, and the controller and speed in Settings.";
+  EXPECT_TRUE(WaitUntil([&] { return Shown() == silent; }, 5s)) << Shown();
 }
 
 TEST_F(RotServerStandIn, ConnectionClosedMidCommandReconnectsWithoutReplayingTheTarget) {

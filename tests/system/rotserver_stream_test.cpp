@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <regex>
 
+#include "rose_picture.h"
 #include "rotserver/win/main_window_win.h"
 #include "rotserver_support.h"
+#include "winui/wide_text_win.h"
 
 using namespace std::chrono_literals;
 using harness::WaitUntil;
@@ -53,11 +56,11 @@ TEST_F(RotServerStream, ReportLinesNobodyAskedForEndTheLinkAndTheWindowAnswers) 
       1s));
   EXPECT_TRUE(WaitUntil(
       [&] {
-        return server_->ChildText(rotserver::kIdStatusLine).find("protocol fault") !=
+        return server_->ChildText(rotserver::kIdStatusDetails).find("protocol fault") !=
                std::string::npos;
       },
       10s))
-      << server_->ChildText(rotserver::kIdStatusLine);
+      << server_->ChildText(rotserver::kIdStatusDetails);
   EXPECT_TRUE(server_->Close(10s)) << "WM_CLOSE did not end RotServer";
 }
 
@@ -116,8 +119,8 @@ TEST(RotServerRefused, WinsockErrorsComeWithTheirWords) {
     return text.find(expected[0]) != std::string::npos ||
            text.find(expected[1]) != std::string::npos;
   };
-  EXPECT_TRUE(WaitUntil([&] { return shows(server.ChildText(rotserver::kIdStatusLine)); }, 10s))
-      << server.ChildText(rotserver::kIdStatusLine);
+  EXPECT_TRUE(WaitUntil([&] { return shows(server.ChildText(rotserver::kIdStatusDetails)); }, 10s))
+      << server.ChildText(rotserver::kIdStatusDetails);
   ASSERT_TRUE(server.WaitLog("rotctld closed: connection to ", 1s));
   for (const auto& line : server.Log())
     if (line.find("rotctld closed: ") != std::string::npos) {
@@ -135,9 +138,15 @@ TEST_F(RotServerStream, ADaemonThatHangsUpAfterEachReadingIsCalledSoAndPacedEver
   server_ = std::make_unique<rstest::RotServer>(job_, dir_ + "\\rotserver.log");
   ASSERT_TRUE(WaitUntil([&] { return stand_in_->Connections() >= 8; }, 40s))
       << stand_in_->Connections() << " connections";
-  std::string status = server_->ChildText(rotserver::kIdStatusLine);
+  std::string status = server_->ChildText(rotserver::kIdStatusDetails);
   EXPECT_NE(status.find("rotctld keeps dropping the connection ("), std::string::npos) << status;
   EXPECT_NE(status.find(" times in 1 min)"), std::string::npos) << status;
+  const std::string shown =
+      winui::WideToUtf8(rstest::WideText(GetDlgItem(server_->window(), rotserver::kIdStatusLine)));
+  EXPECT_TRUE(std::regex_search(shown, std::regex(R"(^rotctld keeps dropping the link \([0-9]+ )"
+                                                  R"(times in 1 min\)\. Check the controller's )"
+                                                  R"(cable and power; Details… has more\.)")))
+      << shown;
   // Each connection begins with the range query: the pauses between them grow from a quarter
   // second to 4 s and stay there, although every connection brought a good reading.
   auto starts = stand_in_->ReceivedWith("+\\dump_state");

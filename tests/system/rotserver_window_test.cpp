@@ -16,9 +16,11 @@
 #include "rose_picture.h"
 #include "harness.h"
 #include "logger_bridge.h"
+#include "rotserver/core/window_layout.h"
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/main_window_win.h"
 #include "rotserver/win/settings_store_win.h"
+#include "winui/wide_text_win.h"
 
 using namespace harness;
 using namespace std::chrono_literals;
@@ -66,6 +68,7 @@ bool Near(const RosePicture& picture, POINT p, uint32_t colour) {
 class RotServerWindow : public ::testing::Test {
  protected:
   void SetUp() override {
+    DeleteVexalKey();  // the window's words name no port of an earlier test's settings
     rotserver::WindowActions actions;
     actions.turn_to = [this](double deg) { turns_.push_back(deg); };
     actions.stop = [this] {
@@ -117,7 +120,8 @@ TEST_F(RotServerWindow, NeedlePointsAtTheAzimuth) {
   EXPECT_EQ(south_west.HitsAlong(90, kRed), 0) << "the old needle is gone";
   EXPECT_EQ(rstest::WideText(GetDlgItem(hwnd_, rotserver::kIdHeading)), L"225\u00b0");
   EXPECT_EQ(Text(rotserver::kIdActivity), "stopped");
-  EXPECT_EQ(Text(rotserver::kIdStatusLine), "rotctld 127.0.0.1:4533: connected");
+  EXPECT_EQ(Text(rotserver::kIdStatusDetails),
+            "rotctld 127.0.0.1:4533: connected\nLogger32-Vexal: not running");
 }
 
 TEST_F(RotServerWindow, LargerWindowIsPaintedWhole) {
@@ -163,8 +167,7 @@ TEST_F(RotServerWindow, StaleReadingIsGreyAndSaysSince) {
   EXPECT_GE(picture.HitsAlong(90, kGrey), 8) << "grey needle along east";
   EXPECT_EQ(picture.Count(kRed), 0) << "no live needle anywhere";
   EXPECT_EQ(Text(rotserver::kIdActivity), "no reading for 12 s");
-  EXPECT_EQ(Text(rotserver::kIdStatusLine),
-            "rotctld 127.0.0.1:4533: reconnecting in 3 s (connection closed by rotctld)");
+  EXPECT_EQ(Text(rotserver::kIdStatusLine), "Connection closed by rotctld. Trying again in 3 s.");
 
   // Fresh again: red, and the stale words go.
   RosePicture live = ShowAndCapture(Live(90));
@@ -320,37 +323,93 @@ TEST_F(RotServerWindow, HeadingPanelIsLargeWithTargetActivityAndTheBridgesLine) 
   EXPECT_EQ(Text(rotserver::kIdActivity), "stopped");
 }
 
-// The status line's whole reason is readable at the default width, and the mark beside it
-// tells the link's state by its colour.
-TEST_F(RotServerWindow, StatusLineShowsItsWholeReasonAndAColouredMark) {
-  rotserver::ViewState state = Live(10);
-  state.link = rotserver::LinkState::kReconnecting;
-  state.reconnect_in_s = 4;
-  state.last_error = "connection refused: nothing listens at 127.0.0.1:4533 (WSAECONNREFUSED)";
-  const uint32_t green = Rgb(0, 160, 64), amber = Rgb(232, 160, 0), red = Rgb(224, 32, 32);
-  RosePicture trying = ShowAndCapture(state);
+// Rows of `text` wrapped in `width` with `font`, as the status line's static control wraps it.
+int RowsNeeded(HDC dc, HFONT font, const std::string& text, int width) {
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA metrics;
+  GetTextMetricsA(dc, &metrics);
+  RECT need{0, 0, width, 0};
+  const std::wstring wide = winui::Utf8ToWide(text);
+  DrawTextW(dc, wide.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
+  SelectObject(dc, old);
+  return (need.bottom + metrics.tmHeight - 1) / metrics.tmHeight;
+}
+
+// The status line says in an operator's words what is wrong and what to check, whole in its
+// three rows at 96 dpi and, laid out and lettered for 144 dpi, there too; the technical chain
+// waits behind "Details…". The mark beside it is green only for a real rotator that answers.
+TEST_F(RotServerWindow, StatusLineSaysWhatToCheckWholeAndMarksOnlyARealRotatorGreen) {
+  struct Case {
+    rotserver::LinkState link;
+    const char* error;
+    const char* shown;
+  };
+  using L = rotserver::LinkState;
+  const Case cases[] = {
+      {L::kReconnecting,
+       "rotctld ended (exit code 2): rot_open: error = IO error; starting it again in 17 s; "
+       "connection to 127.0.0.1:41759 refused: Connection refused (Winsock error 10061)",
+       "Cannot open the port (IO error). Check the port number, the cable and the controller's "
+       "power. Trying again in 17 s."},
+      {L::kReconnecting, "rotctld ended (exit code 3221225781); starting it again in 30 s",
+       "rotctld.exe cannot start: a DLL it needs is missing. Choose the one in Hamlib's bin "
+       "folder (Settings). Trying again in 30 s."},
+      {L::kConnected, "position query: RPRT -5 (communication timed out)",
+       "The controller on the port does not answer. Check its power and cable, and the "
+       "controller and speed in Settings."},
+      {L::kConnected, "target 451.0 refused: RPRT -1 (invalid parameter or out of range)",
+       "The rotator refused to turn to 451° (invalid parameter or out of range). Turn within its "
+       "range, or check the range in Settings."},
+      {L::kReconnecting,
+       "rotctld keeps dropping the connection (12 times in 10 min): rotctld closed the "
+       "connection",
+       "rotctld keeps dropping the link (12 times in 10 min). Check the controller's cable and "
+       "power; Details… has more. Trying again in 4 s."},
+      {L::kConnected, "", "Rotator ready. Start Logger32-Vexal so that Logger32 can turn it."},
+  };
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const rotserver::Box at144 =
+      rotserver::LayOut(client.right * 3 / 2, client.bottom * 3 / 2, 144).status;
   HWND status = GetDlgItem(hwnd_, rotserver::kIdStatusLine);
-  const std::string text = Text(rotserver::kIdStatusLine);
-  EXPECT_NE(text.find("(WSAECONNREFUSED)"), std::string::npos) << text;
-  // What the text needs, wrapped in the control's width with its font, fits the control.
   RECT box;
   GetClientRect(status, &box);
   HDC dc = GetDC(status);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(status, WM_GETFONT, 0, 0)));
-  RECT need = box;
-  DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
-  SelectObject(dc, old);
+  auto font96 = reinterpret_cast<HFONT>(SendMessageA(status, WM_GETFONT, 0, 0));
+  HFONT font144 = CreateFontA(-rotserver::kTextFont96 * 3 / 2, 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                              FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                              CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma");
+  for (const Case& c : cases) {
+    rotserver::ViewState state = Live(10);
+    state.link = c.link;
+    state.reconnect_in_s = 4;
+    state.last_error = c.error;
+    window_->Show(state);
+    const std::string text =
+        winui::WideToUtf8(rstest::WideText(GetDlgItem(hwnd_, rotserver::kIdStatusLine)));
+    EXPECT_EQ(text, c.shown);
+    EXPECT_NE(Text(rotserver::kIdStatusDetails).find(c.error), std::string::npos);
+    EXPECT_LE(RowsNeeded(dc, font96, text, box.right), 3) << "cut off at 96 dpi: " << text;
+    EXPECT_LE(RowsNeeded(dc, font144, text, at144.width()), 3) << "cut off at 144 dpi: " << text;
+  }
+  DeleteObject(font144);
   ReleaseDC(status, dc);
-  EXPECT_LE(need.bottom - need.top, box.bottom - box.top) << "the reason is cut off";
-  EXPECT_LE(need.right - need.left, box.right - box.left);
 
+  const uint32_t green = Rgb(0, 160, 64), amber = Rgb(232, 160, 0), red = Rgb(224, 32, 32);
+  rotserver::ViewState state = Live(10);
+  state.link = rotserver::LinkState::kReconnecting;
+  RosePicture trying = ShowAndCapture(state);
   EXPECT_GT(trying.Count(amber), 30) << "amber while trying";
   EXPECT_EQ(trying.Count(green), 0);
   state.link = rotserver::LinkState::kConnected;
-  state.last_error.clear();
   RosePicture connected = ShowAndCapture(state);
-  EXPECT_GT(connected.Count(green), 30) << "green while connected";
+  EXPECT_GT(connected.Count(green), 30) << "green while a real rotator answers";
   EXPECT_EQ(connected.Count(amber), 0);
+  state.simulated = true;
+  RosePicture simulated = ShowAndCapture(state);
+  EXPECT_EQ(simulated.Count(green), 0) << "the simulated rotator is never green";
+  EXPECT_GT(simulated.Count(amber), 30);
+  state.simulated = false;
   state.link = rotserver::LinkState::kFailed;
   state.last_error = "limit exceeded (RPRT -21)";
   RosePicture failed = ShowAndCapture(state);

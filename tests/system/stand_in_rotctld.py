@@ -15,7 +15,8 @@ Control lines (each answered by one line, "ok" or the value asked for):
   set KEY=VALUE ...   min_az max_az az speed (degrees, degrees a second), dump (new|old),
                       slow_p (ms before each position reply), silent (commands never
                       answered, comma-separated, e.g. "S,\\get_info"), rprt_P (RPRT code for
-                      P, 0 to obey), close_on (a command whose arrival closes the connection),
+                      P, 0 to obey), rprt_p (RPRT code for p, as rotctld answers for a
+                      silent controller: -5), close_on (a command whose arrival closes the connection),
                       stream (after the first command, send as fast as the socket takes:
                       "rprt" for "RPRT 0" lines, "junk" for bytes without a line end, "" not),
                       hangup_after (a command whose reply, once sent, closes the connection)
@@ -42,8 +43,8 @@ def now_ms():
 class Rotator:
     def __init__(self):
         self.config = {"min_az": -180.0, "max_az": 180.0, "speed": 30.0, "dump": "new",
-                       "slow_p": 0, "silent": "", "rprt_P": 0, "close_on": "", "stream": "",
-                       "hangup_after": ""}
+                       "slow_p": 0, "silent": "", "rprt_P": 0, "rprt_p": 0, "close_on": "",
+                       "stream": "", "hangup_after": ""}
         self.az = 0.0
         self.target = 0.0
         self.moved_at = time.monotonic()
@@ -63,7 +64,7 @@ class Rotator:
             self.az = self.target = float(value)
         elif key in ("min_az", "max_az", "speed"):
             self.config[key] = float(value)
-        elif key in ("slow_p", "rprt_P"):
+        elif key in ("slow_p", "rprt_P", "rprt_p"):
             self.config[key] = int(value)
         elif key in ("dump", "silent", "close_on", "stream", "hangup_after"):
             self.config[key] = value
@@ -160,6 +161,9 @@ class StandIn:
 
     def position_reply(self, extended):
         self.rotator.update()
+        code = self.rotator.config["rprt_p"]
+        if code:
+            return ("get_pos:\n" if extended else "") + "RPRT %d\n" % code
         if extended:
             return "get_pos:\nAzimuth: %.2f\nElevation: 0.00\nRPRT 0\n" % self.rotator.az
         return "%.6f\n0.000000\n" % self.rotator.az

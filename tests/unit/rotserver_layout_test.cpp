@@ -20,7 +20,8 @@ std::vector<std::pair<std::string, Box>> Parts(const rotserver::WindowLayout& l)
       {"heading", l.heading}, {"target", l.target},   {"activity", l.activity},
       {"rose", l.rose},       {"pointer", l.pointer}, {"entry", l.entry},
       {"go", l.go},           {"lp", l.long_path},    {"stop", l.stop},
-      {"bridge", l.bridge},   {"mark", l.mark},       {"status", l.status}};
+      {"bridge", l.bridge},   {"mark", l.mark},       {"status", l.status},
+      {"details", l.details}};
   for (size_t i = 0; i < l.presets.size(); ++i)
     parts.push_back({"preset " + std::to_string(i + 1), l.presets[i]});
   return parts;
