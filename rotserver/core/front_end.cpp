@@ -100,7 +100,7 @@ TurnOutcome FrontEnd::TurnTo(double compass_deg, Millis now) {
     if (config_.offset_deg) reason += " (offset " + std::to_string(config_.offset_deg) + ")";
     return Refuse(reason);
   }
-  driver_.MoveTo(*azimuth, now);
+  driver_.MoveTo(*azimuth, std::nullopt, now);
   target_ = Wrapped(compass_deg);
   target_rotator_ = *azimuth;
   refusal_.clear();

@@ -60,7 +60,7 @@ constexpr Row kRows[] = {
     {R"(RPRT -6\b)",
      "{port} stopped working (input/output error). Check the cable and the USB adapter."},
     {R"(RPRT -20\b)", "The rotator is not powered. Switch the controller on."},
-    {R"(target (-?\d+(?:\.[1-9])?)(?:\.0)? refused: RPRT -?\d+ \(([^)]*)\))",
+    {R"(target (-?\d+(?:\.[1-9])?)(?:\.0)?(?: elevation \S+)? refused: RPRT -?\d+ \(([^)]*)\))",
      "The rotator refused to turn to $1° ($2). Turn within its range, or check the range in "
      "Settings."},
     {R"(stop refused: RPRT -?\d+ \(([^)]*)\))",
@@ -73,6 +73,14 @@ constexpr Row kRows[] = {
      "why."},
     {R"(implausible reading)",
      "The controller reports an impossible heading. Check the controller model in Settings."},
+    {R"(rotctld's range \S+ cannot be a rotator's[^;]*(?:range|taken as) ([^\s;]+))",
+     "rotctld reports a range no rotator has: $1 is used. Set the rotator's real range in "
+     "Settings."},
+    {R"(rotctld's elevation range)",
+     "rotctld reports an elevation range no rotator has: the elevation is held as read. Check "
+     "the controller model in Settings."},
+    {R"(range from dump_state[^:;]*: using the configured range ([^\s;]+))",
+     "rotctld did not tell the rotator's range: the range set in Settings ($1) is used."},
     {R"(range from dump_state)",
      "rotctld did not tell the rotator's range: 0..360 assumed. Set the range in Settings."},
     {R"(no answer to|did not answer|no readable replies|not understood|protocol fault)",

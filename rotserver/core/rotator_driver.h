@@ -23,6 +23,10 @@ struct DriverStatus {
   Millis reading_at = 0;             // when that reading arrived
   std::optional<double> limits_min;  // mechanical range, once known
   std::optional<double> limits_max;
+  std::optional<double> elevation;  // last reading, only when the rotator has an elevation axis
+  // The elevation range from \dump_state, when given and believable; equal bounds (0..0): the
+  // rotator has no elevation axis.
+  std::optional<double> el_min, el_max;
   int direction = 0;  // -1 turning left (anticlockwise), 1 right, 0 still
   // Targets the rotator refused, counted, and the last of them (rotator frame): the front end
   // stops showing a target that was refused.
@@ -35,8 +39,9 @@ class RotatorDriver {
   virtual ~RotatorDriver() = default;
   // Called often (every 50 ms or so, and after every event): polls, times out, reconnects.
   virtual void Tick(Millis now) = 0;
-  // `azimuth` lies within the limits already (the front end chose it).
-  virtual void MoveTo(double azimuth, Millis now) = 0;
+  // `azimuth` lies within the limits already (the front end chose it). Without `elevation`, a
+  // rotator with an elevation axis keeps the elevation last read; an azimuth-only one gets 0.
+  virtual void MoveTo(double azimuth, std::optional<double> elevation, Millis now) = 0;
   virtual void Stop(Millis now) = 0;
   virtual DriverStatus Status() const = 0;
 };

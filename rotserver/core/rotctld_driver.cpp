@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "toolkit/byte_text.h"
 
@@ -12,20 +11,9 @@ namespace {
 
 constexpr std::size_t kMaxInput = 64 * 1024;  // more without a report: not rotctld
 constexpr std::size_t kMaxLate = 4;           // given-up commands whose replies are awaited
-constexpr AzimuthLimits kAssumedLimits{0, 360};
-// Readings this far outside the range cannot be true. With the range only assumed, the widest
-// range a real rotator has (-180..540) is the measure.
-constexpr double kRangeMargin = 5;
-constexpr AzimuthLimits kWidestLimits{-180, 540};
 
 int SecondsUntil(Millis now, Millis then) {
   return then <= now ? 0 : static_cast<int>((then - now + 999) / 1000);
-}
-
-std::string Degrees(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, std::fabs(value) < 1e6 ? "%.1f" : "%g", value);
-  return text;
 }
 
 bool NotImplemented(int code) {
@@ -45,7 +33,9 @@ Millis ReconnectDelay(unsigned failures) {
   return std::min<Millis>(Millis{250} << shift, 4000);
 }
 
-RotctldDriver::RotctldDriver(ByteLink& link, RotctldTiming timing) : link_(link), timing_(timing) {}
+RotctldDriver::RotctldDriver(ByteLink& link, RotctldTiming timing,
+                             std::optional<AzimuthLimits> configured_range)
+    : link_(link), timing_(timing), configured_range_(configured_range) {}
 
 Millis RotctldDriver::ReplyLimit() const {
   return std::clamp(3 * slowest_reply_ms_, timing_.reply_timeout_ms,
@@ -155,9 +145,9 @@ std::string RotctldDriver::DropsText(Millis now) const {
          std::to_string(minutes) + " min)";
 }
 
-void RotctldDriver::MoveTo(double azimuth, Millis now) {
+void RotctldDriver::MoveTo(double azimuth, std::optional<double> elevation, Millis now) {
   if (phase_ != Phase::kUp) return;  // never kept for later
-  queued_ = SetPosCommand(azimuth, elevation_);
+  queued_ = SetPosCommand(azimuth, ElevationFor(elevation));
   activity_at_ = now;
   SendNext(now);
 }
@@ -172,7 +162,7 @@ void RotctldDriver::Stop(Millis now) {
     double hold = *status_.azimuth;
     if (status_.limits_min && status_.limits_max)
       hold = std::clamp(hold, *status_.limits_min, *status_.limits_max);
-    queued_ = SetPosCommand(hold, elevation_);
+    queued_ = SetPosCommand(hold, ElevationFor(std::nullopt));
   } else {
     // An older reading may be far from where the rotator is now: holding there would turn it.
     ShowError(
@@ -181,6 +171,14 @@ void RotctldDriver::Stop(Millis now) {
         ErrorSource::kStop);
   }
   SendNext(now);
+}
+
+double RotctldDriver::ElevationFor(std::optional<double> asked) const {
+  // An azimuth-only rotator's rotctld refuses any elevation but 0. Otherwise a turn that names
+  // no elevation holds the one read, so that an azimuth turn never moves the elevation axis
+  // (nor does one where \dump_state did not say whether there is one).
+  if (range_.has_elevation == false) return 0;
+  return asked && std::isfinite(*asked) ? *asked : elevation_;
 }
 
 bool RotctldDriver::PollDue(Millis now) const {
@@ -299,16 +297,11 @@ void RotctldDriver::OnSetPos(const RotctldCommand& command, const RotctldReply& 
   }
   ++status_.refused_targets;
   status_.refused_azimuth = command.azimuth;
-  ShowError("target " + Degrees(command.azimuth) + " refused: " + ReportText(reply.code),
-            ErrorSource::kOther);
-}
-
-bool RotctldDriver::Plausible(const Position& position) const {
-  AzimuthLimits range = kWidestLimits;
-  if (!limits_assumed_ && status_.limits_min && status_.limits_max)
-    range = {*status_.limits_min, *status_.limits_max};
-  return position.azimuth >= range.min_az - kRangeMargin &&
-         position.azimuth <= range.max_az + kRangeMargin && std::fabs(position.elevation) <= 360;
+  std::string target = "target " + DegreesText(command.azimuth);
+  const std::optional<ElevationLimits>& el = range_.elevation;
+  if (el && !(command.elevation >= el->min_el && command.elevation <= el->max_el))
+    target += " elevation " + DegreesText(command.elevation);
+  ShowError(target + " refused: " + ReportText(reply.code), ErrorSource::kOther);
 }
 
 void RotctldDriver::OnPosition(const RotctldReply& reply, Millis now) {
@@ -321,12 +314,8 @@ void RotctldDriver::OnPosition(const RotctldReply& reply, Millis now) {
     ForgetReading("position query: unreadable answer " + ReplyText(reply));
     return;
   }
-  if (!Plausible(*position)) {
-    std::string range = limits_assumed_ ? "any rotator's range"
-                                        : "the range " + Degrees(*status_.limits_min) + ".." +
-                                              Degrees(*status_.limits_max);
-    ForgetReading("implausible reading from rotctld: azimuth " + Degrees(position->azimuth) +
-                  ", elevation " + Degrees(position->elevation) + " (outside " + range + ")");
+  if (std::string fault = ReadingFault(*position, range_); !fault.empty()) {
+    ForgetReading("implausible reading from rotctld: " + fault);
     return;
   }
   if (error_source_ == ErrorSource::kPoll) ShowError("", ErrorSource::kNone);
@@ -336,6 +325,7 @@ void RotctldDriver::OnPosition(const RotctldReply& reply, Millis now) {
   status_.reading_at = now;
   link_reading_at_ = now;
   elevation_ = position->elevation;
+  if (range_.has_elevation == true) status_.elevation = elevation_;
   status_.direction = direction_.Update(static_cast<int>(std::lround(position->azimuth * 10)));
 }
 
@@ -343,22 +333,29 @@ void RotctldDriver::ForgetReading(std::string why) {
   // Until a reading can be believed, the rotator counts as not read: no heading to the bridge,
   // no target placed against it, no hold at it.
   status_.azimuth.reset();
+  status_.elevation.reset();
   link_reading_at_.reset();
   direction_.Reset();
   status_.direction = 0;
   ShowError(std::move(why), ErrorSource::kPoll);
 }
 
-void RotctldDriver::OnLimits(std::optional<AzimuthLimits> limits, const std::string& why) {
-  limits_assumed_ = !limits;
-  if (!limits) {
-    limits = kAssumedLimits;
-    ShowError("range from dump_state " + why + ": taken as 0..360", ErrorSource::kLimits);
-  } else if (error_source_ == ErrorSource::kLimits) {
-    ShowError("", ErrorSource::kNone);
+void RotctldDriver::OnLimits(const std::optional<DumpStateLimits>& limits, const std::string& why) {
+  range_ = ChooseRange(limits, configured_range_, why);
+  status_.limits_min = range_.azimuth.min_az;
+  status_.limits_max = range_.azimuth.max_az;
+  status_.el_min.reset();
+  status_.el_max.reset();
+  if (range_.elevation) {
+    status_.el_min = range_.elevation->min_el;
+    status_.el_max = range_.elevation->max_el;
   }
-  status_.limits_min = limits->min_az;
-  status_.limits_max = limits->max_az;
+  status_.elevation.reset();
+  if (range_.has_elevation == true && status_.azimuth) status_.elevation = elevation_;
+  if (!range_.note.empty())
+    ShowError(range_.note, ErrorSource::kLimits);
+  else if (error_source_ == ErrorSource::kLimits)
+    ShowError("", ErrorSource::kNone);
 }
 
 void RotctldDriver::OnTimeout(Millis now) {
@@ -383,6 +380,11 @@ void RotctldDriver::OnTimeout(Millis now) {
 }
 
 void RotctldDriver::ShowError(std::string text, ErrorSource source) {
+  // With no error to show, a range not believed stays on show.
+  if (text.empty() && !range_.note.empty()) {
+    text = range_.note;
+    source = ErrorSource::kLimits;
+  }
   status_.last_error = std::move(text);
   error_source_ = status_.last_error.empty() ? ErrorSource::kNone : source;
 }

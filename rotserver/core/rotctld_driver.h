@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "rotserver/core/direction_tracker.h"
+#include "rotserver/core/plausibility.h"
 #include "rotserver/core/rotator_driver.h"
 #include "rotserver/core/rotctld_reply.h"
 
@@ -38,8 +39,10 @@ class RotctldDriver : public RotatorDriver {
  public:
   // `link` outlives the driver. The first Tick opens it. The driver may call link.Open(),
   // Write() and Close() from any of its methods; the shell may call OnClosed from inside
-  // Open() or Write() when the socket fails at once.
-  explicit RotctldDriver(ByteLink& link, RotctldTiming timing = {});
+  // Open() or Write() when the socket fails at once. `configured_range`: the operator's range,
+  // used when rotctld's own cannot be believed.
+  explicit RotctldDriver(ByteLink& link, RotctldTiming timing = {},
+                         std::optional<AzimuthLimits> configured_range = std::nullopt);
 
   void OnOpened(Millis now);
   void OnBytes(std::string_view bytes, Millis now);
@@ -47,7 +50,7 @@ class RotctldDriver : public RotatorDriver {
   void OnClosed(std::string reason, Millis now);
 
   void Tick(Millis now) override;
-  void MoveTo(double azimuth, Millis now) override;
+  void MoveTo(double azimuth, std::optional<double> elevation, Millis now) override;
   void Stop(Millis now) override;
   DriverStatus Status() const override { return status_; }
 
@@ -78,8 +81,8 @@ class RotctldDriver : public RotatorDriver {
   void OnSetPos(const RotctldCommand& command, const RotctldReply& reply);
   void OnPosition(const RotctldReply& reply, Millis now);
   void ForgetReading(std::string why);
-  void OnLimits(std::optional<AzimuthLimits> limits, const std::string& why);
-  bool Plausible(const Position& position) const;
+  void OnLimits(const std::optional<DumpStateLimits>& limits, const std::string& why);
+  double ElevationFor(std::optional<double> asked) const;
   void OnTimeout(Millis now);
   void NoteLinkUp(Millis now);
   std::string DropsText(Millis now) const;
@@ -87,6 +90,7 @@ class RotctldDriver : public RotatorDriver {
 
   ByteLink& link_;
   RotctldTiming timing_;
+  std::optional<AzimuthLimits> configured_range_;
   Phase phase_ = Phase::kWaiting;
   Millis opened_at_ = 0;
   Millis up_since_ = 0;
@@ -100,7 +104,7 @@ class RotctldDriver : public RotatorDriver {
   std::deque<Pending> late_;              // given up on; their replies may still come, in order
   std::optional<RotctldCommand> queued_;  // the newest target or stop, sent before any poll
   bool limits_asked_ = false;
-  bool limits_assumed_ = true;
+  RangeInUse range_;  // from \dump_state as judged; its note stands while no error does
   Millis slowest_reply_ms_ = 0;
   std::optional<Millis> last_poll_at_;
   std::optional<Millis> activity_at_;      // the last target sent or change of the reading
@@ -109,7 +113,7 @@ class RotctldDriver : public RotatorDriver {
   ErrorSource error_source_ = ErrorSource::kNone;
 
   DriverStatus status_;
-  double elevation_ = 0;
+  double elevation_ = 0;  // as last read, whatever the axes
   DirectionTracker direction_;
 };
 

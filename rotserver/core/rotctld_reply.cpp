@@ -52,9 +52,10 @@ RotctldCommand StopCommand() {
 }
 
 RotctldCommand SetPosCommand(double azimuth, double elevation) {
-  char line[64];
+  // Room for any two doubles in full: a cut line would leave rotctld waiting for its end.
+  char line[2 * 320 + 8];
   std::snprintf(line, sizeof line, "+P %.2f %.2f\n", azimuth, elevation);
-  return {RotctldVerb::kSetPos, "set_pos", line, azimuth};
+  return {RotctldVerb::kSetPos, "set_pos", line, azimuth, elevation};
 }
 
 std::optional<RotctldReply> TakeReply(std::string& buffer) {
@@ -97,20 +98,24 @@ std::optional<Position> ParsePosition(const std::vector<std::string>& lines) {
   return Position{*az, el.value_or(0)};
 }
 
-std::optional<AzimuthLimits> ParseDumpState(const std::vector<std::string>& lines) {
-  std::optional<double> min_az = Labelled(lines, "Minimum Azimuth:");
-  std::optional<double> max_az = Labelled(lines, "Maximum Azimuth:");
-  if (!min_az && !max_az) {
-    min_az = Labelled(lines, "min_az=");
-    max_az = Labelled(lines, "max_az=");
+std::optional<DumpStateLimits> ParseDumpState(const std::vector<std::string>& lines) {
+  const char* const kLabels[][4] = {
+      {"Minimum Azimuth:", "Maximum Azimuth:", "Minimum Elevation:", "Maximum Elevation:"},
+      {"min_az=", "max_az=", "min_el=", "max_el="}};
+  std::optional<double> values[4];
+  for (const auto& labels : kLabels) {
+    for (int i = 0; i < 4; ++i) values[i] = Labelled(lines, labels[i]);
+    if (values[0] || values[1]) break;
   }
-  if (!min_az && !max_az && lines.size() >= 4) {
+  if (!values[0] && !values[1] && lines.size() >= 4) {
     // Protocol 0: version, model, min_az, max_az, min_el, max_el, one value a line.
-    min_az = ParseNumber(ValueOf(lines[2]));
-    max_az = ParseNumber(ValueOf(lines[3]));
+    for (std::size_t i = 0; i < 4; ++i)
+      values[i] = i + 2 < lines.size() ? ParseNumber(ValueOf(lines[i + 2])) : std::nullopt;
   }
-  if (!min_az || !max_az || *min_az >= *max_az) return std::nullopt;
-  return AzimuthLimits{*min_az, *max_az};
+  if (!values[0] || !values[1]) return std::nullopt;
+  DumpStateLimits limits{{*values[0], *values[1]}, std::nullopt};
+  if (values[2] && values[3]) limits.elevation = ElevationLimits{*values[2], *values[3]};
+  return limits;
 }
 
 std::string ReportText(int code) {

@@ -17,11 +17,12 @@ struct RotctldCommand {
   std::string name;    // the long name rotctld echoes in its reply: "get_pos"
   std::string line;    // as written: "+p\n"
   double azimuth = 0;  // kSetPos
+  double elevation = 0;  // kSetPos
 };
 
 RotctldCommand DumpStateCommand();
 RotctldCommand GetPosCommand();
-// Azimuth to a hundredth of a degree, elevation as last read.
+// Azimuth and elevation to a hundredth of a degree.
 RotctldCommand SetPosCommand(double azimuth, double elevation);
 RotctldCommand StopCommand();
 
@@ -50,10 +51,20 @@ struct AzimuthLimits {
   double min_az = 0;
   double max_az = 360;
 };
-// The body of a dump_state reply, in any of the layouts rotctld has used: "min_az=" lines
+struct ElevationLimits {
+  double min_el = 0;
+  double max_el = 90;  // equal to min_el: the rotator has no elevation axis
+};
+struct DumpStateLimits {
+  AzimuthLimits azimuth;
+  std::optional<ElevationLimits> elevation;  // when the reply gives both bounds
+};
+// The limits of a dump_state reply, in any of the layouts rotctld has used: "min_az=" lines
 // (protocol 1 without extended mode), "Minimum Azimuth:" labels (extended mode), or bare
-// positional lines (protocol 0: version, model, min_az, max_az, ...).
-std::optional<AzimuthLimits> ParseDumpState(const std::vector<std::string>& lines);
+// positional lines (protocol 0: version, model, min_az, max_az, min_el, max_el). The numbers
+// as given, believable or not (plausibility.h judges them); nothing without both azimuth
+// bounds.
+std::optional<DumpStateLimits> ParseDumpState(const std::vector<std::string>& lines);
 
 // rotctld's error codes in words, as "RPRT -n (words)".
 std::string ReportText(int code);

@@ -53,6 +53,7 @@ bool OlderVersion(const std::string& a, const std::string& b) {
   return a.size() - i < b.size() - j;
 }
 
+// Whole degrees, for values already judged plausible.
 std::string NumberText(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.0f", value);
@@ -101,6 +102,34 @@ std::string BuildRotctldCommand(const Settings& settings, int tcp_port) {
         " -C min_az=" + std::to_string(range->min_az) + ",max_az=" + std::to_string(range->max_az);
   line += " -T 127.0.0.1 -t " + std::to_string(tcp_port);
   return line;
+}
+
+std::optional<AzimuthLimits> ConfiguredRange(const Settings& settings) {
+  std::optional<RotatorRange> range;
+  if (!ParseRotatorRange(settings.rotator_range, &range) || !range) return std::nullopt;
+  return AzimuthLimits{static_cast<double>(range->min_az), static_cast<double>(range->max_az)};
+}
+
+TestOutcome JudgeTestAnswers(const std::string& model_name,
+                             const std::optional<AzimuthLimits>& configured,
+                             const std::optional<RotctldReply>& state,
+                             const std::optional<RotctldReply>& position) {
+  if (!state) return {false, "rotctld did not answer \\dump_state in time"};
+  if (state->code) return {false, "rotctld refused \\dump_state: " + ReportText(state->code)};
+  std::optional<DumpStateLimits> limits = ParseDumpState(state->lines);
+  if (!limits) return {false, "rotctld's \\dump_state gives no azimuth range"};
+  if (!position) return {false, "rotctld did not answer the position query in time"};
+  if (position->code)
+    return {false, "rotctld runs, but the rotator does not answer: " + ReportText(position->code)};
+  std::optional<Position> at = ParsePosition(position->lines);
+  if (!at) return {false, "rotctld's position answer cannot be read"};
+  // The same judgement as the live link's: what it would not believe is no success here.
+  const RangeInUse range = ChooseRange(limits, configured, "");
+  std::string wrong = range.note;
+  if (std::string fault = ReadingFault(*at, range); !fault.empty())
+    wrong += (wrong.empty() ? "" : "; ") + std::string("its reading cannot be true: ") + fault;
+  if (!wrong.empty()) return {false, model_name + " answers, but " + wrong};
+  return {true, AnswerText(model_name, at->azimuth, range.azimuth)};
 }
 
 std::string AnswerText(const std::string& model_name, double azimuth, const AzimuthLimits& limits) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "rotserver/core/plausibility.h"
 #include "rotserver/core/rotctld_reply.h"
 #include "rotserver/core/settings.h"
 
@@ -35,8 +36,22 @@ std::string BuildRotctldCommand(const Settings& settings, int tcp_port);
 // command line typed under Advanced).
 bool UsesBuiltCommand(const Settings& settings);
 
-// What a Test that got an answer shows: "GS-232B answers: azimuth 123°, range -180..450"
-// (degree sign in Windows-1252).
+// The operator's own range from the settings' "Rotator range", when one is set.
+std::optional<AzimuthLimits> ConfiguredRange(const Settings& settings);
+
+struct TestOutcome {
+  bool answered = false;
+  std::string text;  // "GS-232B answers: azimuth 123°, range -180..450", or what went wrong
+};
+// What a Test shows of rotctld's answers to \dump_state (`state`) and to a position query
+// (`position`), each nothing when not answered in time: the answer, when the live link would
+// believe it (plausibility.h), else what is wrong with it. `configured`: as ConfiguredRange.
+TestOutcome JudgeTestAnswers(const std::string& model_name,
+                             const std::optional<AzimuthLimits>& configured,
+                             const std::optional<RotctldReply>& state,
+                             const std::optional<RotctldReply>& position);
+// What a Test that got a believable answer shows: "GS-232B answers: azimuth 123°, range
+// -180..450" (degree sign in Windows-1252).
 std::string AnswerText(const std::string& model_name, double azimuth, const AzimuthLimits& limits);
 // What a Test shows when rotctld (`program_path`) ended before answering: why Windows ended it
 // where Windows set the exit code (a missing DLL, a crash), else its own last words on standard

@@ -39,7 +39,7 @@ void SimulatedDriver::Tick(Millis now) {
   Advance(now);
 }
 
-void SimulatedDriver::MoveTo(double azimuth, Millis now) {
+void SimulatedDriver::MoveTo(double azimuth, std::optional<double>, Millis now) {
   Advance(now);
   target_ = std::clamp(azimuth, config_.min_az, config_.max_az);
   if (*target_ == azimuth_) target_.reset();
@@ -57,6 +57,7 @@ DriverStatus SimulatedDriver::Status() const {
   s.reading_at = reading_at_;
   s.limits_min = config_.min_az;
   s.limits_max = config_.max_az;
+  s.el_min = s.el_max = 0;  // azimuth only: it takes no elevation and reports none
   if (target_) s.direction = *target_ > azimuth_ ? 1 : -1;
   return s;
 }

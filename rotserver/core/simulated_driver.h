@@ -1,5 +1,5 @@
 // A rotator without hardware: turns toward its target at a set speed inside a set range, on
-// the clock the caller passes in. For trying the whole chain, and for tests.
+// the clock the caller passes in. Azimuth only: an elevation given with a target is ignored. For trying the whole chain, and for tests.
 #pragma once
 
 #include <optional>
@@ -21,7 +21,7 @@ class SimulatedDriver : public RotatorDriver {
   explicit SimulatedDriver(SimulatedConfig config = {});
 
   void Tick(Millis now) override;
-  void MoveTo(double azimuth, Millis now) override;
+  void MoveTo(double azimuth, std::optional<double> elevation, Millis now) override;
   void Stop(Millis now) override;
   DriverStatus Status() const override;
 

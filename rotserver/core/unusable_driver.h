@@ -17,7 +17,7 @@ class UnusableDriver : public RotatorDriver {
     status_.last_error = std::move(why);
   }
   void Tick(Millis) override {}
-  void MoveTo(double, Millis) override {}
+  void MoveTo(double, std::optional<double>, Millis) override {}
   void Stop(Millis) override {}
   DriverStatus Status() const override { return status_; }
 

@@ -63,7 +63,8 @@ Backend::Backend(const Settings& chosen, toolkit::LineLog& log, Millis now) : lo
       supervisor_->Tick(now);  // started before the first connect attempt
     }
     socket_ = std::make_unique<RotctldSocket>(settings.rotctld_address);
-    auto rotctld = std::make_unique<RotctldDriver>(*socket_, TimingFor(settings));
+    auto rotctld =
+        std::make_unique<RotctldDriver>(*socket_, TimingFor(settings), ConfiguredRange(settings));
     RotctldDriver* driver = rotctld.get();
     ByteLinkEvents events;
     events.opened = [this, driver] {

@@ -184,20 +184,13 @@ class TestConversation {
   std::string buffer_;
 };
 
-// What the Test's rotctld answered, once it listens.
-TestOutcome Converse(TestConversation& talk, const std::string& model_name) {
+// What the Test's rotctld answered, once it listens, judged as the live link would.
+TestOutcome Converse(TestConversation& talk, const Settings& settings,
+                     const std::string& model_name) {
   std::optional<RotctldReply> state = talk.Ask(DumpStateCommand());
-  if (!state) return {false, "rotctld did not answer \\dump_state in time"};
-  if (state->code) return {false, "rotctld refused \\dump_state: " + ReportText(state->code)};
-  std::optional<AzimuthLimits> limits = ParseDumpState(state->lines);
-  if (!limits) return {false, "rotctld's \\dump_state gives no azimuth range"};
-  std::optional<RotctldReply> position = talk.Ask(GetPosCommand());
-  if (!position) return {false, "rotctld did not answer the position query in time"};
-  if (position->code)
-    return {false, "rotctld runs, but the rotator does not answer: " + ReportText(position->code)};
-  std::optional<Position> at = ParsePosition(position->lines);
-  if (!at) return {false, "rotctld's position answer cannot be read"};
-  return {true, AnswerText(model_name, at->azimuth, *limits)};
+  std::optional<RotctldReply> position;
+  if (state && !state->code) position = talk.Ask(GetPosCommand());
+  return JudgeTestAnswers(model_name, ConfiguredRange(settings), state, position);
 }
 
 }  // namespace
@@ -312,7 +305,7 @@ TestOutcome TestRotctld(const Settings& settings, const std::string& model_name,
     if (!listening) WaitForSingleObject(cancel.handle(), 100);
   }
   if (listening)
-    outcome = Converse(talk, model_name);
+    outcome = Converse(talk, settings, model_name);
   else if (exit_code == STILL_ACTIVE)
     outcome.text = "rotctld did not open port " + std::to_string(port) + " within " +
                    std::to_string(budget_ms / 1000) + " s";

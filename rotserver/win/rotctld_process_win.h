@@ -8,10 +8,10 @@
 
 #include <cstddef>
 #include <string>
-
 #include <vector>
 
 #include "rotserver/core/rotator_models.h"
+#include "rotserver/core/rotctld_setup.h"
 #include "rotserver/core/settings.h"
 
 namespace rotserver {
@@ -66,10 +66,6 @@ ModelList ReadModelList(const std::string& rotctld_path, const CancelSignal& can
 // A TCP port on 127.0.0.1 that nothing listens on now; 0 when none could be had.
 int SpareLoopbackPort();
 
-struct TestOutcome {
-  bool answered = false;
-  std::string text;  // "GS-232B answers: azimuth 123°, range -180..450", or what went wrong
-};
 // The Test of the settings dialog, for `settings` with a chosen model (`model_name` names it in
 // the answer). Takes at most about `budget_ms`; ends at once, its rotctld with it, when
 // `cancel` is set.

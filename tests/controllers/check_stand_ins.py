@@ -142,6 +142,16 @@ class Gs232bTest(Family, unittest.TestCase):
         self.c.rotctl("P", "390", "0")
         self.assertEqual(self.c.wait_commands("W390 000"), "W390 000")
 
+    def test_elevation_is_read_and_a_target_carries_it(self):
+        self.c.control("set el=35")
+        rc, out = self.c.rotctl("p")
+        self.assertEqual(out.splitlines()[:2], ["30.00", "35.00"])
+        self.c.control("clear")
+        self.c.rotctl("P", "200", "35")
+        self.assertEqual(self.c.wait_commands("W200 035"), "W200 035")
+        rc, out = self.c.rotctl("P", "200", "181")  # beyond the driver's 0..180
+        self.assertNotEqual(rc, 0, out)
+
     def test_garbled_reply_is_a_protocol_error(self):
         self.c.control("garble 1")
         rc, out = self.c.rotctl("p")

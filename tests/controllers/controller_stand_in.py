@@ -3,7 +3,8 @@
 
 Three controller families, written from their published command sets:
   gs232b     Yaesu GS-232B (Hamlib model 603): "C2" CR -> "AZ=aaa  EL=eee" CR LF,
-             "Waaa eee" CR turns, "S" CR stops; whole degrees, a 450-degree rotator (0..450).
+             "Waaa eee" CR turns (the elevation is there at once), "S" CR stops; whole
+             degrees, a 450-degree rotator (0..450), elevation 0..180.
   rot2prog   SPID Rot2Prog (901): 13-byte frames 'W' H1..H4 PH V1..V4 PV K 0x20, K = 0x1F
              status, 0x0F stop, 0x2F set (H digits in ASCII, PH pulses a degree); status and
              stop answered by 12 bytes 'W' h1..h4 PH v1..v4 PV 0x20 (h: digits of az + 360,
@@ -27,6 +28,7 @@ Usage:
 
 Control lines, each answered by one line (a line "N ..." with a number N first, by "N ..."):
   set az=A speed=S     put the rotator at A (stands there) / turn at S degrees a second
+  set el=E             put the elevation at E (gs232b only)
   slow MS              hold back each reply MS ms (0: answer at once)
   silent S             read, but neither answer nor obey anything for S seconds
   garble N             scramble the next N replies
@@ -84,6 +86,7 @@ class Gs232b:
 
     def __init__(self):
         self.rotator = Rotator(0, 0, 450)
+        self.elevation = 0
         self.buffer = b""
 
     def feed(self, data):
@@ -100,11 +103,13 @@ class Gs232b:
         r = self.rotator
         r.update()
         if text == "C2":
-            return b"AZ=%03d  EL=000\r\n" % round(r.az)
+            return b"AZ=%03d  EL=%03d\r\n" % (round(r.az), self.elevation)
         if text == "C":
             return b"AZ=%03d\r\n" % round(r.az)
         if text[0] in "WM" and text[1:4].isdigit():
             r.turn_to(int(text[1:4]))
+            if text[0] == "W" and text[5:8].isdigit():
+                self.elevation = min(int(text[5:8]), 180)
             return None
         if text in ("S", "A"):
             r.stop()
@@ -272,6 +277,8 @@ class Line:
                     key, value = item.split("=", 1)
                     if key == "az":
                         self.controller.rotator.put(float(value))
+                    elif key == "el" and hasattr(self.controller, "elevation"):
+                        self.controller.elevation = int(value)
                     elif key == "speed":
                         self.controller.rotator.update()
                         self.controller.rotator.speed = float(value)

@@ -28,6 +28,8 @@ class FakeRotctld : public ByteLink {
   double speed_dps = 6;
   std::optional<double> target;
   double min_az = -180, max_az = 450;
+  double elevation = 0;  // reached at once
+  double min_el = 0, max_el = 90;
 
   Millis latency_ms = 5;  // how long the controller takes to answer
   std::size_t chunk = 0;  // > 0: replies arrive in pieces of this many bytes
@@ -50,7 +52,9 @@ class FakeRotctld : public ByteLink {
   int outstanding = 0;  // commands written and not answered (answers scheduled count)
   int max_outstanding = 0;
 
-  explicit FakeRotctld(RotctldTiming timing = {}) : driver(*this, timing) {}
+  explicit FakeRotctld(RotctldTiming timing = {},
+                       std::optional<AzimuthLimits> configured_range = std::nullopt)
+      : driver(*this, timing, configured_range) {}
 
   void Open() override {
     ++opens;
@@ -159,8 +163,8 @@ class FakeRotctld : public ByteLink {
     char text[160];
     if (line == "+\\dump_state") return "dump_state:\n" + dump_state_body + "RPRT 0\n";
     if (line == "+p") {
-      std::snprintf(text, sizeof text, "get_pos:\nAzimuth: %.2f\nElevation: 0.00\nRPRT 0\n",
-                    azimuth);
+      std::snprintf(text, sizeof text, "get_pos:\nAzimuth: %.2f\nElevation: %.2f\nRPRT 0\n",
+                    azimuth, elevation);
       return text;
     }
     if (line == "+S") {
@@ -169,8 +173,9 @@ class FakeRotctld : public ByteLink {
     }
     double az = 0, el = 0;
     if (std::sscanf(line.c_str(), "+P %lf %lf", &az, &el) == 2) {
-      bool inside = az >= min_az && az <= max_az;
+      bool inside = az >= min_az && az <= max_az && el >= min_el && el <= max_el;
       if (inside) target = az;
+      if (inside) elevation = el;
       return "set_pos: " + line.substr(3) + "\nRPRT " + (inside ? "0" : "-1") + "\n";
     }
     return "";

@@ -97,10 +97,13 @@ TEST_F(ChainTurns, Gs232bTurnsStopsTakesItsOverlapAndRecoversFromSilenceAndGarbl
   EXPECT_TRUE(controller_->WaitPosition("390", 30s)) << controller_->Position();
   EXPECT_TRUE(WaitShown("30", 10s)) << Shown();
   EXPECT_EQ(Orders("C2"), Sent({"W390 000"}));
+  // The elevation axis stands at 35: a turn of the azimuth holds it there.
+  controller_->Control("set el=35");
   controller_->Control("clear");
+  ASSERT_TRUE(harness::WaitUntil([&] { return controller_->Commands().size() >= 2; }, 10s));
   ASSERT_TRUE(Turn(200));
   EXPECT_TRUE(controller_->WaitPosition("200", 30s)) << controller_->Position();
-  EXPECT_EQ(Orders("C2"), Sent({"W200 000"}));
+  EXPECT_EQ(Orders("C2"), Sent({"W200 035"}));
 
   // Silent: the driver's four tries end in RPRT -5 after about 1.8 s; a garbled reply does not
   // parse. Either shows until the controller answers properly again.
@@ -108,7 +111,7 @@ TEST_F(ChainTurns, Gs232bTurnsStopsTakesItsOverlapAndRecoversFromSilenceAndGarbl
   ShowsAndRecovers("silent 600", "silent 0", {"position query: RPRT -5 (communication timed out)"},
                    true);
   ShowsAndRecovers("garble 1000", "garble 0", {"position query: RPRT -8 (protocol error)"}, true);
-  NothingUnasked("C2", {"W090 000"}, "90");
+  NothingUnasked("C2", {"W090 035"}, "90");  // the elevation still where it was read
 }
 
 TEST_F(ChainTurns, Rot2ProgTurnsStopsAndRecoversFromSilence) {

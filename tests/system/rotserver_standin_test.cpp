@@ -1,7 +1,7 @@
 // RotServer.exe against a scripted stand-in for rotctld, for what Hamlib's dummy rotator
 // cannot do: commands never answered, refused targets, a connection closed in the middle of a
-// command, the old dump_state layout, a slow controller, and a range with overlap. This process
-// plays the bridge's DDE side.
+// command, the old dump_state layout, a range no rotator has, a slow controller, and a range
+// with overlap. This process plays the bridge's DDE side.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +10,7 @@
 #include "rotserver_support.h"
 #include "rotserver/win/main_window_win.h"
 #include "winui/wide_text_win.h"
+#include "wire/wire.h"
 
 using namespace std::chrono_literals;
 using harness::WaitUntil;
@@ -92,7 +93,7 @@ TEST_F(RotServerStandIn, ConnectionClosedMidCommandReconnectsWithoutReplayingThe
   EXPECT_EQ(stand_in_->Control("position"), "0.00");
 }
 
-TEST_F(RotServerStandIn, OldDumpStateLayoutGivesTheRangeThatPlacesTheTarget) {
+TEST_F(RotServerStandIn, OldDumpStateLayoutGivesTheRangeAndARangeNoRotatorHasIsNotBelieved) {
   // Before Hamlib 4.5.1: bare positional lines. Read right, the range is -180..180 and the
   // compass heading 350 lies at -10; misread as 0..360 it would go out as 350.
   ASSERT_TRUE(stand_in_->Set("dump=old min_az=-180 max_az=180 az=20 speed=90"));
@@ -101,6 +102,36 @@ TEST_F(RotServerStandIn, OldDumpStateLayoutGivesTheRangeThatPlacesTheTarget) {
   ASSERT_TRUE(WaitUntil([&] { return !stand_in_->ReceivedWith("+P").empty(); }, 5s));
   EXPECT_NEAR(rstest::SetPosAzimuth(stand_in_->ReceivedWith("+P")[0].line), -10.0, 0.01);
   EXPECT_TRUE(bridge_.WaitAzimuth(3500, 20s)) << bridge_.LatestAzimuth().value_or(-1);
+
+  // A daemon that claims -1e308..1e308 and then reports 5000: the range is not believed (0..360
+  // is taken, and said), and the reading never reaches the bridge as a heading.
+  ASSERT_TRUE(stand_in_->Set("dump=new min_az=-1e308 max_az=1e308 az=100"));
+  ASSERT_EQ(stand_in_->Control("drop"), "ok");
+  const std::string note =
+      "rotctld's range -1e+308..1e+308 cannot be a rotator's (a bound beyond -360..720): taken "
+      "as 0..360";
+  EXPECT_TRUE(WaitUntil([&] { return StatusLine().find(note) != std::string::npos; }, 10s))
+      << StatusLine();
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return Shown().rfind("rotctld reports a range no rotator has: 0..360 is used.", 0) == 0;
+      },
+      5s))
+      << Shown();
+  ASSERT_TRUE(bridge_.WaitAzimuth(1000, 10s)) << bridge_.LatestAzimuth().value_or(-1);
+  ASSERT_TRUE(stand_in_->Set("az=5000"));
+  EXPECT_TRUE(bridge_.WaitAzimuth(wire::kOffTenths, 10s)) << bridge_.LatestAzimuth().value_or(-1);
+  EXPECT_NE(StatusLine().find("implausible reading from rotctld: azimuth 5000.0 is outside the "
+                              "range 0.0..360.0"),
+            std::string::npos)
+      << StatusLine();
+  EXPECT_TRUE(WaitUntil(
+      [&] { return Shown().rfind("The controller reports an impossible heading.", 0) == 0; }, 5s))
+      << Shown();
+  std::size_t seen = bridge_.macros().size();
+  ASSERT_TRUE(WaitUntil([&] { return bridge_.macros().size() >= seen + 8; }, 10s));
+  for (std::size_t i = seen; i < bridge_.macros().size(); ++i)
+    EXPECT_EQ(bridge_.macros()[i][0], std::to_string(wire::kOffTenths)) << i;
 }
 
 TEST_F(RotServerStandIn, SlowControllerIsNeverAskedTwiceAtOnceWhileTheBridgeHearsOnTime) {

@@ -26,7 +26,7 @@ class FakeDriver : public RotatorDriver {
     status.limits_max = max_az;
   }
   void Tick(Millis) override {}
-  void MoveTo(double azimuth, Millis) override { moves.push_back(azimuth); }
+  void MoveTo(double azimuth, std::optional<double>, Millis) override { moves.push_back(azimuth); }
   void Stop(Millis) override { ++stops; }
   DriverStatus Status() const override { return status; }
 };

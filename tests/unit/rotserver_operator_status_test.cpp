@@ -2,6 +2,8 @@
 // its rotctld supervisor report, as they read them today.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "rotserver/core/operator_status.h"
 
 namespace {
@@ -81,6 +83,23 @@ TEST(RotServerOperatorStatus, FaultsOfARunningRotctldAndItsController) {
             "within its range, or check the range in Settings.");
   s.last_error = "target -12.5 refused: RPRT -21 (limit exceeded)";
   EXPECT_NE(OperatorStatus(s, kCom3).find("to -12.5° (limit exceeded)"), std::string::npos);
+  s.last_error = "target 100.0 elevation 95.0 refused: RPRT -1 (invalid parameter or out of range)";
+  EXPECT_NE(OperatorStatus(s, kCom3).find("to 100° (invalid"), std::string::npos);
+  // The range in use where rotctld's cannot be believed, or was not given; the window may join
+  // a notice of RotServer's own after it.
+  const std::pair<const char*, const char*> ranges[] = {
+      {"rotctld's range -1e+308..1e+308 cannot be a rotator's (a bound beyond -360..720): using "
+       "the configured range 0.0..450.0",
+       "rotctld reports a range no rotator has: 0.0..450.0 is used. Set the rotator's real range "
+       "in Settings."},
+      {"range from dump_state unreadable: using the configured range 0.0..450.0; a notice",
+       "rotctld did not tell the rotator's range: the range set in Settings (0.0..450.0) is "
+       "used."},
+  };
+  for (const auto& [chain, words] : ranges) {
+    s.last_error = chain;
+    EXPECT_EQ(OperatorStatus(s, kCom3), words);
+  }
   s.link = LinkState::kReconnecting;
   s.reconnect_in_s = 5;
   s.last_error =

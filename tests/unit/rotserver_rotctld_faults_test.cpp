@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -124,9 +125,9 @@ TEST(RotserverRotctldFaults, ImplausibleReadingsLeaveTheRotatorUnread) {
   struct Case {
     const char* azimuth;
     const char* range;
-  } cases[] = {{"1e308", "-180 450"},  {"1e10", "-180 450"}, {"5000", "0 360"},
-               {"-725.5", "-180 450"}, {"365.5", "0 360"},   {"inf", "0 360"},
-               {"nan", "0 360"}};
+  } cases[] = {{"1e308", "-180 450"},  {"1e10", "-180 450"},    {"5000", "0 360"},
+               {"-725.5", "-180 450"}, {"365.5", "0 360"},      {"inf", "0 360"},
+               {"nan", "0 360"},       {"5000", "-1e308 1e308"}};
   for (const Case& c : cases) {
     FakeRotctld fake;
     fake.azimuth = 100;
@@ -153,6 +154,59 @@ TEST(RotserverRotctldFaults, ImplausibleReadingsLeaveTheRotatorUnread) {
     Script(fake, {});
     fake.Run(1100);
     EXPECT_DOUBLE_EQ(fake.driver.Status().azimuth.value_or(-1), 100) << c.azimuth;
+  }
+}
+
+TEST(RotserverRotctldFaults, ARangeNoRotatorHasIsNotBelievedAndItsNoteStays) {
+  struct Case {
+    const char* reported;  // \dump_state's azimuth limits
+    std::optional<AzimuthLimits> configured;
+    double min_az, max_az;  // in use
+    const char* note;
+  } cases[] = {
+      {"-1e308 1e308", std::nullopt, 0, 360,
+       "rotctld's range -1e+308..1e+308 cannot be a rotator's (a bound beyond -360..720): "
+       "taken as 0..360"},
+      {"-1e308 1e308", AzimuthLimits{0, 450}, 0, 450,
+       "rotctld's range -1e+308..1e+308 cannot be a rotator's (a bound beyond -360..720): "
+       "using the configured range 0.0..450.0"},
+      {"450 0", std::nullopt, 0, 360,
+       "rotctld's range 450.0..0.0 cannot be a rotator's (its minimum is not below its "
+       "maximum): taken as 0..360"},
+      {"-180 600", AzimuthLimits{-180, 180}, -180, 180,
+       "rotctld's range -180.0..600.0 cannot be a rotator's (wider than 720 degrees): using the "
+       "configured range -180.0..180.0"},
+      {"-180 540", AzimuthLimits{0, 360}, -180, 540, ""},  // believed: rotctld's own wins
+  };
+  for (const Case& c : cases) {
+    FakeRotctld fake({}, c.configured);
+    double min_az = 0, max_az = 0;
+    std::sscanf(c.reported, "%lf %lf", &min_az, &max_az);
+    fake.dump_state_body = "Minimum Azimuth: " + std::to_string(min_az) +
+                           "\nMaximum Azimuth: " + std::to_string(max_az) + "\n";
+    fake.min_az = -1e308;  // the daemon takes any target: the driver's range is what counts
+    fake.max_az = 1e308;
+    fake.azimuth = 100;
+    FrontEnd front(fake.driver, {});
+    fake.Run(100);
+    DriverStatus s = fake.driver.Status();
+    EXPECT_EQ(s.limits_min, c.min_az) << c.reported;
+    EXPECT_EQ(s.limits_max, c.max_az) << c.reported;
+    EXPECT_EQ(s.last_error, c.note) << c.reported;
+    EXPECT_EQ(front.TurnTo(350, fake.now).kind, TurnOutcome::Kind::kMove) << c.reported;
+    fake.Run(100);
+    EXPECT_EQ(fake.driver.Status().last_error, c.note) << "after a target: " << c.reported;
+    // Readings are judged against the range in use: 5 degrees past its end, no further.
+    fake.target.reset();
+    fake.azimuth = c.max_az + 4.9;
+    fake.Run(1100);
+    EXPECT_NE(front.StatusMacro(fake.now).substr(0, 9), "-100000\r\n") << c.reported;
+    fake.azimuth = c.min_az - 5.1;
+    fake.Run(1100);
+    EXPECT_EQ(front.StatusMacro(fake.now).substr(0, 9), "-100000\r\n") << c.reported;
+    EXPECT_EQ(fake.driver.Status().last_error.substr(0, 42),
+              "implausible reading from rotctld: azimuth ")
+        << c.reported;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -168,9 +169,49 @@ TEST(RotctldCommandLine, NewFieldsAreCheckedAndKeptThroughTheirText) {
   }
 }
 
+// rotctld's replies in extended mode, as its \dump_state prints limits ("%f") and its p the
+// position.
+std::optional<RotctldReply> DumpState(double min_az, double max_az, double max_el) {
+  std::string text = "dump_state:\nrotctld Protocol Ver: 1\nRotor Model: 603\nMinimum Azimuth: " +
+                     std::to_string(min_az) + "\nMaximum Azimuth: " + std::to_string(max_az) +
+                     "\nMinimum Elevation: 0.000000\nMaximum Elevation: " + std::to_string(max_el) +
+                     "\ndone\nRPRT 0\n";
+  return TakeReply(text);
+}
+std::optional<RotctldReply> Position(const char* azimuth, const char* elevation) {
+  std::string text =
+      std::string("get_pos:\nAzimuth: ") + azimuth + "\nElevation: " + elevation + "\nRPRT 0\n";
+  return TakeReply(text);
+}
+
+TEST(RotctldTestText, TheTestBelievesWhatTheLinkWouldAndSaysWhatIsWrong) {
+  struct Case {
+    std::optional<RotctldReply> state, position;
+    std::optional<AzimuthLimits> configured;
+    bool answered;
+    const char* text;
+  } cases[] = {
+      {DumpState(-180, 450, 180), Position("123.40", "35.00"), std::nullopt, true,
+       "GS-232B answers: azimuth 123\xB0, range -180..450"},
+      {DumpState(-1e308, 1e308, 0), Position("5000.00", "0.00"), std::nullopt, false,
+       "GS-232B answers, but rotctld's range -1e+308..1e+308 cannot be a rotator's (a bound "
+       "beyond -360..720): taken as 0..360; its reading cannot be true: azimuth 5000.0 is "
+       "outside the range 0.0..360.0"},
+      {DumpState(0, 360, 0), Position("5000.00", "0.00"), std::nullopt, false,
+       "GS-232B answers, but its reading cannot be true: azimuth 5000.0 is outside the range "
+       "0.0..360.0"},
+      {DumpState(0, 1e308, 90), Position("400.00", "0.00"), AzimuthLimits{0, 450}, false,
+       "GS-232B answers, but rotctld's range 0.0..1e+308 cannot be a rotator's (a bound beyond "
+       "-360..720): using the configured range 0.0..450.0"},
+  };
+  for (const Case& c : cases) {
+    TestOutcome outcome = JudgeTestAnswers("GS-232B", c.configured, c.state, c.position);
+    EXPECT_EQ(outcome.answered, c.answered) << c.text;
+    EXPECT_EQ(outcome.text, c.text);
+  }
+}
+
 TEST(RotctldTestText, AnswerAndEndShowWhatAnOperatorNeeds) {
-  EXPECT_EQ(AnswerText("GS-232B", 123.4, {-180, 450}),
-            "GS-232B answers: azimuth 123\xB0, range -180..450");
   const std::string rotctld = "C:\\Program Files\\hamlib-w64-4.5.5\\bin\\rotctld.exe";
   EXPECT_EQ(EndedText(rotctld, "Warning: foo\nrot_open: error = IO error\n\n", 2),
             "rotctld ended: rot_open: error = IO error");

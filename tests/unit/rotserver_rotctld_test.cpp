@@ -2,6 +2,8 @@
 // rotctld's replies as Hamlib 4.5's rotctld really sends them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,24 +74,37 @@ TEST(RotserverRotctldReply, LimitsFromEveryDumpStateLayout) {
     const char* what;
     Lines lines;
     double min_az, max_az;
+    std::optional<ElevationLimits> elevation;
   } cases[] = {
-      {"extended, protocol 1", reply->lines, -180, 450},
-      {"key=value, protocol 1", kKeyValueDumpState, -180, 450},
-      {"bare, protocol 0", {"0", "603", "0.000000", "360.000000", "0.000000", "90.000000"}, 0, 360},
-      {"extended, protocol 0",
+      {"extended, protocol 1", reply->lines, -180, 450, ElevationLimits{0, 90}},
+      {"key=value, protocol 1", kKeyValueDumpState, -180, 450, ElevationLimits{0, 90}},
+      {"bare, protocol 0",
+       {"0", "603", "0.000000", "360.000000", "0.000000", "0.000000"},
+       0,
+       360,
+       ElevationLimits{0, 0}},
+      {"extended, protocol 0, no maximum elevation",
        {"rotctld Protocol Ver: 0", "Rotor Model: 603", "Minimum Azimuth: -180.000000",
         "Maximum Azimuth: 180.000000", "Minimum Elevation: 0.000000"},
        -180,
-       180},
+       180,
+       std::nullopt},
+      // Given as they are: whether they can be believed is judged elsewhere.
+      {"reversed", {"0", "1", "360", "0"}, 360, 0, std::nullopt},
   };
   for (const Case& c : cases) {
     auto limits = ParseDumpState(c.lines);
     ASSERT_TRUE(limits) << c.what;
-    EXPECT_EQ(limits->min_az, c.min_az) << c.what;
-    EXPECT_EQ(limits->max_az, c.max_az) << c.what;
+    EXPECT_EQ(limits->azimuth.min_az, c.min_az) << c.what;
+    EXPECT_EQ(limits->azimuth.max_az, c.max_az) << c.what;
+    ASSERT_EQ(limits->elevation.has_value(), c.elevation.has_value()) << c.what;
+    if (c.elevation) {
+      EXPECT_EQ(limits->elevation->min_el, c.elevation->min_el) << c.what;
+      EXPECT_EQ(limits->elevation->max_el, c.elevation->max_el) << c.what;
+    }
   }
-  EXPECT_FALSE(ParseDumpState({"0", "1", "360", "0"}));  // reversed
   EXPECT_FALSE(ParseDumpState({"0", "1", "low", "high"}));
+  EXPECT_FALSE(ParseDumpState({"Minimum Azimuth: 0", "Maximum Azimuth: inf"}));
   EXPECT_FALSE(ParseDumpState({}));
 }
 
@@ -144,7 +159,7 @@ TEST(RotserverRotctld, OutOfRangeAnswersAreShownAndNotRetried) {
       return std::nullopt;
     };
     fake.Run(100);
-    fake.driver.MoveTo(500, fake.now);
+    fake.driver.MoveTo(500, std::nullopt, fake.now);
     fake.Run(10000);
     EXPECT_EQ(fake.Count("+P"), 1) << code;
     DriverStatus s = fake.driver.Status();
@@ -160,10 +175,10 @@ TEST(RotserverRotctld, ClosedMidCommandReconnectsWithBackoffAndNeverReplaysTheTa
   FakeRotctld fake;
   fake.Run(100);
   fake.latency_ms = 400;
-  fake.driver.MoveTo(200, fake.now);
+  fake.driver.MoveTo(200, std::nullopt, fake.now);
   fake.Run(100);
   ASSERT_EQ(fake.written.back().line, "+P 200.00 0.00\n");
-  fake.driver.MoveTo(210, fake.now);  // waits for the answer to the first
+  fake.driver.MoveTo(210, std::nullopt, fake.now);  // waits for the answer to the first
   fake.accept_connections = false;
   Millis dropped = fake.now;
   fake.DropConnection();
@@ -232,7 +247,7 @@ TEST(RotserverRotctld, PollsFastWhileTurningAndSlowWhenStill) {
   FakeRotctld fake;
   fake.azimuth = 0;
   fake.Run(5000);
-  fake.driver.MoveTo(30, fake.now);  // 5 s at 6 degrees a second
+  fake.driver.MoveTo(30, std::nullopt, fake.now);  // 5 s at 6 degrees a second
   Millis moved = fake.now;
   fake.Run(15000);
   std::vector<Millis> polls = fake.TimesOf("+p\n");
@@ -255,8 +270,8 @@ TEST(RotserverRotctld, SlowControllerSetsThePaceWithOneCommandOutstanding) {
   fake.latency_ms = 1000;
   fake.Run(3000);
   ASSERT_EQ(fake.outstanding, 1);  // a position query
-  fake.driver.MoveTo(60, fake.now);
-  fake.driver.MoveTo(90, fake.now);  // replaces the one still waiting for its turn
+  fake.driver.MoveTo(60, std::nullopt, fake.now);
+  fake.driver.MoveTo(90, std::nullopt, fake.now);  // replaces the one still waiting for its turn
   fake.Run(20000);
   EXPECT_EQ(fake.max_outstanding, 1);
   for (Millis gap : Gaps(fake.TimesOf("+p\n"), 0, fake.now)) EXPECT_GE(gap, 1000);
@@ -265,6 +280,60 @@ TEST(RotserverRotctld, SlowControllerSetsThePaceWithOneCommandOutstanding) {
   DriverStatus s = fake.driver.Status();
   EXPECT_NEAR(*s.azimuth, 90, 0.01);
   EXPECT_GT(s.reading_at, fake.now - 2100);
+}
+
+TEST(RotserverRotctld, AnAzimuthTurnHoldsTheElevationAxisAndAnAzimuthOnlyRotatorGetsZero) {
+  struct Case {
+    const char* what;
+    const char* elevation_limits;  // \dump_state's, or none
+    std::optional<double> shown;   // Status().elevation after a reading of 35
+    std::optional<double> el_max;  // Status().el_max
+    const char* kept;              // sent for a turn without an elevation
+    const char* asked;             // sent for one with 40
+  } cases[] = {
+      {"azimuth and elevation (GS-232B, 603)", "0 180", 35.0, 180.0, "35.00", "40.00"},
+      {"azimuth only (GS-232B azimuth, 611)", "0 0", std::nullopt, 0.0, "0.00", "0.00"},
+      {"\\dump_state silent on elevation", nullptr, std::nullopt, std::nullopt, "35.00", "40.00"},
+  };
+  for (const Case& c : cases) {
+    FakeRotctld fake;
+    fake.dump_state_body = "Minimum Azimuth: -180.000000\nMaximum Azimuth: 450.000000\n";
+    if (c.elevation_limits) {
+      double min_el = 0, max_el = 0;
+      std::sscanf(c.elevation_limits, "%lf %lf", &min_el, &max_el);
+      fake.dump_state_body += "Minimum Elevation: " + std::to_string(min_el) +
+                              "\nMaximum Elevation: " + std::to_string(max_el) + "\n";
+    }
+    fake.max_el = 90;  // whatever rotctld takes: what the driver sends is asked here
+    fake.elevation = 35;
+    fake.Run(100);
+    DriverStatus s = fake.driver.Status();
+    EXPECT_EQ(s.elevation, c.shown) << c.what;
+    EXPECT_EQ(s.el_max, c.el_max) << c.what;
+    fake.driver.MoveTo(200, std::nullopt, fake.now);
+    fake.Run(100);
+    fake.driver.MoveTo(210, 40, fake.now);
+    fake.Run(100);
+    EXPECT_EQ(fake.Count(std::string("+P 200.00 ") + c.kept + "\n"), 1) << c.what;
+    EXPECT_EQ(fake.Count(std::string("+P 210.00 ") + c.asked + "\n"), 1) << c.what;
+  }
+
+  // An elevation no rotator has goes out whole, and rotctld's refusal names it.
+  FakeRotctld fake;  // the dummy's range: elevation 0..90
+  fake.Run(100);
+  fake.driver.MoveTo(100, 1e308, fake.now);
+  fake.Run(100);
+  ASSERT_EQ(fake.Count("+P 100.00 1000"), 1);
+  EXPECT_EQ(fake.written.back().line.back(), '\n');
+  EXPECT_EQ(fake.driver.Status().last_error,
+            "target 100.0 elevation 1e+308 refused: RPRT -1 (invalid parameter or out of range)");
+  // A reading beyond the elevation range is no more believed than one beyond the azimuth's.
+  fake.elevation = 300;
+  fake.Run(1100);
+  EXPECT_FALSE(fake.driver.Status().azimuth);
+  EXPECT_EQ(fake.driver.Status().last_error,
+            "implausible reading from rotctld: elevation 300.0 is outside the elevation range "
+            "0.0..90.0");
 }
 
 }  // namespace

@@ -10,15 +10,17 @@ namespace {
 TEST(RotserverSimulated, TurnsAtItsSpeedAndStops) {
   SimulatedDriver sim;  // 6 degrees a second over 0..360
   sim.Tick(0);
-  sim.MoveTo(90, 0);
+  sim.MoveTo(90, 45, 0);  // azimuth only: the elevation is not taken
   sim.Tick(5000);
   EXPECT_DOUBLE_EQ(*sim.Status().azimuth, 30);
+  EXPECT_FALSE(sim.Status().elevation);
+  EXPECT_EQ(sim.Status().el_max, 0);
   EXPECT_EQ(sim.Status().direction, 1);
   EXPECT_EQ(sim.Status().reading_at, 5000);
   sim.Tick(20000);
   EXPECT_DOUBLE_EQ(*sim.Status().azimuth, 90);
   EXPECT_EQ(sim.Status().direction, 0);
-  sim.MoveTo(0, 20000);
+  sim.MoveTo(0, std::nullopt, 20000);
   sim.Tick(21000);
   EXPECT_EQ(sim.Status().direction, -1);
   sim.Stop(21500);
@@ -56,7 +58,7 @@ TEST(RotserverSimulated, NonsenseSettingsFallBackToTheDefaults) {
   EXPECT_EQ(*sim.Status().limits_min, 0);
   EXPECT_EQ(*sim.Status().limits_max, 360);
   EXPECT_DOUBLE_EQ(*sim.Status().azimuth, 360);
-  sim.MoveTo(354, 0);
+  sim.MoveTo(354, std::nullopt, 0);
   sim.Tick(1000);
   EXPECT_DOUBLE_EQ(*sim.Status().azimuth, 354);
 }
