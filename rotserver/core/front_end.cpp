@@ -4,16 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "rotserver/core/bridge_macro.h"
-#include "toolkit/byte_text.h"
-#include "wire/wire.h"
-
 namespace rotserver {
 
 namespace {
 
-constexpr std::size_t kRecentMacros = 4;
-constexpr int kMaxTargetTenths = 3600;
 constexpr double kEpsilon = 1e-6;
 
 double Wrapped(double degrees) {
@@ -43,6 +37,15 @@ std::optional<double> NearestInside(double rotator_deg, double min_az, double ma
   return best;
 }
 
+double WrappedDegrees(double degrees) {
+  return Wrapped(degrees);
+}
+
+bool HasElevationAxis(const DriverStatus& status) {
+  // An azimuth-only rotator reports its elevation range as 0..0.
+  return status.el_min && status.el_max && *status.el_max > *status.el_min;
+}
+
 Millis StaleAfterFor(int poll_ms) {
   return std::max<Millis>(3000, 2 * static_cast<Millis>(poll_ms));
 }
@@ -64,43 +67,74 @@ TurnOutcome FrontEnd::Refuse(std::string reason) {
   return {TurnOutcome::Kind::kRefused, 0, std::move(reason)};
 }
 
-TurnOutcome FrontEnd::OnBridgeCommand(std::string_view bytes, Millis now) {
-  if (IsGreeting(bytes)) return {TurnOutcome::Kind::kRefused, 0, "greeting"};
-  std::optional<int> tenths = TargetFromCommand(bytes);
-  if (!tenths) return Refuse("not a target command from the bridge: \"" + toolkit::EscapedText(bytes, 40) + "\"");
-  // The bridge sends nothing beyond a full turn either way: anything else is not its target.
-  if (*tenths < -kMaxTargetTenths || *tenths > kMaxTargetTenths)
-    return Refuse("target " + std::to_string(*tenths) + " tenths is beyond " +
-                  std::to_string(kMaxTargetTenths) + " either way: not a bearing");
-  // The bridge's stop (its lime panel) sends back the azimuth it was shown: stop rather than
-  // turn back to where the rotator was a moment ago.
-  int direction = ((*tenths % 3600) + 3600) % 3600;
-  if (std::find(recent_tenths_.begin(), recent_tenths_.end(), direction) != recent_tenths_.end()) {
-    Stop(now);
-    return {TurnOutcome::Kind::kStop, 0, ""};
+TurnOutcome FrontEnd::Refuse(TurnOutcome::Why why, std::string reason) {
+  TurnOutcome outcome = Refuse(std::move(reason));
+  outcome.why = why;
+  return outcome;
+}
+
+TurnOutcome FrontEnd::Carry(const DoorRequest& request, Millis now) {
+  switch (request.kind) {
+    case DoorRequest::Kind::kNothing:
+      return {TurnOutcome::Kind::kRefused, 0, request.reason};
+    case DoorRequest::Kind::kBad:
+      return Refuse(request.reason);
+    case DoorRequest::Kind::kStop:
+      Stop(now);
+      return {TurnOutcome::Kind::kStop, 0, ""};
+    case DoorRequest::Kind::kTurn:
+      break;
   }
-  return TurnTo(*tenths / 10.0, now);
+  return Turn(request, now);
 }
 
 TurnOutcome FrontEnd::TurnTo(double compass_deg, Millis now) {
+  return Turn(DoorRequest::TurnTo(compass_deg), now);
+}
+
+TurnOutcome FrontEnd::Turn(const DoorRequest& request, Millis now) {
+  const double compass_deg = request.azimuth;
   DriverStatus status = driver_.Status();
   if (!std::isfinite(compass_deg)) return Refuse("no direction given");
-  if (status.link != LinkState::kConnected) return Refuse("the rotator is not connected");
+  if (status.link != LinkState::kConnected)
+    return Refuse(TurnOutcome::Why::kNoRotator, "the rotator is not connected");
   // A controller that stopped answering would take the target when it comes back, long after
   // the operator asked; the bridge keeps its own target pending while the rotator shows off.
-  if (!Fresh(status, now)) return Refuse("no reading from the rotator: target not sent");
+  if (!Fresh(status, now))
+    return Refuse(TurnOutcome::Why::kNoRotator, "no reading from the rotator: target not sent");
   if (!status.limits_min || !status.limits_max)
-    return Refuse("the rotator's range is not known yet");
+    return Refuse(TurnOutcome::Why::kNoRotator, "the rotator's range is not known yet");
   double rotator_deg = compass_deg - config_.offset_deg;
-  std::optional<double> azimuth =
-      NearestInside(rotator_deg, *status.limits_min, *status.limits_max, status.azimuth);
-  if (!azimuth) {
-    std::string reason = RoundedDegrees(Wrapped(compass_deg)) + " is outside the rotator's range " +
-                         RoundedDegrees(*status.limits_min) + ".." + RoundedDegrees(*status.limits_max);
-    if (config_.offset_deg) reason += " (offset " + std::to_string(config_.offset_deg) + ")";
-    return Refuse(reason);
+  std::optional<double> azimuth;
+  if (!request.exact) {
+    azimuth = NearestInside(rotator_deg, *status.limits_min, *status.limits_max, status.azimuth);
+  } else if (rotator_deg >= *status.limits_min - kEpsilon &&
+             rotator_deg <= *status.limits_max + kEpsilon) {
+    // A program names the very position (400 on a 0..450 rotator), not just a direction.
+    azimuth = std::clamp(rotator_deg, *status.limits_min, *status.limits_max);
   }
-  driver_.MoveTo(*azimuth, std::nullopt, now);
+  if (!azimuth) {
+    const double shown = request.exact ? compass_deg : Wrapped(compass_deg);
+    std::string reason =
+        RoundedDegrees(shown) + " is outside the rotator's range " +
+        RoundedDegrees(*status.limits_min + (request.exact ? config_.offset_deg : 0)) + ".." +
+        RoundedDegrees(*status.limits_max + (request.exact ? config_.offset_deg : 0));
+    if (config_.offset_deg && !request.exact)
+      reason += " (offset " + std::to_string(config_.offset_deg) + ")";
+    return Refuse(TurnOutcome::Why::kOutOfRange, reason);
+  }
+  // Only a rotator with an elevation axis takes one; an azimuth-only rotator takes the azimuth.
+  std::optional<double> elevation;
+  if (request.elevation && HasElevationAxis(status)) {
+    if (!std::isfinite(*request.elevation) || *request.elevation < *status.el_min - kEpsilon ||
+        *request.elevation > *status.el_max + kEpsilon)
+      return Refuse(TurnOutcome::Why::kOutOfRange,
+                    "elevation " + RoundedDegrees(*request.elevation) +
+                        " is outside the rotator's range " + RoundedDegrees(*status.el_min) + ".." +
+                        RoundedDegrees(*status.el_max));
+    elevation = std::clamp(*request.elevation, *status.el_min, *status.el_max);
+  }
+  driver_.MoveTo(*azimuth, elevation, now);
   target_ = Wrapped(compass_deg);
   target_rotator_ = *azimuth;
   refusal_.clear();
@@ -128,13 +162,28 @@ void FrontEnd::Tick(Millis now) {
   if (!target_) target_rotator_.reset();
 }
 
-std::string FrontEnd::StatusMacro(Millis now) {
+std::optional<Reading> FrontEnd::LiveReading(Millis now) const {
   DriverStatus status = driver_.Status();
-  if (!Fresh(status, now)) return wire::StatusMacroText(wire::kOffTenths, 0, config_.range_mode);
-  int tenths = CompassTenths(*status.azimuth + config_.offset_deg);
-  recent_tenths_.push_back(tenths);
-  if (recent_tenths_.size() > kRecentMacros) recent_tenths_.pop_front();
-  return wire::StatusMacroText(tenths, status.direction, config_.range_mode);
+  if (!Fresh(status, now)) return std::nullopt;
+  Reading reading;
+  reading.compass = Compass(*status.azimuth);
+  reading.position = *status.azimuth + config_.offset_deg;
+  reading.elevation = status.elevation;
+  reading.direction = status.direction;
+  return reading;
+}
+
+std::optional<Range> FrontEnd::Limits() const {
+  DriverStatus status = driver_.Status();
+  if (!status.limits_min || !status.limits_max) return std::nullopt;
+  Range range;
+  range.min_az = *status.limits_min + config_.offset_deg;
+  range.max_az = *status.limits_max + config_.offset_deg;
+  if (HasElevationAxis(status)) {
+    range.min_el = status.el_min;
+    range.max_el = status.el_max;
+  }
+  return range;
 }
 
 ViewState FrontEnd::View(Millis now) const {

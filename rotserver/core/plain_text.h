@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cctype>
+#include <charconv>
+#include <cmath>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +26,16 @@ inline std::string_view TrimmedBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return text;
+}
+
+// A finite decimal number, the whole text and nothing else ("12.5", "-3"); nothing otherwise.
+inline std::optional<double> FiniteNumber(std::string_view text) {
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+      !std::isfinite(value))
+    return std::nullopt;
+  return value;
 }
 
 // ASCII letters in lower case, for comparisons that ignore case.

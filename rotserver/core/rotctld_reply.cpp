@@ -13,12 +13,7 @@ namespace {
 std::optional<double> ParseNumber(std::string_view text) {
   text = TrimmedBlanks(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  double value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-      !std::isfinite(value))
-    return std::nullopt;
-  return value;
+  return FiniteNumber(text);
 }
 
 std::optional<int> ReportCode(std::string_view line) {

@@ -45,6 +45,12 @@ struct Settings {
   Presets presets = DefaultPresets();   // "Presets": "EU 45;JA 330;..."
   std::optional<WindowBox> window_box;  // "WindowPlacement": "x y width height"
   bool stay_on_top = false;             // "StayOnTop": "0" / "1"
+  // The network doors, each off while empty.
+  std::string serve_rotctld;    // "ServeRotctld": "127.0.0.1:4533"
+  std::string serve_n1mm;       // "ServeN1mm": a UDP port ("12040") or host:port
+  std::string n1mm_rotor_name;  // "N1mmRotorName"
+  std::string n1mm_status_to;   // "N1mmStatusTo": host:port for the status datagrams
+  int hold_off_s = 0;           // "HoldOffSeconds": programs held off after an operator's turn
 };
 
 // The dialog's fields as typed, before checking.

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rotserver {
 
@@ -31,6 +32,8 @@ struct ViewState {
   // The calibration offset: compass = rotator azimuth + offset (mod 360), to draw the range.
   int offset_deg = 0;
   bool bridge_linked = false;  // Logger32-Vexal holds its status link to RotServer
+  std::string target_from;     // who asked for the target: "127.0.0.1:53122", "Logger32"; "" the window
+  std::vector<std::string> programs;  // other programs connected through the network doors
   bool simulated = false;      // the simulated rotator, not a real one, is turning
 };
 

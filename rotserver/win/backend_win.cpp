@@ -62,7 +62,7 @@ Backend::Backend(const Settings& chosen, toolkit::LineLog& log, Millis now) : lo
       supervisor_->on_event = [this](const std::string& text) { log_.Line(text); };
       supervisor_->Tick(now);  // started before the first connect attempt
     }
-    socket_ = std::make_unique<RotctldSocket>(settings.rotctld_address);
+    socket_ = std::make_unique<TcpConnection>(settings.rotctld_address);
     auto rotctld =
         std::make_unique<RotctldDriver>(*socket_, TimingFor(settings), ConfiguredRange(settings));
     RotctldDriver* driver = rotctld.get();
@@ -95,7 +95,6 @@ Backend::Backend(const Settings& chosen, toolkit::LineLog& log, Millis now) : lo
   }
   FrontEndConfig config;
   config.offset_deg = settings.offset_deg;
-  config.range_mode = settings.range_mode;
   if (settings.backend == BackendKind::kRotctld)
     config.stale_after_ms = StaleAfterFor(settings.poll_ms);
   config.backend_label = label_;

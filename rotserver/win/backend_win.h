@@ -10,7 +10,7 @@
 #include "rotserver/core/front_end.h"
 #include "rotserver/core/rotator_driver.h"
 #include "rotserver/core/settings.h"
-#include "rotserver/win/rotctld_socket_win.h"
+#include "rotserver/win/sockets_win.h"
 #include "rotserver/win/supervisor_win.h"
 #include "toolkit/line_log_win.h"
 
@@ -39,7 +39,7 @@ class Backend {
   ByteLogBudget log_budget_;
   // Declared in the order they depend on each other: destroyed the other way round.
   std::unique_ptr<Supervisor> supervisor_;
-  std::unique_ptr<RotctldSocket> socket_;
+  std::unique_ptr<TcpConnection> socket_;
   std::unique_ptr<RotatorDriver> driver_;
   std::unique_ptr<FrontEnd> front_;
   std::string label_;

@@ -13,12 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "rotserver/core/arbiter.h"
+#include "rotserver/core/bridge_door.h"
 #include "rotserver/core/command_line.h"
 #include "rotserver/core/settings.h"
 #include "toolkit/byte_text.h"
 #include "toolkit/options.h"
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/dde_link_win.h"
+#include "rotserver/win/doors_win.h"
 #include "rotserver/win/main_window_win.h"
 #include "rotserver/win/program_value_win.h"
 #include "rotserver/win/settings_store_win.h"
@@ -43,6 +46,7 @@ class App {
         log_(options.log_path),
         status_(wire::kBridgeService, wire::kStatusTopic, wire::kBridgeWindowClass) {}
   ~App() {
+    doors_.reset();  // before the backend whose front end they use
     SetCallbackErrorSink(nullptr);
     if (tick_timer_) KillTimer(nullptr, tick_timer_);
     if (report_timer_) KillTimer(nullptr, report_timer_);
@@ -57,6 +61,8 @@ class App {
   void OnCommand(std::string_view bytes);
   void Report();
   void Rebuild(const Settings& settings);
+  // The network doors as the settings say, opened, moved or closed.
+  void UseDoors();
   // The stored settings cannot be used: no rotator until the operator mends them.
   void UseNoRotator(const LoadedSettings& loaded);
   void Log(const std::string& text) { log_.Line(text); }
@@ -74,6 +80,9 @@ class App {
   StatusClient status_;
   Settings settings_;
   std::unique_ptr<Backend> backend_;
+  BridgeDoor bridge_door_{1};
+  Arbiter arbiter_;
+  std::unique_ptr<NetworkDoors> doors_;
   std::unique_ptr<MainWindow> window_;
   UINT_PTR tick_timer_ = 0;
   UINT_PTR report_timer_ = 0;
@@ -109,15 +118,20 @@ int App::Run() {
     Rebuild(stored ? stored->settings : Settings{});
   WindowActions actions;
   actions.turn_to = [this](double compass) {
-    TurnOutcome outcome = backend_->front().TurnTo(compass, Now());
+    TurnOutcome outcome =
+        arbiter_.Carry(backend_->front(), {}, DoorRequest::TurnTo(compass), Now());
     Log("operator turn " + std::to_string(compass) +
         (outcome.reason.empty() ? "" : ": " + outcome.reason));
   };
   actions.stop = [this] {
-    backend_->front().Stop(Now());
+    arbiter_.Carry(backend_->front(), {}, DoorRequest::Stop(), Now());
     Log("operator stop");
   };
-  actions.apply_settings = [this](const Settings& settings) { Rebuild(settings); };
+  actions.apply_settings = [this](const Settings& chosen) {
+    Settings settings = chosen;
+    ReadDoorSettings(&settings);  // kept beside the dialog's values, not among them
+    Rebuild(settings);
+  };
   actions.closed = [] { PostQuitMessage(0); };
   actions.offer_program = [this] {
     Notice(ClaimProgramAsked(window_ ? window_->hwnd() : nullptr));
@@ -158,6 +172,8 @@ void App::Rebuild(const Settings& settings) {
   settings_ = settings;
   backend_.reset();  // the old supervised rotctld and socket go first
   backend_ = std::make_unique<Backend>(settings_, log_, Now());
+  bridge_door_ = BridgeDoor(settings_.range_mode);
+  UseDoors();
   Log("backend " + BackendLabel(settings_) + " offset=" + std::to_string(settings_.offset_deg) +
       " range_mode=" + std::to_string(settings_.range_mode) +
       " poll_ms=" + std::to_string(settings_.poll_ms) +
@@ -171,13 +187,16 @@ void App::UseNoRotator(const LoadedSettings& loaded) {
     Log("settings problem field=\"" + problem.field + "\" " + problem.message);
   const std::string why = ProblemsText(loaded.problems);
   backend_ = std::make_unique<Backend>(log_, why);
+  bridge_door_ = BridgeDoor(settings_.range_mode);
+  UseDoors();
   Log("backend none: " + why);
 }
 
 void App::OnCommand(std::string_view bytes) {
   Log("execute size=" + std::to_string(bytes.size()) + " text=\"" + toolkit::EscapedText(bytes) + "\"");
   if (!backend_) return;
-  TurnOutcome outcome = backend_->front().OnBridgeCommand(bytes, Now());
+  TurnOutcome outcome = arbiter_.Carry(backend_->front(), {Asker::Kind::kBridge, "Logger32"},
+                                       bridge_door_.OnCommand(bytes), Now());
   switch (outcome.kind) {
     case TurnOutcome::Kind::kMove:
       Log("command move azimuth=" + std::to_string(outcome.azimuth));
@@ -194,7 +213,7 @@ void App::OnCommand(std::string_view bytes) {
 void App::Report() {
   if (!backend_) return;
   Millis now = Now();
-  std::string macro = backend_->front().StatusMacro(now);
+  std::string macro = bridge_door_.StatusMacro(backend_->front().LiveReading(now));
   macro.push_back('\0');
   StatusClient::Result result = status_.Send(macro, static_cast<DWORD>(now));
   if (macro != last_macro_ || result != last_result_)
@@ -205,12 +224,22 @@ void App::Report() {
     bridge_linked_ = !bridge_linked_;
     Log(bridge_linked_ ? "bridge linked" : "bridge not linked");
   }
+  if (doors_) doors_->Report(now);
   if (window_) window_->Show(ViewWithFault(now));
+}
+
+void App::UseDoors() {
+  if (!doors_)
+    doors_ = std::make_unique<NetworkDoors>(log_, arbiter_,
+                                            [this]() -> FrontEnd* { return backend_ ? &backend_->front() : nullptr; });
+  arbiter_.HoldOff(settings_.hold_off_s);
+  Notice(doors_->Use(settings_));
 }
 
 void CALLBACK App::OnTickTimer(HWND, UINT, UINT_PTR, DWORD) {
   CallGuarded("error in tick", [] {
     if (self_ && self_->backend_) self_->backend_->Tick(Now());
+    if (self_ && self_->doors_) self_->doors_->Poll();
   });
 }
 
@@ -236,6 +265,8 @@ void App::Notice(const std::string& text) {
 ViewState App::ViewWithFault(Millis now) const {
   ViewState view = backend_->View(now);
   view.bridge_linked = bridge_linked_;
+  if (view.target) view.target_from = arbiter_.TargetFrom();
+  view.programs = arbiter_.Programs(now);
   if (!fault_.empty() && now < fault_until_)
     view.last_error = view.last_error.empty() ? fault_ : view.last_error + "; " + fault_;
   return view;

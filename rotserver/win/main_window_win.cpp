@@ -332,8 +332,15 @@ void MainWindowImpl::Show(const ViewState& state) {
   state_ = state;
   SetChildText(hwnd_, kIdHeading, HeadingDegrees(state));
   SetChildText(hwnd_, kIdTarget, TargetWords(state));
-  SetChildText(hwnd_, kIdActivity, ActivityWords(state));
-  SetChildText(hwnd_, kIdBridgeLine, BridgeWords(state));
+  // Who asked for the target goes on the full-width line below: the target's own box is narrow.
+  SetChildText(hwnd_, kIdActivity,
+               state.target && !state.target_from.empty()
+                   ? ActivityWords(state) + ", target from " + state.target_from
+                   : ActivityWords(state));
+  std::string programs;
+  for (const std::string& name : state.programs) programs += (programs.empty() ? "" : ", ") + name;
+  SetChildText(hwnd_, kIdBridgeLine,
+               programs.empty() ? BridgeWords(state) : BridgeWords(state) + "; also " + programs);
   if (WantsPortListing(state, status_context_))
     status_context_.listing = ListingOf(status_context_.port, SerialPorts());
   SetChildText(hwnd_, kIdStatusLine, OperatorStatus(state, status_context_));

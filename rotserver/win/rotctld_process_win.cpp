@@ -9,6 +9,7 @@
 
 #include "rotserver/core/rotctld_reply.h"
 #include "rotserver/core/rotctld_setup.h"
+#include "rotserver/win/sockets_win.h"
 #include "toolkit/job_win.h"
 #include "winui/gdi_objects_win.h"
 #include "winui/windows_error_text_win.h"
@@ -98,28 +99,6 @@ SOCKET PrivateSocket() {
   return s;
 }
 
-class Winsock {
- public:
-  Winsock() {
-    WSADATA data;
-    ok_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }
-  ~Winsock() {
-    if (ok_) WSACleanup();
-  }
-
- private:
-  bool ok_ = false;
-};
-
-sockaddr_in Loopback(int port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(static_cast<u_short>(port));
-  return a;
-}
-
 // One short conversation with the Test's rotctld, in extended mode as RotServer talks to it.
 class TestConversation {
  public:
@@ -136,7 +115,7 @@ class TestConversation {
     if (socket_ == INVALID_SOCKET) return false;
     u_long non_blocking = 1;
     ioctlsocket(socket_, FIONBIO, &non_blocking);
-    sockaddr_in a = Loopback(port);
+    sockaddr_in a = LoopbackAddress(port);
     bool connected = connect(socket_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
     if (!connected && WSAGetLastError() != WSAEWOULDBLOCK) return false;
     while (!connected && Now() < deadline_ && !cancel_.IsSet()) {
@@ -262,10 +241,10 @@ ModelList ReadModelList(const std::string& rotctld_path, const CancelSignal& can
 }
 
 int SpareLoopbackPort() {
-  Winsock winsock;
+  WinsockUse winsock;
   SOCKET s = PrivateSocket();
   if (s == INVALID_SOCKET) return 0;
-  sockaddr_in a = Loopback(0);
+  sockaddr_in a = LoopbackAddress(0);
   int length = sizeof a;
   int port = 0;
   if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
@@ -280,7 +259,7 @@ TestOutcome TestRotctld(const Settings& settings, const std::string& model_name,
   const ULONGLONG deadline = Now() + budget_ms;
   const int port = SpareLoopbackPort();
   if (!port) return {false, "no spare TCP port on 127.0.0.1 for the Test"};
-  Winsock winsock;
+  WinsockUse winsock;
   const std::string command_line = BuildRotctldCommand(settings, port);
   OutputReader output(kTestOutputLimit);
   toolkit::Job job;

@@ -108,16 +108,37 @@ StoredSettings ReadStoredSettings(bool* rotator_stored) {
 
 }  // namespace
 
+void ReadDoorSettings(Settings* settings) {
+  winui::RegKey key = winui::RegKey::Open(HKEY_CURRENT_USER, wire::kSettingsKey, KEY_QUERY_VALUE);
+  auto text = [&](const char* name) {
+    StoredValue value = key ? ReadStored(key.get(), name) : StoredValue{};
+    return value.kind == StoredValue::Kind::kString ? value.text : std::string();
+  };
+  settings->serve_rotctld = text("ServeRotctld");
+  settings->serve_n1mm = text("ServeN1mm");
+  settings->n1mm_rotor_name = text("N1mmRotorName");
+  settings->n1mm_status_to = text("N1mmStatusTo");
+  const std::string hold = text("HoldOffSeconds");
+  settings->hold_off_s = hold.size() <= 4 && !hold.empty() &&
+                                 hold.find_first_not_of("0123456789") == std::string::npos
+                             ? std::stoi(hold)
+                             : 0;
+}
+
 std::optional<LoadedSettings> LoadSettings() {
   bool rotator_stored = false;
   StoredSettings stored = ReadStoredSettings(&rotator_stored);
   if (!rotator_stored) return std::nullopt;
-  return CheckStoredSettings(stored);
+  LoadedSettings loaded = CheckStoredSettings(stored);
+  ReadDoorSettings(&loaded.settings);
+  return loaded;
 }
 
 Settings LoadUsableSettings() {
   bool rotator_stored = false;
-  return CheckStoredSettings(ReadStoredSettings(&rotator_stored)).settings;
+  Settings settings = CheckStoredSettings(ReadStoredSettings(&rotator_stored)).settings;
+  ReadDoorSettings(&settings);
+  return settings;
 }
 
 bool SaveSettings(const Settings& settings, std::string* error, SettingsScope scope) {

@@ -33,6 +33,9 @@ inline constexpr const char* kValueRotatorRange = "RotatorRange";
 std::optional<LoadedSettings> LoadSettings();
 // The usable settings: the defaults for what is not stored (the first start) or cannot be used.
 Settings LoadUsableSettings();
+// The network doors' values ("ServeRotctld", "ServeN1mm", "N1mmRotorName", "N1mmStatusTo",
+// "HoldOffSeconds") into *settings; what is missing or unusable leaves a door off.
+void ReadDoorSettings(Settings* settings);
 
 // What a save writes: the settings dialog writes all; the window (its place, stay on top,
 // station and presets) writes only its own values, so that a rotator value stored wrongly

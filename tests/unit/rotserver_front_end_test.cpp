@@ -1,11 +1,14 @@
-// RotServer's front end: targets into the rotator's frame and range, the calibration offset,
-// the bridge's commands and stop requests, the status macro's bytes and the window's view.
+// RotServer's front end with the bridge's door before it: targets into the rotator's frame and
+// range, the calibration offset, the bridge's commands and stop requests, the status macro's
+// bytes and the window's view.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "rotserver/core/bridge_door.h"
 #include "rotserver/core/front_end.h"
+#include "fakes/fake_driver.h"
 #include "fakes/fake_rotctld.h"
 
 namespace rotserver {
@@ -13,27 +16,22 @@ namespace {
 
 using namespace std::string_literals;
 
-class FakeDriver : public RotatorDriver {
- public:
-  DriverStatus status;
-  std::vector<double> moves;
-  int stops = 0;
-
-  FakeDriver(double azimuth, double min_az, double max_az) {
-    status.link = LinkState::kConnected;
-    status.azimuth = azimuth;
-    status.limits_min = min_az;
-    status.limits_max = max_az;
-  }
-  void Tick(Millis) override {}
-  void MoveTo(double azimuth, std::optional<double>, Millis) override { moves.push_back(azimuth); }
-  void Stop(Millis) override { ++stops; }
-  DriverStatus Status() const override { return status; }
-};
+using testing::FakeDriver;
 
 std::string Command(const char* tenths) {
   return tenths + "\r\n0\r\n0\r\n\0"s;
 }
+
+// The bridge's door before a front end, as RotServer puts them together.
+struct Bridge {
+  explicit Bridge(FrontEnd& front, int range_mode = 1) : front(front), door(range_mode) {}
+  TurnOutcome Send(std::string_view bytes, Millis now) {
+    return front.Carry(door.OnCommand(bytes), now);
+  }
+  std::string Macro(Millis now) { return door.StatusMacro(front.LiveReading(now)); }
+  FrontEnd& front;
+  BridgeDoor door;
+};
 
 TEST(RotserverFrontEnd, OverlapTakesTheEquivalentNearestTheRotatorOnTheWire) {
   struct Case {
@@ -49,8 +47,9 @@ TEST(RotserverFrontEnd, OverlapTakesTheEquivalentNearestTheRotatorOnTheWire) {
     testing::FakeRotctld fake;  // -180..450, as Hamlib's dummy rotator
     fake.azimuth = c.standing;
     FrontEnd front(fake.driver, {});
+    Bridge bridge(front);
     fake.Run(100);
-    TurnOutcome outcome = front.OnBridgeCommand(Command(c.target_tenths), fake.now);
+    TurnOutcome outcome = bridge.Send(Command(c.target_tenths), fake.now);
     EXPECT_EQ(outcome.kind, TurnOutcome::Kind::kMove) << c.standing << " " << c.target_tenths;
     fake.Run(20);
     EXPECT_EQ(fake.written.back().line, c.sent) << c.standing << " " << c.target_tenths;
@@ -90,7 +89,7 @@ TEST(RotserverFrontEnd, OffsetTurnsShownAndCommandedHeadingsModulo360) {
   config.offset_deg = 10;  // the rotator reads 0 when the beam points 10 degrees east of north
   FrontEnd front(driver, config);
   EXPECT_DOUBLE_EQ(*front.View(0).azimuth, 5);
-  EXPECT_EQ(front.StatusMacro(0).substr(0, 4), "50\r\n");
+  EXPECT_EQ(Bridge(front).Macro(0).substr(0, 4), "50\r\n");
   EXPECT_DOUBLE_EQ(front.TurnTo(5, 0).azimuth, 355);
   EXPECT_DOUBLE_EQ(front.TurnTo(0, 0).azimuth, 350);
   EXPECT_DOUBLE_EQ(front.TurnTo(8, 0).azimuth, 358);  // rotator -2, inside 0..360 only as 358
@@ -108,38 +107,37 @@ TEST(RotserverFrontEnd, StatusMacroBytes) {
   driver.status.direction = 1;
   driver.status.reading_at = 1000;
   FrontEnd front(driver, {});
-  EXPECT_EQ(front.StatusMacro(1500), "1234\r\n0\r\n1\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n");
+  EXPECT_EQ(Bridge(front).Macro(1500), "1234\r\n0\r\n1\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n");
 
   driver.status.azimuth = 359.96;  // rounds to 360.0, which the bridge shows as 0
   driver.status.direction = -1;
-  FrontEndConfig config;
-  config.range_mode = 0;
-  FrontEnd south(driver, config);
-  EXPECT_EQ(south.StatusMacro(1500), "0\r\n0\r\n-1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+  FrontEnd south(driver, {});
+  EXPECT_EQ(Bridge(south, 0).Macro(1500), "0\r\n0\r\n-1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
 
   driver.status.link = LinkState::kReconnecting;
-  EXPECT_EQ(south.StatusMacro(1500), "-100000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+  EXPECT_EQ(Bridge(south, 0).Macro(1500), "-100000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
 }
 
 TEST(RotserverFrontEnd, BridgeSendingBackAShownAzimuthStopsTheRotator) {
   FakeDriver driver(120, 0, 360);
   FrontEnd front(driver, {});
-  front.StatusMacro(0);
+  Bridge bridge(front);
+  bridge.Macro(0);
   driver.status.azimuth = 121.5;
-  front.StatusMacro(0);
-  EXPECT_EQ(front.OnBridgeCommand(Command("1200"), 0).kind, TurnOutcome::Kind::kStop);
-  EXPECT_EQ(front.OnBridgeCommand(Command("1215"), 0).kind, TurnOutcome::Kind::kStop);
+  bridge.Macro(0);
+  EXPECT_EQ(bridge.Send(Command("1200"), 0).kind, TurnOutcome::Kind::kStop);
+  EXPECT_EQ(bridge.Send(Command("1215"), 0).kind, TurnOutcome::Kind::kStop);
   EXPECT_EQ(driver.stops, 2);
   EXPECT_TRUE(driver.moves.empty());
   // An azimuth shown before the last few macros is a target again.
   for (double az : {130.0, 140.0, 150.0, 160.0}) {
     driver.status.azimuth = az;
-    front.StatusMacro(0);
+    bridge.Macro(0);
   }
-  EXPECT_EQ(front.OnBridgeCommand(Command("1200"), 0).kind, TurnOutcome::Kind::kMove);
+  EXPECT_EQ(bridge.Send(Command("1200"), 0).kind, TurnOutcome::Kind::kMove);
   EXPECT_EQ(driver.moves, std::vector<double>{120});
   EXPECT_DOUBLE_EQ(*front.View(0).target, 120);
-  front.OnBridgeCommand(Command("1600"), 0);
+  bridge.Send(Command("1600"), 0);
   EXPECT_FALSE(front.View(0).target);  // a stop clears the marker
 }
 
@@ -165,17 +163,18 @@ TEST(RotserverFrontEnd, ATargetTheRotatorRefusedIsNoLongerShown) {
 TEST(RotserverFrontEnd, BridgeCommandsAreReadStrictly) {
   FakeDriver driver(0, 0, 360);
   FrontEnd front(driver, {});
-  TurnOutcome greeting = front.OnBridgeCommand("HS \r\n\0"s, 0);
+  Bridge bridge(front);
+  TurnOutcome greeting = bridge.Send("HS \r\n\0"s, 0);
   EXPECT_EQ(greeting.kind, TurnOutcome::Kind::kRefused);
   EXPECT_EQ(front.View(0).last_error, "");  // the greeting is no fault
-  EXPECT_EQ(front.OnBridgeCommand(Command("2450"), 0).azimuth, 245);
-  EXPECT_EQ(front.OnBridgeCommand(Command("-50"), 0).azimuth, 355);
-  EXPECT_EQ(front.OnBridgeCommand(Command("3600"), 0).azimuth, 0);
-  EXPECT_EQ(front.OnBridgeCommand(Command("-3600"), 0).azimuth, 0);
+  EXPECT_EQ(bridge.Send(Command("2450"), 0).azimuth, 245);
+  EXPECT_EQ(bridge.Send(Command("-50"), 0).azimuth, 355);
+  EXPECT_EQ(bridge.Send(Command("3600"), 0).azimuth, 0);
+  EXPECT_EQ(bridge.Send(Command("-3600"), 0).azimuth, 0);
   EXPECT_EQ(driver.moves.size(), 4u);
   // The bridge never sends more than a full turn either way: these are no bearings.
   for (const char* odd : {"-2147483648", "2147483647", "99999999", "3601", "-3601"}) {
-    TurnOutcome outcome = front.OnBridgeCommand(Command(odd), 0);
+    TurnOutcome outcome = bridge.Send(Command(odd), 0);
     EXPECT_EQ(outcome.kind, TurnOutcome::Kind::kRefused) << odd;
     EXPECT_EQ(outcome.reason,
               "target " + std::string(odd) + " tenths is beyond 3600 either way: not a bearing");
@@ -183,7 +182,7 @@ TEST(RotserverFrontEnd, BridgeCommandsAreReadStrictly) {
   EXPECT_EQ(driver.moves.size(), 4u);
   for (std::string bad : {"1230\r\n0\r\n\0"s, "12a\r\n0\r\n0\r\n\0"s, "1230\r\n0\r\n0\r\n1\r\n\0"s,
                           " 123\r\n0\r\n0\r\n\0"s, "1230\n0\n0\n\0"s, ""s}) {
-    TurnOutcome outcome = front.OnBridgeCommand(bad, 0);
+    TurnOutcome outcome = bridge.Send(bad, 0);
     EXPECT_EQ(outcome.kind, TurnOutcome::Kind::kRefused);
     EXPECT_EQ(outcome.reason.rfind("not a target command from the bridge: ", 0), 0u);
   }
@@ -207,8 +206,8 @@ TEST(RotserverFrontEnd, StaleReadingIsShownAsSuchAndNotReportedAsLive) {
   EXPECT_EQ(stale.seconds_since_reading, 4);
   EXPECT_DOUBLE_EQ(*stale.azimuth, 200);  // still drawn, greyed
   EXPECT_EQ(stale.direction, 0);
-  EXPECT_EQ(front.StatusMacro(14200).substr(0, 12), "-100000\r\n0\r\n");
-  EXPECT_EQ(front.StatusMacro(12900).substr(0, 6), "2000\r\n");
+  EXPECT_EQ(Bridge(front).Macro(14200).substr(0, 12), "-100000\r\n0\r\n");
+  EXPECT_EQ(Bridge(front).Macro(12900).substr(0, 6), "2000\r\n");
 
   // A target is not taken while the reading is stale: the controller would act on it long
   // after it was asked for.
@@ -228,8 +227,8 @@ TEST(RotserverFrontEnd, SlowPollingStretchesWhatCountsAsLive) {
   FrontEndConfig config;
   config.stale_after_ms = StaleAfterFor(5000);
   FrontEnd front(driver, config);
-  EXPECT_EQ(front.StatusMacro(9000).substr(0, 6), "2000\r\n");  // between two slow polls
-  EXPECT_EQ(front.StatusMacro(10001).substr(0, 9), "-100000\r\n");
+  EXPECT_EQ(Bridge(front).Macro(9000).substr(0, 6), "2000\r\n");  // between two slow polls
+  EXPECT_EQ(Bridge(front).Macro(10001).substr(0, 9), "-100000\r\n");
 }
 
 TEST(RotserverFrontEnd, SilentControllerGoesStaleWithTheErrorInWords) {
@@ -248,7 +247,7 @@ TEST(RotserverFrontEnd, SilentControllerGoesStaleWithTheErrorInWords) {
   EXPECT_GE(view.seconds_since_reading, 3);
   EXPECT_EQ(view.link, LinkState::kConnected);
   EXPECT_EQ(view.last_error, "position query: RPRT -5 (communication timed out)");
-  EXPECT_EQ(front.StatusMacro(fake.now).substr(0, 9), "-100000\r\n");
+  EXPECT_EQ(Bridge(front).Macro(fake.now).substr(0, 9), "-100000\r\n");
   fake.script = nullptr;
   fake.Run(1100);
   EXPECT_FALSE(front.View(fake.now).stale);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "rotserver/core/bridge_door.h"
 #include "rotserver/core/front_end.h"
 #include "rotserver/core/rotctld_reply.h"
 #include "fakes/fake_rotctld.h"
@@ -146,7 +147,7 @@ TEST(RotserverRotctldFaults, ImplausibleReadingsLeaveTheRotatorUnread) {
     EXPECT_TRUE(error.rfind("implausible reading from rotctld: azimuth ", 0) == 0 ||
                 error.rfind("position query: unreadable answer \"get_pos:\\nAzimuth: ", 0) == 0)
         << error;
-    EXPECT_EQ(front.StatusMacro(fake.now).substr(0, 9), "-100000\r\n") << c.azimuth;
+    EXPECT_EQ(BridgeDoor(1).StatusMacro(front.LiveReading(fake.now)).substr(0, 9), "-100000\r\n") << c.azimuth;
     EXPECT_EQ(front.TurnTo(45, fake.now).kind, TurnOutcome::Kind::kRefused) << c.azimuth;
     front.Stop(fake.now);
     fake.Run(10);
@@ -200,10 +201,10 @@ TEST(RotserverRotctldFaults, ARangeNoRotatorHasIsNotBelievedAndItsNoteStays) {
     fake.target.reset();
     fake.azimuth = c.max_az + 4.9;
     fake.Run(1100);
-    EXPECT_NE(front.StatusMacro(fake.now).substr(0, 9), "-100000\r\n") << c.reported;
+    EXPECT_NE(BridgeDoor(1).StatusMacro(front.LiveReading(fake.now)).substr(0, 9), "-100000\r\n") << c.reported;
     fake.azimuth = c.min_az - 5.1;
     fake.Run(1100);
-    EXPECT_EQ(front.StatusMacro(fake.now).substr(0, 9), "-100000\r\n") << c.reported;
+    EXPECT_EQ(BridgeDoor(1).StatusMacro(front.LiveReading(fake.now)).substr(0, 9), "-100000\r\n") << c.reported;
     EXPECT_EQ(fake.driver.Status().last_error.substr(0, 42),
               "implausible reading from rotctld: azimuth ")
         << c.reported;

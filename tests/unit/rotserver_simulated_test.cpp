@@ -1,6 +1,7 @@
 // RotServer's simulated rotator on a virtual clock.
 #include <gtest/gtest.h>
 
+#include "rotserver/core/bridge_door.h"
 #include "rotserver/core/front_end.h"
 #include "rotserver/core/simulated_driver.h"
 
@@ -41,7 +42,7 @@ TEST(RotserverSimulated, RangeOverThreeSixtyWithTheFrontEnd) {
   EXPECT_EQ(front.TurnTo(60, 0).azimuth, 420);  // through the overlap, not the long way round
   front.Tick(2000);
   EXPECT_DOUBLE_EQ(*sim.Status().azimuth, 420);
-  EXPECT_EQ(front.StatusMacro(2000).substr(0, 5), "600\r\n");
+  EXPECT_EQ(BridgeDoor(1).StatusMacro(front.LiveReading(2000)).substr(0, 5), "600\r\n");
   ViewState view = front.View(2000);
   EXPECT_EQ(view.min_az, -180);
   EXPECT_EQ(view.max_az, 450);

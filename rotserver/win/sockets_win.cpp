@@ -1,4 +1,4 @@
-#include "rotserver/win/rotctld_socket_win.h"
+#include "rotserver/win/sockets_win.h"
 
 #include <ws2tcpip.h>
 
@@ -48,7 +48,7 @@ std::optional<HostPort> SplitHostPort(std::string_view text) {
 
 // A host-name lookup on a thread of its own, since getaddrinfo waits for the name server. The
 // socket may be closed (and the lookup abandoned) while it runs: both share this record.
-struct RotctldSocket::Lookup {
+struct TcpConnection::Lookup {
   std::mutex mutex;
   bool done = false;
   int code = 0;
@@ -84,46 +84,76 @@ constexpr unsigned kPollsPerBlindReceive = 20;
 // while data remains, and the next poll reads regardless).
 constexpr std::size_t kMaxBytesPerPoll = 16 * 1024;
 
+std::mutex winsock_mutex;
+int winsock_users = 0;
+
 }  // namespace
 
-RotctldSocket::RotctldSocket(std::string address) : address_(std::move(address)) {
-  WSADATA data;
-  winsock_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+WinsockUse::WinsockUse() {
+  std::lock_guard<std::mutex> lock(winsock_mutex);
+  if (winsock_users == 0) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
+  }
+  ++winsock_users;
+  ok_ = true;
+}
+
+WinsockUse::~WinsockUse() {
+  if (!ok_) return;
+  std::lock_guard<std::mutex> lock(winsock_mutex);
+  if (--winsock_users == 0) WSACleanup();
+}
+
+SocketNotices::SocketNotices(Handler handler) : handler_(std::move(handler)) {
   WNDCLASSA wc{};
-  wc.lpfnWndProc = &NoticeProc;
+  wc.lpfnWndProc = &Proc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = kNoticeClass;
   RegisterClassA(&wc);  // fails harmlessly when registered already
-  notices_ = CreateWindowExA(0, kNoticeClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             wc.hInstance, this);
+  hwnd_ = CreateWindowExA(0, kNoticeClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                          wc.hInstance, this);
 }
 
-RotctldSocket::~RotctldSocket() {
-  Close();
-  if (notices_) DestroyWindow(notices_);
-  if (winsock_) WSACleanup();
+SocketNotices::~SocketNotices() {
+  if (hwnd_) DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK RotctldSocket::NoticeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = winui::WindowState<RotctldSocket>(hwnd, msg, lp);
+void SocketNotices::Watch(SOCKET socket, long events) {
+  // Non-blocking as well; without a window the owner's polls still find everything.
+  if (hwnd_) {
+    WSAAsyncSelect(socket, hwnd_, kMsgSocketNotice, events);
+  } else {
+    u_long non_blocking = 1;
+    ioctlsocket(socket, FIONBIO, &non_blocking);
+  }
+}
+
+LRESULT CALLBACK SocketNotices::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = winui::WindowState<SocketNotices>(hwnd, msg, lp);
+  if (msg == WM_NCDESTROY && self) self->hwnd_ = nullptr;
   if (msg != kMsgSocketNotice) return DefWindowProcA(hwnd, msg, wp, lp);
   // After an error the timer's next poll tries again.
-  CallGuarded("error reading from rotctld", [&] {
-    // A notice for a socket closed since is of no interest.
-    if (self && static_cast<SOCKET>(wp) == self->socket_) {
-      self->readable_ = true;
-      self->Poll();
-    }
+  CallGuarded("error on a socket", [&] {
+    if (self && self->handler_)
+      self->handler_(static_cast<SOCKET>(wp), WSAGETSELECTEVENT(lp), WSAGETSELECTERROR(lp));
   });
   return 0;
 }
 
-void RotctldSocket::Watch() {
-  if (notices_)
-    WSAAsyncSelect(socket_, notices_, kMsgSocketNotice, FD_CONNECT | FD_READ | FD_CLOSE);
+TcpConnection::TcpConnection(std::string address)
+    : address_(std::move(address)), notices_([this](SOCKET socket, WORD, WORD) {
+        // A notice for a socket closed since is of no interest.
+        if (socket != socket_) return;
+        readable_ = true;
+        Poll();
+      }) {}
+
+TcpConnection::~TcpConnection() {
+  Close();
 }
 
-void RotctldSocket::Close() {
+void TcpConnection::Close() {
   if (socket_ != INVALID_SOCKET) closesocket(socket_);
   socket_ = INVALID_SOCKET;
   state_ = State::kClosed;
@@ -132,7 +162,7 @@ void RotctldSocket::Close() {
   lookup_.reset();
 }
 
-void RotctldSocket::Fail(const std::string& what, int code) {
+void TcpConnection::Fail(const std::string& what, int code) {
   if (socket_ != INVALID_SOCKET) closesocket(socket_);
   socket_ = INVALID_SOCKET;
   output_.clear();
@@ -142,9 +172,9 @@ void RotctldSocket::Fail(const std::string& what, int code) {
   state_ = State::kFailed;
 }
 
-void RotctldSocket::Open() {
+void TcpConnection::Open() {
   Close();
-  if (!winsock_) return Fail("Winsock is not available", 0);
+  if (!winsock_.ok()) return Fail("Winsock is not available", 0);
   auto where = SplitHostPort(address_);
   if (!where) return Fail("not an address (host:port): " + address_, 0);
   int code = 0;
@@ -170,13 +200,13 @@ void RotctldSocket::Open() {
   }).detach();
 }
 
-void RotctldSocket::StartConnect(const sockaddr* address, int length) {
+void TcpConnection::StartConnect(const sockaddr* address, int length) {
   socket_ = socket(address->sa_family, SOCK_STREAM, IPPROTO_TCP);
   if (socket_ == INVALID_SOCKET) return Fail("no socket", WSAGetLastError());
   SetHandleInformation(reinterpret_cast<HANDLE>(socket_), HANDLE_FLAG_INHERIT, 0);  // no child's
   u_long non_blocking = 1;
   ioctlsocket(socket_, FIONBIO, &non_blocking);
-  Watch();  // non-blocking as well
+  notices_.Watch(socket_, FD_CONNECT | FD_READ | FD_CLOSE);
   readable_ = true;
   BOOL no_delay = TRUE;  // commands are a few bytes each and must go out at once
   setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&no_delay),
@@ -187,13 +217,13 @@ void RotctldSocket::StartConnect(const sockaddr* address, int length) {
   if (code != WSAEWOULDBLOCK && code != WSAEINPROGRESS) Fail("cannot connect to " + address_, code);
 }
 
-void RotctldSocket::Write(std::string_view bytes) {
+void TcpConnection::Write(std::string_view bytes) {
   if (state_ == State::kClosed || state_ == State::kFailed) return;
   output_.append(bytes);
   if (state_ == State::kOpen) Flush();
 }
 
-void RotctldSocket::Flush() {
+void TcpConnection::Flush() {
   while (!output_.empty()) {
     int sent = send(socket_, output_.data(), static_cast<int>(output_.size()), 0);
     if (sent == SOCKET_ERROR) {
@@ -206,7 +236,7 @@ void RotctldSocket::Flush() {
   }
 }
 
-void RotctldSocket::Poll() {
+void TcpConnection::Poll() {
   if (state_ == State::kResolving) PollLookup();
   if (state_ == State::kConnecting) PollConnect();
   if (state_ == State::kOpen) {
@@ -225,7 +255,7 @@ void RotctldSocket::Poll() {
   }
 }
 
-void RotctldSocket::PollLookup() {
+void TcpConnection::PollLookup() {
   std::shared_ptr<Lookup> lookup = lookup_;
   std::lock_guard<std::mutex> lock(lookup->mutex);
   if (!lookup->done) return;
@@ -234,7 +264,7 @@ void RotctldSocket::PollLookup() {
   StartConnect(reinterpret_cast<const sockaddr*>(&lookup->address), lookup->length);
 }
 
-void RotctldSocket::PollConnect() {
+void TcpConnection::PollConnect() {
   fd_set writable, failed;
   FD_ZERO(&writable);
   FD_ZERO(&failed);
@@ -254,7 +284,7 @@ void RotctldSocket::PollConnect() {
   if (events_.opened) events_.opened();
 }
 
-void RotctldSocket::PollReceive() {
+void TcpConnection::PollReceive() {
   char buffer[4096];
   for (std::size_t taken = 0;;) {
     if (taken >= kMaxBytesPerPoll) {
