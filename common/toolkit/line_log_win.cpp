@@ -26,7 +26,8 @@ std::string Stamped(const std::string& text) {
 }  // namespace
 
 LineLog::LineLog(const std::string& path, Open open) {
-  if (!path.empty()) file_ = std::fopen(path.c_str(), open == Open::kAppend ? "ab" : "wb");
+  // "N": a handle no child inherits.
+  if (!path.empty()) file_ = std::fopen(path.c_str(), open == Open::kAppend ? "abN" : "wbN");
 }
 
 LineLog::~LineLog() {

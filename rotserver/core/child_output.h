@@ -38,4 +38,13 @@ class ChildOutput {
   std::string partial_;
 };
 
+// The file name of a program's path: "rotctld.exe" for "C:\\Hamlib\\bin\\rotctld.exe".
+std::string ProgramFile(std::string_view path);
+
+// Why a program ended, in words, where Windows itself set the exit code because the program
+// could not start (a DLL missing, of another version or for another Windows) or crashed:
+// "rotctld.exe could not start: a DLL it needs is missing (0xC0000135); keep rotctld.exe in
+// Hamlib's bin folder beside its DLLs". Empty for the program's own exit codes.
+std::string SystemExitWords(std::string_view program_path, unsigned long code);
+
 }  // namespace rotserver

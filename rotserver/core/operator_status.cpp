@@ -24,6 +24,9 @@ struct Row {
 };
 
 constexpr Row kWordRows[] = {
+    // RotServer's own rotctld made room on its serial port for the settings dialog's Test.
+    {R"(rotctld paused for the Test)",
+     "rotctld is paused for the Test in Settings; it starts again when the Test ends."},
     // Windows' loader: a DLL missing, too old, or for the other bitness.
     {R"(0xC0000135|3221225781|DLL[^;]*missing|missing[^;]*DLL)",
      "rotctld.exe cannot start: a DLL it needs is missing. Choose the one in Hamlib's bin "

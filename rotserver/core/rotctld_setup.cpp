@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "rotserver/core/child_output.h"
 #include "rotserver/core/plain_text.h"
 
 namespace rotserver {
@@ -138,7 +139,9 @@ std::string AnswerText(const std::string& model_name, double azimuth, const Azim
          NumberText(limits.min_az) + ".." + NumberText(limits.max_az);
 }
 
-std::string EndedText(const std::string& error_output, unsigned long exit_code) {
+std::string EndedText(const std::string& program_path, const std::string& error_output,
+                      unsigned long exit_code) {
+  if (std::string words = SystemExitWords(program_path, exit_code); !words.empty()) return words;
   // The last non-empty line: rotctld's reason comes after any warnings.
   std::string_view rest = error_output, last;
   while (!rest.empty()) {
@@ -147,8 +150,56 @@ std::string EndedText(const std::string& error_output, unsigned long exit_code) 
     if (!line.empty()) last = line;
     rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
   }
-  if (!last.empty()) return "rotctld ended: " + std::string(last);
+  if (!last.empty()) return "rotctld ended: " + Readable(last);
   return "rotctld ended with exit code " + std::to_string(exit_code) + " and said nothing";
+}
+
+std::string Readable(std::string_view text, std::size_t limit) {
+  std::string out;
+  out.reserve(std::min(text.size(), limit));
+  for (char c : text.substr(0, std::min(text.size(), limit + 1)))
+    out.push_back(static_cast<unsigned char>(c) < 0x20 ? ' ' : c);
+  if (out.size() <= limit) return out;
+  out.resize(limit > 3 ? limit - 3 : 0);
+  const std::size_t blank = out.find_last_of(' ');
+  if (blank != std::string::npos && blank + 20 >= out.size()) out.resize(blank);
+  return out + "...";
+}
+
+std::string DeviceArgument(std::string_view arguments) {
+  std::vector<std::string> words;
+  std::string word;
+  bool quoted = false, any = false;
+  for (char c : arguments) {
+    if (c == '"') {
+      quoted = !quoted;
+      any = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (any) words.push_back(word);
+      word.clear();
+      any = false;
+    } else {
+      word.push_back(c);
+      any = true;
+    }
+  }
+  if (any) words.push_back(word);
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    if ((w == "-r" || w == "--rot-file") && i + 1 < words.size()) return words[i + 1];
+    if (w.rfind("--rot-file=", 0) == 0) return w.substr(11);
+    if (w.size() > 2 && w.rfind("-r", 0) == 0 && w[2] != '-') return w.substr(2);
+  }
+  return {};
+}
+
+bool SameDevice(std::string_view a, std::string_view b) {
+  auto plain = [](std::string_view d) {
+    d = Trimmed(d);
+    if (d.rfind("\\\\.\\", 0) == 0) d.remove_prefix(4);
+    return Lower(d);
+  };
+  return !plain(a).empty() && plain(a) == plain(b);
 }
 
 std::optional<FoundRotctld> FindRotctld(const RotctldPlaces& places,

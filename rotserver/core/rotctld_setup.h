@@ -53,9 +53,21 @@ TestOutcome JudgeTestAnswers(const std::string& model_name,
 // What a Test that got a believable answer shows: "GS-232B answers: azimuth 123°, range
 // -180..450" (degree sign in Windows-1252).
 std::string AnswerText(const std::string& model_name, double azimuth, const AzimuthLimits& limits);
-// What a Test shows when rotctld ended before answering: its own last words on standard error,
-// or its exit code when it said nothing.
-std::string EndedText(const std::string& error_output, unsigned long exit_code);
+// What a Test shows when rotctld (`program_path`) ended before answering: why Windows ended it
+// where Windows set the exit code (a missing DLL, a crash), else its own last words on standard
+// error, else its exit code; cut to a readable length.
+std::string EndedText(const std::string& program_path, const std::string& error_output,
+                      unsigned long exit_code);
+
+// `text` cut to at most `limit` bytes, at a blank where one is near, with "..." after the cut,
+// so that whatever a program printed fits a label and can be read.
+std::string Readable(std::string_view text, std::size_t limit = 200);
+
+// The serial port or host:port a rotctld command line's arguments name with -r (or
+// --rot-file); empty when none. Quotes around it are taken off.
+std::string DeviceArgument(std::string_view arguments);
+// Whether two devices are the same port: "COM3", "com3" and "\\.\COM3" are.
+bool SameDevice(std::string_view a, std::string_view b);
 
 // Where rotctld.exe is looked for, first found wins: beside RotServer.exe, each PATH folder,
 // then the newest "hamlib-w64-*" under the 64-bit Program Files and the newest "hamlib-w32-*"

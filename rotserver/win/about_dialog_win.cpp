@@ -102,7 +102,9 @@ std::string RotctldLines(const Settings& settings) {
     return "rotctld: started elsewhere, at " + settings.rotctld_address;
   }
   std::string lines = "rotctld: " + *program + "\n";
-  CapturedRun run = RunCaptured(QuotedPath(*program) + " --version", kVersionTimeoutMs);
+  const CancelSignal never;
+  CapturedRun run = RunCaptured(*program, QuotedPath(*program) + " --version", kVersionTimeoutMs,
+                                64 * 1024, never);
   if (!run.started) return lines + "Hamlib version: unknown (" + run.error + ")";
   std::string first = run.output.substr(0, run.output.find_first_of("\r\n"));
   if (first.size() > kVersionShown) first.resize(kVersionShown);

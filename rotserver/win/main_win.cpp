@@ -303,6 +303,52 @@ ViewState App::ViewWithFault(Millis now) const {
   return view;
 }
 
+// One RotServer per user session: two would both report to the bridge, and the second could not
+// open the rotator's serial port. The first holds this mutex (in the session's namespace) until
+// it ends.
+constexpr char kOneInstanceMutex[] = "Local\\Vexal.RotServer.OnePerSession";
+constexpr char kWindowClass[] = "RotServerWindow";  // the main window's class
+// How long a second start waits for the first's window: both may start at once (the bridge
+// starts one while one started at logon is still coming up).
+constexpr ULONGLONG kFirstWindowWaitMs = 10000;
+
+void BringToFront(HWND first) {
+  if (IsIconic(first))
+    ShowWindow(first, SW_RESTORE);
+  else if (!IsWindowVisible(first))
+    ShowWindow(first, SW_SHOW);
+  SetForegroundWindow(GetLastActivePopup(first));  // its settings dialog when one is open
+}
+
+// True when this is the session's first RotServer, which then holds `mutex` for its life.
+// Otherwise the first one's window is brought to the front (once it has one) and nothing else
+// is done: no DDE service, no rotctld. `said` tells the log which.
+bool FirstInSession(HANDLE* mutex, std::string* said) {
+  *mutex = CreateMutexA(nullptr, FALSE, kOneInstanceMutex);
+  if (!*mutex) {
+    *said = "single instance: no mutex (error " + std::to_string(GetLastError()) + "), going on";
+    return true;  // cannot tell: better two than none
+  }
+  const ULONGLONG until = GetTickCount64() + kFirstWindowWaitMs;
+  for (DWORD wait_ms = 0;; wait_ms = 50) {
+    // Abandoned: the first ended without a window; this one takes its place.
+    const DWORD got = WaitForSingleObject(*mutex, wait_ms);
+    if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return true;
+    if (HWND first = FindWindowA(kWindowClass, nullptr)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(first, &pid);
+      BringToFront(first);
+      *said = "single instance: RotServer pid=" + std::to_string(pid) +
+              " runs already; its window brought to the front";
+      return false;
+    }
+    if (GetTickCount64() >= until) {
+      *said = "single instance: another RotServer runs, its window not found";
+      return false;
+    }
+  }
+}
+
 std::vector<std::string> Arguments() {
   std::vector<std::string> args;
   for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
@@ -322,6 +368,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
       MessageBoxA(nullptr, error.c_str(), "RotServer", MB_OK | MB_ICONERROR);
       return toolkit::kUsageStatus;
     }
+    HANDLE instance_mutex = nullptr;
+    std::string said;
+    if (!rotserver::FirstInSession(&instance_mutex, &said)) {
+      toolkit::LineLog(options->log_path).Line(said);
+      return 0;
+    }
+    if (!said.empty()) toolkit::LineLog(options->log_path).Line(said);
+    // No system box for a child's missing DLL at every restart: the status line says it.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
     rotserver::App app(instance, show, *options);
     return app.Run();
   } catch (const std::exception& e) {

@@ -8,6 +8,7 @@
 #include "rotserver/core/plain_text.h"
 #include "rotserver/win/rotctld_locate_win.h"
 #include "rotserver/win/settings_dialog_win.h"
+#include "winui/file_exists_win.h"
 
 namespace rotserver {
 
@@ -17,7 +18,8 @@ const char* const kSpeeds[] = {"default", "1200",  "2400",  "4800",  "9600",
                                "19200",   "38400", "57600", "115200"};
 const char* const kRanges[] = {kRangeAsReported, "0..360", "0..450", "-180..180", "other:"};
 constexpr int kOtherRange = 4;
-constexpr unsigned kListTimeoutMs = 5000;
+// Windows-1252, as every text of this dialog.
+constexpr char kReadingList[] = "reading the controller list\x85";
 
 void AddItem(HWND dialog, int id, const std::string& text) {
   SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -51,6 +53,27 @@ std::string ChosenText(HWND dialog, int id) {
   return text;
 }
 
+namespace {
+
+// The controller's number at the end of its label, "Yaesu GS-232B (603)": the typed controller
+// still means that model while no list is at hand.
+std::optional<int> LabelNumber(const std::string& label) {
+  const std::size_t open = label.rfind('(');
+  if (open == std::string::npos || label.size() < open + 3 || label.back() != ')') return std::nullopt;
+  int number = 0;
+  for (std::size_t i = open + 1; i + 1 < label.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(label[i])) || i - open > 6) return std::nullopt;
+    number = number * 10 + (label[i] - '0');
+  }
+  return number;
+}
+
+void SetText(HWND dialog, int id, const std::string& text) {
+  SetDlgItemTextA(dialog, id, Readable(text).c_str());
+}
+
+}  // namespace
+
 std::string ControlText(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
   std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
@@ -63,7 +86,15 @@ RotctldSetupPart::RotctldSetupPart(HWND dialog, std::function<std::optional<Sett
     : dialog_(dialog), checked_(std::move(checked)) {}
 
 RotctldSetupPart::~RotctldSetupPart() {
+  EndRuns();
+}
+
+void RotctldSetupPart::EndRuns() {
+  list_cancel_.Set();
+  test_cancel_.Set();
+  if (list_.joinable()) list_.join();
   if (test_.joinable()) test_.join();
+  pause_.reset();  // after the Test's rotctld has gone: RotServer's own starts again
 }
 
 void RotctldSetupPart::Fill(const Settings& current) {
@@ -87,40 +118,85 @@ void RotctldSetupPart::Fill(const Settings& current) {
   if (path.empty()) {
     std::optional<FoundRotctld> found = LocateRotctld();
     path = found ? found->path : "";
-    SetDlgItemTextA(dialog_, kIdFoundText,
-                    found ? ("Found " + found->where).c_str()
-                          : "rotctld.exe not found: install Hamlib, or Browse... to it");
+    if (found) found_ = "Found " + found->where;
+    SetText(dialog_, kIdFoundText,
+            found ? found_ : "rotctld.exe not found: install Hamlib, or Browse... to it");
   }
   SetDlgItemTextA(dialog_, kIdRotctldPath, path.c_str());
-  LoadModels();
+  pending_model_ = current.rotctld_model;
   ShowModel(current.rotctld_model);
+  LoadModels();
   UpdateEnabled();
 }
 
-// The controller list of the rotctld now named: read again only when the path changed.
+// The controller list of the rotctld now named: read again, on a thread of its own, only when
+// the path changed. A list that cannot be read keeps the one before, and the typed controller.
 void RotctldSetupPart::LoadModels() {
   const std::string path = ControlText(dialog_, kIdRotctldPath);
   if (path == listed_path_) return;
+  if (!listed_path_.empty()) found_.clear();  // it was found where it is no longer looked for
   listed_path_ = path;
-  const std::string typed = ControlText(dialog_, kIdModel);
-  SendDlgItemMessageA(dialog_, kIdModel, CB_RESETCONTENT, 0, 0);
-  models_.clear();
+  if (list_.joinable()) {  // a list of another path, no longer wanted
+    list_cancel_.Set();
+    list_.join();
+    std::lock_guard<std::mutex> lock(mutex_);
+    list_result_.reset();
+  }
+  UpdateEnabled();
   if (path.empty()) return;
-  CapturedRun run = RunCaptured(QuotedPath(path) + " -l", kListTimeoutMs);
-  if (!run.started) {
-    SetDlgItemTextA(dialog_, kIdFoundText, run.error.c_str());
+  if (!winui::FileExists(path)) {
+    SetText(dialog_, kIdFoundText, "No rotctld.exe at " + path);
     return;
   }
-  models_ = ParseModelList(run.output);
-  ListModels("", false);
-  if (models_.empty())
-    SetDlgItemTextA(dialog_, kIdFoundText,
-                    ("No controller list: " + EndedText(run.output, 0)).c_str());
-  else if (ControlText(dialog_, kIdFoundText).rfind("Found", 0) != 0)
-    SetDlgItemTextA(
-        dialog_, kIdFoundText,
-        (std::to_string(models_.size()) + " controllers known to this rotctld").c_str());
-  SetDlgItemTextA(dialog_, kIdModel, typed.c_str());
+  SetText(dialog_, kIdFoundText, found_.empty() ? kReadingList : found_ + "; " + kReadingList);
+  list_cancel_.Reset();
+  HWND dialog = dialog_;
+  try {
+    list_ = std::thread([this, dialog, path]() noexcept {
+      std::optional<ModelList> list;
+      try {
+        list = ReadModelList(path, list_cancel_);
+      } catch (...) {
+        list.reset();  // out of memory: shown as such below
+      }
+      try {
+        if (!list) list = ModelList{{}, "out of memory while reading the controller list"};
+        std::lock_guard<std::mutex> lock(mutex_);
+        list_result_ = std::move(list);
+      } catch (...) {
+      }
+      PostMessageA(dialog, kTestDoneMessage, 0, 0);
+    });
+  } catch (...) {
+    SetText(dialog_, kIdFoundText, "no thread to read the controller list");
+  }
+  UpdateEnabled();
+}
+
+void RotctldSetupPart::OnListDone() {
+  std::optional<ModelList> list;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    list.swap(list_result_);
+  }
+  if (!list) return;
+  if (list_.joinable()) list_.join();
+  if (!list->problem.empty()) {
+    SetText(dialog_, kIdFoundText, list->problem);
+  } else {
+    const std::string typed = ControlText(dialog_, kIdModel);
+    models_ = std::move(list->models);
+    ListModels("", false);
+    SetDlgItemTextA(dialog_, kIdModel, typed.c_str());
+    SetText(dialog_, kIdFoundText,
+            found_.empty() ? std::to_string(models_.size()) + " controllers known to this rotctld"
+                           : found_);
+    // The stored controller, shown as a number until now, by its label.
+    if (pending_model_ && ControlText(dialog_, kIdModel) == std::to_string(pending_model_))
+      ShowModel(pending_model_);
+  }
+  pending_model_ = 0;
+  UpdateEnabled();
 }
 
 // The drop-down's entries: the models whose label holds `typed` (case ignored), all when it is
@@ -165,6 +241,7 @@ bool RotctldSetupPart::OnCommand(int id, int code) {
       return true;
     case kIdRotctldPath:
       if (code == EN_KILLFOCUS) LoadModels();
+      if (code == EN_CHANGE) UpdateEnabled();
       return true;
     case kIdTest:
       if (code == BN_CLICKED) StartTest();
@@ -211,7 +288,10 @@ void RotctldSetupPart::UpdateEnabled() {
   const bool other = Selected(dialog_, kIdRangeChoice) == kOtherRange;
   Enable(dialog_, kIdRangeMin, rotctld && !typed_command && other);
   Enable(dialog_, kIdRangeMax, rotctld && !typed_command && other);
-  Enable(dialog_, kIdTest, built && !test_.joinable());
+  // The Test needs a rotctld.exe that is there, and the list read, to know the controller.
+  const bool can_test = built && !test_.joinable() && !list_.joinable() &&
+                        winui::FileExists(ControlText(dialog_, kIdRotctldPath));
+  Enable(dialog_, kIdTest, can_test);
   Enable(dialog_, kIdCommand, rotctld);
   Enable(dialog_, kIdAddress, rotctld && !built);
 }
@@ -220,7 +300,10 @@ void RotctldSetupPart::Collect(SettingsText& text) const {
   text.rotctld_path = ControlText(dialog_, kIdRotctldPath);
   const std::string typed = ControlText(dialog_, kIdModel);
   std::optional<RotatorModel> model = FindModel(models_, typed);
-  text.rotctld_model = model ? std::to_string(model->number) : typed;
+  std::optional<int> labelled = LabelNumber(typed);
+  text.rotctld_model = model       ? std::to_string(model->number)
+                       : labelled ? std::to_string(*labelled)
+                                  : typed;
   text.rotctld_device = ControlText(dialog_, kIdDevice);
   const std::string speed = ControlText(dialog_, kIdSpeed);
   text.rotctld_speed = speed == "default" ? "" : speed;
@@ -247,31 +330,51 @@ void RotctldSetupPart::StartTest() {
     SetDlgItemTextA(dialog_, kIdTestResult, "Choose a controller first.");
     return;
   }
+  if (!winui::FileExists(settings->rotctld_path)) {
+    SetText(dialog_, kIdTestResult, "Test failed: no rotctld.exe at " + settings->rotctld_path);
+    return;
+  }
   ShowModel(settings->rotctld_model);  // "GS-232B" as typed becomes "Yaesu GS-232B (603)"
   const std::string name = ModelName(settings->rotctld_model);
-  SetDlgItemTextA(dialog_, kIdTestResult, ("Testing " + name + "...").c_str());
+  SetText(dialog_, kIdTestResult, "Testing " + name + "...");
+  // A serial port opens for one process at a time: RotServer's own rotctld makes room.
+  if (!settings->rotctld_device.empty())
+    pause_ = std::make_unique<RotctldPause>(settings->rotctld_device);
+  test_cancel_.Reset();
   HWND dialog = dialog_;
-  test_ = std::thread([this, dialog, s = *settings, name] {
-    TestOutcome outcome = TestRotctld(s, name);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      outcome_ = std::move(outcome);
-    }
-    PostMessageA(dialog, kTestDoneMessage, 0, 0);
-  });
+  try {
+    test_ = std::thread([this, dialog, s = *settings, name]() noexcept {
+      try {
+        TestOutcome outcome = TestRotctld(s, name, test_cancel_);
+        std::lock_guard<std::mutex> lock(mutex_);
+        outcome_ = std::move(outcome);
+      } catch (...) {
+        try {
+          std::lock_guard<std::mutex> lock(mutex_);
+          outcome_ = TestOutcome{false, "out of memory during the Test"};
+        } catch (...) {
+        }
+      }
+      PostMessageA(dialog, kTestDoneMessage, 0, 0);
+    });
+  } catch (...) {
+    pause_.reset();
+    SetText(dialog_, kIdTestResult, "Test failed: no thread to run it");
+  }
   UpdateEnabled();
 }
 
 void RotctldSetupPart::OnTestDone() {
-  if (test_.joinable()) test_.join();
+  OnListDone();
   std::optional<TestOutcome> outcome;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     outcome.swap(outcome_);
   }
-  if (outcome)
-    SetDlgItemTextA(dialog_, kIdTestResult,
-                    (outcome->answered ? outcome->text : "Test failed: " + outcome->text).c_str());
+  if (!outcome) return;
+  if (test_.joinable()) test_.join();
+  pause_.reset();  // the Test's rotctld has gone: RotServer's own starts again
+  SetText(dialog_, kIdTestResult, outcome->answered ? outcome->text : "Test failed: " + outcome->text);
   UpdateEnabled();
 }
 

@@ -139,6 +139,7 @@ INT_PTR SettingsDialog::HandleMessage(UINT msg, WPARAM wp) {
         return TRUE;
       }
       if (LOWORD(wp) == IDCANCEL) {
+        if (rotctld_) rotctld_->EndRuns();  // before the window goes, which takes a while
         EndDialog(dialog_, IDCANCEL);
         return TRUE;
       }
@@ -244,6 +245,7 @@ void SettingsDialog::OnOk() {
     return;
   }
   result_ = settings;
+  rotctld_->EndRuns();
   EndDialog(dialog_, IDOK);
 }
 

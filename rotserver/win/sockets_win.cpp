@@ -203,6 +203,7 @@ void TcpConnection::Open() {
 void TcpConnection::StartConnect(const sockaddr* address, int length) {
   socket_ = socket(address->sa_family, SOCK_STREAM, IPPROTO_TCP);
   if (socket_ == INVALID_SOCKET) return Fail("no socket", WSAGetLastError());
+  SetHandleInformation(reinterpret_cast<HANDLE>(socket_), HANDLE_FLAG_INHERIT, 0);  // no child's
   u_long non_blocking = 1;
   ioctlsocket(socket_, FIONBIO, &non_blocking);
   notices_.Watch(socket_, FD_CONNECT | FD_READ | FD_CLOSE);

@@ -1,18 +1,20 @@
 #include "rotserver/win/supervisor_win.h"
 
+#include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
-#include <vector>
 
+#include "rotserver/core/rotctld_setup.h"
 #include "winui/windows_error_text_win.h"
 
 namespace rotserver {
 
 struct PipeInbox {
   std::mutex mutex;
-  std::string bytes;
-  std::size_t left_out = 0;  // bytes beyond kInboxLimit between two ticks
+  std::string bytes;         // the first kInboxLimit bytes since the last tick
+  std::string tail;          // then the newest kTailLimit: the program's last words are there
+  std::size_t left_out = 0;  // bytes between the two, dropped
   bool ended = false;        // the pipe broke: every process holding its write end has gone
 };
 
@@ -20,8 +22,18 @@ namespace {
 
 // What the reader may hold between two ticks (50 ms): far more than rotctld ever prints.
 constexpr std::size_t kInboxLimit = 64 * 1024;
-// How long after the program's end its last words may still be on their way through the pipe.
-constexpr std::int64_t kDrainMs = 500;
+constexpr std::size_t kTailLimit = 8 * 1024;
+// How long after the program's end its last words may still be on their way through the pipe:
+// behind a flood of output, on a busy machine, the reader thread took over half a second.
+constexpr std::int64_t kDrainMs = 2000;
+constexpr char kPausedText[] = "rotctld paused for the Test";
+
+// The live supervisors by id; touched on the window's thread only.
+std::map<int, Supervisor*>& LiveSupervisors() {
+  static std::map<int, Supervisor*> live;
+  return live;
+}
+int next_supervisor_id = 1;
 
 // The reader thread: owns the pipe's read end, ends when the pipe breaks.
 void ReadPipe(HANDLE read, std::shared_ptr<PipeInbox> inbox) noexcept {
@@ -31,75 +43,64 @@ void ReadPipe(HANDLE read, std::shared_ptr<PipeInbox> inbox) noexcept {
     DWORD got = 0;
     while (ReadFile(read, buffer, sizeof buffer, &got, nullptr)) {
       std::lock_guard<std::mutex> lock(inbox->mutex);
-      if (inbox->bytes.size() + got <= kInboxLimit)
+      if (inbox->bytes.size() + got <= kInboxLimit && inbox->tail.empty()) {
         inbox->bytes.append(buffer, got);
-      else
-        inbox->left_out += got;
+        continue;
+      }
+      inbox->tail.append(buffer, got);
+      if (inbox->tail.size() > kTailLimit) {
+        const std::size_t drop = inbox->tail.size() - kTailLimit;
+        inbox->left_out += drop;
+        inbox->tail.erase(0, drop);
+      }
     }
+  } catch (...) {
+    // Out of memory: the rest of the output is lost.
+  }
+  try {
     std::lock_guard<std::mutex> lock(inbox->mutex);
     inbox->ended = true;
   } catch (...) {
-    // Out of memory: the rest of the output is lost; the end is noticed after kDrainMs.
+    // No lock: the end is noticed after kDrainMs.
   }
-}
-
-// Starts `application` with `line`, suspended and without a window, its standard output and
-// error into `write`. Only that handle is inherited where the system can say so (a handle
-// list, then `*listed`), so the child holds none of RotServer's sockets.
-bool Launch(const std::string& application, std::string line, HANDLE write,
-            PROCESS_INFORMATION* pi, bool* listed) {
-  STARTUPINFOEXA si{};
-  si.StartupInfo.cb = sizeof si;
-  si.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-  si.StartupInfo.wShowWindow = SW_HIDE;
-  si.StartupInfo.hStdOutput = write;
-  si.StartupInfo.hStdError = write;
-  DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW;
-  SIZE_T size = 0;
-  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-  std::vector<char> storage(size);
-  auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data());
-  bool with_list = size > 0 && InitializeProcThreadAttributeList(list, 1, 0, &size);
-  if (with_list && UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &write,
-                                             sizeof write, nullptr, nullptr)) {
-    si.lpAttributeList = list;
-    flags |= EXTENDED_STARTUPINFO_PRESENT;
-    *listed = true;
-  } else {
-    si.StartupInfo.cb = sizeof si.StartupInfo;
-  }
-  BOOL ok = CreateProcessA(application.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr,
-                           nullptr, &si.StartupInfo, pi);
-  DWORD error = GetLastError();
-  if (with_list) DeleteProcThreadAttributeList(list);
-  SetLastError(error);
-  return ok != FALSE;
 }
 
 }  // namespace
 
-Supervisor::Supervisor(std::string command_line) : command_line_(std::move(command_line)) {
+Supervisor::Supervisor(std::string command_line)
+    : command_line_(std::move(command_line)), id_(next_supervisor_id++) {
   command_ = SplitProgramCommand(command_line_, &command_error_);
-  job_.Reset(CreateJobObjectA(nullptr, nullptr));
-  if (job_) {
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION info{};
-    info.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &info, sizeof info);
-  }
+  if (command_) device_ = DeviceArgument(command_->arguments);
+  LiveSupervisors()[id_] = this;
 }
 
 Supervisor::~Supervisor() {
+  LiveSupervisors().erase(id_);
   Stop();
 }
 
 void Supervisor::Stop() {
   if (!process_) return;
-  // Explicitly, since the job may not hold it (a job inside a job is refused by older
-  // systems and by Wine).
-  TerminateProcess(process_.get(), 0);
-  WaitForSingleObject(process_.get(), 2000);
+  job_.KillAll();  // and waits until it has gone, so that its serial port is free again
   process_.Reset();
+  ended_at_ = -1;
   Event("supervisor: ended pid=" + std::to_string(pid_));
+}
+
+void Supervisor::Pause() {
+  if (paused_) return;
+  paused_ = true;
+  Stop();
+  Event("supervisor: " + std::string(kPausedText));
+}
+
+void Supervisor::Resume() {
+  if (!paused_) return;
+  paused_ = false;
+  last_end_.clear();
+  output_.Clear();
+  next_start_ = 0;  // at the next tick, with no penalty: it did not fail
+  Event("supervisor: resumed after the Test");
 }
 
 // The program file: a path with a folder must name an existing file; a bare name is looked
@@ -141,16 +142,20 @@ void Supervisor::Start(std::int64_t now) {
   }
   winui::KernelHandle read_end(read), write_end(write);
   SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  PROCESS_INFORMATION pi{};
-  bool listed = false;
-  if (!Launch(*path, QuotedCommandLine({*path, command_->arguments}), write, &pi, &listed)) {
-    StartFailed(now, "cannot start " + *path + ": " + winui::ErrorText(GetLastError()));
+  toolkit::Job::StartOptions options;
+  options.output = write;
+  options.no_window = true;
+  options.show = SW_HIDE;
+  options.application = *path;
+  toolkit::Job::Started child =
+      job_.Launch(QuotedCommandLine({*path, command_->arguments}), options);
+  if (!child.process) {
+    StartFailed(now, toolkit::StartFailureText(*path, child));
     return;
   }
   write_end.Reset();  // the child's copy alone: the pipe breaks when the child has gone
-  bool in_job = job_ && AssignProcessToJobObject(job_.get(), pi.hProcess);
-  process_.Reset(pi.hProcess);
-  pid_ = pi.dwProcessId;
+  process_.Reset(child.process);
+  pid_ = child.pid;
   output_.Clear();
   inbox_ = std::make_shared<PipeInbox>();
   try {
@@ -159,26 +164,35 @@ void Supervisor::Start(std::int64_t now) {
   } catch (...) {
     inbox_->ended = true;  // no thread: its output is not read
   }
-  winui::KernelHandle thread(pi.hThread);
-  ResumeThread(thread.get());
   policy_.Started(now);
-  Event("supervisor: started pid=" + std::to_string(pid_) + (in_job ? " job=yes" : " job=no") +
-        (listed ? " inherits=pipe" : " inherits=all") +
-        " program=" + *path + " command=" + command_line_);
+  Event("supervisor: started pid=" + std::to_string(pid_) + " job=yes inherits=pipe program=" +
+        *path + " command=" + command_line_);
 }
 
-void Supervisor::TakeOutput() {
+void Supervisor::TakeOutput(std::int64_t now) {
+  if (std::size_t left_out = log_budget_.TakeLeftOut(now))
+    Event("rotctld says: (" + std::to_string(left_out) +
+          " bytes of its output left out of this log: it printed faster than the log takes)");
   if (!inbox_) return;
   std::string bytes;
   std::size_t left_out = 0;
   {
     std::lock_guard<std::mutex> lock(inbox_->mutex);
     bytes.swap(inbox_->bytes);
+    // A line end marks the cut, so that a piece of an old line is not joined to a new one.
+    if (inbox_->left_out) bytes += '\n';
+    bytes += inbox_->tail;
+    inbox_->tail.clear();
     left_out = std::exchange(inbox_->left_out, 0);
   }
-  for (const std::string& line : output_.Add(bytes)) Event("rotctld says: " + line);
+  LogLines(output_.Add(bytes), now);
   if (left_out > 0)
     Event("rotctld says: (" + std::to_string(left_out) + " bytes of its output left out)");
+}
+
+void Supervisor::LogLines(const std::vector<std::string>& lines, std::int64_t now) {
+  for (const std::string& line : lines)
+    if (log_budget_.Allow(line.size() + 2, now)) Event("rotctld says: " + line);
 }
 
 void Supervisor::NoticeEnd(std::int64_t now) {
@@ -193,17 +207,21 @@ void Supervisor::NoticeEnd(std::int64_t now) {
   }
   // Its last words may still be in the pipe: looked at again next tick, never waited for.
   if (!drained && now - ended_at_ < kDrainMs) return;
-  TakeOutput();
-  for (const std::string& line : output_.Finish()) Event("rotctld says: " + line);
+  TakeOutput(now);
+  LogLines(output_.Finish(), now);
   DWORD code = 0;
   GetExitCodeProcess(process_.get(), &code);
   process_.Reset();
   ended_at_ = -1;
-  last_end_ = "rotctld ended (exit code " + std::to_string(code) + ")";
-  if (std::string said = output_.LastErrorLine(); !said.empty()) last_end_ += ": " + said;
+  last_end_ = SystemExitWords(command_->program, code);
+  if (last_end_.empty()) {
+    last_end_ = "rotctld ended (exit code " + std::to_string(code) + ")";
+    if (std::string said = output_.LastErrorLine(); !said.empty()) last_end_ += ": " + said;
+  }
   next_start_ = policy_.Exited(now);
+  // With its last words, which the log's budget may have left out.
   Event("supervisor: exited pid=" + std::to_string(pid_) + " code=" + std::to_string(code) +
-        " restart_in_ms=" + std::to_string(next_start_ - now));
+        " restart_in_ms=" + std::to_string(next_start_ - now) + " why=" + last_end_);
 }
 
 void Supervisor::Tick(std::int64_t now) {
@@ -212,16 +230,17 @@ void Supervisor::Tick(std::int64_t now) {
     command_error_logged_ = true;
     return;
   }
-  TakeOutput();
+  TakeOutput(now);
   if (process_) {
     NoticeEnd(now);
     return;
   }
-  if (now >= next_start_) Start(now);
+  if (!paused_ && now >= next_start_) Start(now);
 }
 
 std::string Supervisor::Situation(std::int64_t now) const {
   if (!command_) return "rotctld command line: " + command_error_;
+  if (paused_) return kPausedText;
   if (process_) {
     std::string said = output_.LastErrorLine();
     return said.empty() ? std::string() : "rotctld says: " + said;
@@ -229,6 +248,21 @@ std::string Supervisor::Situation(std::int64_t now) const {
   if (last_end_.empty()) return {};
   std::int64_t seconds = (next_start_ - now + 999) / 1000;
   return last_end_ + "; starting it again in " + std::to_string(seconds < 0 ? 0 : seconds) + " s";
+}
+
+RotctldPause::RotctldPause(const std::string& device) {
+  for (auto& [id, supervisor] : LiveSupervisors())
+    if (SameDevice(supervisor->device_, device)) {
+      supervisor->Pause();
+      paused_.push_back(id);
+    }
+}
+
+RotctldPause::~RotctldPause() {
+  for (int id : paused_) {
+    auto it = LiveSupervisors().find(id);
+    if (it != LiveSupervisors().end()) it->second->Resume();
+  }
 }
 
 }  // namespace rotserver

@@ -18,6 +18,7 @@
 #include "logger_bridge.h"
 #include "logger_driver.h"
 #include "rotserver_support.h"
+#include "rotserver/win/main_window_win.h"
 #include "winui/registry_win.h"
 
 using namespace harness;
@@ -28,7 +29,8 @@ namespace {
 // The dialog's controls, as the program documents them.
 constexpr int kBackend = 1001, kCommand = 1003, kPath = 1007, kFound = 1009, kModel = 1010,
               kDevice = 1011, kRangeChoice = 1013, kTest = 1016, kTestResult = 1017;
-constexpr int kMenuOfferProgram = 205;
+constexpr int kMenuSettings = 201, kMenuOfferProgram = 205;
+const char kReadingList[] = "reading the controller list\x85";
 
 const char* const kRotServerValues[] = {"RotatorBackend", "CalibrationOffset", "RangeMode",
                                         "RotctldAddress", "RotctldCommand",    "PollInterval",
@@ -105,6 +107,11 @@ class RotServerSetup : public ::testing::Test {
     SetEnvironmentVariableA("VEXAL_STANDIN_LIST", list_.c_str());
     SetEnvironmentVariableA("VEXAL_STANDIN_RECORD", record_.c_str());
     SetEnvironmentVariableA("VEXAL_STANDIN_FAIL", nullptr);
+    SetEnvironmentVariableA("VEXAL_STANDIN_PORTS", nullptr);
+    SetEnvironmentVariableA("VEXAL_STANDIN_HANDLES", nullptr);
+    mode_ = dir_ + "\\stand-in-mode.txt";
+    SetMode("serve");
+    SetEnvironmentVariableA("VEXAL_STANDIN_MODE", mode_.c_str());
     char path[32768];
     GetEnvironmentVariableA("PATH", path, sizeof path);
     SetEnvironmentVariableA("PATH", (std::string(path) + ";" + bin_).c_str());
@@ -123,7 +130,31 @@ class RotServerSetup : public ::testing::Test {
     SendMessageA(backend, CB_SETCURSEL, 1, 0);  // "rotctld", as a click picks it
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kBackend, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(backend));
+    EXPECT_TRUE(WaitListRead(dialog));
     return dialog;
+  }
+  // The controller list is read on a thread of its own; the label says when it is done.
+  static bool WaitListRead(HWND dialog) {
+    return WaitUntil(
+        [&] { return WindowText(GetDlgItem(dialog, kFound)).find(kReadingList) == std::string::npos; },
+        20s);
+  }
+  // A path typed and left, as the operator tabs to the next field.
+  static void TypePath(HWND dialog, const std::string& path) {
+    Type(dialog, kPath, path);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kPath, EN_KILLFOCUS),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, kPath)));
+  }
+  // How the stand-in misbehaves from its next start on.
+  void SetMode(const std::string& mode) {
+    std::ofstream(mode_, std::ios::binary | std::ios::trunc) << mode << "\n";
+  }
+  // Another copy of the stand-in, at DIR\folder\rotctld.exe.
+  std::string CopyStandIn(const std::string& folder) {
+    CreateDirectoryA((dir_ + "\\" + folder).c_str(), nullptr);
+    const std::string copy = dir_ + "\\" + folder + "\\rotctld.exe";
+    EXPECT_TRUE(CopyFileA(rotctld_.c_str(), copy.c_str(), FALSE));
+    return copy;
   }
   static void Type(HWND dialog, int id, const std::string& text) {
     HWND control = GetDlgItem(dialog, id);
@@ -148,7 +179,7 @@ class RotServerSetup : public ::testing::Test {
   std::vector<std::string> RecordedLines() { return ReadLines(record_); }
 
   Job job_;
-  std::string dir_, bin_, rotctld_, list_, record_;
+  std::string dir_, bin_, rotctld_, list_, record_, mode_;
 };
 
 std::string RotServerSetup::UnixPathOf(const std::string& windows_path) {
@@ -266,25 +297,130 @@ TEST_F(RotServerSetup, LoggerTurnsTheRotatorThroughTheRealBridgeAfterOnlyTheDial
   EXPECT_TRUE(server.WaitLog("bridge not linked", 20s)) << "the line follows the bridge's end";
 }
 
-TEST_F(RotServerSetup, TestShowsRotctldsOwnErrorOrTheMissingProgram) {
+// What the Test and the controller list say when they cannot work, while the dialog and the
+// bridge's status macros go on, and the chosen controller stays.
+TEST_F(RotServerSetup, TestAndListSayWhatIsWrongAndKeepTheChosenController) {
   SetEnvironmentVariableA("VEXAL_STANDIN_FAIL", "rot_open: error = IO error");
+  rstest::FakeBridge bridge;
   rstest::RotServer server(job_, dir_ + "\\rotserver.log");
   HWND dialog = OpenFirstStartDialog(server);
   ASSERT_TRUE(dialog);
+  HWND found = GetDlgItem(dialog, kFound), model = GetDlgItem(dialog, kModel),
+       test = GetDlgItem(dialog, kTest);
   Type(dialog, kModel, "GS-232B");
   Type(dialog, kDevice, "COM3");
   EXPECT_EQ(RunTest(dialog), "Test failed: rotctld ended: rot_open: error = IO error");
+  ASSERT_EQ(WindowText(model), "Yaesu GS-232B (603)");
 
+  // A typed path to no file: named, no Test, the controller kept.
   const std::string missing = dir_ + "\\No Hamlib\\rotctld.exe";
-  Type(dialog, kPath, missing);
-  const std::string shown = RunTest(dialog);
-  EXPECT_EQ(shown.rfind("Test failed: cannot start " + missing + ": ", 0), 0u) << shown;
+  TypePath(dialog, missing);
+  EXPECT_EQ(WindowText(found), "No rotctld.exe at " + missing);
+  EXPECT_FALSE(IsWindowEnabled(test));
+  EXPECT_EQ(WindowText(model), "Yaesu GS-232B (603)");
+
+  // A -l that never ends: read aside, the bridge served meanwhile, given up after 5 s.
+  SetMode("list-hang");
+  const std::size_t macros_before = bridge.macros().size();
+  const ULONGLONG since = GetTickCount64();
+  TypePath(dialog, CopyStandIn("Hung"));
+  EXPECT_EQ(WindowText(found), kReadingList);
+  EXPECT_FALSE(IsWindowEnabled(test)) << "no Test before the list is read";
+  ASSERT_TRUE(WaitUntil(
+      [&] { return WindowText(found) == "rotctld -l did not finish within 5 s"; }, 20s))
+      << WindowText(found);
+  const ULONGLONG span_ms = GetTickCount64() - since;
+  EXPECT_GE(bridge.macros().size() - macros_before, span_ms / 1000 * 3)
+      << "status macros paused while the list was read";
+  EXPECT_EQ(WindowText(model), "Yaesu GS-232B (603)");
+  EXPECT_TRUE(IsWindowEnabled(test)) << "the list read before still knows the controller";
+
+  // A -l that prints without end: ended at 4 MB, said in a line that fits its label.
+  SetMode("list-endless");
+  TypePath(dialog, CopyStandIn("Endless"));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return WindowText(found) ==
+               "rotctld -l printed more than 4 MB without finishing, which no controller list does";
+      },
+      20s))
+      << WindowText(found).substr(0, 300);
+  EXPECT_EQ(RunTest(dialog), "Test failed: rotctld ended: rot_open: error = IO error")
+      << "the Test still knows the controller";
 
   // A whole command line typed under Advanced takes the controller's place: no Test for it.
   Type(dialog, kCommand, "\"" + rotctld_ + "\" -m 1 -t 4533");
-  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kTest)));
-  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kModel)));
+  EXPECT_FALSE(IsWindowEnabled(test));
+  EXPECT_FALSE(IsWindowEnabled(model));
   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+// A serial port opens for one process at a time (the stand-in holds "COM3" as a file of its
+// own): the Test of the port in use pauses RotServer's own rotctld and starts it again
+// afterwards, whatever came of the Test; a dialog closed during a Test ends that Test's rotctld
+// at once, and the window answers at once.
+TEST_F(RotServerSetup, TestOfThePortInUsePausesRotServersRotctldAndCancelEndsItAtOnce) {
+  SetEnvironmentVariableA("VEXAL_STANDIN_PORTS", dir_.c_str());
+  const std::string handles = dir_ + "\\handles.txt";
+  SetEnvironmentVariableA("VEXAL_STANDIN_HANDLES", handles.c_str());
+  rotserver::Settings settings;
+  settings.backend = rotserver::BackendKind::kRotctld;
+  settings.rotctld_path = rotctld_;
+  settings.rotctld_model = 603;
+  settings.rotctld_device = "COM3";
+  rstest::StoreSettings(settings);
+  rstest::RotServer server(job_, dir_ + "\\rotserver.log");
+  auto connects = [&] {
+    std::size_t n = 0;
+    for (const std::string& line : server.Log()) n += line.find("rotctld connected") != std::string::npos;
+    return n;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return connects() >= 1; }, 20s));
+  PostMessageA(server.window(), WM_COMMAND, kMenuSettings, 0);
+  HWND dialog = WaitForTopWindow("RotServer settings", 10s, server.pid());
+  ASSERT_TRUE(dialog);
+  ASSERT_TRUE(WaitListRead(dialog));
+  EXPECT_EQ(RunTest(dialog), "GS-232B answers: azimuth 123\xB0, range -180..450");
+  EXPECT_TRUE(server.WaitLog("supervisor: rotctld paused for the Test", 5s));
+  EXPECT_TRUE(server.WaitLog("supervisor: resumed after the Test", 5s));
+  EXPECT_TRUE(WaitUntil([&] { return connects() >= 2; }, 20s)) << "its own rotctld not back";
+  // Every rotctld so far (RotServer's twice, the list's, the Test's) held its current folder
+  // and its output pipe only: none of RotServer's sockets, nor its --log file.
+  const std::vector<std::string> held = ReadLines(handles);
+  EXPECT_EQ(held.size(), 4u);
+  for (const std::string& line : held) {
+    EXPECT_EQ(line, "handles disk=1 pipe=1");
+  }
+
+  SetMode("hang");
+  PostMessageA(GetDlgItem(dialog, kTest), BM_CLICK, 0, 0);
+  std::string hung;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (const std::string& line : RecordedLines())
+          if (line.rfind("hang pid=", 0) == 0) hung = line;
+        return !hung.empty();
+      },
+      10s));
+  SetMode("serve");
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return server.ChildText(rotserver::kIdStatusLine).find("paused for the Test") !=
+               std::string::npos;
+      },
+      5s))
+      << server.ChildText(rotserver::kIdStatusLine);
+  HANDLE test_rotctld = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(hung.substr(9)));
+  ASSERT_NE(test_rotctld, nullptr);
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(WaitForSingleObject(test_rotctld, 2000), WAIT_OBJECT_0)
+      << "the Test's rotctld outlived the dialog";
+  CloseHandle(test_rotctld);
+  DWORD_PTR answer = 0;
+  EXPECT_NE(SendMessageTimeoutA(server.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0)
+      << "the window waited for the Test";
+  EXPECT_TRUE(WaitUntil([&] { return connects() >= 3; }, 20s))
+      << "its own rotctld not back after a cancelled Test";
 }
 
 // The serial ports Windows lists, in number order, whatever order the registry keeps them in.

@@ -83,4 +83,44 @@ TEST_F(RotServerSupervisor, CommandEndsEvenWhenRotServerIsKilled) {
       << "rotctld outlived RotServer; " << ddetest::LinesWith(server.Log(), "supervisor")[0];
 }
 
+// One RotServer per session. Started twice at once (the bridge starting one while the one started
+// at logon still comes up), one stays: one DDE service, one rotctld. A later start, with that
+// one minimised, brings its window back and ends.
+TEST_F(RotServerSupervisor, SecondStartBringsTheFirstToTheFrontAndEndsWithoutServiceOrRotctld) {
+  const std::string start = '"' + rstest::RotServerPath() + "\" --log \"" + dir_;
+  harness::Child a(job_, start + "\\a.log\""), b(job_, start + "\\b.log\"");
+  ASSERT_TRUE(WaitUntil([&] { return !a.Running() || !b.Running(); }, 20s)) << "both stay";
+  const bool a_stays = a.Running();
+  harness::Child& first = a_stays ? a : b;
+  const std::string first_log = dir_ + (a_stays ? "\\a.log" : "\\b.log");
+  const std::string second_log = dir_ + (a_stays ? "\\b.log" : "\\a.log");
+  DWORD code = 99;
+  ASSERT_TRUE((a_stays ? b : a).WaitExit(0ms, &code));
+  EXPECT_EQ(code, 0u);
+  std::vector<std::string> second = harness::ReadLines(second_log);
+  ASSERT_EQ(second.size(), 1u);
+  EXPECT_NE(second[0].find("single instance: RotServer pid=" + std::to_string(first.pid()) +
+                           " runs already; its window brought to the front"),
+            std::string::npos)
+      << second[0];
+  ASSERT_TRUE(WaitStarts(1));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return !ddetest::LinesWith(harness::ReadLines(first_log), " registered service=").empty(); },
+      20s));
+
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowA("RotServerWindow", nullptr)); }, 10s));
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  EXPECT_EQ(owner, first.pid());
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }, 5s));
+  harness::Child third(job_, start + "\\c.log\"");
+  ASSERT_TRUE(third.WaitExit(20s)) << "a third RotServer stays";
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(window) && IsWindowVisible(window); }, 5s))
+      << "the first RotServer's window is still minimised";
+  EXPECT_TRUE(first.Running());
+  EXPECT_EQ(Starts().size(), 1u) << "a second rotctld was started";
+}
+
 }  // namespace

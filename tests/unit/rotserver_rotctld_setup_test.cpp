@@ -212,9 +212,41 @@ TEST(RotctldTestText, TheTestBelievesWhatTheLinkWouldAndSaysWhatIsWrong) {
 }
 
 TEST(RotctldTestText, AnswerAndEndShowWhatAnOperatorNeeds) {
-  EXPECT_EQ(EndedText("Warning: foo\nrot_open: error = IO error\n\n", 2),
+  const std::string rotctld = "C:\\Program Files\\hamlib-w64-4.5.5\\bin\\rotctld.exe";
+  EXPECT_EQ(EndedText(rotctld, "Warning: foo\nrot_open: error = IO error\n\n", 2),
             "rotctld ended: rot_open: error = IO error");
-  EXPECT_EQ(EndedText("", 3), "rotctld ended with exit code 3 and said nothing");
+  EXPECT_EQ(EndedText(rotctld, "", 3), "rotctld ended with exit code 3 and said nothing");
+  // Codes Windows sets itself say why, whatever the program managed to print.
+  EXPECT_EQ(EndedText(rotctld, "", 3221225781ul),
+            "rotctld.exe could not start: a DLL it needs is missing (0xC0000135); keep "
+            "rotctld.exe in Hamlib's bin folder beside its DLLs");
+  EXPECT_EQ(EndedText(rotctld, "Opened rot model 603\n", 0xC0000005ul),
+            "rotctld.exe crashed (0xC0000005)");
+  // A line of 215 MB (a program that prints without end) fits a label.
+  const std::string endless(100000, 'x');
+  EXPECT_EQ(EndedText(rotctld, endless + "\n", 1), "rotctld ended: " + std::string(197, 'x') + "...");
+}
+
+TEST(RotctldTestText, ReadableCutsAtABlankNearTheLimitAndHidesControlCharacters) {
+  EXPECT_EQ(Readable("short\ttext", 20), "short text");
+  EXPECT_EQ(Readable("rotctld -l did not finish within 5 s", 36),
+            "rotctld -l did not finish within 5 s");
+  EXPECT_EQ(Readable("rotctld -l did not finish within 5 s", 30), "rotctld -l did not finish...");
+  EXPECT_EQ(Readable(std::string(50, 'y'), 10), "yyyyyyy...");
+}
+
+TEST(RotctldPortOfACommand, FoundInEveryFormRotctldTakesAndComparedAsWindowsNamesPorts) {
+  EXPECT_EQ(DeviceArgument("-m 603 -r COM3 -T 127.0.0.1 -t 4533"), "COM3");
+  EXPECT_EQ(DeviceArgument("-m 603 -r \"\\\\.\\COM12\" -t 4533"), "\\\\.\\COM12");
+  EXPECT_EQ(DeviceArgument("--rot-file=COM4 -m 1"), "COM4");
+  EXPECT_EQ(DeviceArgument("--rot-file COM5"), "COM5");
+  EXPECT_EQ(DeviceArgument("-rCOM6"), "COM6");
+  EXPECT_EQ(DeviceArgument("-m 1 -t 4533"), "");
+  EXPECT_EQ(DeviceArgument("-m 1 -r"), "") << "a switch without its value names nothing";
+  EXPECT_TRUE(SameDevice("COM3", "com3"));
+  EXPECT_TRUE(SameDevice("\\\\.\\COM12", "COM12"));
+  EXPECT_FALSE(SameDevice("COM1", "COM12"));
+  EXPECT_FALSE(SameDevice("", "")) << "no port is nobody's port";
 }
 
 TEST(RotctldDiscovery, BesideThenPathThenNewestHamlibFolder) {

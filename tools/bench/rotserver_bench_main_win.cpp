@@ -316,9 +316,10 @@ int SetupTestMode(long count) {
   std::vector<double> tests, lists;
   long failed = 0;
   const bool with_list = std::getenv("VEXAL_STANDIN_LIST") != nullptr;
+  const rotserver::CancelSignal never;
   for (long i = 0; i < count; ++i) {
     Clock start = Now();
-    rotserver::TestOutcome outcome = rotserver::TestRotctld(settings, "GS-232B");
+    rotserver::TestOutcome outcome = rotserver::TestRotctld(settings, "GS-232B", never);
     tests.push_back(Micros(start, Now()));
     if (!outcome.answered) {
       ++failed;
@@ -326,10 +327,9 @@ int SetupTestMode(long count) {
     }
     if (!with_list) continue;
     start = Now();
-    rotserver::CapturedRun run =
-        rotserver::RunCaptured("\"" + settings.rotctld_path + "\" -l", 5000);
+    rotserver::ModelList list = rotserver::ReadModelList(settings.rotctld_path, never);
     lists.push_back(Micros(start, Now()));
-    if (run.output.find("GS-232B") == std::string::npos) ++failed;
+    if (!rotserver::FindModel(list.models, "GS-232B")) ++failed;
   }
   PrintSummary("setup_test", tests);
   if (with_list) PrintSummary("setup_list", lists);

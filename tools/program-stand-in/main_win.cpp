@@ -1,6 +1,7 @@
 // program-stand-in [--out TEXT] [--err TEXT] [--exit N]
 //   --out TEXT  writes TEXT and a line end to standard output (repeatable, in order with --err)
 //   --err TEXT  the same on standard error
+//   --flood MS  writes lines to standard output as fast as it can for MS milliseconds
 //   --exit N    then ends with exit code N; without it, runs until it is ended
 // Other arguments are ignored: a decoy started with someone else's arguments still marks.
 #include <windows.h>
@@ -46,6 +47,10 @@ int main(int argc, char** argv) {
       WriteLine(STD_OUTPUT_HANDLE, argv[++i]);
     } else if (option == "--err") {
       WriteLine(STD_ERROR_HANDLE, argv[++i]);
+    } else if (option == "--flood") {
+      const ULONGLONG until = GetTickCount64() + std::strtoul(argv[++i], nullptr, 10);
+      const std::string line = "rotctld chatter " + std::string(100, '.');
+      while (GetTickCount64() < until) WriteLine(STD_OUTPUT_HANDLE, line);
     } else if (option == "--exit") {
       ends = true;
       code = std::atoi(argv[++i]);

@@ -8,6 +8,16 @@
 // With VEXAL_STANDIN_FAIL set it prints that text on standard error and exits with 2, as
 // rotctld does when it cannot open the rotator. VEXAL_STANDIN_RECORD names a file to which
 // it appends its command line and each command it receives.
+// VEXAL_STANDIN_PORTS names a folder where "-r PORT" is opened as the file held-PORT for this
+// process alone, as Windows opens a serial port: a second stand-in on the same port fails as
+// rotctld does ("rot_open: error = IO error", exit 2).
+// VEXAL_STANDIN_MODE names a file read at every start; its first word picks a misbehaviour:
+//   list-hang     -l prints the list's first line, then never ends
+//   list-endless  -l prints without end
+//   hang          serving, it never listens (and records "hang pid=N")
+// VEXAL_STANDIN_HANDLES names a file to which every start appends "handles disk=D pipe=P": the
+// disk files and pipes (sockets count as pipes) it holds as it starts, its current folder and
+// its output pipe when it inherited nothing else.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
@@ -36,6 +46,7 @@ void Record(const std::string& line) {
 
 struct Options {
   bool list = false;
+  std::string device;
   std::string host = "127.0.0.1";
   int port = 4533;
   double min_az = -180, max_az = 450;
@@ -63,13 +74,36 @@ Options Parse(int argc, char** argv) {
       o.port = std::atoi(next.c_str()), ++i;
     else if (a == "-C")
       ReadConf(next, o), ++i;
-    else if (a == "-m" || a == "-r" || a == "-s")
+    else if (a == "-r")
+      o.device = next, ++i;
+    else if (a == "-m" || a == "-s")
       ++i;
   }
   return o;
 }
 
+std::string Mode() {
+  std::ifstream in(Env("VEXAL_STANDIN_MODE"));
+  std::string mode;
+  in >> mode;
+  return mode;
+}
+
+[[noreturn]] void Hang() {
+  for (;;) Sleep(INFINITE);
+}
+
 int List() {
+  const std::string mode = Mode();
+  if (mode == "list-hang") {
+    std::printf("Rig #  Mfg                    Model                   Version         Status\n");
+    std::fflush(stdout);
+    Hang();
+  }
+  if (mode == "list-endless") {
+    const std::string line(200, 'x');
+    for (;;) std::printf("%s\n", line.c_str());
+  }
   std::ifstream in(Env("VEXAL_STANDIN_LIST"), std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "rotctld-stand-in: no list (VEXAL_STANDIN_LIST)\n");
@@ -133,13 +167,44 @@ void Serve(SOCKET listener, const Options& o) {
 
 }  // namespace
 
+// What a start holds before it opens anything itself.
+void RecordHandles() {
+  const std::string file = Env("VEXAL_STANDIN_HANDLES");
+  if (file.empty()) return;
+  int disk = 0, pipe = 0;
+  for (ULONG_PTR value = 4; value < 4096; value += 4) {
+    HANDLE handle = reinterpret_cast<HANDLE>(value);
+    DWORD flags = 0;
+    if (!GetHandleInformation(handle, &flags)) continue;
+    const DWORD type = GetFileType(handle);
+    disk += type == FILE_TYPE_DISK;
+    pipe += type == FILE_TYPE_PIPE;
+  }
+  std::ofstream(file, std::ios::app | std::ios::binary)
+      << "handles disk=" << disk << " pipe=" << pipe << "\n";
+}
+
 int main(int argc, char** argv) {
+  RecordHandles();
   Record(GetCommandLineA());
   Options o = Parse(argc, argv);
   if (o.list) return List();
   if (const std::string fail = Env("VEXAL_STANDIN_FAIL"); !fail.empty()) {
     std::fprintf(stderr, "%s\n", fail.c_str());
     return 2;
+  }
+  if (Mode() == "hang") {
+    Record("hang pid=" + std::to_string(GetCurrentProcessId()));
+    Hang();
+  }
+  // Held until this process ends, as rotctld holds its serial port.
+  if (const std::string ports = Env("VEXAL_STANDIN_PORTS"); !ports.empty() && !o.device.empty()) {
+    HANDLE port = CreateFileA((ports + "\\held-" + o.device).c_str(), GENERIC_WRITE, 0,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (port == INVALID_HANDLE_VALUE) {
+      std::fprintf(stderr, "rot_open: error = IO error\n");
+      return 2;
+    }
   }
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
