@@ -332,11 +332,12 @@ void MainWindowImpl::Show(const ViewState& state) {
   state_ = state;
   SetChildText(hwnd_, kIdHeading, HeadingDegrees(state));
   SetChildText(hwnd_, kIdTarget, TargetWords(state));
-  // Who asked for the target goes on the full-width line below: the target's own box is narrow.
-  SetChildText(hwnd_, kIdActivity,
-               state.target && !state.target_from.empty()
-                   ? ActivityWords(state) + ", target from " + state.target_from
-                   : ActivityWords(state));
+  // The elevation and who asked for the target go on the full-width line below: the target's
+  // own box is narrow. The elevation leads, where the eye falls from the heading.
+  std::string activity = ActivityWords(state);
+  if (state.elevation) activity = ElevationWords(state) + ", " + activity;
+  if (state.target && !state.target_from.empty()) activity += ", target from " + state.target_from;
+  SetChildText(hwnd_, kIdActivity, activity);
   std::string programs;
   for (const std::string& name : state.programs) programs += (programs.empty() ? "" : ", ") + name;
   SetChildText(hwnd_, kIdBridgeLine,
