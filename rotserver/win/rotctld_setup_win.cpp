@@ -7,7 +7,7 @@
 #include "rotserver/core/rotctld_setup.h"
 #include "rotserver/core/plain_text.h"
 #include "rotserver/win/rotctld_locate_win.h"
-#include "rotserver/win/settings_dialog_win.h"
+#include "rotserver/win/settings_dialog_ids_win.h"
 #include "winui/file_exists_win.h"
 
 namespace rotserver {

@@ -1,5 +1,3 @@
-#include "rotserver/win/main_window_win.h"
-
 #include "rotserver/win/main_window_impl_win.h"
 
 #include <commctrl.h>
