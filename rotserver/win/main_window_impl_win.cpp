@@ -1,5 +1,3 @@
-#include "rotserver/win/main_window_win.h"
-
 #include "rotserver/win/main_window_impl_win.h"
 
 #include <commctrl.h>
@@ -12,13 +10,13 @@
 #include "rotserver/core/heading_text.h"
 #include "rotserver/core/operator_status.h"
 #include "rotserver/core/rose_geometry.h"
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 #include "rotserver/core/window_layout.h"
 #include "rotserver/win/about_dialog_win.h"
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/main_window_parts_win.h"
 #include "rotserver/win/map_paint_win.h"
-#include "rotserver/win/rotctld_locate_win.h"
+#include "rotserver/win/machine_survey_win.h"
 #include "rotserver/win/rose_paint_win.h"
 #include "rotserver/win/settings_dialog_win.h"
 #include "rotserver/win/settings_store_win.h"
