@@ -199,6 +199,7 @@ ViewState FrontEnd::View(Millis now) const {
     view.seconds_since_reading =
         static_cast<int>(std::max<Millis>(now - status.reading_at, 0) / 1000);
   }
+  if (HasElevationAxis(status)) view.elevation = status.elevation;
   view.target = target_;
   view.direction = view.stale ? 0 : status.direction;
   view.min_az = status.limits_min.value_or(0);

@@ -37,6 +37,11 @@ std::string TargetWords(const ViewState& state) {
   return std::string(kArrow) + " " + std::to_string(Whole(*state.target)) + kDegree;
 }
 
+std::string ElevationWords(const ViewState& state) {
+  if (!state.elevation) return {};
+  return "El " + std::to_string(std::lround(*state.elevation)) + kDegree;
+}
+
 std::string ActivityWords(const ViewState& state) {
   if (!state.azimuth || state.stale) return StaleText(state);
   if (state.direction > 0) return "turning right";

@@ -15,6 +15,8 @@ namespace rotserver {
 std::string HeadingDegrees(const ViewState& state);
 // Beside it: "→ 272°" while there is a target; empty otherwise.
 std::string TargetWords(const ViewState& state);
+// "El 35°" from a rotator with an elevation axis; empty otherwise.
+std::string ElevationWords(const ViewState& state);
 // What the rotator does: "turning right", "turning left", "stopped", "no reading for 4 s",
 // "no reading yet".
 std::string ActivityWords(const ViewState& state);

@@ -4,7 +4,7 @@
 #include "rotserver/core/geodesy.h"
 #include "rotserver/core/plain_text.h"
 #include "rotserver/core/program_command.h"
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 #include "rotserver/core/settings.h"
 #include "rotserver/core/settings_checks.h"
 

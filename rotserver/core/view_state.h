@@ -26,6 +26,8 @@ struct ViewState {
   int seconds_since_reading = 0;  // with stale
   std::optional<double> target;   // compass degrees, pending or last sent, offset applied
   int direction = 0;              // -1 turning left (anticlockwise), 1 right, 0 still
+  // Degrees above the horizon, only from a rotator with an elevation axis.
+  std::optional<double> elevation;
   // The rotator's mechanical range in its own frame (degrees, e.g. -180..180, 0..450).
   double min_az = 0;
   double max_az = 360;

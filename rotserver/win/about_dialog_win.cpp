@@ -4,10 +4,10 @@
 #include <stdexcept>
 
 #include "rotserver/core/program_command.h"
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/resource_ids.h"
-#include "rotserver/win/rotctld_process_win.h"
+#include "rotserver/win/rotctld_probe_win.h"
 #include "winui/wide_text_win.h"
 #include "winui/window_state_win.h"
 

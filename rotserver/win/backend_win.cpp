@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include "rotserver/core/rotctld_driver.h"
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 #include "rotserver/core/simulated_driver.h"
 #include "rotserver/core/unusable_driver.h"
 #include "toolkit/byte_text.h"
-#include "rotserver/win/rotctld_process_win.h"
+#include "rotserver/win/rotctld_probe_win.h"
 
 namespace rotserver {
 

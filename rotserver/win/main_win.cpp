@@ -24,7 +24,7 @@
 #include "rotserver/win/doors_win.h"
 #include "rotserver/win/main_window_win.h"
 #include "rotserver/win/program_value_win.h"
-#include "rotserver/win/rotctld_locate_win.h"
+#include "rotserver/win/machine_survey_win.h"
 #include "rotserver/win/settings_store_win.h"
 #include "wire/wire.h"
 

@@ -1,4 +1,4 @@
-// The inside of RotServer's window, shared by its two halves: main_window_win.cpp (creation,
+// The inside of RotServer's window, shared by its two halves: main_window_impl_win.cpp (creation,
 // layout, paint, menu, what it shows) and main_window_input_win.cpp (mouse and keyboard, and
 // the turns they ask for).
 #pragma once

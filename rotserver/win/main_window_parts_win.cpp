@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "rotserver/win/main_window_win.h"
+#include "rotserver/win/main_window_ids_win.h"
 #include "winui/wide_text_win.h"
 
 namespace rotserver {

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "rotserver/core/rotctld_setup.h"
-#include "rotserver/win/rotctld_locate_win.h"
+#include "rotserver/core/rotctld_command.h"
+#include "rotserver/win/machine_survey_win.h"
 #include "winui/file_exists_win.h"
 #include "winui/registry_win.h"
 #include "wire/wire.h"

@@ -8,10 +8,10 @@
 #include <commctrl.h>
 
 #include "rotserver/core/plain_text.h"
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 #include "rotserver/core/settings_checks.h"
 #include "rotserver/win/callback_errors_win.h"
-#include "rotserver/win/rotctld_setup_win.h"
+#include "rotserver/win/settings_rotctld_win.h"
 #include "rotserver/win/settings_layout_win.h"
 #include "rotserver/win/settings_store_win.h"
 #include "winui/window_state_win.h"

@@ -1,6 +1,6 @@
 #include "rotserver/win/settings_layout_win.h"
 
-#include "rotserver/win/settings_dialog_win.h"
+#include "rotserver/win/settings_dialog_ids_win.h"
 
 #include <iterator>
 

@@ -2,11 +2,13 @@
 
 #include <ws2tcpip.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
 
+#include "rotserver/core/settings_checks.h"
 #include "rotserver/win/callback_errors_win.h"
 #include "winui/window_state_win.h"
 #include "winui/windows_error_text_win.h"
@@ -14,36 +16,15 @@
 namespace rotserver {
 
 std::optional<HostPort> SplitHostPort(std::string_view text) {
-  HostPort result;
-  std::string_view port;
-  if (!text.empty() && text.front() == '[') {
-    std::size_t close = text.find(']');
-    if (close == std::string_view::npos) return std::nullopt;
-    result.host = std::string(text.substr(1, close - 1));
-    std::string_view rest = text.substr(close + 1);
-    if (!rest.empty()) {
-      if (rest.front() != ':') return std::nullopt;
-      port = rest.substr(1);
-      if (port.empty()) return std::nullopt;
-    }
-  } else {
-    std::size_t colon = text.rfind(':');
-    if (colon != std::string_view::npos && text.find(':') != colon) colon = std::string_view::npos;
-    result.host = std::string(text.substr(0, colon));
-    if (colon != std::string_view::npos) {
-      port = text.substr(colon + 1);
-      if (port.empty()) return std::nullopt;
-    }
-  }
-  if (result.host.empty()) return std::nullopt;
-  if (!port.empty()) {
-    if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos)
-      return std::nullopt;
-    long value = std::strtol(std::string(port).c_str(), nullptr, 10);
-    if (value < 1 || value > 65535) return std::nullopt;
-    result.port = static_cast<std::uint16_t>(value);
-  }
-  return result;
+  // The settings' own parser, so that what they accepted is what is connected to or listened
+  // on; a host alone means rotctld's port.
+  const bool bracketed = !text.empty() && text.front() == '[';
+  const std::size_t colons = static_cast<std::size_t>(std::count(text.begin(), text.end(), ':'));
+  const bool has_port = bracketed ? text.find("]:") != std::string_view::npos : colons == 1;
+  std::optional<NetAddress> at =
+      ParseHostPort(has_port ? std::string(text) : std::string(text) + ":4533");
+  if (!at) return std::nullopt;
+  return HostPort{at->host, static_cast<std::uint16_t>(at->port)};
 }
 
 // A host-name lookup on a thread of its own, since getaddrinfo waits for the name server. The

@@ -55,7 +55,8 @@ struct HostPort {
   std::string host;
   std::uint16_t port = 4533;
 };
-// "host:port", "host" (port 4533) or "[v6]:port"; nothing for an empty host or a bad port.
+// "host:port", "host" (port 4533) or "[v6]:port", as the settings check them (ParseHostPort);
+// nothing for anything else.
 std::optional<HostPort> SplitHostPort(std::string_view text);
 
 struct ByteLinkEvents {

@@ -5,7 +5,7 @@
 #include <thread>
 #include <utility>
 
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 #include "winui/windows_error_text_win.h"
 
 namespace rotserver {

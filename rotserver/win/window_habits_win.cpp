@@ -1,6 +1,6 @@
 #include "rotserver/win/window_habits_win.h"
 
-#include "rotserver/win/main_window_win.h"
+#include "rotserver/win/main_window_ids_win.h"
 #include "rotserver/win/settings_store_win.h"
 
 namespace rotserver {

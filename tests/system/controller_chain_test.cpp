@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "controller_support.h"
+#include "rose_picture.h"
+#include "rotserver/win/main_window_win.h"
 
 using namespace std::chrono_literals;
 using controllertest::ControllerChain;
@@ -104,6 +106,12 @@ TEST_F(ChainTurns, Gs232bTurnsStopsTakesItsOverlapAndRecoversFromSilenceAndGarbl
   ASSERT_TRUE(Turn(200));
   EXPECT_TRUE(controller_->WaitPosition("200", 30s)) << controller_->Position();
   EXPECT_EQ(Orders("C2"), Sent({"W200 035"}));
+  // The window shows the elevation on the line under the heading.
+  const auto activity = [&] {
+    return rstest::WideText(GetDlgItem(rotator_->window(), rotserver::kIdActivity));
+  };
+  EXPECT_TRUE(harness::WaitUntil([&] { return activity().rfind(L"El 35\u00b0, ", 0) == 0; }, 10s))
+      << rotator_->ChildText(rotserver::kIdActivity);
 
   // Silent: the driver's four tries end in RPRT -5 after about 1.8 s; a garbled reply does not
   // parse. Either shows until the controller answers properly again.

@@ -14,7 +14,7 @@
 
 #include "rotserver_support.h"
 #include "rotserver/win/main_window_win.h"
-#include "rotserver/win/rotctld_process_win.h"
+#include "rotserver/win/rotctld_probe_win.h"
 #include "rotserver/win/sockets_win.h"
 #include "winui/registry_win.h"
 

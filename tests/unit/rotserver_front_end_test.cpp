@@ -8,6 +8,7 @@
 
 #include "rotserver/core/bridge_door.h"
 #include "rotserver/core/front_end.h"
+#include "rotserver/core/heading_text.h"
 #include "fakes/fake_driver.h"
 #include "fakes/fake_rotctld.h"
 
@@ -100,6 +101,27 @@ TEST(RotserverFrontEnd, OffsetTurnsShownAndCommandedHeadingsModulo360) {
   EXPECT_DOUBLE_EQ(*back.View(0).azimuth, 185);
   EXPECT_DOUBLE_EQ(back.TurnTo(0, 0).azimuth, 170);
   EXPECT_DOUBLE_EQ(back.TurnTo(200, 0).azimuth, 10);
+}
+
+// The window shows the elevation of a rotator with an elevation axis only: an azimuth-only
+// one reports 0..0 and an elevation of 0 that is no reading.
+TEST(RotserverFrontEnd, ViewCarriesTheElevationOnlyWithAnElevationAxis) {
+  FakeDriver driver(120, 0, 360);
+  driver.status.reading_at = 0;
+  driver.status.elevation = 35;
+  driver.status.el_min = 0;
+  driver.status.el_max = 90;
+  FrontEnd front(driver, {});
+  EXPECT_DOUBLE_EQ(front.View(0).elevation.value_or(-1), 35);
+  EXPECT_EQ(rotserver::ElevationWords(front.View(0)), "El 35\xC2\xB0");
+
+  driver.status.elevation = 0;
+  driver.status.el_max = 0;
+  EXPECT_FALSE(front.View(0).elevation);
+  EXPECT_EQ(rotserver::ElevationWords(front.View(0)), "");
+  driver.status.el_min.reset();  // no range given
+  driver.status.el_max.reset();
+  EXPECT_FALSE(front.View(0).elevation);
 }
 
 TEST(RotserverFrontEnd, StatusMacroBytes) {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "rotserver/core/rotator_models.h"
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 #include "rotserver/core/settings.h"
 
 namespace {

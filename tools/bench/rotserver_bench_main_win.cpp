@@ -37,7 +37,7 @@
 #include "rotserver/core/settings.h"
 #include "stats.h"
 #include "rotserver/win/dde_link_win.h"
-#include "rotserver/win/rotctld_process_win.h"
+#include "rotserver/win/rotctld_probe_win.h"
 #include "rotserver/win/settings_store_win.h"
 #include "wire/wire.h"
 #include "dde/client_win.h"

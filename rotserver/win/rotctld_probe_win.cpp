@@ -2,13 +2,13 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include "rotserver/win/rotctld_process_win.h"
+#include "rotserver/win/rotctld_probe_win.h"
 
 #include <algorithm>
 #include <thread>
 
 #include "rotserver/core/rotctld_reply.h"
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 #include "rotserver/win/sockets_win.h"
 #include "toolkit/job_win.h"
 #include "winui/gdi_objects_win.h"

@@ -1,4 +1,4 @@
-#include "rotserver/win/rotctld_locate_win.h"
+#include "rotserver/win/machine_survey_win.h"
 
 #include <windows.h>
 

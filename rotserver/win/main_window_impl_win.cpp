@@ -1,5 +1,3 @@
-#include "rotserver/win/main_window_win.h"
-
 #include "rotserver/win/main_window_impl_win.h"
 
 #include <commctrl.h>
@@ -12,13 +10,13 @@
 #include "rotserver/core/heading_text.h"
 #include "rotserver/core/operator_status.h"
 #include "rotserver/core/rose_geometry.h"
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 #include "rotserver/core/window_layout.h"
 #include "rotserver/win/about_dialog_win.h"
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/main_window_parts_win.h"
 #include "rotserver/win/map_paint_win.h"
-#include "rotserver/win/rotctld_locate_win.h"
+#include "rotserver/win/machine_survey_win.h"
 #include "rotserver/win/rose_paint_win.h"
 #include "rotserver/win/settings_dialog_win.h"
 #include "rotserver/win/settings_store_win.h"
@@ -332,11 +330,12 @@ void MainWindowImpl::Show(const ViewState& state) {
   state_ = state;
   SetChildText(hwnd_, kIdHeading, HeadingDegrees(state));
   SetChildText(hwnd_, kIdTarget, TargetWords(state));
-  // Who asked for the target goes on the full-width line below: the target's own box is narrow.
-  SetChildText(hwnd_, kIdActivity,
-               state.target && !state.target_from.empty()
-                   ? ActivityWords(state) + ", target from " + state.target_from
-                   : ActivityWords(state));
+  // The elevation and who asked for the target go on the full-width line below: the target's
+  // own box is narrow. The elevation leads, where the eye falls from the heading.
+  std::string activity = ActivityWords(state);
+  if (state.elevation) activity = ElevationWords(state) + ", " + activity;
+  if (state.target && !state.target_from.empty()) activity += ", target from " + state.target_from;
+  SetChildText(hwnd_, kIdActivity, activity);
   std::string programs;
   for (const std::string& name : state.programs) programs += (programs.empty() ? "" : ", ") + name;
   SetChildText(hwnd_, kIdBridgeLine,

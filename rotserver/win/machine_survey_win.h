@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 
 namespace rotserver {
 

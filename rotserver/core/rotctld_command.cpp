@@ -1,4 +1,4 @@
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 
 #include "wire/wire.h"
 

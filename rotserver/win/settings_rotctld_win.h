@@ -18,7 +18,7 @@
 
 #include "rotserver/core/rotator_models.h"
 #include "rotserver/core/settings.h"
-#include "rotserver/win/rotctld_process_win.h"
+#include "rotserver/win/rotctld_probe_win.h"
 #include "rotserver/win/supervisor_win.h"
 
 namespace rotserver {

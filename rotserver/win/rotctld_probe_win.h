@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "rotserver/core/rotator_models.h"
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 #include "rotserver/core/settings.h"
 
 namespace rotserver {

@@ -1,13 +1,13 @@
-#include "rotserver/win/rotctld_setup_win.h"
+#include "rotserver/win/settings_rotctld_win.h"
 
 #include <commdlg.h>
 
 #include <cctype>
 
-#include "rotserver/core/rotctld_setup.h"
+#include "rotserver/core/rotctld_command.h"
 #include "rotserver/core/plain_text.h"
-#include "rotserver/win/rotctld_locate_win.h"
-#include "rotserver/win/settings_dialog_win.h"
+#include "rotserver/win/machine_survey_win.h"
+#include "rotserver/win/settings_dialog_ids_win.h"
 #include "winui/file_exists_win.h"
 
 namespace rotserver {
