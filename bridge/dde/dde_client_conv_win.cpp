@@ -28,48 +28,34 @@ bool TDdeClientConv::LinkTo(const std::string& service, const std::string& topic
 
 bool TDdeClientConv::Relink(const std::string& service, const std::string& topic) {
   Unlink();
-  service_ = service;
-  topic_ = topic;
-  bool ok = TryConnect();
-  if (!ok) {
-    service_.clear();
-    topic_.clear();
-  }
-  return ok;
+  return TryConnect(service, topic);
 }
 
-bool TDdeClientConv::TryConnect() {
+bool TDdeClientConv::TryConnect(const std::string& service, const std::string& topic) {
   if (Connected() || !link_.joined()) return false;
-  if (service_.empty() && topic_.empty()) return false;
-  if (service_.size() > kMaxDdeNameLength || topic_.size() > kMaxDdeNameLength) return false;
-  bool connected = ConnectAttempt();
-  if (!connected && (!service_.empty() || !ServiceApplication.empty())) {
-    std::string command = ServiceApplication.empty() ? service_ + " " + topic_ : ServiceApplication;
+  if (service.empty() && topic.empty()) return false;
+  if (service.size() > kMaxDdeNameLength || topic.size() > kMaxDdeNameLength) return false;
+  bool connected = ConnectAttempt(service, topic);
+  if (!connected && (!service.empty() || !ServiceApplication.empty())) {
+    std::string command = ServiceApplication.empty() ? service + " " + topic : ServiceApplication;
     // The server is started once and asked once more; WinExec returns when it first waits
     // for input, by which time it has normally registered its service.
     if (command.size() <= kMaxDdeNameLength && WinExec(command.c_str(), SW_SHOWMINNOACTIVE) >= 32)
-      connected = ConnectAttempt();
+      connected = ConnectAttempt(service, topic);
   }
   if (!connected) return false;
   if (OnOpen) OnOpen(*this);
   return true;
 }
 
-bool TDdeClientConv::ConnectAttempt() {
+bool TDdeClientConv::ConnectAttempt(const std::string& service, const std::string& topic) {
   CONVCONTEXT context{};
   context.cb = sizeof context;
   context.iCodePage = CP_WINANSI;
-  return link_.Connect(service_, topic_, &context);
+  return link_.Connect(service, topic, &context);
 }
 
 void TDdeClientConv::Unlink() {
-  struct Forget {
-    TDdeClientConv& conv;
-    ~Forget() {
-      conv.service_.clear();
-      conv.topic_.clear();
-    }
-  } forget{*this};
   link_.Close();  // raises OnClose while the handle is still set
 }
 

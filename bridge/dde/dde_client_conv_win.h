@@ -41,16 +41,12 @@ class TDdeClientConv {
 
   bool Connected() const { return link_.conv() != nullptr; }
   HCONV ConvHandle() const { return link_.conv(); }
-  const std::string& DdeService() const { return service_; }
-  UINT DataFormat() const { return link_.format(); }
 
  private:
-  bool TryConnect();
-  bool ConnectAttempt();
+  bool TryConnect(const std::string& service, const std::string& topic);
+  bool ConnectAttempt(const std::string& service, const std::string& topic);
 
   ddeml::ClientLink link_;
-  std::string service_;
-  std::string topic_;
 };
 
 }  // namespace vexal::dde

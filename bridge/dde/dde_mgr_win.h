@@ -23,8 +23,6 @@ class TDdeMgr {
   TDdeMgr& operator=(const TDdeMgr&) = delete;
 
   DWORD Id() const { return server_->id(); }
-  const std::string& ServiceName() const { return service_name_; }
-  std::size_t ServerConversationCount() const { return server_->ConversationCount(); }
 
   // To be called by the message loop after each message it dispatched.
   void MessageDispatched(const MSG& msg) { server_->MessageDispatched(msg); }

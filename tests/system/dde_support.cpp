@@ -96,7 +96,7 @@ BridgeDdeTest::BridgeDdeTest() : status_("AntDaten") {
 }
 
 void BridgeDdeTest::StartRotator(const std::string& options, const std::string& log_name) {
-  rotator_ = StartSimServer(job_, "--simulate --bridge " + mgr_.ServiceName() + " " + options,
+  rotator_ = StartSimServer(job_, "--simulate --bridge " + std::string(kService) + " " + options,
                             dir_ + "\\" + log_name);
 }
 

@@ -74,6 +74,10 @@ class BridgeDdeTest : public DdeTest {
   // The direction (third line) of each status macro from number `from` on.
   Lines DirectionsSince(std::size_t from) const;
 
+  // The service this program's DDE instance registers: its file name (system_tests.exe) up
+  // to the first dot. Every client run below that reaches this process shows it.
+  static constexpr const char* kService = "system_tests";
+
   vexal::dde::TDdeMgr mgr_;
   vexal::dde::TDdeServerConv status_;
   std::vector<Lines> macros_;

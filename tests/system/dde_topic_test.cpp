@@ -25,7 +25,7 @@ class DdeTopic : public BridgeDdeTest {
 
   // Executes each macro (given with the simulator's escapes) in one conversation.
   SimRun Execute(const std::vector<std::string>& macros, const std::string& extra = "") {
-    std::string args = "--client --service " + mgr_.ServiceName() + " --topic antdaten " + extra;
+    std::string args = "--client --service " + std::string(kService) + " --topic antdaten " + extra;
     for (const auto& m : macros) args += " --exec \"" + m + "\"";
     return RunSim(job_, args, TestDir() + "\\client.log");
   }
@@ -65,19 +65,19 @@ TEST_F(DdeTopic, TopicWithoutHandlerAcknowledgesAndOpenCloseArePaired) {
   quiet.OnClose = [&](TDdeServerConv& s) { closes += &s == &quiet; };
   SimRun run = RunSim(
       job_,
-      "--client --service " + mgr_.ServiceName() + " --topic QUIET --exec 1 --exec 2 --hold 300",
+      "--client --service " + std::string(kService) + " --topic QUIET --exec 1 --exec 2 --hold 300",
       TestDir() + "\\quiet.log");
   EXPECT_EQ(ExecuteResults(run.log), (Lines{"ack", "ack"}));
   EXPECT_TRUE(WaitUntil([&] { return closes == 1; }, std::chrono::seconds(10)));
   EXPECT_EQ(opens, 1);
   EXPECT_EQ(closes, 1);
-  EXPECT_EQ(mgr_.ServerConversationCount(), 0u);
+  EXPECT_EQ(ddeml::Server::Current()->ConversationCount(), 0u) << "the ended conversation is kept";
   EXPECT_TRUE(macros_.empty());
 }
 
 TEST_F(DdeTopic, RemovedTopicIsNoLongerOffered) {
   { TDdeServerConv gone("Gone"); }
-  SimRun run = RunSim(job_, "--client --service " + mgr_.ServiceName() + " --topic Gone --exec 1",
+  SimRun run = RunSim(job_, "--client --service " + std::string(kService) + " --topic Gone --exec 1",
                       TestDir() + "\\gone.log");
   EXPECT_EQ(run.exit_code, 1u);
   EXPECT_EQ(LinesWith(run.log, "connect failed").size(), 1u);
@@ -93,7 +93,7 @@ TEST_F(DdeTopic, MacrosComeFromAScriptFileOneALine) {
     std::fclose(f);
   }
   SimRun run =
-      RunSim(job_, "--client --service " + mgr_.ServiceName() + " --script " + Quote(script),
+      RunSim(job_, "--client --service " + std::string(kService) + " --script " + Quote(script),
              dir + "\\client.log");
   EXPECT_EQ(ExecuteResults(run.log), (Lines{"ack", "ack", "ack"}));
   ASSERT_EQ(macros_.size(), 3u);
