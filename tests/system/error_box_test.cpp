@@ -90,21 +90,6 @@ class ErrorBox : public bridgetest::BridgeTest {
     controls::Stroke(VK_RETURN);
   }
 
-  // Enter as a key press through the X server (xdotool) into the box in front, the way the
-  // operator's keyboard reaches it.
-  static void PressEnterThroughX(HWND box) {
-    ASSERT_TRUE(controls::BringToFront(box, 5s));
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    char command[] = "\"Z:\\usr\\bin\\xdotool\" key Return";
-    ASSERT_TRUE(CreateProcessA("Z:\\usr\\bin\\xdotool", command, nullptr, nullptr, FALSE, 0,
-                               nullptr, nullptr, &startup, &process))
-        << "xdotool could not be started";
-    if (process.hThread) CloseHandle(process.hThread);
-    if (process.hProcess) CloseHandle(process.hProcess);
-  }
-
   // The box has been painted: most of its pixels are its face colour, not an empty surface.
   static bool Drawn(HWND box) {
     logger_test::Picture picture = logger_test::CaptureWindow(box);
@@ -186,9 +171,8 @@ TEST_F(ErrorBox, ClientCannotNameAnErrorBoxOrTheImeWindowAsTopic) {
   ASSERT_TRUE(CloseBox(box));
 }
 
-// Three reports, the last two waiting behind the first box; each box closed with Enter, from
-// SendInput and through the X server. Nothing reaches the bridge in between, so each next box
-// must come from the bridge itself.
+// Three reports, the last two waiting behind the first box; each box closed with Enter. Nothing
+// reaches the bridge in between, so each next box must come from the bridge itself.
 TEST_F(ErrorBox, WaitingReportsFollowEachOtherWhenBoxesAreClosedWithEnter) {
   EXPECT_EQ(client_->Execute(StatusText("x")), Answer::NotProcessed);
   HWND box = WaitForOneBox(BridgePid(), 5s);
@@ -196,10 +180,7 @@ TEST_F(ErrorBox, WaitingReportsFollowEachOtherWhenBoxesAreClosedWithEnter) {
   EXPECT_EQ(client_->Execute(StatusText("y")), Answer::NotProcessed);
   EXPECT_EQ(client_->Execute(StatusText("z")), Answer::NotProcessed);
   for (const wchar_t* next : {L"'y", L"'z"}) {
-    if (next == std::wstring(L"'y"))
-      PressEnter(box);
-    else
-      PressEnterThroughX(box);
+    PressEnter(box);
     ASSERT_TRUE(harness::WaitUntil([&] { return !IsWindow(box); }, 5s)) << "Enter did not close";
     box = WaitForOneBox(BridgePid(), 10s);
     ASSERT_NE(box, nullptr) << "the waiting report's box did not open after Enter";
