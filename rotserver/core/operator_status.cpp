@@ -5,6 +5,7 @@
 #include <regex>
 #include <vector>
 
+#include "rotserver/core/settings_checks.h"
 #include "rotserver/core/status_text.h"
 
 namespace rotserver {
@@ -189,8 +190,7 @@ bool WantsPortListing(const ViewState& state, const StatusContext& context) {
 }
 
 PortListing ListingOf(const std::string& port, const std::vector<std::string>& listed) {
-  static const std::regex com(R"(^(\\\\\.\\)?COM[0-9]+$)", std::regex::icase);
-  if (!std::regex_match(port, com)) return PortListing::kUnknown;
+  if (!IsSerialPortName(port)) return PortListing::kUnknown;
   const std::string name = port.substr(port.find_first_of("Cc"));
   for (const std::string& each : listed)
     if (each.size() == name.size() &&

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "rotserver/core/n1mm_door.h"
+#include "rotserver/core/settings_checks.h"
 #include "toolkit/byte_text.h"
 
 namespace rotserver {
@@ -16,11 +17,6 @@ constexpr Millis kStatusEveryMs = 1000;  // unchanged headings are repeated this
 
 Millis DoorNow() {
   return static_cast<Millis>(GetTickCount64());
-}
-
-bool Loopback(const std::string& address) {
-  return address.rfind("127.", 0) == 0 || address.rfind("[::1]", 0) == 0 ||
-         address.rfind("localhost:", 0) == 0;
 }
 
 }  // namespace
@@ -64,7 +60,8 @@ std::string NetworkDoors::Use(const Settings& settings) {
         problem("rotctld server: " + error);
       } else {
         log_.Line("door rotctld server listening on " + hamlib);
-        if (!Loopback(hamlib))
+        std::optional<HostPort> where = SplitHostPort(hamlib);
+        if (!where || !IsLoopback(where->host))
           log_.Line(
               "door rotctld server open to other computers: anyone on that network can "
               "turn the antenna");
