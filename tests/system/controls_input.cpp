@@ -74,6 +74,10 @@ void Stroke(WORD vk) {
   Send(KeyInput(vk, true));
 }
 
+bool StrokeThroughX(const std::string& key_name) {
+  return harness::StartLinuxProgram("Z:\\usr\\bin\\xdotool key " + key_name);
+}
+
 bool Type(const std::string& text) {
   for (char c : text) {
     SHORT key = VkKeyScanA(c);

@@ -1,5 +1,6 @@
 // Real user input for the Wine tests: pointer moves, button presses and keystrokes sent with
-// SendInput, so that they reach the bridge through the same path as a user's mouse and keyboard.
+// SendInput (or through the X server), so that they reach the bridge through the same path as a
+// user's mouse and keyboard.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +23,10 @@ POINT CentreOf(HWND hwnd);
 
 // One key stroke (down and up) of a virtual key.
 void Stroke(WORD vk);
+// One key stroke as the X server's keyboard gives it (xdotool's key name, "Return"): it reaches
+// the focused window through Wine's X11 driver, the way an operator's key press does. False when
+// xdotool could not be started.
+bool StrokeThroughX(const std::string& key_name);
 // Types each character with the key that produces it on the current layout (with Shift where
 // needed); false if some character has no key.
 bool Type(const std::string& text);

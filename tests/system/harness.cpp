@@ -79,6 +79,18 @@ void Child::Kill() {
   }
 }
 
+bool StartLinuxProgram(std::string command_line) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &si, &pi))
+    return false;
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  return true;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, Millis timeout) {
   auto end = std::chrono::steady_clock::now() + timeout;
   for (;;) {

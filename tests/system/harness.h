@@ -50,6 +50,11 @@ class Child {
   DWORD pid_ = 0;
 };
 
+// Starts a Linux program from its command line ("Z:\\bin\\sh -c ..."); false when Wine could not
+// start it. Wine gives back no handle of use for a Linux process (a wait on it fails at once),
+// so it is neither waited for nor put in a job: its work shows in what it leaves behind.
+bool StartLinuxProgram(std::string command_line);
+
 // Polls `condition` every 20 ms (pumping this thread's messages) until it holds or time is up.
 bool WaitUntil(const std::function<bool()>& condition, Millis timeout);
 

@@ -55,18 +55,10 @@ std::string ReadAll(const std::string& path) {
 
 // Debian's rotctld -l, run now by a Linux shell that writes it to `path` (a Linux program
 // under Wine writes to the Unix output, so it goes through a file; the rename marks the end).
-// Wine gives back no usable handle for a Linux process, so it is started plainly, not in a job.
 bool CaptureInstalledList(const std::string& path, const std::string& unix_path) {
   std::string line = "Z:\\bin\\sh -c \"rotctld -l > '" + unix_path + ".part' 2>/dev/null && mv '" +
                      unix_path + ".part' '" + unix_path + "'\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (unix_path.empty() ||
-      !CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (unix_path.empty() || !harness::StartLinuxProgram(line)) return false;
   return WaitUntil([&] { return FileExists(path); }, 20s) && !ReadAll(path).empty();
 }
 

@@ -161,15 +161,7 @@ LinuxStandIn::~LinuxStandIn() {
 bool LinuxStandIn::Start(std::string command_line, const std::string& port_file,
                          std::chrono::seconds wait) {
   DeleteFileA(port_file.c_str());
-  // Wine runs a Linux program given by its path; the handle it gives back is of no use.
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &si, &pi))
-    return false;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (!harness::StartLinuxProgram(std::move(command_line))) return false;
   unsigned port = 0, control_port = 0;
   harness::WaitUntil(
       [&] {
