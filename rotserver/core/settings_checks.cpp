@@ -134,6 +134,11 @@ std::optional<NetAddress> ParseListenAddress(std::string_view text, bool port_al
   return out;
 }
 
+std::string NetAddressText(const NetAddress& address) {
+  const bool v6 = address.host.find(':') != std::string::npos;
+  return (v6 ? "[" : "") + address.host + (v6 ? "]:" : ":") + std::to_string(address.port);
+}
+
 bool IsLoopback(std::string_view host) {
   if (Lower(host) == "localhost" || host == "::1" || host == "0:0:0:0:0:0:0:1") return true;
   return IsIpv4(host) && host.substr(0, 4) == "127.";

@@ -30,6 +30,10 @@ std::optional<NetAddress> ParseHostPort(std::string_view text);
 // 127.0.0.1 and that port.
 std::optional<NetAddress> ParseListenAddress(std::string_view text, bool port_alone);
 
+// The address as "host:port", an IPv6 host in brackets ("[::1]:4533"): the form the parsers
+// above read back.
+std::string NetAddressText(const NetAddress& address);
+
 // Whether only this computer can reach the host: 127.x.x.x, ::1 or "localhost".
 bool IsLoopback(std::string_view host);
 

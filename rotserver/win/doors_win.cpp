@@ -22,9 +22,9 @@ Millis DoorNow() {
 }  // namespace
 
 std::string DoorAddress(const std::string& typed) {
-  if (!typed.empty() && typed.find_first_not_of("0123456789") == std::string::npos)
-    return "127.0.0.1:" + typed;
-  return typed;
+  // What the settings did not accept goes on as typed: the socket then says why in words.
+  std::optional<NetAddress> at = ParseListenAddress(typed, true);
+  return at ? NetAddressText(*at) : typed;
 }
 
 struct NetworkDoors::Client {

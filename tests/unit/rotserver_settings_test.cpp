@@ -291,6 +291,9 @@ TEST(RotServerSettingsChecks, PortsAndAddressesHoldOnlyWhatSuchNamesCanHold) {
   EXPECT_EQ(ParseListenAddress("12040", true)->host, "127.0.0.1");
   EXPECT_FALSE(ParseListenAddress("12040", false)) << "a rotctld door names its address";
   EXPECT_EQ(ParseListenAddress("[::1]:4533", false)->port, 4533);
+  // Written back, an address reads as itself; a bare port as the local one.
+  EXPECT_EQ(rotserver::NetAddressText(*ParseListenAddress("12040", true)), "127.0.0.1:12040");
+  EXPECT_EQ(rotserver::NetAddressText(*ParseListenAddress("[::1]:4533", false)), "[::1]:4533");
   for (const char* bad : {"localhost:4533", "127.0.0.256:4533", "127.0.0.1:", "1.2.3:4533",
                           "127.0.0.01:4533", "0x7f.0.0.1:1", " :1", "127.0.0.1:45 33"})
     EXPECT_FALSE(ParseListenAddress(bad, true)) << bad;
