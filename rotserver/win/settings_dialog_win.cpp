@@ -14,6 +14,7 @@
 #include "rotserver/win/settings_rotctld_win.h"
 #include "rotserver/win/settings_layout_win.h"
 #include "rotserver/win/settings_store_win.h"
+#include "winui/control_text_win.h"
 #include "winui/window_state_win.h"
 
 namespace rotserver {
@@ -180,7 +181,7 @@ void SettingsDialog::AfterCommand(int id, int code) {
     if (code == EN_CHANGE)
       SetDlgItemTextA(
           dialog_, kIdNetworkWarning,
-          NetworkWarning(ControlText(dialog_, kIdServeRotctld), ControlText(dialog_, kIdServeN1mm))
+          NetworkWarning(winui::ControlText(dialog_, kIdServeRotctld), winui::ControlText(dialog_, kIdServeN1mm))
               .c_str());
     return;
   }
@@ -200,7 +201,7 @@ void SettingsDialog::ShowAddress() {
       SetWindowTextA(field, address_.c_str());
     return;
   }
-  if (GetWindowTextLengthA(field) > 0) address_ = ControlText(dialog_, kIdAddress);
+  if (GetWindowTextLengthA(field) > 0) address_ = winui::ControlText(dialog_, kIdAddress);
   const bool started_here = ChosenText(dialog_, kIdBackend) == "rotctld";
   SetWindowTextA(field, started_here ? "" : address_.c_str());
 }
@@ -218,7 +219,7 @@ void SettingsDialog::ShowRange() {
 std::optional<Settings> SettingsDialog::Checked() {
   SettingsText text = FormatSettings(current_);  // keeps what other dialogs edit
   for (const FieldControl& control : kFieldControls)
-    text.*FindSettingRow(control.field)->text = ControlText(dialog_, control.id);
+    text.*FindSettingRow(control.field)->text = winui::ControlText(dialog_, control.id);
   if (!IsWindowEnabled(GetDlgItem(dialog_, kIdAddress))) text.rotctld_address = address_;
   rotctld_->Collect(text);
   SettingsError error;

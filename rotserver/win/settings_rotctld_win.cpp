@@ -8,6 +8,7 @@
 #include "rotserver/core/plain_text.h"
 #include "rotserver/win/machine_survey_win.h"
 #include "rotserver/win/settings_dialog_ids_win.h"
+#include "winui/control_text_win.h"
 #include "winui/file_exists_win.h"
 
 namespace rotserver {
@@ -44,9 +45,9 @@ void Enable(HWND dialog, int id, bool on) {
 // is typed when nothing is chosen.
 std::string ChosenText(HWND dialog, int id) {
   const int index = Selected(dialog, id);
-  if (index < 0) return ControlText(dialog, id);
+  if (index < 0) return winui::ControlText(dialog, id);
   const LRESULT length = SendDlgItemMessageA(dialog, id, CB_GETLBTEXTLEN, index, 0);
-  if (length < 0) return ControlText(dialog, id);
+  if (length < 0) return winui::ControlText(dialog, id);
   std::string text(static_cast<size_t>(length) + 1, '\0');
   SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(length));
@@ -73,14 +74,6 @@ void SetText(HWND dialog, int id, const std::string& text) {
 }
 
 }  // namespace
-
-std::string ControlText(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 RotctldSetupPart::RotctldSetupPart(HWND dialog, std::function<std::optional<Settings>()> checked)
     : dialog_(dialog), checked_(std::move(checked)) {}
@@ -132,7 +125,7 @@ void RotctldSetupPart::Fill(const Settings& current) {
 // The controller list of the rotctld now named: read again, on a thread of its own, only when
 // the path changed. A list that cannot be read keeps the one before, and the typed controller.
 void RotctldSetupPart::LoadModels() {
-  const std::string path = ControlText(dialog_, kIdRotctldPath);
+  const std::string path = winui::ControlText(dialog_, kIdRotctldPath);
   if (path == listed_path_) return;
   if (!listed_path_.empty()) found_.clear();  // it was found where it is no longer looked for
   listed_path_ = path;
@@ -184,7 +177,7 @@ void RotctldSetupPart::OnListDone() {
   if (!list->problem.empty()) {
     SetText(dialog_, kIdFoundText, list->problem);
   } else {
-    const std::string typed = ControlText(dialog_, kIdModel);
+    const std::string typed = winui::ControlText(dialog_, kIdModel);
     models_ = std::move(list->models);
     ListModels("", false);
     SetDlgItemTextA(dialog_, kIdModel, typed.c_str());
@@ -192,7 +185,7 @@ void RotctldSetupPart::OnListDone() {
             found_.empty() ? std::to_string(models_.size()) + " controllers known to this rotctld"
                            : found_);
     // The stored controller, shown as a number until now, by its label.
-    if (pending_model_ && ControlText(dialog_, kIdModel) == std::to_string(pending_model_))
+    if (pending_model_ && winui::ControlText(dialog_, kIdModel) == std::to_string(pending_model_))
       ShowModel(pending_model_);
   }
   pending_model_ = 0;
@@ -247,7 +240,7 @@ bool RotctldSetupPart::OnCommand(int id, int code) {
       if (code == BN_CLICKED) StartTest();
       return true;
     case kIdModel:
-      if (code == CBN_EDITCHANGE) ListModels(ControlText(dialog_, kIdModel), true);
+      if (code == CBN_EDITCHANGE) ListModels(winui::ControlText(dialog_, kIdModel), true);
       if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) UpdateEnabled();
       return true;
     case kIdBackend:
@@ -281,7 +274,7 @@ void RotctldSetupPart::Browse() {
 // disabled; the address follows a rotctld that RotServer starts itself.
 void RotctldSetupPart::UpdateEnabled() {
   const bool rotctld = ChosenText(dialog_, kIdBackend) == "rotctld";
-  const bool typed_command = !ControlText(dialog_, kIdCommand).empty();
+  const bool typed_command = !winui::ControlText(dialog_, kIdCommand).empty();
   const bool built = rotctld && !typed_command && !ChosenText(dialog_, kIdModel).empty();
   for (int id : {kIdRotctldPath, kIdBrowse, kIdModel, kIdDevice, kIdSpeed, kIdRangeChoice})
     Enable(dialog_, id, rotctld && !typed_command);
@@ -290,27 +283,27 @@ void RotctldSetupPart::UpdateEnabled() {
   Enable(dialog_, kIdRangeMax, rotctld && !typed_command && other);
   // The Test needs a rotctld.exe that is there, and the list read, to know the controller.
   const bool can_test = built && !test_.joinable() && !list_.joinable() &&
-                        winui::FileExists(ControlText(dialog_, kIdRotctldPath));
+                        winui::FileExists(winui::ControlText(dialog_, kIdRotctldPath));
   Enable(dialog_, kIdTest, can_test);
   Enable(dialog_, kIdCommand, rotctld);
   Enable(dialog_, kIdAddress, rotctld && !built);
 }
 
 void RotctldSetupPart::Collect(SettingsText& text) const {
-  text.rotctld_path = ControlText(dialog_, kIdRotctldPath);
-  const std::string typed = ControlText(dialog_, kIdModel);
+  text.rotctld_path = winui::ControlText(dialog_, kIdRotctldPath);
+  const std::string typed = winui::ControlText(dialog_, kIdModel);
   std::optional<RotatorModel> model = FindModel(models_, typed);
   std::optional<int> labelled = LabelNumber(typed);
   text.rotctld_model = model       ? std::to_string(model->number)
                        : labelled ? std::to_string(*labelled)
                                   : typed;
-  text.rotctld_device = ControlText(dialog_, kIdDevice);
-  const std::string speed = ControlText(dialog_, kIdSpeed);
+  text.rotctld_device = winui::ControlText(dialog_, kIdDevice);
+  const std::string speed = winui::ControlText(dialog_, kIdSpeed);
   text.rotctld_speed = speed == "default" ? "" : speed;
   text.rotator_range =
       Selected(dialog_, kIdRangeChoice) == kOtherRange
-          ? ControlText(dialog_, kIdRangeMin) + ".." + ControlText(dialog_, kIdRangeMax)
-          : ControlText(dialog_, kIdRangeChoice);
+          ? winui::ControlText(dialog_, kIdRangeMin) + ".." + winui::ControlText(dialog_, kIdRangeMax)
+          : winui::ControlText(dialog_, kIdRangeChoice);
 }
 
 int RotctldSetupPart::ControlOf(const std::string& field) {

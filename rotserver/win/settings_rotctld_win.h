@@ -26,7 +26,6 @@ namespace rotserver {
 // Posted to the dialog when a Test or the reading of the controller list has finished.
 inline constexpr UINT kTestDoneMessage = WM_APP + 18;
 
-std::string ControlText(HWND dialog, int id);
 // A combo box's chosen item, which during CBN_SELCHANGE its own text does not show yet; what
 // is typed when nothing is chosen.
 std::string ChosenText(HWND dialog, int id);

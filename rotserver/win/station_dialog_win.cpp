@@ -6,19 +6,12 @@
 #include "rotserver/win/callback_errors_win.h"
 #include "rotserver/win/resource_ids.h"
 #include "rotserver/win/settings_store_win.h"
+#include "winui/control_text_win.h"
 #include "winui/window_state_win.h"
 
 namespace rotserver {
 
 namespace {
-
-std::string FieldText(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 class StationDialog {
  public:
@@ -90,14 +83,14 @@ void StationDialog::Refuse(const std::string& why, int field) {
 void StationDialog::OnOk() {
   // Checked one by one first, so that the message can point at the field; then as a whole.
   SettingsText text = FormatSettings(current_);
-  text.station = FieldText(dialog_, ROTSERVER_STATION_FIELD);
+  text.station = winui::ControlText(dialog_, ROTSERVER_STATION_FIELD);
   text.presets.clear();
   for (int i = 0; i < kPresetCount; ++i) {
-    const std::string one = FieldText(dialog_, ROTSERVER_PRESET_LABEL + 2 * i) + " " +
-                            FieldText(dialog_, ROTSERVER_PRESET_LABEL + 2 * i + 1);
+    const std::string one = winui::ControlText(dialog_, ROTSERVER_PRESET_LABEL + 2 * i) + " " +
+                            winui::ControlText(dialog_, ROTSERVER_PRESET_LABEL + 2 * i + 1);
     std::string why;
     if (!ParsePreset(one, i + 1, &why)) {
-      const bool label_empty = FieldText(dialog_, ROTSERVER_PRESET_LABEL + 2 * i).empty();
+      const bool label_empty = winui::ControlText(dialog_, ROTSERVER_PRESET_LABEL + 2 * i).empty();
       return Refuse(why, ROTSERVER_PRESET_LABEL + 2 * i + (label_empty ? 0 : 1));
     }
     text.presets += (i ? ";" : "") + one;
